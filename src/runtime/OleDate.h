@@ -1,0 +1,61 @@
+#pragma once
+
+#include <cstdint>
+
+namespace quelmar::fecha {
+
+// A date/time is a double in the OLE Automation convention: the integer part counts days
+// from 1899-12-30, the fraction is the time of day. Negative values keep the time as a
+// positive fraction: -1.25 is 1899-12-29 06:00:00 (day -1, a quarter of a day), so the
+// calendar day is the integer part truncated toward zero.
+//
+// Valid dates run from 0100-01-01 to 9999-12-31 23:59:59. Every operation that builds a
+// date outside that range, or is given NaN or an infinity, raises error 6 (overflow).
+inline constexpr double kMinima = -657434.0;  // 0100-01-01 00:00:00
+inline constexpr double kMaxima = 2958465.0 + 86399.0 / 86400.0;  // 9999-12-31 23:59:59
+inline constexpr std::int64_t kSegundosDia = 86400;
+
+bool EsValida(double d) noexcept;
+// Raises error 6 unless d is a valid date.
+double Validar(double d);
+
+// A date/time as whole seconds on a continuous scale: day * 86400 + second of the day,
+// where day is the calendar day (0 = 1899-12-30). The time is rounded to the nearest
+// second, half a second up, carrying into the next day (23:59:59.6 reads as 00:00:00 of
+// the next day), as the platform reads hour, minute and second of a date.
+std::int64_t ASegundos(double d);
+double DesdeSegundos(std::int64_t s);
+
+struct Partes {
+    int anio, mes, dia, hora, minuto, segundo;
+};
+Partes Descomponer(double d);
+
+int Anio(double d);
+int Mes(double d);
+int Dia(double d);
+int Hora(double d);
+int Minuto(double d);
+int Segundo(double d);
+// Weekday, Sunday = 1 ... Saturday = 7.
+int DiaSemana(double d);
+
+// Builds a date from year, month and day with run-over: month 13 is January of the next
+// year, day 31 of April is 1 May, day 0 is the last day of the previous month.
+double DesdeCalendario(long long anio, long long mes, long long dia);
+// A time of day (date part 0) from hours, minutes and seconds; may run into other days.
+double DesdeHora(long long hora, long long minuto, long long segundo);
+
+// The same day k calendar months later, the day clamped to the target month's last day
+// (31 March + 2 months = 31 May; 31 December + 2 months = 28/29 February). Time kept.
+double SumarMeses(double d, long long k);
+double SumarSegundos(double d, long long s);
+double SumarDias(double d, long long n);
+// Whole seconds from a to b (b - a), each rounded to the second first.
+std::int64_t SegundosEntre(double a, double b);
+
+// The calendar date at 00:00:00, and the time of day alone (on day 0), whole seconds.
+double SoloFecha(double d);
+double SoloHora(double d);
+
+}  // namespace quelmar::fecha

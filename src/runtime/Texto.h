@@ -1,0 +1,42 @@
+#pragma once
+
+#include <array>
+#include <cstddef>
+#include <string>
+#include <string_view>
+
+namespace quelmar {
+
+// A text field of exactly N characters (bytes of the single-byte code page). A shorter
+// text assigned is filled with spaces on the right, a longer one is cut after N; a field
+// never assigned holds N characters of code 0.
+template <std::size_t N>
+class TextoFijo {
+public:
+    static constexpr std::size_t kAncho = N;
+
+    void Asignar(std::string_view s) {
+        const std::size_t n = s.size() < N ? s.size() : N;
+        for (std::size_t i = 0; i < n; ++i) bytes_[i] = s[i];
+        for (std::size_t i = n; i < N; ++i) bytes_[i] = ' ';
+    }
+    std::string Texto() const { return std::string(bytes_.data(), N); }
+    const std::array<char, N>& Bytes() const noexcept { return bytes_; }
+    std::array<char, N>& Bytes() noexcept { return bytes_; }
+
+    friend bool operator==(const TextoFijo&, const TextoFijo&) = default;
+
+private:
+    std::array<char, N> bytes_{};
+};
+
+// Removes leading and trailing spaces (code 32 only; NULs, tabs and others remain).
+std::string_view RecortarEspacios(std::string_view s) noexcept;
+
+// The leading number of a text: blanks (space, tab, line feed) before and inside the
+// number skipped, an optional sign, digits with "." as the only decimal point and an
+// optional exponent; reading stops at the first character that cannot continue the
+// number. A text without one reads as 0.
+double NumeroInicial(std::string_view s) noexcept;
+
+}  // namespace quelmar
