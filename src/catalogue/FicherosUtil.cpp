@@ -1,0 +1,179 @@
+#include "catalogue/FicherosUtil.h"
+
+#include <fcntl.h>
+#include <sys/stat.h>
+#include <unistd.h>
+
+#include <cerrno>
+#include <cstring>
+
+#include "runtime/RuntimeError.h"
+
+namespace quelmar {
+
+long Escritura::Escribir(int fd, const void* datos, std::size_t n) {
+    return static_cast<long>(::write(fd, datos, n));
+}
+
+int Escritura::Sincronizar(int fd) { return ::fsync(fd); }
+
+namespace FicherosUtil {
+
+namespace {
+
+// Closes a descriptor on every path out.
+class Descriptor {
+public:
+    explicit Descriptor(int fd) : fd_(fd) {}
+    ~Descriptor() {
+        if (fd_ >= 0) ::close(fd_);
+    }
+    Descriptor(const Descriptor&) = delete;
+    Descriptor& operator=(const Descriptor&) = delete;
+    int get() const { return fd_; }
+    int Cerrar() {
+        const int r = ::close(fd_);
+        fd_ = -1;
+        return r;
+    }
+
+private:
+    int fd_;
+};
+
+int Codigo(int err, const std::filesystem::path& ruta) {
+    switch (err) {
+        case ENOENT: {
+            std::error_code ec;
+            const bool carpeta = std::filesystem::is_directory(ruta.parent_path().empty()
+                                                                   ? std::filesystem::path(".")
+                                                                   : ruta.parent_path(),
+                                                               ec);
+            return carpeta ? kFicheroNoEncontrado : kRutaNoEncontrada;
+        }
+        case ENOTDIR: return kRutaNoEncontrada;
+        case EACCES:
+        case EPERM:
+        case EROFS: return kPermisoDenegado;
+        case ENOSPC:
+        case EDQUOT:
+        case EFBIG: return kDiscoLleno;
+        case EIO: return kErrorDispositivo;
+        default: return kErrorAccesoRuta;
+    }
+}
+
+}  // namespace
+
+void LanzarErrno(int err, const std::filesystem::path& ruta) {
+    throw RuntimeError(Codigo(err, ruta), MensajeError(Codigo(err, ruta)) + ": " +
+                                              ruta.string() + " (" + std::strerror(err) + ")");
+}
+
+bool ExisteFichero(const std::filesystem::path& ruta) {
+    const int fd = ::open(ruta.c_str(), O_RDONLY | O_CLOEXEC);
+    if (fd >= 0) {
+        ::close(fd);
+        return true;
+    }
+    return Codigo(errno, ruta) != kFicheroNoEncontrado;
+}
+
+std::vector<unsigned char> LeerFichero(const std::filesystem::path& ruta, std::size_t maximo) {
+    Descriptor fd(::open(ruta.c_str(), O_RDONLY | O_CLOEXEC));
+    if (fd.get() < 0) LanzarErrno(errno, ruta);
+    struct stat st {};
+    if (::fstat(fd.get(), &st) != 0) LanzarErrno(errno, ruta);
+    if (S_ISDIR(st.st_mode)) LanzarErrno(EISDIR, ruta);
+    std::vector<unsigned char> datos;
+    if (S_ISREG(st.st_mode)) {
+        const auto tam = static_cast<std::size_t>(st.st_size);
+        datos.resize(tam < maximo ? tam : maximo);
+    } else {
+        datos.resize(maximo < 65536 ? maximo : 65536);
+    }
+    std::size_t leidos = 0;
+    while (leidos < maximo) {
+        if (leidos == datos.size()) {
+            // The file grew, or is no regular file: read on in steps.
+            const std::size_t mas = datos.size() < 65536 ? 65536 : datos.size();
+            datos.resize(datos.size() + mas < maximo ? datos.size() + mas : maximo);
+        }
+        const ssize_t r = ::read(fd.get(), datos.data() + leidos, datos.size() - leidos);
+        if (r < 0) {
+            if (errno == EINTR) continue;
+            LanzarErrno(errno, ruta);
+        }
+        if (r == 0) break;
+        leidos += static_cast<std::size_t>(r);
+    }
+    datos.resize(leidos);
+    return datos;
+}
+
+void EscribirAtomico(const std::filesystem::path& ruta, const unsigned char* datos,
+                     std::size_t n, Escritura& es) {
+    const std::filesystem::path carpeta =
+        ruta.parent_path().empty() ? std::filesystem::path(".") : ruta.parent_path();
+    std::string plantilla = (carpeta / ("." + ruta.filename().string() + ".XXXXXX")).string();
+    const int fdTmp = ::mkstemp(plantilla.data());
+    if (fdTmp < 0) LanzarErrno(errno, ruta);
+    Descriptor fd(fdTmp);
+    const std::filesystem::path temporal = plantilla;
+    auto fallar = [&](int err) {
+        fd.Cerrar();
+        ::unlink(temporal.c_str());
+        LanzarErrno(err, ruta);
+    };
+
+    // Keep the mode of the file replaced; a new file gets the usual mode under the umask.
+    struct stat st {};
+    mode_t modo;
+    if (::stat(ruta.c_str(), &st) == 0) {
+        modo = st.st_mode & 07777;
+    } else {
+        const mode_t mascara = ::umask(0);
+        ::umask(mascara);
+        modo = 0666 & ~mascara;
+    }
+    if (::fchmod(fd.get(), modo) != 0) fallar(errno);
+
+    std::size_t escritos = 0;
+    while (escritos < n) {
+        const long r = es.Escribir(fd.get(), datos + escritos, n - escritos);
+        if (r < 0) {
+            if (errno == EINTR) continue;
+            fallar(errno);
+        }
+        if (r == 0) fallar(ENOSPC);
+        escritos += static_cast<std::size_t>(r);
+    }
+    if (es.Sincronizar(fd.get()) != 0) fallar(errno);
+    if (fd.Cerrar() != 0) {
+        const int err = errno;
+        ::unlink(temporal.c_str());
+        LanzarErrno(err, ruta);
+    }
+    if (::rename(temporal.c_str(), ruta.c_str()) != 0) {
+        const int err = errno;
+        ::unlink(temporal.c_str());
+        LanzarErrno(err == EISDIR ? EISDIR : err, ruta);
+    }
+    // Make the rename itself durable.
+    Descriptor dir(::open(carpeta.c_str(), O_RDONLY | O_DIRECTORY | O_CLOEXEC));
+    if (dir.get() >= 0) ::fsync(dir.get());
+}
+
+void BorrarFichero(const std::filesystem::path& ruta) {
+    if (::unlink(ruta.c_str()) != 0 && errno != ENOENT) LanzarErrno(errno, ruta);
+}
+
+std::filesystem::path CarpetaPrograma() {
+    std::error_code ec;
+    const std::filesystem::path exe = std::filesystem::read_symlink("/proc/self/exe", ec);
+    if (ec) return std::filesystem::current_path();
+    return exe.parent_path();
+}
+
+}  // namespace FicherosUtil
+}  // namespace quelmar

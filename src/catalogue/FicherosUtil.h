@@ -1,0 +1,47 @@
+#pragma once
+
+#include <cstddef>
+#include <filesystem>
+#include <string>
+#include <vector>
+
+namespace quelmar {
+
+// The low-level writes of a save, replaceable so that tests can make a save fail
+// part-way (a full disk, a device error) without a full disk.
+class Escritura {
+public:
+    virtual ~Escritura() = default;
+    // As POSIX write/fsync: bytes written, or -1 with errno set.
+    virtual long Escribir(int fd, const void* datos, std::size_t n);
+    virtual int Sincronizar(int fd);
+};
+
+namespace FicherosUtil {
+
+// Whether a file is there: opens it for reading and closes it again. A missing file
+// answers false; any other failure (no access, a directory) answers true, so that the
+// caller's own open meets the failure and reports it.
+bool ExisteFichero(const std::filesystem::path& ruta);
+
+// Reads at most `maximo` bytes from the start of the file. Raises the run-time error of
+// the failure (53, 70, 75, 57...) with the file's name in the message.
+std::vector<unsigned char> LeerFichero(const std::filesystem::path& ruta, std::size_t maximo);
+
+// Replaces the file atomically: the bytes go to a temporary file in the same folder,
+// which is flushed to disk and renamed over `ruta`. On any failure the old file stays
+// whole, the temporary file is removed and the run-time error names the file.
+void EscribirAtomico(const std::filesystem::path& ruta, const unsigned char* datos,
+                     std::size_t n, Escritura& es);
+
+// Deletes the file; a missing file is no error.
+void BorrarFichero(const std::filesystem::path& ruta);
+
+// The folder of the running program.
+std::filesystem::path CarpetaPrograma();
+
+// Raises the run-time error that stands for an errno value, naming the file.
+[[noreturn]] void LanzarErrno(int err, const std::filesystem::path& ruta);
+
+}  // namespace FicherosUtil
+}  // namespace quelmar

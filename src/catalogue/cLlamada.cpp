@@ -1,0 +1,132 @@
+#include "catalogue/cLlamada.h"
+
+#include "runtime/RuntimeError.h"
+#include "runtime/Texto.h"
+
+namespace quelmar {
+
+cLlamada::cLlamada() : cLlamada(FicherosUtil::CarpetaPrograma()) {}
+
+cLlamada::cLlamada(std::filesystem::path carpeta, std::shared_ptr<Escritura> escritura)
+    : m_Ruta(std::move(carpeta) / kNombreFichero),
+      m_Escritura(escritura ? std::move(escritura) : std::make_shared<Escritura>()),
+      m_Registros(1) {}
+
+// Reading. Records are read in sequence; the first record whose name begins with a byte
+// below 32 or above 126 ends the list and becomes the spare slot (a read past the last
+// record gives an all-zero record, which ends it the same way). A file that ends in a
+// partial record (never written by this program, e.g. a truncated copy) has that record
+// read with its missing bytes as 0, so the bytes that are there are kept: it is a tariff
+// when its first byte passes the test. More than 32766 tariffs fail with error 6.
+void cLlamada::Load() {
+    if (!FicherosUtil::ExisteFichero(m_Ruta)) return;
+    constexpr std::size_t kMaxRegistros = std::size_t{kMaxTarifasFichero} + 1;
+    const std::vector<unsigned char> datos =
+        FicherosUtil::LeerFichero(m_Ruta, kMaxRegistros * tTarifa::kTamano);
+
+    std::vector<tTarifa> nuevos;
+    const std::size_t enteros = datos.size() / tTarifa::kTamano;
+    const bool parcial = datos.size() % tTarifa::kTamano != 0;
+    nuevos.reserve(enteros + 2);
+    std::size_t k = 0;
+    for (;; ++k) {
+        tTarifa t;
+        if (k < enteros) {
+            t = tTarifa::Decodificar(datos.data() + k * tTarifa::kTamano);
+        } else if (k == enteros && parcial) {
+            tTarifa::Bytes b{};
+            std::copy(datos.begin() + static_cast<std::ptrdiff_t>(k * tTarifa::kTamano),
+                      datos.end(), b.begin());
+            t = tTarifa::Decodificar(b.data());
+        }
+        const unsigned char c = t.PrimerByte();
+        nuevos.push_back(t);
+        if (c < 32 || c > 126) break;  // this record is the spare slot
+        if (k + 1 > static_cast<std::size_t>(kMaxTarifasFichero)) {
+            Lanzar(kDesbordamiento, m_Ruta.string() + " holds more than 32766 tariffs");
+        }
+        if (k + 1 >= enteros + (parcial ? 1 : 0)) {
+            nuevos.emplace_back();  // end of file: an all-zero spare
+            break;
+        }
+    }
+    m_Registros = std::move(nuevos);
+}
+
+void cLlamada::Save() {
+    const std::int16_t n = Count();
+    if (n == 0) {
+        if (FicherosUtil::ExisteFichero(m_Ruta)) FicherosUtil::BorrarFichero(m_Ruta);
+        return;
+    }
+    static_assert(sizeof(tTarifa) == tTarifa::kTamano);
+    FicherosUtil::EscribirAtomico(m_Ruta,
+                                  reinterpret_cast<const unsigned char*>(m_Registros.data()),
+                                  static_cast<std::size_t>(n) * tTarifa::kTamano, *m_Escritura);
+}
+
+void cLlamada::Add() {
+    if (Count() == INT16_MAX) Lanzar(kDesbordamiento, "the catalogue holds 32767 tariffs");
+    m_Registros.emplace_back();
+}
+
+void cLlamada::Delete(std::int16_t Index) {
+    const std::int16_t c = Count();
+    if (Index < 0 || c == 0) Lanzar(kFueraDeRango);
+    for (std::int32_t i = Index; i <= c - 2; ++i)
+        m_Registros[static_cast<std::size_t>(i)] = m_Registros[static_cast<std::size_t>(i + 1)];
+    m_Registros.pop_back();
+}
+
+void cLlamada::ComprobarIndice(std::int16_t Index) const {
+    if (Index < 0 || Index > Count()) Lanzar(kFueraDeRango);
+}
+
+void cLlamada::Copy(std::int16_t index1, std::int16_t index2) {
+    ComprobarIndice(index1);
+    ComprobarIndice(index2);
+    m_Registros[static_cast<std::size_t>(index1)] = m_Registros[static_cast<std::size_t>(index2)];
+}
+
+Variant cLlamada::Valor(std::int16_t Index, std::string_view sDat) const {
+    const tTarifa::Campo* campo = tTarifa::Buscar(sDat);
+    if (!campo) return {};
+    ComprobarIndice(Index);
+    const tTarifa& t = m_Registros[static_cast<std::size_t>(Index)];
+    if (campo->tipo == tTarifa::Tipo::Texto)
+        return Variant(std::string(RecortarEspacios(t.Texto(*campo))));
+    return Variant::DeFecha(t.Fecha(*campo));
+}
+
+void cLlamada::Valor(std::int16_t Index, std::string_view sDat, const Variant& sValor) {
+    const tTarifa::Campo* campo = tTarifa::Buscar(sDat);
+    if (!campo) return;
+    ComprobarIndice(Index);
+    tTarifa& t = m_Registros[static_cast<std::size_t>(Index)];
+    if (campo->tipo == tTarifa::Tipo::Texto) {
+        t.Texto(*campo, CStr(sValor));
+    } else {
+        // A date stays as it is, bit for bit; texts and numbers are converted first.
+        t.Fecha(*campo, sValor.EsFecha() ? sValor.fecha() : CDate(sValor));
+    }
+}
+
+std::int16_t cLlamada::Find(std::string_view nombre) const {
+    static const tTarifa::Campo& kNombre = *tTarifa::Buscar("Nombre");
+    const std::int16_t n = Count();
+    for (std::int16_t i = 0; i < n; ++i) {
+        const tTarifa& t = m_Registros[static_cast<std::size_t>(i)];
+        const std::string_view bruto(reinterpret_cast<const char*>(t.Registro().data()) +
+                                         kNombre.desplazamiento,
+                                     kNombre.ancho);
+        if (RecortarEspacios(bruto) == nombre) return i;
+    }
+    return -1;
+}
+
+const tTarifa& cLlamada::Registro(std::int16_t Index) const {
+    ComprobarIndice(Index);
+    return m_Registros[static_cast<std::size_t>(Index)];
+}
+
+}  // namespace quelmar

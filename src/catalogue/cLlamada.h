@@ -1,0 +1,77 @@
+#pragma once
+
+#include <cstdint>
+#include <filesystem>
+#include <memory>
+#include <string>
+#include <string_view>
+#include <vector>
+
+#include "catalogue/FicherosUtil.h"
+#include "catalogue/tTarifa.h"
+#include "runtime/Variant.h"
+
+namespace quelmar {
+
+// The tariff catalogue of Tarifas.Dat and, in src/costing, the cost of a call under it.
+//
+// Store half: the tariffs in file order in a growable array whose highest index equals
+// Count; slot Count is a spare that is no tariff (Save never writes it, Find never looks
+// at it) but Valor and Copy accept its index, and Add turns it into a tariff.
+class cLlamada {
+public:
+    static constexpr std::string_view kNombreFichero = "Tarifas.Dat";
+    // Most tariffs a file may give; a file with more fails to read with error 6.
+    static constexpr std::int16_t kMaxTarifasFichero = 32766;
+
+    // The catalogue of Tarifas.Dat in the running program's folder.
+    cLlamada();
+    // The catalogue of Tarifas.Dat in `carpeta`; `escritura` replaces the low-level writes
+    // of Save (tests make it fail part-way).
+    explicit cLlamada(std::filesystem::path carpeta,
+                      std::shared_ptr<Escritura> escritura = nullptr);
+
+    // Reads Tarifas.Dat, all or nothing: on any error the catalogue is unchanged and the
+    // error reaches the caller. A missing file leaves the catalogue as it was.
+    void Load();
+    // Writes the tariffs 0..Count-1 as whole records, atomically; an empty catalogue
+    // removes the file.
+    void Save();
+    // Appends one tariff: the spare slot becomes it, a new all-zero spare follows.
+    // Error 6 beyond 32767 tariffs, nothing changed.
+    void Add();
+    // Removes tariff Index; those after it move down. An Index at or past the last tariff
+    // removes the last one. Error 9 for a negative Index or an empty catalogue.
+    void Delete(std::int16_t Index);
+    // Copies slot index2 over slot index1 (spare included); error 9 outside 0..Count.
+    void Copy(std::int16_t index1, std::int16_t index2);
+
+    // Reads a value by key: texts trimmed of spaces (code 32 only), dates as stored; an
+    // unknown key gives the empty value. Error 9 for an index outside 0..Count.
+    Variant Valor(std::int16_t Index, std::string_view sDat) const;
+    // Writes a value by key: texts converted and cut or space-filled to the field's width;
+    // dates converted (error 13 when the value does not convert, field unchanged). An
+    // unknown key does nothing.
+    void Valor(std::int16_t Index, std::string_view sDat, const Variant& sValor);
+
+    std::int16_t Count() const noexcept { return static_cast<std::int16_t>(m_Registros.size() - 1); }
+    // Index of the first tariff whose name, trimmed of spaces, equals `nombre` exactly.
+    std::int16_t Find(std::string_view nombre) const;
+
+    const std::string& NombreTarifa() const noexcept { return m_NombreTarifa; }
+    void NombreTarifa(std::string s) { m_NombreTarifa = std::move(s); }
+
+    const std::filesystem::path& Ruta() const noexcept { return m_Ruta; }
+    // Whole records, for tools that move catalogues in and out.
+    const tTarifa& Registro(std::int16_t Index) const;
+
+private:
+    void ComprobarIndice(std::int16_t Index) const;
+
+    std::filesystem::path m_Ruta;
+    std::shared_ptr<Escritura> m_Escritura;
+    std::vector<tTarifa> m_Registros;
+    std::string m_NombreTarifa;
+};
+
+}  // namespace quelmar

@@ -1,0 +1,78 @@
+#include "catalogue/tTarifa.h"
+
+#include <bit>
+#include <cstring>
+
+namespace quelmar {
+
+namespace {
+
+constexpr std::array<tTarifa::Campo, 21> kCampos = [] {
+    using T = tTarifa::Tipo;
+    std::array<tTarifa::Campo, 21> c{};
+    c[0] = {"Nombre", 0, 15, T::Texto};
+    c[1] = {"Conexion.Importe", 15, 7, T::Texto};
+    c[2] = {"Conexion.Tiempo", 22, 8, T::Fecha};
+    constexpr std::array<std::string_view, 18> kBandas = {
+        "Semana.Normal.Importe",    "Semana.Normal.Inicio",     "Semana.Normal.Fin",
+        "Semana.Reducida.Importe",  "Semana.Reducida.Inicio",   "Semana.Reducida.Fin",
+        "Sabado.Normal.Importe",    "Sabado.Normal.Inicio",     "Sabado.Normal.Fin",
+        "Sabado.Reducida.Importe",  "Sabado.Reducida.Inicio",   "Sabado.Reducida.Fin",
+        "Festivo.Normal.Importe",   "Festivo.Normal.Inicio",    "Festivo.Normal.Fin",
+        "Festivo.Reducida.Importe", "Festivo.Reducida.Inicio",  "Festivo.Reducida.Fin"};
+    // Each band: Importe (7), Inicio (8), Fin (8) = 23 bytes, from offset 30.
+    std::size_t off = 30;
+    for (std::size_t i = 0; i < kBandas.size(); ++i) {
+        const bool texto = i % 3 == 0;
+        c[3 + i] = {kBandas[i], off, texto ? 7u : 8u, texto ? T::Texto : T::Fecha};
+        off += texto ? 7 : 8;
+    }
+    return c;
+}();
+
+static_assert(kCampos[20].desplazamiento + kCampos[20].ancho == tTarifa::kTamano);
+
+}  // namespace
+
+const std::array<tTarifa::Campo, 21>& tTarifa::Campos() { return kCampos; }
+
+const tTarifa::Campo* tTarifa::Buscar(std::string_view clave) noexcept {
+    for (const Campo& c : kCampos)
+        if (c.clave == clave) return &c;
+    return nullptr;
+}
+
+std::string tTarifa::Texto(const Campo& c) const {
+    return std::string(reinterpret_cast<const char*>(bytes_.data() + c.desplazamiento), c.ancho);
+}
+
+void tTarifa::Texto(const Campo& c, std::string_view s) {
+    const std::size_t n = s.size() < c.ancho ? s.size() : c.ancho;
+    std::memcpy(bytes_.data() + c.desplazamiento, s.data(), n);
+    std::memset(bytes_.data() + c.desplazamiento + n, ' ', c.ancho - n);
+}
+
+double tTarifa::Fecha(const Campo& c) const {
+    std::uint64_t u = 0;
+    for (std::size_t i = 0; i < 8; ++i)
+        u |= std::uint64_t{bytes_[c.desplazamiento + i]} << (8 * i);
+    return std::bit_cast<double>(u);
+}
+
+void tTarifa::Fecha(const Campo& c, double d) {
+    const auto u = std::bit_cast<std::uint64_t>(d);
+    for (std::size_t i = 0; i < 8; ++i)
+        bytes_[c.desplazamiento + i] = static_cast<unsigned char>(u >> (8 * i));
+}
+
+tTarifa tTarifa::Decodificar(const unsigned char* registro) noexcept {
+    tTarifa t;
+    std::memcpy(t.bytes_.data(), registro, kTamano);
+    return t;
+}
+
+void tTarifa::Codificar(unsigned char* registro) const noexcept {
+    std::memcpy(registro, bytes_.data(), kTamano);
+}
+
+}  // namespace quelmar

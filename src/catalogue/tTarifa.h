@@ -1,0 +1,60 @@
+#pragma once
+
+#include <array>
+#include <cstddef>
+#include <cstdint>
+#include <optional>
+#include <string>
+#include <string_view>
+
+namespace quelmar {
+
+// One tariff, held in memory exactly as its 168-byte record in Tarifas.Dat:
+//
+//   Nombre (text 15) | Conexion: Importe (text 7), Tiempo (date)
+//   Semana, Sabado, Festivo: Normal, Reducida: Importe (text 7), Inicio, Fin (dates)
+//
+// packed in that order, dates as little-endian IEEE doubles (OLE dates). Keeping the
+// bytes makes a file read and saved unchanged byte-identical by construction, and makes
+// reading and writing plain copies. Texts are bytes of the single-byte code page, always
+// at full width; a field never assigned holds bytes 0 (dates 0.0 = 00:00:00).
+class tTarifa {
+public:
+    static constexpr std::size_t kTamano = 168;
+    using Bytes = std::array<unsigned char, kTamano>;
+
+    enum class Tipo { Texto, Fecha };
+    struct Campo {
+        std::string_view clave;
+        std::size_t desplazamiento;
+        std::size_t ancho;  // 15 or 7 for texts, 8 for dates
+        Tipo tipo;
+    };
+    // The 21 fields in file order, with the keys under which Valor reads and writes them.
+    static const std::array<Campo, 21>& Campos();
+    // The field of a key, matched exactly (case and blanks count); nothing when unknown.
+    static const Campo* Buscar(std::string_view clave) noexcept;
+
+    // Field access. Texts come back at full width; dates as stored, bit for bit.
+    std::string Texto(const Campo& c) const;
+    void Texto(const Campo& c, std::string_view s);  // cut or space-filled to the width
+    double Fecha(const Campo& c) const;
+    void Fecha(const Campo& c, double d);
+
+    // The first byte of the name decides whether a record read from the file is a tariff.
+    unsigned char PrimerByte() const noexcept { return bytes_[0]; }
+
+    // The record codec.
+    static tTarifa Decodificar(const unsigned char* registro) noexcept;
+    void Codificar(unsigned char* registro) const noexcept;
+    const Bytes& Registro() const noexcept { return bytes_; }
+
+    friend bool operator==(const tTarifa&, const tTarifa&) = default;
+
+private:
+    Bytes bytes_{};
+};
+
+static_assert(sizeof(tTarifa) == tTarifa::kTamano, "records are copied to and from the file whole");
+
+}  // namespace quelmar
