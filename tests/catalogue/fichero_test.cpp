@@ -1,0 +1,314 @@
+#include <gtest/gtest.h>
+#include <signal.h>
+#include <sys/wait.h>
+#include <unistd.h>
+
+#include <cerrno>
+#include <cstring>
+#include <filesystem>
+#include <random>
+#include <string>
+#include <vector>
+
+#include "CarpetaTemporal.h"
+#include "catalogue/FicherosUtil.h"
+#include "catalogue/cLlamada.h"
+#include "runtime/Locale.h"
+#include "runtime/OleDate.h"
+#include "runtime/RuntimeError.h"
+
+namespace quelmar {
+namespace {
+
+template <typename F>
+int NumeroDeError(F&& f) {
+    try {
+        f();
+    } catch (const RuntimeError& e) {
+        return e.Numero();
+    }
+    return 0;
+}
+
+// A 168-byte record whose name starts with `nombre` and whose other bytes follow a pattern.
+std::string Registro(const std::string& nombre, unsigned char semilla = 0) {
+    std::string r(168, '\0');
+    for (std::size_t i = 0; i < r.size(); ++i)
+        r[i] = static_cast<char>(static_cast<unsigned char>(semilla + i * 7));
+    for (std::size_t i = 0; i < 15; ++i) r[i] = i < nombre.size() ? nombre[i] : ' ';
+    return r;
+}
+
+std::vector<std::string> Nombres(const cLlamada& c) {
+    std::vector<std::string> r;
+    for (std::int16_t i = 0; i < c.Count(); ++i) r.push_back(CStr(c.Valor(i, "Nombre")));
+    return r;
+}
+
+TEST(Fichero, RecordLayoutFollowsTheKeyTable) {
+    CarpetaTemporal dir;
+    LocaleScope l(Locale::PorDefecto());
+    cLlamada cat(dir.ruta());
+    cat.Add();
+    cat.Valor(0, "Nombre", "Abc");
+    cat.Valor(0, "Conexion.Importe", "1234");
+    cat.Valor(0, "Conexion.Tiempo", Variant::DeFecha(0.5));
+    cat.Valor(0, "Festivo.Reducida.Fin", Variant::DeFecha(0.25));
+    cat.Valor(0, "Sabado.Reducida.Importe", "xy");
+    cat.Save();
+    const std::string b = dir.Leer();
+    ASSERT_EQ(b.size(), 168u);
+    EXPECT_EQ(b.substr(0, 15), "Abc            ");
+    EXPECT_EQ(b.substr(15, 7), "1234   ");
+    double d;
+    std::memcpy(&d, b.data() + 22, 8);  // little-endian machine
+    EXPECT_EQ(d, 0.5);
+    std::memcpy(&d, b.data() + 160, 8);
+    EXPECT_EQ(d, 0.25);
+    EXPECT_EQ(b.substr(99, 7), "xy     ");
+    // Fields never assigned stay zero bytes.
+    EXPECT_EQ(b.substr(30, 7), std::string(7, '\0'));
+}
+
+TEST(Fichero, ReadAndSavedUnchangedIsByteIdenticalForEveryByteValue) {
+    CarpetaTemporal dir;
+    std::string contenido;
+    // Names whose later bytes cover 0..255; every other byte follows a pattern.
+    for (int k = 0; k < 18; ++k) {
+        std::string r = Registro("", static_cast<unsigned char>(k * 31));
+        r[0] = static_cast<char>('A' + k);
+        for (std::size_t i = 1; i < 15; ++i) r[i] = static_cast<char>((k * 14 + i) % 256);
+        contenido += r;
+    }
+    dir.Escribir(contenido);
+    cLlamada cat(dir.ruta());
+    cat.Load();
+    EXPECT_EQ(cat.Count(), 18);
+    cat.Save();
+    EXPECT_EQ(dir.Leer(), contenido);
+}
+
+TEST(Fichero, FirstByteOfTheNameEndsTheList) {
+    struct Caso {
+        unsigned char primero;
+        int tarifas;
+    };
+    const Caso casos[] = {{0, 1},  {31, 1},  {32, 3},  {65, 3},
+                          {126, 3}, {127, 1}, {193, 1}, {255, 1}};
+    for (const Caso& c : casos) {
+        CarpetaTemporal dir;
+        std::string segundo = Registro("B");
+        segundo[0] = static_cast<char>(c.primero);
+        dir.Escribir(Registro("A") + segundo + Registro("C"));
+        cLlamada cat(dir.ruta());
+        cat.Load();
+        EXPECT_EQ(cat.Count(), c.tarifas) << int{c.primero};
+        if (c.tarifas == 1) {
+            // The refused record becomes the spare slot.
+            EXPECT_EQ(cat.Registro(1).Registro()[0], c.primero);
+        }
+    }
+}
+
+TEST(Fichero, EmptyAndMissingFiles) {
+    CarpetaTemporal dir;
+    cLlamada cat(dir.ruta());
+    cat.Add();
+    cat.Valor(0, "Nombre", "X");
+    // A missing file leaves the catalogue as it was.
+    cat.Load();
+    EXPECT_EQ(cat.Count(), 1);
+    dir.Escribir("");
+    cat.Load();
+    EXPECT_EQ(cat.Count(), 0);
+    // Saving an empty catalogue removes the file and creates nothing.
+    cat.Save();
+    EXPECT_FALSE(std::filesystem::exists(dir.fichero()));
+    EXPECT_TRUE(dir.Entradas().empty());
+    cat.Save();  // nothing to remove: no error
+}
+
+TEST(Fichero, SavingFewerTariffsShortensTheFile) {
+    CarpetaTemporal dir;
+    std::string cinco;
+    for (char c : std::string("ABCDE")) cinco += Registro(std::string(1, c));
+    dir.Escribir(cinco);
+    cLlamada cat(dir.ruta());
+    cat.Load();
+    ASSERT_EQ(cat.Count(), 5);
+    cat.Delete(4);
+    cat.Delete(0);
+    cat.Delete(0);
+    cat.Save();
+    EXPECT_EQ(dir.Leer(), cinco.substr(2 * 168, 2 * 168));
+}
+
+// A trailing partial record keeps the bytes that are there: read with its missing bytes
+// as 0, it is a tariff when its name passes the test.
+TEST(Fichero, TrailingPartialRecordIsReadWithMissingBytesAsZero) {
+    CarpetaTemporal dir;
+    dir.Escribir(Registro("A") + Registro("B").substr(0, 40));
+    cLlamada cat(dir.ruta());
+    cat.Load();
+    ASSERT_EQ(cat.Count(), 2);
+    EXPECT_EQ(CStr(cat.Valor(1, "Nombre")), "B");
+    EXPECT_EQ(cat.Registro(1).Registro()[40], 0);
+    EXPECT_EQ(cat.Registro(1).Registro()[39], static_cast<unsigned char>(Registro("B")[39]));
+    cat.Save();
+    EXPECT_EQ(dir.Leer().size(), 336u);
+
+    dir.Escribir(Registro("A") + std::string(1, '\xC1'));
+    cat.Load();
+    EXPECT_EQ(cat.Count(), 1);
+    dir.Escribir(Registro("A").substr(0, 1));
+    cat.Load();
+    EXPECT_EQ(Nombres(cat), std::vector<std::string>{"A" + std::string(14, '\0')});
+}
+
+TEST(Fichero, MoreThan32766TariffsOverflowAndLeaveTheCatalogueAsItWas) {
+    CarpetaTemporal dir;
+    const std::string r = Registro("T");
+    std::string grande;
+    grande.reserve(32767 * 168);
+    for (int i = 0; i < 32766; ++i) grande += r;
+    dir.Escribir(grande);
+    cLlamada cat(dir.ruta());
+    cat.Load();
+    EXPECT_EQ(cat.Count(), 32766);
+    dir.Escribir(grande + r);
+    cLlamada otro(dir.ruta());
+    otro.Add();
+    EXPECT_EQ(NumeroDeError([&] { otro.Load(); }), kDesbordamiento);
+    EXPECT_EQ(otro.Count(), 1);
+    // A refused record after 32766 tariffs ends the list normally.
+    dir.Escribir(grande + std::string(168, '\0') + r);
+    otro.Load();
+    EXPECT_EQ(otro.Count(), 32766);
+}
+
+TEST(Fichero, FailedReadingLeavesTheCatalogueAndNamesTheFile) {
+    CarpetaTemporal dir;
+    cLlamada cat(dir.ruta());
+    cat.Add();
+    std::filesystem::create_directory(dir.fichero());
+    try {
+        cat.Load();
+        FAIL() << "reading a directory must fail";
+    } catch (const RuntimeError& e) {
+        EXPECT_EQ(e.Numero(), kErrorAccesoRuta);
+        EXPECT_NE(std::string(e.what()).find("Tarifas.Dat"), std::string::npos);
+    }
+    EXPECT_EQ(cat.Count(), 1);
+    // Saving over a directory fails too, and leaves no temporary file.
+    EXPECT_NE(NumeroDeError([&] { cat.Save(); }), 0);
+    EXPECT_EQ(dir.Entradas(), std::vector<std::string>{"Tarifas.Dat"});
+
+    cLlamada sinCarpeta(dir.ruta() / "no-existe");
+    EXPECT_EQ(NumeroDeError([&] { sinCarpeta.Load(); }), kRutaNoEncontrada);
+    EXPECT_FALSE(FicherosUtil::ExisteFichero(dir.ruta() / "otro.dat"));
+}
+
+// Fails with ENOSPC once `limite` bytes have been written.
+class EscrituraQueFalla : public Escritura {
+public:
+    explicit EscrituraQueFalla(std::size_t limite, int err = ENOSPC) : limite_(limite), err_(err) {}
+    long Escribir(int fd, const void* datos, std::size_t n) override {
+        if (escritos_ >= limite_) {
+            errno = err_;
+            return -1;
+        }
+        const std::size_t parte = std::min(n, limite_ - escritos_);
+        const long r = Escritura::Escribir(fd, datos, parte);
+        if (r > 0) escritos_ += static_cast<std::size_t>(r);
+        return r;
+    }
+
+private:
+    std::size_t limite_, escritos_ = 0;
+    int err_;
+};
+
+TEST(Fichero, SaveThatFailsPartWayKeepsTheOldFileWhole) {
+    for (const int err : {ENOSPC, EIO}) {
+        CarpetaTemporal dir;
+        const std::string viejo = Registro("Viejo") + Registro("Otro");
+        dir.Escribir(viejo);
+        cLlamada cat(dir.ruta(), std::make_shared<EscrituraQueFalla>(200, err));
+        cat.Load();
+        for (int i = 0; i < 5; ++i) cat.Add();
+        cat.Valor(0, "Nombre", "Nuevo");
+        try {
+            cat.Save();
+            FAIL() << "the save must fail";
+        } catch (const RuntimeError& e) {
+            EXPECT_EQ(e.Numero(), err == ENOSPC ? kDiscoLleno : kErrorDispositivo);
+            EXPECT_NE(std::string(e.what()).find("Tarifas.Dat"), std::string::npos);
+        }
+        EXPECT_EQ(dir.Leer(), viejo);
+        EXPECT_EQ(dir.Entradas(), std::vector<std::string>{"Tarifas.Dat"});
+        EXPECT_EQ(cat.Count(), 7);  // nothing lost in memory either
+    }
+}
+
+TEST(Fichero, ProcessKilledWhileSavingNeverLeavesAPartialFile) {
+    CarpetaTemporal dir;
+    // Two catalogues of different sizes, saved alternately by a child that gets killed.
+    auto llenar = [](cLlamada& c, int n, const char* nombre) {
+        for (int i = 0; i < n; ++i) {
+            c.Add();
+            c.Valor(static_cast<std::int16_t>(i), "Nombre", nombre);
+        }
+    };
+    for (int ronda = 0; ronda < 8; ++ronda) {
+        const pid_t hijo = ::fork();
+        ASSERT_GE(hijo, 0);
+        if (hijo == 0) {
+            cLlamada a(dir.ruta()), b(dir.ruta());
+            llenar(a, 3000, "A");
+            llenar(b, 5000, "B");
+            for (;;) {
+                a.Save();
+                b.Save();
+            }
+        }
+        ::usleep(static_cast<useconds_t>(20000 + ronda * 7000));
+        ::kill(hijo, SIGKILL);
+        int estado = 0;
+        ::waitpid(hijo, &estado, 0);
+        if (!std::filesystem::exists(dir.fichero())) continue;  // killed before the first save
+        const std::size_t tam = std::filesystem::file_size(dir.fichero());
+        EXPECT_TRUE(tam == 3000u * 168 || tam == 5000u * 168) << tam;
+        cLlamada leido(dir.ruta());
+        leido.Load();
+        EXPECT_TRUE(leido.Count() == 3000 || leido.Count() == 5000);
+    }
+}
+
+TEST(Fichero, AnyBytesGiveACatalogueOrANumberedError) {
+    std::mt19937 gen(12345);
+    CarpetaTemporal dir;
+    for (int i = 0; i < 300; ++i) {
+        std::uniform_int_distribution<std::size_t> largo(0, 168 * 12);
+        std::string bytes(largo(gen), '\0');
+        const bool imprimibles = i % 2 == 0;
+        for (char& c : bytes)
+            c = static_cast<char>(imprimibles ? 32 + gen() % 95 : gen() % 256);
+        dir.Escribir(bytes);
+        cLlamada cat(dir.ruta());
+        cat.Load();
+        ASSERT_LE(static_cast<std::size_t>(cat.Count()) * 168, bytes.size() + 167);
+        for (std::int16_t k = 0; k <= cat.Count(); ++k)
+            for (const tTarifa::Campo& campo : tTarifa::Campos()) cat.Valor(k, campo.clave);
+        // A file of printable bytes reads back whole; a partial last record is completed
+        // with zero bytes.
+        if (imprimibles) {
+            cat.Save();
+            std::string esperado = bytes;
+            esperado.resize((bytes.size() + 167) / 168 * 168, '\0');
+            EXPECT_TRUE(dir.Leer() == esperado) << bytes.size();
+        }
+    }
+}
+
+}  // namespace
+}  // namespace quelmar
