@@ -5,11 +5,13 @@
 #include <QEvent>
 #include <QFont>
 #include <QGuiApplication>
+#include <QHeaderView>
 #include <QLabel>
 #include <QMouseEvent>
 #include <QScreen>
 #include <QShowEvent>
 #include <QStringList>
+#include <QTableView>
 #include <QTextCharFormat>
 #include <QTimer>
 #include <utility>
@@ -44,6 +46,14 @@ QTextCharFormat festivoFormat() {
     return format;
 }
 
+// The grid's rows would keep a minimum height that lets the sixth week fall off the bottom of the
+// 110 pixels the calendar has; let them share the height instead.
+void fitSixWeeks(QCalendarWidget& month) {
+    if (auto* grid = month.findChild<QTableView*>()) {
+        grid->verticalHeader()->setMinimumSectionSize(1);
+    }
+}
+
 }  // namespace
 
 fMain::fMain(Clock clock, const QLocale& locale, QWidget* parent)
@@ -64,7 +74,12 @@ fMain::fMain(Clock clock, const QLocale& locale, QWidget* parent)
     m_month->setLocale(m_locale);
     m_month->setVerticalHeaderFormat(QCalendarWidget::NoVerticalHeader);
     m_month->setDateRange(QDate(100, 1, 1), QDate(9999, 12, 31));
+    // Only the first column carries a day style: drop the widget's own red weekend days.
+    for (int day = Qt::Monday; day <= Qt::Sunday; ++day) {
+        m_month->setWeekdayTextFormat(static_cast<Qt::DayOfWeek>(day), QTextCharFormat());
+    }
     m_month->setWeekdayTextFormat(m_month->firstDayOfWeek(), festivoFormat());
+    fitSixWeeks(*m_month);
     m_month->setSelectedDate(m_clock().date());
 
     m_label->setObjectName(QStringLiteral("Label1"));
@@ -94,9 +109,8 @@ void fMain::Timer1_Timer() {
 
 void fMain::Label1_Click() {
     const QDate today = m_clock().date();
+    // Selecting a date also turns the calendar to its month, even when it was already selected.
     m_month->setSelectedDate(today);
-    // Selecting a date that is already selected need not turn the page back.
-    m_month->setCurrentPage(today.year(), today.month());
 }
 
 bool fMain::eventFilter(QObject* watched, QEvent* event) {

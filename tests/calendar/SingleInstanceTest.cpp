@@ -2,7 +2,9 @@
 
 #include <gtest/gtest.h>
 
+#include <QDateTime>
 #include <QDir>
+#include <QFile>
 #include <QTemporaryDir>
 #include <optional>
 
@@ -18,6 +20,21 @@ TEST(SingleInstance, SecondHolderIsRefusedUntilTheFirstEnds) {
 
     first.reset();
     EXPECT_TRUE(SingleInstance(dir.path()).isFirst());
+}
+
+TEST(SingleInstance, LockOfALongRunningCopyNeverGoesStale) {
+    QTemporaryDir dir;
+    const SingleInstance first(dir.path());
+    ASSERT_TRUE(first.isFirst());
+
+    // The running copy took its lock days ago.
+    QFile lock(QDir(dir.path()).filePath(QLatin1String(SingleInstance::kLockName)));
+    ASSERT_TRUE(lock.open(QIODevice::ReadWrite));
+    ASSERT_TRUE(lock.setFileTime(QDateTime::currentDateTime().addDays(-3),
+                                 QFileDevice::FileModificationTime));
+    lock.close();
+
+    EXPECT_FALSE(SingleInstance(dir.path()).isFirst());
 }
 
 TEST(SingleInstance, LocksInDifferentDirectoriesDoNotMeet) {

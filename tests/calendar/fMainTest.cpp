@@ -6,6 +6,7 @@
 #include <QCalendarWidget>
 #include <QCoreApplication>
 #include <QDeadlineTimer>
+#include <QFontMetrics>
 #include <QGuiApplication>
 #include <QLabel>
 #include <QScreen>
@@ -89,13 +90,30 @@ TEST(fMain, FestivoStyleColoursTheFirstColumnOfTheGrid) {
             EXPECT_EQ(cells->data(first, Qt::BackgroundRole).value<QColor>(), grey)
                 << locale.name().toStdString() << " row " << row;
             for (int column = 1; column < cells->columnCount(); ++column) {
-                EXPECT_NE(
-                    cells->data(cells->index(row, column), Qt::BackgroundRole).value<QColor>(),
-                    grey)
+                const QModelIndex other = cells->index(row, column);
+                EXPECT_NE(cells->data(other, Qt::BackgroundRole).value<QColor>(), grey)
+                    << locale.name().toStdString() << " row " << row << " column " << column;
+                EXPECT_NE(cells->data(other, Qt::ForegroundRole).value<QColor>(), red)
                     << locale.name().toStdString() << " row " << row << " column " << column;
             }
         }
     }
+}
+
+TEST(fMain, DayNamesAndAllSixWeeksFitInTheCalendar) {
+    ManualClock clock{QDateTime(QDate(2024, 3, 5), QTime(12, 0))};
+    fMain w(clock.function(), kSpanish);
+    w.show();
+    QCoreApplication::processEvents();
+
+    const auto* grid = calendarOf(w)->findChild<QTableView*>();
+    ASSERT_NE(grid, nullptr);
+    const int rows = grid->model()->rowCount();
+    ASSERT_EQ(rows, 7);
+    const int lastRow = rows - 1;
+    EXPECT_LE(grid->rowViewportPosition(lastRow) + grid->rowHeight(lastRow),
+              grid->viewport()->height());
+    EXPECT_GE(grid->rowHeight(lastRow), QFontMetrics(calendarOf(w)->font()).ascent());
 }
 
 TEST(fMain, TickWritesDateAndTimeInTheWindowsLocale) {
