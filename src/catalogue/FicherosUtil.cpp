@@ -5,6 +5,7 @@
 #include <unistd.h>
 
 #include <cerrno>
+#include <algorithm>
 #include <cstring>
 
 #include "runtime/RuntimeError.h"
@@ -79,33 +80,46 @@ bool ExisteFichero(const std::filesystem::path& ruta) {
     return Codigo(errno, ruta) != kFicheroNoEncontrado;
 }
 
-std::vector<unsigned char> LeerFichero(const std::filesystem::path& ruta, std::size_t maximo) {
-    Descriptor fd(::open(ruta.c_str(), O_RDONLY | O_CLOEXEC));
-    if (fd.get() < 0) LanzarErrno(errno, ruta);
+FicheroLectura::FicheroLectura(const std::filesystem::path& ruta)
+    : ruta_(ruta), fd_(::open(ruta.c_str(), O_RDONLY | O_CLOEXEC)) {
+    if (fd_ < 0) LanzarErrno(errno, ruta_);
     struct stat st {};
-    if (::fstat(fd.get(), &st) != 0) LanzarErrno(errno, ruta);
-    if (S_ISDIR(st.st_mode)) LanzarErrno(EISDIR, ruta);
-    std::vector<unsigned char> datos;
-    if (S_ISREG(st.st_mode)) {
-        const auto tam = static_cast<std::size_t>(st.st_size);
-        datos.resize(tam < maximo ? tam : maximo);
-    } else {
-        datos.resize(maximo < 65536 ? maximo : 65536);
+    if (::fstat(fd_, &st) != 0 || S_ISDIR(st.st_mode)) {
+        const int err = S_ISDIR(st.st_mode) ? EISDIR : errno;
+        ::close(fd_);
+        LanzarErrno(err, ruta_);
     }
+    if (S_ISREG(st.st_mode)) tamano_ = static_cast<std::size_t>(st.st_size);
+}
+
+FicheroLectura::~FicheroLectura() { ::close(fd_); }
+
+std::size_t FicheroLectura::Leer(void* destino, std::size_t n) {
+    auto* p = static_cast<unsigned char*>(destino);
     std::size_t leidos = 0;
-    while (leidos < maximo) {
-        if (leidos == datos.size()) {
-            // The file grew, or is no regular file: read on in steps.
-            const std::size_t mas = datos.size() < 65536 ? 65536 : datos.size();
-            datos.resize(datos.size() + mas < maximo ? datos.size() + mas : maximo);
-        }
-        const ssize_t r = ::read(fd.get(), datos.data() + leidos, datos.size() - leidos);
+    while (leidos < n) {
+        const ssize_t r = ::read(fd_, p + leidos, n - leidos);
         if (r < 0) {
             if (errno == EINTR) continue;
-            LanzarErrno(errno, ruta);
+            LanzarErrno(errno, ruta_);
         }
         if (r == 0) break;
         leidos += static_cast<std::size_t>(r);
+    }
+    return leidos;
+}
+
+std::vector<unsigned char> LeerFichero(const std::filesystem::path& ruta, std::size_t maximo) {
+    FicheroLectura f(ruta);
+    std::vector<unsigned char> datos;
+    std::size_t leidos = 0;
+    while (leidos < maximo) {
+        // Read in steps past the stated size: the file may grow, or be no regular file.
+        const std::size_t paso = datos.empty() && f.Tamano() > 0 ? f.Tamano() : 65536;
+        datos.resize(std::min(maximo, leidos + paso));
+        const std::size_t r = f.Leer(datos.data() + leidos, datos.size() - leidos);
+        leidos += r;
+        if (leidos < datos.size()) break;
     }
     datos.resize(leidos);
     return datos;

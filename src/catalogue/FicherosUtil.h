@@ -24,8 +24,27 @@ namespace FicherosUtil {
 // caller's own open meets the failure and reports it.
 bool ExisteFichero(const std::filesystem::path& ruta);
 
-// Reads at most `maximo` bytes from the start of the file. Raises the run-time error of
-// the failure (53, 70, 75, 57...) with the file's name in the message.
+// A file open for reading, closed when the object ends. Failures raise the run-time error
+// of the failure (53, 70, 75, 57...) with the file's name in the message.
+class FicheroLectura {
+public:
+    explicit FicheroLectura(const std::filesystem::path& ruta);
+    ~FicheroLectura();
+    FicheroLectura(const FicheroLectura&) = delete;
+    FicheroLectura& operator=(const FicheroLectura&) = delete;
+
+    // Size in bytes (0 for what is no regular file).
+    std::size_t Tamano() const noexcept { return tamano_; }
+    // Reads up to n bytes; fewer only at the end of the file.
+    std::size_t Leer(void* destino, std::size_t n);
+
+private:
+    std::filesystem::path ruta_;
+    int fd_;
+    std::size_t tamano_ = 0;
+};
+
+// Reads at most `maximo` bytes from the start of the file.
 std::vector<unsigned char> LeerFichero(const std::filesystem::path& ruta, std::size_t maximo);
 
 // Replaces the file atomically: the bytes go to a temporary file in the same folder,

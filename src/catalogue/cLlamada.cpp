@@ -1,5 +1,7 @@
 #include "catalogue/cLlamada.h"
 
+#include <algorithm>
+
 #include "runtime/RuntimeError.h"
 #include "runtime/Texto.h"
 
@@ -12,7 +14,8 @@ cLlamada::cLlamada(std::filesystem::path carpeta, std::shared_ptr<Escritura> esc
       m_Escritura(escritura ? std::move(escritura) : std::make_shared<Escritura>()),
       m_Registros(1) {}
 
-// Reading. Records are read in sequence; the first record whose name begins with a byte
+// Reading, all or nothing: records go to a separate array that replaces the catalogue only
+// when the whole reading succeeded. Records are read in sequence; the first record whose name begins with a byte
 // below 32 or above 126 ends the list and becomes the spare slot (a read past the last
 // record gives an all-zero record, which ends it the same way). A file that ends in a
 // partial record (never written by this program, e.g. a truncated copy) has that record
@@ -20,37 +23,37 @@ cLlamada::cLlamada(std::filesystem::path carpeta, std::shared_ptr<Escritura> esc
 // when its first byte passes the test. More than 32766 tariffs fail with error 6.
 void cLlamada::Load() {
     if (!FicherosUtil::ExisteFichero(m_Ruta)) return;
+    FicherosUtil::FicheroLectura f(m_Ruta);
+    // Enough slots for every record up to one past the limit, which decides the overflow.
     constexpr std::size_t kMaxRegistros = std::size_t{kMaxTarifasFichero} + 1;
-    const std::vector<unsigned char> datos =
-        FicherosUtil::LeerFichero(m_Ruta, kMaxRegistros * tTarifa::kTamano);
+    std::size_t previstos = (f.Tamano() + tTarifa::kTamano - 1) / tTarifa::kTamano;
+    if (previstos > kMaxRegistros) previstos = kMaxRegistros;
 
-    std::vector<tTarifa> nuevos;
-    const std::size_t enteros = datos.size() / tTarifa::kTamano;
-    const bool parcial = datos.size() % tTarifa::kTamano != 0;
-    nuevos.reserve(enteros + 2);
-    std::size_t k = 0;
-    for (;; ++k) {
-        tTarifa t;
-        if (k < enteros) {
-            t = tTarifa::Decodificar(datos.data() + k * tTarifa::kTamano);
-        } else if (k == enteros && parcial) {
-            tTarifa::Bytes b{};
-            std::copy(datos.begin() + static_cast<std::ptrdiff_t>(k * tTarifa::kTamano),
-                      datos.end(), b.begin());
-            t = tTarifa::Decodificar(b.data());
-        }
-        const unsigned char c = t.PrimerByte();
-        nuevos.push_back(t);
-        if (c < 32 || c > 126) break;  // this record is the spare slot
-        if (k + 1 > static_cast<std::size_t>(kMaxTarifasFichero)) {
-            Lanzar(kDesbordamiento, m_Ruta.string() + " holds more than 32766 tariffs");
-        }
-        if (k + 1 >= enteros + (parcial ? 1 : 0)) {
-            nuevos.emplace_back();  // end of file: an all-zero spare
-            break;
-        }
+    std::vector<tTarifa>& nuevos = m_Lectura;
+    std::size_t bytes = 0;
+    while (true) {
+        nuevos.resize(previstos + 1);  // plus the spare
+        const std::size_t capacidad = previstos * tTarifa::kTamano;
+        bytes += f.Leer(reinterpret_cast<unsigned char*>(nuevos.data()) + bytes, capacidad - bytes);
+        // A file that grew since its size was taken is read on, up to the limit.
+        if (bytes < capacidad || previstos == kMaxRegistros) break;
+        previstos = std::min(kMaxRegistros, previstos + 64);
     }
-    m_Registros = std::move(nuevos);
+    const std::size_t registros = (bytes + tTarifa::kTamano - 1) / tTarifa::kTamano;
+    // Missing bytes of a partial last record, and the slot after the last record, are 0.
+    auto* base = reinterpret_cast<unsigned char*>(nuevos.data());
+    std::fill(base + bytes, base + (registros + 1) * tTarifa::kTamano, 0);
+
+    std::size_t n = 0;
+    while (n < registros) {
+        const unsigned char c = nuevos[n].PrimerByte();
+        if (c < 32 || c > 126) break;  // this record becomes the spare slot
+        ++n;
+    }
+    if (n > static_cast<std::size_t>(kMaxTarifasFichero))
+        Lanzar(kDesbordamiento, m_Ruta.string() + " holds more than 32766 tariffs");
+    nuevos.resize(n + 1);
+    std::swap(m_Registros, nuevos);
 }
 
 void cLlamada::Save() {

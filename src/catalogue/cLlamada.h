@@ -71,6 +71,9 @@ private:
     std::filesystem::path m_Ruta;
     std::shared_ptr<Escritura> m_Escritura;
     std::vector<tTarifa> m_Registros;
+    // The array a Load reads into before it replaces m_Registros; kept between loads so
+    // that reloading (before every costing) does not fault in fresh memory each time.
+    std::vector<tTarifa> m_Lectura;
     std::string m_NombreTarifa;
 };
 
