@@ -1,0 +1,19 @@
+#!/usr/bin/env bash
+# Installs the Debian packages the suite needs that are not there yet.
+# Extra package names given as arguments are installed too.
+set -euo pipefail
+paquetes=(g++ cmake ninja-build pkg-config googletest libgtest-dev libgmock-dev
+          libbenchmark-dev qt6-base-dev libgl-dev fonts-dejavu-core "$@")
+faltan=()
+for p in "${paquetes[@]}"; do
+    dpkg-query -W -f='${Status}' "$p" 2>/dev/null | grep -q "ok installed" || faltan+=("$p")
+done
+[ ${#faltan[@]} -eq 0 ] && exit 0
+sudo=""
+[ "$(id -u)" -ne 0 ] && sudo=sudo
+export DEBIAN_FRONTEND=noninteractive
+echo "Instalando: ${faltan[*]}" >&2
+if ! $sudo apt-get install -y -q --no-install-recommends "${faltan[@]}"; then
+    $sudo apt-get update -q
+    $sudo apt-get install -y -q --no-install-recommends "${faltan[@]}"
+fi

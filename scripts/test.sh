@@ -1,0 +1,16 @@
+#!/usr/bin/env bash
+# Installs what is missing, builds everything and runs every test.
+#   scripts/test.sh          normal build in build/
+#   scripts/test.sh --asan   AddressSanitizer + UndefinedBehaviorSanitizer build in build-asan/
+set -euo pipefail
+cd "$(dirname "$0")/.."
+scripts/dependencias.sh
+dir=build
+opts=()
+if [ "${1:-}" = "--asan" ]; then
+    dir=build-asan
+    opts=(-DQUELMAR_SANITIZE=ON -DQUELMAR_BENCH=OFF -DCMAKE_BUILD_TYPE=Debug)
+fi
+cmake -S . -B "$dir" -G Ninja "${opts[@]}"
+cmake --build "$dir"
+ctest --test-dir "$dir" --output-on-failure -j2
