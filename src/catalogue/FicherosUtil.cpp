@@ -81,7 +81,22 @@ bool ExisteFichero(const std::filesystem::path& ruta) {
 }
 
 FicheroLectura::FicheroLectura(const std::filesystem::path& ruta)
-    : ruta_(ruta), fd_(::open(ruta.c_str(), O_RDONLY | O_CLOEXEC)) {
+    : FicheroLectura(ruta, ::open(ruta.c_str(), O_RDONLY | O_CLOEXEC)) {}
+
+std::optional<FicheroLectura> FicheroLectura::AbrirSiExiste(const std::filesystem::path& ruta) {
+    const int fd = ::open(ruta.c_str(), O_RDONLY | O_CLOEXEC);
+    const int err = errno;
+    if (fd < 0 && Codigo(err, ruta) == kFicheroNoEncontrado) return std::nullopt;
+    errno = err;  // the folder test above may have changed it
+    return FicheroLectura(ruta, fd);
+}
+
+FicheroLectura::FicheroLectura(FicheroLectura&& otro) noexcept
+    : ruta_(std::move(otro.ruta_)), fd_(otro.fd_), tamano_(otro.tamano_) {
+    otro.fd_ = -1;
+}
+
+FicheroLectura::FicheroLectura(const std::filesystem::path& ruta, int fd) : ruta_(ruta), fd_(fd) {
     if (fd_ < 0) LanzarErrno(errno, ruta_);
     struct stat st {};
     if (::fstat(fd_, &st) != 0 || S_ISDIR(st.st_mode)) {
@@ -92,7 +107,9 @@ FicheroLectura::FicheroLectura(const std::filesystem::path& ruta)
     if (S_ISREG(st.st_mode)) tamano_ = static_cast<std::size_t>(st.st_size);
 }
 
-FicheroLectura::~FicheroLectura() { ::close(fd_); }
+FicheroLectura::~FicheroLectura() {
+    if (fd_ >= 0) ::close(fd_);
+}
 
 std::size_t FicheroLectura::Leer(void* destino, std::size_t n) {
     auto* p = static_cast<unsigned char*>(destino);

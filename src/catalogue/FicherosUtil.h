@@ -2,6 +2,7 @@
 
 #include <cstddef>
 #include <filesystem>
+#include <optional>
 #include <string>
 #include <vector>
 
@@ -29,6 +30,10 @@ bool ExisteFichero(const std::filesystem::path& ruta);
 class FicheroLectura {
 public:
     explicit FicheroLectura(const std::filesystem::path& ruta);
+    // Opens the file when it is there, as one step: nothing when the file is not found,
+    // the run-time error for any other failure.
+    static std::optional<FicheroLectura> AbrirSiExiste(const std::filesystem::path& ruta);
+    FicheroLectura(FicheroLectura&& otro) noexcept;
     ~FicheroLectura();
     FicheroLectura(const FicheroLectura&) = delete;
     FicheroLectura& operator=(const FicheroLectura&) = delete;
@@ -39,6 +44,8 @@ public:
     std::size_t Leer(void* destino, std::size_t n);
 
 private:
+    FicheroLectura(const std::filesystem::path& ruta, int fd);
+
     std::filesystem::path ruta_;
     int fd_;
     std::size_t tamano_ = 0;

@@ -22,8 +22,11 @@ cLlamada::cLlamada(std::filesystem::path carpeta, std::shared_ptr<Escritura> esc
 // read with its missing bytes as 0, so the bytes that are there are kept: it is a tariff
 // when its first byte passes the test. More than 32766 tariffs fail with error 6.
 void cLlamada::Load() {
-    if (!FicherosUtil::ExisteFichero(m_Ruta)) return;
-    FicherosUtil::FicheroLectura f(m_Ruta);
+    // The existence test and the opening are one step: a missing file leaves everything.
+    std::optional<FicherosUtil::FicheroLectura> abierto =
+        FicherosUtil::FicheroLectura::AbrirSiExiste(m_Ruta);
+    if (!abierto) return;
+    FicherosUtil::FicheroLectura& f = *abierto;
     // Enough slots for every record up to one past the limit, which decides the overflow.
     constexpr std::size_t kMaxRegistros = std::size_t{kMaxTarifasFichero} + 1;
     std::size_t previstos = (f.Tamano() + tTarifa::kTamano - 1) / tTarifa::kTamano;
