@@ -1,0 +1,140 @@
+#pragma once
+
+#include <array>
+#include <cstdint>
+#include <filesystem>
+#include <memory>
+#include <string>
+#include <string_view>
+
+#include "catalogue/FicherosUtil.h"
+#include "catalogue/cLlamada.h"
+#include "editor/Controles.h"
+#include "editor/IVentana.h"
+
+namespace quelmar::editor {
+
+// The tariff editor window "Editor de tarifas": its controls, the catalogue it edits and
+// every handler. One tariff is shown at a time, `m_Indice`; each field stores itself into
+// the catalogue when the user leaves it; the scroll bar's nested Change keeps the name list
+// in step. The first five tariffs are built in: not deletable, names not changeable.
+//
+// Run-time errors of the catalogue pass out of the handlers to the caller, except where a
+// failure would lose or overwrite the user's data: a failed save or restore, and a failed
+// reading at start, are shown in the "Atencion" box instead.
+class Form1 {
+  public:
+    static constexpr std::int16_t kIncorporadas = 5;  // built-in tariffs 0..4
+    static constexpr std::int16_t kImagen = 1;        // the one image of ImageList1
+    static constexpr std::int16_t vbKeyDelete = 46;
+    static constexpr std::string_view kTituloAviso = "Atencion";
+    static constexpr std::string_view kAvisoIncorporada = "Esta tarifa forma parte del programa.";
+    static constexpr std::string_view kNoBorrar = "No se puede borrar";
+    static constexpr std::string_view kNoRenombrar = "No se puede cambiar de nombre.";
+
+    // `carpeta` holds Tarifas.Dat (the program's folder when run); `escritura` replaces the
+    // writes of a save (tests make it fail).
+    Form1(IVentana& ventana, std::filesystem::path carpeta,
+          std::shared_ptr<Escritura> escritura = nullptr);
+    Form1(const Form1&) = delete;
+    Form1& operator=(const Form1&) = delete;
+
+    // The startup as the program runs it: Form_Load, but a failed reading shows the error
+    // and closes the window, so that no later save can overwrite a file that could not be
+    // read. Answers whether the window may open.
+    bool Abrir();
+
+    // Startup and navigation.
+    void Form_Load();
+    void MostrarTarifa();
+    void TabStrip1_Click();
+    void ActivarControles();
+    void MostrarRegistro();
+    void txtNombre_Click();
+    void ssTab_Click(std::int16_t PreviousTab);
+    void hs_Change();
+
+    // Field stores.
+    void txtNombre_LostFocus();
+    void conImporte_LostFocus();
+    void conTiempo_LostFocus();
+    void semImporte_LostFocus();
+    void semInicio_LostFocus();
+    void semFin_LostFocus();
+    void sabImporte_LostFocus();
+    void sabInicio_LostFocus();
+    void sabFin_LostFocus();
+    void fesImporte_LostFocus();
+    void fesInicio_LostFocus();
+    void fesFin_LostFocus();
+
+    // Commands and the protection of the built-in names.
+    void cmdAceptar_Click();
+    void cmdCancelar_Click();
+    void cmdSalvar_Click();
+    void cmdRestaurar_Click();
+    void cmdNuevo_Click();
+    void cmdCopiar_Click();
+    void cmdBorrar_Click();
+    void txtNombre_KeyDown(std::int16_t& KeyCode, std::int16_t Shift);
+    void txtNombre_KeyPress(std::int16_t& KeyAscii);
+    // The edit text is about to change other than by a typed character (paste, drop, input
+    // method): refused on a built-in tariff with the same message as a typed key.
+    bool txtNombre_Cambiar();
+
+    const cLlamada& Catalogo() const noexcept { return m_Catalogo; }
+    std::int16_t Indice() const noexcept { return m_Indice; }
+    // Every control of the window by name, nullptr for an unknown name.
+    Control* Buscar(std::string_view nombre) noexcept;
+
+    ImageCombo txtNombre{"txtNombre"};
+    Label lRegistro{"lRegistro"};
+    ScrollBar hs{"hs"};
+    TextBox conImporte{"conImporte"};
+    TimeSpinner conTiempo{"conTiempo"};
+    SSTab ssTab{"ssTab", 3};
+    TabStrip TabStrip1{"TabStrip1", 2};
+    TextBox semImporte{"semImporte"};
+    TimeSpinner semInicio{"semInicio"};
+    TimeSpinner semFin{"semFin"};
+    TextBox sabImporte{"sabImporte"};
+    TimeSpinner sabInicio{"sabInicio"};
+    TimeSpinner sabFin{"sabFin"};
+    TextBox fesImporte{"fesImporte"};
+    TimeSpinner fesInicio{"fesInicio"};
+    TimeSpinner fesFin{"fesFin"};
+    Button cmdAceptar{"cmdAceptar", "&Aceptar"};
+    Button cmdCancelar{"cmdCancelar", "&Cancelar"};
+    Button cmdNuevo{"cmdNuevo", "&Nuevo"};
+    Button cmdBorrar{"cmdBorrar", "&Borrar"};
+    Button cmdCopiar{"cmdCopiar", "C&opiar"};
+    Button cmdRestaurar{"cmdRestaurar", "&Restaurar"};
+    Button cmdSalvar{"cmdSalvar", "&Salvar"};
+
+  private:
+    // The three band fields of a day page.
+    struct Pagina {
+        TextBox& importe;
+        TimeSpinner& inicio;
+        TimeSpinner& fin;
+    };
+    Pagina PaginaDe(std::int16_t tab) noexcept;
+    static std::string PrefijoDia(std::int16_t tab);
+    std::string PrefijoBanda() const;
+    std::string Prefijo() const { return PrefijoDia(ssTab.Tab()) + PrefijoBanda(); }
+
+    std::string Texto(std::string_view clave) const;
+    double Fecha(std::string_view clave) const;
+    void Guardar(std::string_view clave, const TextBox& campo);
+    void Guardar(std::string_view clave, const TimeSpinner& campo);
+    void GuardarFin(std::string_view clave, const TimeSpinner& campo);
+    void Avisar(std::string_view segundaLinea);
+    void MostrarError(const std::exception& e);
+
+    IVentana& m_Ventana;
+    cLlamada m_Catalogo;
+    std::int16_t m_Indice = 0;
+    std::array<Control*, 23> m_Controles;
+};
+
+}  // namespace quelmar::editor

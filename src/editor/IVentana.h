@@ -1,0 +1,27 @@
+#pragma once
+
+#include <string>
+
+#include "editor/Controles.h"
+
+namespace quelmar::editor {
+
+// What the editor's handlers ask of the window around them. The binding implements it
+// with real widgets; tests replace it.
+class IVentana {
+  public:
+    // Message-box style: critical (stop) icon and a single OK button.
+    static constexpr int vbCritical = 16;
+
+    virtual ~IVentana() = default;
+
+    // A modal message box; `texto` and `titulo` are UTF-8 (interface texts and error
+    // messages, not tariff bytes). A "\r" in the text breaks the line. The answer is unused.
+    virtual void MsgBox(const std::string& texto, int estilo, const std::string& titulo) = 0;
+    // Closes the window, which ends the program.
+    virtual void Cerrar() = 0;
+    // Gives `control` the keyboard focus.
+    virtual void FocoEn(const Control& control) = 0;
+};
+
+}  // namespace quelmar::editor

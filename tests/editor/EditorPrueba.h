@@ -1,0 +1,121 @@
+#pragma once
+
+// Shared by the editor's tests: a window that records what the handlers ask of it, a
+// temporary program folder and a catalogue of tariffs whose values tell them apart.
+
+#include <gtest/gtest.h>
+
+#include <cerrno>
+#include <cstdint>
+#include <filesystem>
+#include <fstream>
+#include <iterator>
+#include <memory>
+#include <string>
+#include <vector>
+
+#include "catalogue/cLlamada.h"
+#include "editor/IVentana.h"
+#include "runtime/OleDate.h"
+#include "runtime/Variant.h"
+
+namespace quelmar::editor::prueba {
+
+struct Mensaje {
+    std::string texto;
+    int estilo;
+    std::string titulo;
+};
+
+class VentanaFalsa : public IVentana {
+  public:
+    void MsgBox(const std::string& texto, int estilo, const std::string& titulo) override {
+        mensajes.push_back({texto, estilo, titulo});
+    }
+    void Cerrar() override { ++cierres; }
+    void FocoEn(const Control& control) override { focos.push_back(control.Name()); }
+
+    std::vector<Mensaje> mensajes;
+    int cierres = 0;
+    std::vector<std::string> focos;
+};
+
+// Writes that fail with a full disk while `fallar` is set.
+class EscrituraFallida : public Escritura {
+  public:
+    long Escribir(int fd, const void* datos, std::size_t n) override {
+        if (fallar) {
+            errno = ENOSPC;
+            return -1;
+        }
+        return Escritura::Escribir(fd, datos, n);
+    }
+    bool fallar = false;
+};
+
+// Distinct values per tariff and field; times carry seconds and a fraction of a second,
+// so any loss of precision shows.
+inline double HoraDe(int tarifa, int campo) {
+    return fecha::DesdeHora(tarifa % 24, (campo * 7) % 60, 59) + (tarifa + 1) * 1e-7;
+}
+
+inline std::string NombreDe(int i) {
+    return "Tarifa " + std::to_string(i);
+}
+
+class CarpetaTemporal {
+  public:
+    CarpetaTemporal() {
+        const auto* info = ::testing::UnitTest::GetInstance()->current_test_info();
+        ruta_ = std::filesystem::temp_directory_path() /
+                ("quelmar_editor_" + std::string(info->test_suite_name()) + "_" + info->name());
+        std::filesystem::remove_all(ruta_);
+        std::filesystem::create_directories(ruta_);
+    }
+    ~CarpetaTemporal() {
+        std::error_code ec;
+        std::filesystem::remove_all(ruta_, ec);
+    }
+    const std::filesystem::path& ruta() const { return ruta_; }
+    std::filesystem::path fichero() const { return ruta_ / "Tarifas.Dat"; }
+
+  private:
+    std::filesystem::path ruta_;
+};
+
+// Writes Tarifas.Dat with `n` tariffs named "Tarifa 0", "Tarifa 1", ...
+inline void EscribirCatalogo(const std::filesystem::path& carpeta, int n) {
+    cLlamada c(carpeta);
+    for (int i = 0; i < n; ++i) {
+        c.Add();
+        const auto k = static_cast<std::int16_t>(i);
+        c.Valor(k, "Nombre", Variant(NombreDe(i)));
+        c.Valor(k, "Conexion.Importe", Variant("c" + std::to_string(i)));
+        c.Valor(k, "Conexion.Tiempo", Variant::DeFecha(HoraDe(i, 0)));
+        int campo = 1;
+        for (const char* dia : {"Semana.", "Sabado.", "Festivo."}) {
+            for (const char* banda : {"Normal.", "Reducida."}) {
+                const std::string p = std::string(dia) + banda;
+                c.Valor(k, p + "Importe", Variant(std::to_string(i) + "," + std::to_string(campo)));
+                c.Valor(k, p + "Inicio", Variant::DeFecha(HoraDe(i, campo++)));
+                c.Valor(k, p + "Fin", Variant::DeFecha(HoraDe(i, campo++)));
+            }
+        }
+    }
+    c.Save();
+}
+
+inline std::vector<char> Bytes(const std::filesystem::path& f) {
+    std::ifstream in(f, std::ios::binary);
+    return {std::istreambuf_iterator<char>(in), std::istreambuf_iterator<char>()};
+}
+
+inline double FechaDe(const cLlamada& c, int i, const std::string& clave) {
+    return c.Valor(static_cast<std::int16_t>(i), clave).fecha();
+}
+
+inline std::string TextoDe(const cLlamada& c, int i, const std::string& clave) {
+    return c.Valor(static_cast<std::int16_t>(i), clave).texto();
+}
+
+}  // namespace quelmar::editor::prueba
