@@ -1,0 +1,492 @@
+#include "editor/qt/Form1Qt.h"
+
+#include <QApplication>
+#include <QComboBox>
+#include <QFrame>
+#include <QGroupBox>
+#include <QInputMethod>
+#include <QInputMethodEvent>
+#include <QKeyEvent>
+#include <QLabel>
+#include <QLineEdit>
+#include <QListView>
+#include <QMessageBox>
+#include <QPainter>
+#include <QPushButton>
+#include <QScrollBar>
+#include <QShortcut>
+#include <QSignalBlocker>
+#include <QTabBar>
+#include <QTimeEdit>
+#include <algorithm>
+#include <exception>
+
+#include "editor/Disposicion.h"
+#include "editor/qt/Borde.h"
+#include "editor/qt/ModeloNombres.h"
+
+namespace quelmar::editor {
+
+namespace {
+
+using Clase = Disposicion::Clase;
+
+int Px(int twips) {
+    return (twips + Disposicion::kTwipsPorPixel / 2) / Disposicion::kTwipsPorPixel;
+}
+
+QRect Rect(const Disposicion::Elemento& e) {
+    return QRect(Px(e.left), Px(e.top), Px(e.width), Px(e.height));
+}
+
+QString Q(std::string_view s) {
+    return QString::fromUtf8(s.data(), static_cast<qsizetype>(s.size()));
+}
+
+// The one 16 x 16 image of ImageList1: a small price tag.
+QIcon Imagen() {
+    QPixmap p(16, 16);
+    p.fill(Qt::transparent);
+    QPainter g(&p);
+    g.setRenderHint(QPainter::Antialiasing);
+    g.setPen(QColor(0x1f, 0x4e, 0x8c));
+    g.setBrush(QColor(0x4f, 0x8f, 0xd8));
+    g.drawPolygon(QPolygonF({QPointF(1.5, 4.5), QPointF(9.5, 4.5), QPointF(14.5, 8),
+                             QPointF(9.5, 11.5), QPointF(1.5, 11.5)}));
+    g.setBrush(Qt::white);
+    g.drawEllipse(QPointF(10, 8), 1.3, 1.3);
+    return QIcon(p);
+}
+
+QMessageBox::Icon Icono(int estilo) {
+    switch (estilo & 0x70) {
+        case 16:
+            return QMessageBox::Critical;
+        case 32:
+            return QMessageBox::Question;
+        case 48:
+            return QMessageBox::Warning;
+        case 64:
+            return QMessageBox::Information;
+        default:
+            return QMessageBox::NoIcon;
+    }
+}
+
+}  // namespace
+
+Form1Qt::Form1Qt(std::filesystem::path carpeta, std::shared_ptr<Escritura> escritura,
+                 QWidget* parent)
+    : QWidget(parent), m_form(*this, std::move(carpeta), std::move(escritura)) {
+    setWindowTitle(Q(Disposicion::kTitulo));
+    // The layout was drawn for the small captions of its time; at 15 twips a pixel they must
+    // be about 10 pixels high to fit, and tabs need little padding.
+    QFont f = font();
+    f.setPixelSize(10);
+    setFont(f);
+    setStyleSheet(QStringLiteral(
+        "QTabBar::tab { padding: 2px 6px; border: 1px solid palette(mid); border-bottom: none;"
+        " border-top-left-radius: 3px; border-top-right-radius: 3px; background: palette(button);"
+        " margin-top: 2px; }"
+        "QTabBar::tab:selected { background: palette(window); margin-top: 0px; }"));
+    setFixedSize(Px(Disposicion::kAncho), Px(Disposicion::kAlto));
+    Construir();
+    connect(qApp, &QApplication::focusChanged, this, &Form1Qt::CambioDeFoco);
+    Despachar([] {});
+}
+
+Form1Qt::~Form1Qt() {
+    // The widgets go first: while they are torn down they must find neither the focus
+    // hook nor a model that is already gone.
+    disconnect(qApp, nullptr, this, nullptr);
+    m_ocupado = true;
+    const auto hijos = findChildren<QObject*>(Qt::FindDirectChildrenOnly);
+    qDeleteAll(hijos);
+}
+
+void Form1Qt::Construir() {
+    std::unordered_map<std::string_view, QWidget*> contenedores{{"", this}};
+    QWidget* area = nullptr;
+    std::vector<std::pair<int, QWidget*>> paradas;
+
+    for (const Disposicion::Elemento& e : Disposicion::kElementos) {
+        QWidget* padre = e.pagina >= 0 ? m_paginas[static_cast<std::size_t>(e.pagina)]
+                                       : contenedores.at(e.contenedor);
+        Control* control = m_form.Buscar(e.nombre);
+        QWidget* w = nullptr;
+        switch (e.clase) {
+            case Clase::Frame: {
+                w = new QGroupBox(Q(e.caption), padre);
+                contenedores[e.nombre] = w;
+                break;
+            }
+            case Clase::Label: {
+                auto* l = new QLabel(Q(e.caption), padre);
+                if (e.nombre == "lRegistro") m_lRegistro = l;
+                w = l;
+                break;
+            }
+            case Clase::TextBox: {
+                auto* t = new QLineEdit(padre);
+                auto* modelo = static_cast<TextBox*>(control);
+                connect(t, &QLineEdit::textEdited, this, [this, modelo](const QString& s) {
+                    if (!m_ocupado) modelo->Teclear(borde::DePantalla(s));
+                });
+                m_textos.emplace_back(modelo, t);
+                w = t;
+                break;
+            }
+            case Clase::TimeSpinner: {
+                auto* t = new QTimeEdit(padre);
+                t->setDisplayFormat(QStringLiteral("HH:mm"));
+                // Stepped with the arrow keys and the wheel; buttons would hide the digits.
+                t->setButtonSymbols(QAbstractSpinBox::NoButtons);
+                auto* modelo = static_cast<TimeSpinner*>(control);
+                connect(t, &QTimeEdit::timeChanged, this, [this, modelo](QTime h) {
+                    if (!m_ocupado && h.isValid()) modelo->EditarHora(h.hour(), h.minute());
+                });
+                t->installEventFilter(this);
+                m_horas.emplace_back(modelo, t);
+                w = t;
+                break;
+            }
+            case Clase::ImageCombo: {
+                auto* c = new QComboBox(padre);
+                c->setEditable(true);
+                c->setInsertPolicy(QComboBox::NoInsert);
+                c->setCompleter(nullptr);  // no inline completion over the names
+                c->setSizeAdjustPolicy(QComboBox::AdjustToMinimumContentsLengthWithIcon);
+                c->setIconSize(QSize(16, 16));
+                c->setMaxVisibleItems(16);
+                m_nombres = new ModeloNombres(m_form.txtNombre, Imagen(), c);
+                c->setModel(m_nombres);
+                if (auto* lista = qobject_cast<QListView*>(c->view())) {
+                    lista->setUniformItemSizes(true);  // no measuring of 32766 rows
+                }
+                connect(c, &QComboBox::activated, this, [this](int i) {
+                    Despachar([this, i] { m_form.txtNombre.Elegir(i + 1); });
+                });
+                connect(c->lineEdit(), &QLineEdit::textEdited, this, &Form1Qt::NombreEditado);
+                c->installEventFilter(this);
+                c->lineEdit()->installEventFilter(this);
+                m_txtNombre = c;
+                w = c;
+                break;
+            }
+            case Clase::ScrollBar: {
+                auto* s = new QScrollBar(Qt::Horizontal, padre);
+                s->setTracking(false);  // Change once the thumb is let go
+                s->setSingleStep(1);
+                s->setPageStep(1);  // a click on the track moves one position too
+                s->setFocusPolicy(Qt::StrongFocus);
+                connect(s, &QScrollBar::valueChanged, this, [this](int v) {
+                    Despachar([this, v] { m_form.hs.Mover(static_cast<std::int16_t>(v)); });
+                });
+                s->installEventFilter(this);
+                m_hs = s;
+                w = s;
+                break;
+            }
+            case Clase::SSTab: {
+                // The pages cover the whole tab control, so their children keep the
+                // table's positions; the tab row lies above them.
+                area = new QWidget(padre);
+                area->setGeometry(Rect(e));
+                auto* marco = new QFrame(area);
+                for (std::size_t p = 0; p < m_paginas.size(); ++p) {
+                    m_paginas[p] = new QWidget(area);
+                    m_paginas[p]->setGeometry(0, 0, area->width(), area->height());
+                }
+                m_ssTab = new QTabBar(area);
+                for (std::string_view pagina : Disposicion::kPaginas) m_ssTab->addTab(Q(pagina));
+                m_ssTab->setExpanding(true);
+                m_ssTab->setUsesScrollButtons(false);
+                m_ssTab->setDrawBase(false);
+                m_ssTab->setFocusPolicy(Qt::ClickFocus);
+                const int alto = m_ssTab->sizeHint().height();
+                m_ssTab->setGeometry(0, 0, area->width(), alto);
+                marco->setFrameStyle(QFrame::StyledPanel | QFrame::Raised);
+                marco->setGeometry(0, alto - 1, area->width(), area->height() - alto + 1);
+                connect(m_ssTab, &QTabBar::currentChanged, this, [this](int i) {
+                    Despachar(
+                        [this, i] { m_form.ssTab.Seleccionar(static_cast<std::int16_t>(i)); });
+                });
+                m_ssTab->installEventFilter(this);
+                contenedores[e.nombre] = area;
+                w = m_ssTab;
+                break;
+            }
+            case Clase::TabStrip: {
+                auto* t = new QTabBar(padre);
+                for (std::string_view banda : Disposicion::kBandas) t->addTab(Q(banda));
+                t->setFocusPolicy(Qt::ClickFocus);
+                t->setUsesScrollButtons(false);
+                t->setExpanding(true);
+                connect(t, &QTabBar::currentChanged, this, [this](int i) {
+                    Despachar([this, i] {
+                        m_form.TabStrip1.Seleccionar(static_cast<std::int16_t>(i + 1));
+                    });
+                });
+                t->installEventFilter(this);
+                m_TabStrip1 = t;
+                w = t;
+                break;
+            }
+            case Clase::Button: {
+                auto* b = new QPushButton(Q(e.caption), padre);
+                b->setAutoDefault(false);
+                auto* modelo = static_cast<Button*>(control);
+                connect(b, &QPushButton::clicked, this,
+                        [this, modelo] { Despachar([modelo] { modelo->Pulsar(); }); });
+                m_botones.emplace_back(modelo, b);
+                w = b;
+                break;
+            }
+        }
+        if (e.clase != Clase::SSTab) w->setGeometry(Rect(e));
+        w->setObjectName(Q(e.nombre));
+        m_widgets[e.nombre] = w;
+        if (control) m_controlDe[w] = control;
+        if (e.tabStop) paradas.emplace_back(e.tabIndex, w);
+        if (e.clase == Clase::TabStrip) w->raise();  // over the day pages
+    }
+
+    std::sort(paradas.begin(), paradas.end(),
+              [](const auto& a, const auto& b) { return a.first < b.first; });
+    for (std::size_t i = 1; i < paradas.size(); ++i)
+        QWidget::setTabOrder(paradas[i - 1].second, paradas[i].second);
+
+    // Escape presses the cancel button.
+    auto* escape = new QShortcut(QKeySequence(Qt::Key_Escape), this);
+    auto* cancelar = static_cast<QPushButton*>(m_widgets.at("cmdCancelar"));
+    connect(escape, &QShortcut::activated, cancelar, &QPushButton::click);
+}
+
+QWidget* Form1Qt::Widget(std::string_view nombre) const {
+    const auto it = m_widgets.find(nombre);
+    return it == m_widgets.end() ? nullptr : it->second;
+}
+
+bool Form1Qt::Abrir() {
+    bool ok = false;
+    Despachar([this, &ok] { ok = m_form.Abrir(); });
+    return ok;
+}
+
+// ---- from the user to the model ----
+
+void Form1Qt::Despachar(const std::function<void()>& accion) {
+    if (m_ocupado) return;
+    m_ocupado = true;
+    try {
+        accion();
+    } catch (const std::exception& e) {
+        MsgBox(e.what(), IVentana::vbCritical, std::string(Form1::kTituloAviso));
+    }
+    Reflejar();
+    if (QWidget* w = std::exchange(m_focoPendiente, nullptr)) {
+        w->setFocus(Qt::OtherFocusReason);
+        m_campoConFoco = ControlDe(w);
+    }
+    m_ocupado = false;
+}
+
+Control* Form1Qt::ControlDe(QWidget* w) const {
+    for (; w; w = w->parentWidget()) {
+        const auto it = m_controlDe.find(w);
+        if (it != m_controlDe.end()) return it->second;
+    }
+    return nullptr;
+}
+
+// Focus moves out of the window (a message box, a list's popup, another program) and back
+// are no leaving; only a move between two controls of this window is.
+void Form1Qt::CambioDeFoco(QWidget* /*viejo*/, QWidget* nuevo) {
+    if (!nuevo || nuevo->window() != this) return;
+    Control* dejado = std::exchange(m_campoConFoco, ControlDe(nuevo));
+    if (m_ocupado || !dejado || dejado == m_campoConFoco) return;
+    Despachar([dejado] {
+        if (auto* t = dynamic_cast<TextBox*>(dejado)) t->SalirFoco();
+        if (auto* h = dynamic_cast<TimeSpinner*>(dejado)) h->SalirFoco();
+        if (auto* c = dynamic_cast<ImageCombo*>(dejado)) c->SalirFoco();
+    });
+}
+
+bool Form1Qt::TeclaNombre(const QKeyEvent& e) {
+    // Tab moves the focus and reaches no key handler.
+    if (m_ocupado || e.key() == Qt::Key_Tab || e.key() == Qt::Key_Backtab) return false;
+    bool tragar = false;
+    Despachar([this, &e, &tragar] {
+        const std::int16_t codigo = borde::CodigoTecla(e);
+        std::int16_t KeyCode = codigo;
+        m_form.txtNombre.PulsarTecla(KeyCode, borde::Mayusculas(e));
+        if (codigo != 0 && KeyCode == 0) {
+            tragar = true;
+            return;
+        }
+        if (const auto caracter = borde::CaracterTecla(e)) {
+            std::int16_t KeyAscii = *caracter;
+            m_form.txtNombre.TeclearCaracter(KeyAscii);
+            tragar = KeyAscii == 0;
+        }
+    });
+    // Enter picks nothing in the name list.
+    return tragar || e.key() == Qt::Key_Return || e.key() == Qt::Key_Enter;
+}
+
+bool Form1Qt::PedirCambioNombre() {
+    bool permitido = true;
+    Despachar([this, &permitido] { permitido = m_form.txtNombre.PedirCambio(); });
+    return permitido;
+}
+
+// Any edit that got past the key handlers (a paste from the context menu, the middle
+// button, an undo) is checked here and taken back when the model refuses it.
+void Form1Qt::NombreEditado(const QString& texto) {
+    if (m_ocupado) return;
+    if (PedirCambioNombre()) {
+        m_form.txtNombre.Teclear(borde::DePantalla(texto));
+        return;
+    }
+    m_ocupado = true;
+    const QSignalBlocker b(m_txtNombre->lineEdit());
+    m_txtNombre->lineEdit()->setText(borde::APantalla(m_form.txtNombre.Text()));
+    m_ocupado = false;
+}
+
+bool Form1Qt::eventFilter(QObject* objeto, QEvent* evento) {
+    const bool nombre = m_txtNombre && (objeto == m_txtNombre || objeto == m_txtNombre->lineEdit());
+    switch (evento->type()) {
+        case QEvent::KeyPress:
+            if (nombre) return TeclaNombre(*static_cast<QKeyEvent*>(evento));
+            break;
+        case QEvent::InputMethod: {
+            const auto* im = static_cast<QInputMethodEvent*>(evento);
+            const bool cambia = !im->commitString().isEmpty() || !im->preeditString().isEmpty() ||
+                                im->replacementLength() > 0;
+            if (nombre && cambia && !PedirCambioNombre()) {
+                QGuiApplication::inputMethod()->reset();
+                return true;
+            }
+            break;
+        }
+        case QEvent::Drop:
+            if (nombre && !PedirCambioNombre()) {
+                evento->ignore();
+                return true;
+            }
+            break;
+        case QEvent::Wheel: {
+            // The wheel over a control without the focus would change it without the
+            // focus ever leaving the field being edited.
+            auto* w = qobject_cast<QWidget*>(objeto);
+            QWidget* foco = QApplication::focusWidget();
+            if (w && !(foco && (foco == w || w->isAncestorOf(foco)))) return true;
+            break;
+        }
+        default:
+            break;
+    }
+    return QWidget::eventFilter(objeto, evento);
+}
+
+void Form1Qt::showEvent(QShowEvent* evento) {
+    QWidget::showEvent(evento);
+    if (std::exchange(m_primeraVez, false)) m_txtNombre->setFocus(Qt::OtherFocusReason);
+}
+
+// ---- from the model to the widgets ----
+
+bool Form1Qt::Cambio(const Control& c) {
+    const auto it = m_visto.find(&c);
+    if (it != m_visto.end() && it->second == c.Revision()) return false;
+    m_visto[&c] = c.Revision();
+    return true;
+}
+
+void Form1Qt::Reflejar() {
+    for (auto& [modelo, w] : m_textos) {
+        if (!Cambio(*modelo)) continue;
+        const QSignalBlocker b(w);
+        const QString t = borde::APantalla(modelo->Text());
+        if (w->text() != t) {
+            w->setText(t);
+            w->setCursorPosition(0);  // show the start of a text wider than the box
+        }
+        w->setEnabled(modelo->Enabled());
+    }
+    for (auto& [modelo, w] : m_horas) {
+        if (!Cambio(*modelo)) continue;
+        const QSignalBlocker b(w);
+        w->setTime(QTime(modelo->Hora(), modelo->Minuto()));
+        w->setEnabled(modelo->Enabled());
+    }
+    for (auto& [modelo, w] : m_botones)
+        if (Cambio(*modelo)) w->setEnabled(modelo->Enabled());
+
+    const Form1& f = m_form;
+    if (Cambio(f.lRegistro)) m_lRegistro->setText(borde::APantalla(f.lRegistro.Caption()));
+    if (Cambio(f.hs)) {
+        const QSignalBlocker b(m_hs);
+        m_hs->setRange(std::min(f.hs.Min(), f.hs.Max()), std::max(f.hs.Min(), f.hs.Max()));
+        m_hs->setValue(f.hs.Value());
+        m_hs->setEnabled(f.hs.Enabled());
+    }
+    if (Cambio(f.ssTab)) {
+        const QSignalBlocker b(m_ssTab);
+        m_ssTab->setCurrentIndex(f.ssTab.Tab());
+        for (std::size_t p = 0; p < m_paginas.size(); ++p)
+            m_paginas[p]->setVisible(static_cast<int>(p) == f.ssTab.Tab());
+    }
+    if (Cambio(f.TabStrip1)) {
+        const QSignalBlocker b(m_TabStrip1);
+        m_TabStrip1->setCurrentIndex(f.TabStrip1.SelectedItem() - 1);
+    }
+
+    const ImageCombo& cb = f.txtNombre;
+    bool lista = false;
+    if (cb.RevisionLista() != m_revLista) {
+        m_revLista = cb.RevisionLista();
+        m_revTextos = cb.RevisionTextos();
+        m_nombres->Reiniciar();
+        lista = true;
+    } else if (cb.RevisionTextos() != m_revTextos) {
+        m_revTextos = cb.RevisionTextos();
+        m_nombres->Refrescar();
+        lista = true;
+    }
+    // The combo rewrites its edit text when its entries change, so the model's text is
+    // put back after any change of the list.
+    if (Cambio(cb) || lista || m_indiceVisto != f.Indice()) {
+        m_indiceVisto = f.Indice();
+        const QSignalBlocker b(m_txtNombre);
+        const int fila = f.Indice() < cb.ListCount() ? f.Indice() : -1;
+        if (m_txtNombre->currentIndex() != fila) m_txtNombre->setCurrentIndex(fila);
+        const QString t = borde::APantalla(cb.Text());
+        if (m_txtNombre->lineEdit()->text() != t) m_txtNombre->lineEdit()->setText(t);
+        m_txtNombre->setEnabled(cb.Enabled());
+    }
+}
+
+// ---- IVentana ----
+
+void Form1Qt::MsgBox(const std::string& texto, int estilo, const std::string& titulo) {
+    QMessageBox caja(Icono(estilo), borde::Mensaje(titulo), borde::Mensaje(texto), QMessageBox::Ok,
+                     isVisible() ? this : nullptr);
+    caja.setTextFormat(Qt::PlainText);
+    caja.setWindowModality(Qt::ApplicationModal);
+    caja.exec();
+}
+
+void Form1Qt::Cerrar() {
+    close();
+}
+
+void Form1Qt::FocoEn(const Control& control) {
+    // Applied once the widgets show the model again: the control may be enabled only now.
+    for (const auto& [w, c] : m_controlDe) {
+        if (c == &control) m_focoPendiente = w;
+    }
+}
+
+}  // namespace quelmar::editor

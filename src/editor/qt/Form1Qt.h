@@ -1,0 +1,97 @@
+#pragma once
+
+#include <QWidget>
+#include <array>
+#include <cstdint>
+#include <filesystem>
+#include <functional>
+#include <memory>
+#include <string>
+#include <string_view>
+#include <unordered_map>
+#include <utility>
+#include <vector>
+
+#include "editor/Form1.h"
+#include "editor/IVentana.h"
+
+class QComboBox;
+class QLabel;
+class QLineEdit;
+class QPushButton;
+class QScrollBar;
+class QTabBar;
+class QTimeEdit;
+
+namespace quelmar::editor {
+
+class ModeloNombres;
+
+// The Qt Widgets binding of Form1. It builds the widgets from the layout table, forwards
+// the user's actions to the model's controls and, after each, copies what the handlers
+// changed back into the widgets. Leaving a field is taken from the application's focus
+// changes, which Qt reports before it delivers the press on the widget moved to, so the
+// field's store runs before that widget's click or change. No behaviour lives here: the
+// protection of the built-in names, for instance, only asks the model (keys, paste, drop,
+// input methods) and undoes a change the model refused.
+class Form1Qt : public QWidget, public IVentana {
+    Q_OBJECT
+
+  public:
+    explicit Form1Qt(std::filesystem::path carpeta, std::shared_ptr<Escritura> escritura = nullptr,
+                     QWidget* parent = nullptr);
+    ~Form1Qt() override;
+
+    // The startup step; false when the catalogue could not be read (the error was shown).
+    bool Abrir();
+
+    Form1& Modelo() noexcept { return m_form; }
+    // The widget of a control or frame of the layout table, nullptr for an unknown name.
+    QWidget* Widget(std::string_view nombre) const;
+
+    void MsgBox(const std::string& texto, int estilo, const std::string& titulo) override;
+    void Cerrar() override;
+    void FocoEn(const Control& control) override;
+
+  protected:
+    bool eventFilter(QObject* objeto, QEvent* evento) override;
+    void showEvent(QShowEvent* evento) override;
+
+  private:
+    void Construir();
+    // Runs a user action on the model, shows a run-time error that escapes it, then
+    // mirrors the model into the widgets. Widget signals raised meanwhile are ignored.
+    void Despachar(const std::function<void()>& accion);
+    void Reflejar();
+    bool Cambio(const Control& c);
+    Control* ControlDe(QWidget* w) const;
+    void CambioDeFoco(QWidget* viejo, QWidget* nuevo);
+    bool TeclaNombre(const QKeyEvent& e);
+    bool PedirCambioNombre();
+    void NombreEditado(const QString& texto);
+
+    Form1 m_form;
+    bool m_ocupado = false;
+    Control* m_campoConFoco = nullptr;
+    QWidget* m_focoPendiente = nullptr;
+    bool m_primeraVez = true;
+
+    std::unordered_map<std::string_view, QWidget*> m_widgets;
+    std::unordered_map<QWidget*, Control*> m_controlDe;
+    std::unordered_map<const Control*, std::uint64_t> m_visto;
+    std::vector<std::pair<TextBox*, QLineEdit*>> m_textos;
+    std::vector<std::pair<TimeSpinner*, QTimeEdit*>> m_horas;
+    std::vector<std::pair<Button*, QPushButton*>> m_botones;
+    QComboBox* m_txtNombre = nullptr;
+    ModeloNombres* m_nombres = nullptr;
+    std::uint64_t m_revLista = ~std::uint64_t{0};
+    std::uint64_t m_revTextos = ~std::uint64_t{0};
+    int m_indiceVisto = -1;
+    QLabel* m_lRegistro = nullptr;
+    QScrollBar* m_hs = nullptr;
+    QTabBar* m_ssTab = nullptr;
+    std::array<QWidget*, 3> m_paginas{};
+    QTabBar* m_TabStrip1 = nullptr;
+};
+
+}  // namespace quelmar::editor
