@@ -357,9 +357,19 @@ void Form1Qt::NombreEditado(const QString& texto) {
 bool Form1Qt::eventFilter(QObject* objeto, QEvent* evento) {
     const bool nombre = m_txtNombre && (objeto == m_txtNombre || objeto == m_txtNombre->lineEdit());
     switch (evento->type()) {
-        case QEvent::KeyPress:
-            if (nombre) return TeclaNombre(*static_cast<QKeyEvent*>(evento));
+        case QEvent::KeyPress: {
+            const auto& tecla = *static_cast<QKeyEvent*>(evento);
+            if (nombre) return TeclaNombre(tecla);
+            // Tab leaves a time spinner, as in every other field, instead of stepping
+            // from the hours to the minutes.
+            if (qobject_cast<QTimeEdit*>(objeto) &&
+                (tecla.key() == Qt::Key_Tab || tecla.key() == Qt::Key_Backtab) &&
+                !(tecla.modifiers() & ~Qt::ShiftModifier)) {
+                focusNextPrevChild(tecla.key() == Qt::Key_Tab);
+                return true;
+            }
             break;
+        }
         case QEvent::InputMethod: {
             const auto* im = static_cast<QInputMethodEvent*>(evento);
             const bool cambia = !im->commitString().isEmpty() || !im->preeditString().isEmpty() ||

@@ -1,0 +1,250 @@
+#include "editor/qt/Form1Qt.h"
+
+#include <gtest/gtest.h>
+
+#include <QApplication>
+#include <QClipboard>
+#include <QComboBox>
+#include <QInputMethodEvent>
+#include <QKeyEvent>
+#include <QLabel>
+#include <QLineEdit>
+#include <QMessageBox>
+#include <QMimeData>
+#include <QPushButton>
+#include <QScrollBar>
+#include <QTabBar>
+#include <QTest>
+#include <QTimeEdit>
+#include <QTimer>
+
+#include "EditorPrueba.h"
+
+namespace quelmar::editor {
+namespace {
+
+using namespace prueba;
+
+// Answers every message box as it appears and keeps what it showed.
+class Cajas {
+  public:
+    struct Caja {
+        QString texto, titulo;
+        QMessageBox::Icon icono;
+        bool modal;
+    };
+    Cajas() {
+        QObject::connect(&m_reloj, &QTimer::timeout, [this] {
+            if (auto* m = qobject_cast<QMessageBox*>(QApplication::activeModalWidget())) {
+                vistas.push_back({m->text(), m->windowTitle(), m->icon(), m->isModal()});
+                m->button(QMessageBox::Ok)->click();
+            }
+        });
+        m_reloj.start(5);
+    }
+    std::vector<Caja> vistas;
+
+  private:
+    QTimer m_reloj;
+};
+
+const QString kNoRenombrar =
+    QStringLiteral("Esta tarifa forma parte del programa.\nNo se puede cambiar de nombre.");
+
+class Form1QtTest : public ::testing::Test {
+  protected:
+    void Abrir(int n) {
+        EscribirCatalogo(carpeta.ruta(), n);
+        w = std::make_unique<Form1Qt>(carpeta.ruta(), escritura);
+        ASSERT_TRUE(w->Abrir());
+        w->show();
+        w->activateWindow();
+        ASSERT_TRUE(QTest::qWaitForWindowActive(w.get()));
+    }
+    template <class T>
+    T* W(const char* nombre) {
+        return static_cast<T*>(w->Widget(nombre));
+    }
+    QComboBox* Nombre() { return W<QComboBox>("txtNombre"); }
+    QString Indicador() { return W<QLabel>("lRegistro")->text(); }
+    void Clic(QWidget* x) { QTest::mouseClick(x, Qt::LeftButton, {}, x->rect().center()); }
+    void ClicPestana(const char* barra, int i) {
+        auto* t = W<QTabBar>(barra);
+        QTest::mouseClick(t, Qt::LeftButton, {}, t->tabRect(i).center());
+    }
+    const cLlamada& cat() { return w->Modelo().Catalogo(); }
+
+    CarpetaTemporal carpeta;
+    std::shared_ptr<EscrituraFallida> escritura = std::make_shared<EscrituraFallida>();
+    std::unique_ptr<Form1Qt> w;
+    Cajas cajas;
+};
+
+TEST_F(Form1QtTest, OpensOnTheCatalogueWithTheFirstTariffAndFocusOnTheName) {
+    Abrir(12);
+    EXPECT_EQ(w->windowTitle(), QStringLiteral("Editor de tarifas"));
+    EXPECT_EQ(Nombre()->count(), 12);
+    EXPECT_EQ(Nombre()->itemText(11), QStringLiteral("Tarifa 11"));
+    EXPECT_EQ(Nombre()->currentText(), QStringLiteral("Tarifa 0"));
+    EXPECT_EQ(W<QLineEdit>("conImporte")->text(), QStringLiteral("c0"));
+    EXPECT_EQ(W<QTimeEdit>("semFin")->time(), QTime(0, 14));  // 00:14:59 shown as 00:14
+    EXPECT_EQ(Indicador(), QStringLiteral("1/12"));
+    EXPECT_EQ(W<QScrollBar>("hs")->value(), 1);
+    EXPECT_EQ(W<QScrollBar>("hs")->maximum(), 12);
+    EXPECT_TRUE(W<QLineEdit>("semImporte")->isVisible());
+    EXPECT_FALSE(W<QLineEdit>("sabImporte")->isVisible());
+    EXPECT_EQ(W<QPushButton>("cmdCopiar")->text(), QStringLiteral("C&opiar"));
+    EXPECT_TRUE(Nombre()->isAncestorOf(QApplication::focusWidget()) ||
+                QApplication::focusWidget() == Nombre());
+}
+
+TEST_F(Form1QtTest, TabKeyFollowsTheTableAndSkipsHiddenPages) {
+    Abrir(12);
+    std::vector<std::string> orden;
+    for (int i = 0; i < 14; ++i) {
+        QWidget* f = QApplication::focusWidget();
+        while (f && f->objectName().isEmpty()) f = f->parentWidget();
+        orden.push_back(f ? f->objectName().toStdString() : "?");
+        QTest::keyClick(QApplication::focusWidget(), Qt::Key_Tab);
+    }
+    EXPECT_EQ(orden, (std::vector<std::string>{"txtNombre", "conImporte", "conTiempo", "semImporte",
+                                               "semInicio", "semFin", "hs", "cmdAceptar",
+                                               "cmdCancelar", "cmdNuevo", "cmdBorrar", "cmdCopiar",
+                                               "cmdRestaurar", "cmdSalvar"}));
+    EXPECT_TRUE(cajas.vistas.empty());
+}
+
+TEST_F(Form1QtTest, DayPageAndBandTabShowTheirKeysValues) {
+    Abrir(12);
+    ClicPestana("TabStrip1", 1);
+    ClicPestana("ssTab", 2);
+    EXPECT_TRUE(W<QLineEdit>("fesImporte")->isVisible());
+    EXPECT_FALSE(W<QLineEdit>("semImporte")->isVisible());
+    EXPECT_EQ(W<QLineEdit>("fesImporte")->text(), QStringLiteral("0,11"));
+    EXPECT_EQ(W<QTimeEdit>("fesInicio")->time(), QTime(0, 17));
+    EXPECT_EQ(W<QTimeEdit>("fesFin")->time(), QTime(0, 24));
+}
+
+// The field is left by clicking a band tab: its store must run under the band it was typed
+// in, before the click redraws the fields for the other band.
+TEST_F(Form1QtTest, LeavingAFieldStoresItBeforeTheClickedTabRedraws) {
+    Abrir(12);
+    auto* importe = W<QLineEdit>("semImporte");
+    Clic(importe);
+    importe->selectAll();
+    QTest::keyClicks(importe, "0,15");
+    ClicPestana("TabStrip1", 1);
+    EXPECT_EQ(TextoDe(cat(), 0, "Semana.Normal.Importe"), "0,15");
+    EXPECT_EQ(importe->text(), QStringLiteral("0,3"));
+
+    auto* fin = W<QTimeEdit>("semFin");
+    Clic(fin);
+    fin->setSelectedSection(QDateTimeEdit::HourSection);
+    QTest::keyClicks(fin, "22");
+    fin->setSelectedSection(QDateTimeEdit::MinuteSection);
+    QTest::keyClicks(fin, "30");
+    Clic(W<QLineEdit>("conImporte"));
+    EXPECT_EQ(FechaDe(cat(), 0, "Semana.Reducida.Fin"), fecha::DesdeHora(22, 30, 59));
+}
+
+TEST_F(Form1QtTest, ScrollBarMovesBetweenTariffs) {
+    Abrir(12);
+    auto* hs = W<QScrollBar>("hs");
+    QTest::mouseClick(hs, Qt::LeftButton, {}, QPoint(hs->width() - 3, hs->height() / 2));
+    EXPECT_EQ(hs->value(), 2);
+    EXPECT_EQ(Indicador(), QStringLiteral("2/12"));
+    EXPECT_EQ(Nombre()->currentText(), QStringLiteral("Tarifa 1"));
+    QTest::keyClick(hs, Qt::Key_End);
+    EXPECT_EQ(Indicador(), QStringLiteral("12/12"));
+    EXPECT_EQ(W<QLineEdit>("conImporte")->text(), QStringLiteral("c11"));
+}
+
+TEST_F(Form1QtTest, BuiltInNameRefusesEveryWayOfChangingItWithTheMessage) {
+    Abrir(12);
+    QLineEdit* linea = Nombre()->lineEdit();
+    QApplication::clipboard()->setText(QStringLiteral("Pegado"));
+    QMimeData arrastrado;
+    arrastrado.setText(QStringLiteral("Soltado"));
+
+    QTest::keyClick(Nombre(), Qt::Key_X);
+    QTest::keyClick(Nombre(), Qt::Key_Delete);
+    QTest::keyClick(Nombre(), Qt::Key_V, Qt::ControlModifier);
+    linea->paste();  // as the context menu does
+    QDragEnterEvent entrar(linea->rect().center(), Qt::CopyAction, &arrastrado, Qt::LeftButton,
+                           Qt::NoModifier);
+    QApplication::sendEvent(linea, &entrar);
+    QDropEvent soltar(QPointF(linea->rect().center()), Qt::CopyAction, &arrastrado, Qt::LeftButton,
+                      Qt::NoModifier);
+    QApplication::sendEvent(linea, &soltar);
+    QInputMethodEvent metodo(QString(), {});
+    metodo.setCommitString(QStringLiteral("é"));
+    QApplication::sendEvent(linea, &metodo);
+
+    ASSERT_EQ(cajas.vistas.size(), 6u);
+    for (const Cajas::Caja& c : cajas.vistas) {
+        EXPECT_EQ(c.texto, kNoRenombrar);
+        EXPECT_EQ(c.titulo, QStringLiteral("Atencion"));
+        EXPECT_EQ(c.icono, QMessageBox::Critical);
+        EXPECT_TRUE(c.modal);
+    }
+    EXPECT_EQ(linea->text(), QStringLiteral("Tarifa 0"));
+    Clic(W<QLineEdit>("conImporte"));
+    EXPECT_EQ(TextoDe(cat(), 0, "Nombre"), "Tarifa 0");
+
+    // Arrow keys still move through the list; from index 5 on the name can change.
+    cajas.vistas.clear();
+    Clic(Nombre());
+    for (int i = 0; i < 5; ++i) QTest::keyClick(Nombre(), Qt::Key_Down);
+    EXPECT_EQ(Indicador(), QStringLiteral("6/12"));
+    linea->end(false);
+    QTest::keyClicks(Nombre(), "x");
+    linea->paste();
+    EXPECT_TRUE(cajas.vistas.empty());
+    EXPECT_EQ(linea->text(), QStringLiteral("Tarifa 5xPegado"));
+}
+
+TEST_F(Form1QtTest, NewTariffTakesTheTypedNameThroughTheCodePage) {
+    Abrir(12);
+    Clic(W<QPushButton>("cmdNuevo"));
+    EXPECT_EQ(Indicador(), QStringLiteral("13/13"));
+    EXPECT_EQ(Nombre()->count(), 13);
+    // The new tariff's name is all NULs; the field shows it empty, so typing gives the name.
+    EXPECT_EQ(Nombre()->currentText(), QString());
+    for (const QChar c : QStringLiteral("Łódź")) {
+        // Keys of another keyboard: no key code Qt knows, only the character.
+        QKeyEvent abajo(QEvent::KeyPress, Qt::Key_unknown, Qt::NoModifier, QString(c));
+        QApplication::sendEvent(QApplication::focusWidget(), &abajo);
+    }
+    Clic(W<QLineEdit>("conImporte"));
+    EXPECT_EQ(TextoDe(cat(), 12, "Nombre"),
+              "?\xF3"
+              "d?");
+    EXPECT_EQ(Nombre()->itemText(12), QStringLiteral("?ód?"));
+    EXPECT_TRUE(cajas.vistas.empty());
+}
+
+TEST_F(Form1QtTest, EscapeClosesWithoutSaving) {
+    Abrir(12);
+    const std::vector<char> antes = Bytes(carpeta.fichero());
+    auto* importe = W<QLineEdit>("conImporte");
+    Clic(importe);
+    QTest::keyClicks(importe, "9");
+    Clic(W<QLineEdit>("semImporte"));
+    QTest::keyClick(QApplication::focusWidget(), Qt::Key_Escape);
+    EXPECT_FALSE(w->isVisible());
+    EXPECT_EQ(Bytes(carpeta.fichero()), antes);
+}
+
+TEST_F(Form1QtTest, FailedSaveShowsTheStopBoxAndKeepsTheWindow) {
+    Abrir(12);
+    escritura->fallar = true;
+    Clic(W<QPushButton>("cmdAceptar"));
+    ASSERT_EQ(cajas.vistas.size(), 1u);
+    EXPECT_EQ(cajas.vistas[0].icono, QMessageBox::Critical);
+    EXPECT_EQ(cajas.vistas[0].titulo, QStringLiteral("Atencion"));
+    EXPECT_TRUE(cajas.vistas[0].texto.contains(QStringLiteral("Tarifas.Dat")));
+    EXPECT_TRUE(w->isVisible());
+}
+
+}  // namespace
+}  // namespace quelmar::editor
