@@ -1,0 +1,125 @@
+#include "periods/cPeriodo.h"
+
+#include <cmath>
+
+#include "runtime/Checked.h"
+#include "runtime/Locale.h"
+#include "runtime/OleDate.h"
+#include "runtime/RuntimeError.h"
+#include "runtime/Variant.h"
+
+namespace quelmar {
+
+namespace {
+
+constexpr std::int16_t kSinFiltro = 9999;
+
+// Before 1899-12-30 the time is a positive fraction below a negative day (-1.25 is
+// 29 Dec 06:00, later than -1.0); this maps dates onto one increasing line.
+double EnLinea(double d) {
+    const double dia = std::trunc(d);
+    return dia + std::fabs(d - dia);
+}
+bool Despues(double a, double b) {
+    return EnLinea(a) > EnLinea(b);
+}
+bool Antes(double a, double b) {
+    return EnLinea(a) < EnLinea(b);
+}
+bool Igual(double a, double b) {
+    return EnLinea(a) == EnLinea(b);
+}
+
+double UltimoSegundoDe(double diaAMedianoche) {
+    return fecha::SumarSegundos(diaAMedianoche, fecha::kSegundosDia - 1);
+}
+
+std::string TextoPeriodo(double ini, double fin) {
+    return TextoFecha(ini) + " - " + TextoFecha(fin);
+}
+
+}  // namespace
+
+void cPeriodo::Datos(std::uint8_t Dia, std::uint8_t per) {
+    m_Dia = Dia;
+    m_Clase = per == 0 ? 2 : per == 2 ? 1 : 0;
+    m_Datos = Sumar16(m_Datos, 1);
+}
+
+void cPeriodo::Periodos(double dIni, double dFin) {
+    fecha::Validar(dIni);
+    fecha::Validar(dFin);
+    m_Ini = dIni;
+    m_Fin = dFin;
+    m_Cursor = dIni;
+    m_PrimeroDado = false;
+    m_Datos = Sumar16(m_Datos, 1);
+}
+
+void cPeriodo::Reset() noexcept {
+    m_Cursor = m_Ini;
+    m_PrimeroDado = false;
+}
+
+std::string cPeriodo::Periodo() {
+    return SiguientePeriodo();
+}
+
+std::string cPeriodo::PeriodoActual() {
+    std::string previo;
+    for (std::string actual = SiguientePeriodo(); !actual.empty(); actual = SiguientePeriodo())
+        previo = std::move(actual);
+    return previo;
+}
+
+std::string cPeriodo::SiguientePeriodo() {
+    if (m_Datos < 2) return {};
+    if (!m_PrimeroDado) return PrimerPeriodo();
+
+    if (!Antes(m_Cursor, m_Fin)) return {};
+    const double inicio = m_Cursor;
+    const int anio = fecha::Anio(inicio);
+    if (anio > m_Filtro) return {};  // the cursor stays
+    double cursor = fecha::SumarMeses(m_Cursor, m_Clase == 2 ? 1 : 2);
+    if (Despues(cursor, m_Fin)) cursor = m_Fin;
+    m_Cursor = cursor;
+    if (m_Filtro != kSinFiltro && anio < m_Filtro) return "Otro";
+    const double fin = Igual(m_Cursor, m_Fin) ? m_Fin : fecha::SumarSegundos(m_Cursor, -1);
+    return TextoPeriodo(inicio, fin);
+}
+
+std::string cPeriodo::PrimerPeriodo() {
+    const fecha::Partes ini = fecha::Descomponer(m_Ini);
+    if (ini.anio > m_Filtro) return {};
+
+    double c = fecha::SoloFecha(m_Ini);
+    if (ini.dia > m_Dia) c = fecha::DesdeCalendario(ini.anio, ini.mes + 1, 1);
+    const fecha::Partes pc = fecha::Descomponer(c);
+    int mes = pc.mes;
+    if (m_Clase != 2 && pc.mes % 2 != m_Clase) ++mes;
+    const double cierre = fecha::DesdeCalendario(pc.anio, mes, m_Dia);
+
+    double fin = UltimoSegundoDe(cierre);
+    if (Despues(fin, m_Fin)) fin = m_Fin;
+
+    const std::string texto = m_Filtro != kSinFiltro && ini.anio < m_Filtro
+                                  ? std::string("Otro")
+                                  : TextoPeriodo(m_Ini, fin);
+    m_Cursor = fecha::SumarDias(fecha::SoloFecha(fin), 1);
+    m_PrimeroDado = true;
+    return texto;
+}
+
+double cPeriodo::FechaIni(std::string_view s) {
+    const std::size_t p = s.find('-');
+    if (p == std::string_view::npos) Lanzar(kArgumentoInvalido, "no '-' in a period text");
+    return CDate(Variant(std::string(s.substr(0, p))));
+}
+
+double cPeriodo::FechaFin(std::string_view s) {
+    const std::size_t p = s.find('-');
+    const std::string_view resto = p == std::string_view::npos ? s : s.substr(p + 1);
+    return CDate(Variant(std::string(resto)));
+}
+
+}  // namespace quelmar
