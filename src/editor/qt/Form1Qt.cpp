@@ -99,6 +99,8 @@ Form1Qt::~Form1Qt() {
     // The widgets go first: while they are torn down they must find neither the focus
     // hook nor a model that is already gone.
     disconnect(qApp, nullptr, this, nullptr);
+    for (QObject* o : findChildren<QObject*>()) o->removeEventFilter(this);
+    m_txtNombre = nullptr;
     m_ocupado = true;
     const auto hijos = findChildren<QObject*>(Qt::FindDirectChildrenOnly);
     qDeleteAll(hijos);
