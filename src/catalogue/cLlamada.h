@@ -7,6 +7,7 @@
 #include <string_view>
 #include <vector>
 
+#include "bono/cBono.h"
 #include "catalogue/FicherosUtil.h"
 #include "catalogue/tTarifa.h"
 #include "runtime/Variant.h"
@@ -61,12 +62,50 @@ public:
     const std::string& NombreTarifa() const noexcept { return m_NombreTarifa; }
     void NombreTarifa(std::string s) { m_NombreTarifa = std::move(s); }
 
+    // ---- Costing half (src/costing) ----
+
+    // Sets the holiday list from an array whose last entry is a spare and is never read:
+    // entries 0..n-1 of an array of n + 1 are converted to dates (error 13 for one that
+    // does not convert, the entries before it kept). Error 9 for an empty array, 6 for
+    // more than 32768 holidays.
+    void Festivos(const std::vector<Variant>& fes);
+    // Day kind of an instant: 0 weekday, 1 Saturday, 2 Sunday or a date of the holiday list.
+    std::int16_t TipoDia(double d) const;
+
+    // Costs a call from dIni to dFin under the tariff named sTar (NombreTarifa when sTar is
+    // empty). The catalogue is reloaded from Tarifas.Dat first; an unknown name changes
+    // nothing. With m_Bono the engine's registry becomes a copy of it (passing Bono() back
+    // carries its time on); without, the registry is refilled. Instants are taken to the
+    // whole second. Errors (an instant that is no date, a call longer than 32767 hours,
+    // a catalogue without the bono tariffs) reach the caller.
+    void Datos(double dIni, double dFin, const cBono* m_Bono = nullptr,
+               std::string_view sTar = {});
+
+    float importe() const noexcept { return m_Importe; }
+    const std::string& Duracion() const noexcept { return m_Duracion; }
+    std::int16_t Tipo() const noexcept { return m_Tipo; }
+    std::int16_t TipoActual() const noexcept { return m_TipoActual; }
+    bool BonoNet() const noexcept { return m_BonoNet; }
+    bool BonoNetActual() const noexcept { return m_BonoNetActual; }
+    // The engine's own registry, kept between calls.
+    cBono& Bono() noexcept { return m_BonoCalc; }
+    const cBono& Bono() const noexcept { return m_BonoCalc; }
+
     const std::filesystem::path& Ruta() const noexcept { return m_Ruta; }
     // Whole records, for tools that move catalogues in and out.
     const tTarifa& Registro(std::int16_t Index) const;
 
 private:
     void ComprobarIndice(std::int16_t Index) const;
+
+    // Costing steps; instants are whole seconds on the continuous scale of fecha::ASegundos.
+    std::int16_t TipoHora(std::int16_t t, std::int64_t d) const;
+    std::int16_t GrupoHora(std::int64_t d) const;
+    float ImporteConexion(std::int16_t t, std::int64_t& d);
+    void ImporteTiempo(std::int16_t t, std::int64_t inicio, std::int64_t fin);
+    float ImporteTramo(std::int16_t t, std::int64_t& ini, std::int64_t fin);
+    static std::int32_t FinTramo(std::int32_t tv, double E);
+    std::int16_t TipoDiaSegundos(std::int64_t d) const;
 
     std::filesystem::path m_Ruta;
     std::shared_ptr<Escritura> m_Escritura;
@@ -75,6 +114,15 @@ private:
     // that reloading (before every costing) does not fault in fresh memory each time.
     std::vector<tTarifa> m_Lectura;
     std::string m_NombreTarifa;
+
+    std::vector<double> m_Festivos = std::vector<double>(1, 0.0);
+    float m_Importe = 0.0f;
+    std::string m_Duracion;
+    std::int16_t m_Tipo = 0;
+    std::int16_t m_TipoActual = 0;
+    bool m_BonoNet = false;
+    bool m_BonoNetActual = false;
+    cBono m_BonoCalc;
 };
 
 }  // namespace quelmar

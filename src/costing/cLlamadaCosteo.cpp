@@ -1,0 +1,213 @@
+// The costing half of cLlamada: holidays, day kinds, bands, bono groups and the cost of
+// a call. Instants are handled as whole seconds on the continuous scale of
+// fecha::ASegundos (day * 86400 + second of the day), so every segment lasts whole seconds.
+#include <cstdint>
+#include <string>
+#include <vector>
+
+#include "bono/cBono.h"
+#include "catalogue/cLlamada.h"
+#include "periods/cPeriodo.h"
+#include "runtime/Checked.h"
+#include "runtime/OleDate.h"
+#include "runtime/RuntimeError.h"
+#include "runtime/Texto.h"
+#include "time/cTiempo.h"
+
+namespace quelmar {
+
+namespace {
+
+constexpr std::int64_t kDia = fecha::kSegundosDia;
+
+std::int64_t FloorDiv(std::int64_t a, std::int64_t b) {
+    std::int64_t q = a / b;
+    if ((a % b != 0) && ((a < 0) != (b < 0))) --q;
+    return q;
+}
+
+std::int32_t SegundoDelDia(std::int64_t s) {
+    return static_cast<std::int32_t>(s - FloorDiv(s, kDia) * kDia);
+}
+
+// The fields of one band of a day kind in a tariff.
+struct Banda {
+    const tTarifa::Campo& importe;
+    const tTarifa::Campo& inicio;
+    const tTarifa::Campo& fin;
+};
+
+// Day kind k (0 Semana, 1 Sabado, 2 Festivo), band r (0 Normal, 1 Reducida).
+Banda BandaDe(std::int16_t k, int r) {
+    const auto& c = tTarifa::Campos();
+    const std::size_t base = 3 + static_cast<std::size_t>(k) * 6 + static_cast<std::size_t>(r) * 3;
+    return Banda{c[base], c[base + 1], c[base + 2]};
+}
+
+const tTarifa::Campo& Campo(std::string_view clave) { return *tTarifa::Buscar(clave); }
+
+std::int32_t SegundosDeTexto(const std::string& texto) {
+    cTiempo t;
+    t.Valor(texto);
+    return t.ConvSegundos();
+}
+
+std::string TextoDeSegundos(std::int32_t s) {
+    cTiempo t;
+    t.ConvTiempo(s);
+    return t.Valor();
+}
+
+}  // namespace
+
+void cLlamada::Festivos(const std::vector<Variant>& fes) {
+    if (fes.empty()) Lanzar(kFueraDeRango, "the holiday list needs its spare entry");
+    const std::size_t n = fes.size() - 1;
+    m_Festivos.assign(n + 1, 0.0);
+    // The loop limit is a 16-bit count: more than 32768 holidays overflow, after the resize.
+    if (n > 32768) Lanzar(kDesbordamiento, "more than 32768 holidays");
+    for (std::size_t i = 0; i < n; ++i) m_Festivos[i] = CDate(fes[i]);
+}
+
+std::int16_t cLlamada::TipoDiaSegundos(std::int64_t d) const {
+    const double dia = fecha::DesdeSegundos(FloorDiv(d, kDia) * kDia);
+    for (std::size_t i = 0; i + 1 < m_Festivos.size(); ++i)
+        if (m_Festivos[i] == dia) return 2;
+    switch (fecha::DiaSemana(dia)) {
+        case 7: return 1;
+        case 1: return 2;
+        default: return 0;
+    }
+}
+
+std::int16_t cLlamada::TipoDia(double d) const { return TipoDiaSegundos(fecha::ASegundos(d)); }
+
+// Band of an instant under tariff t: 0 inside the normal band (both ends inclusive, an
+// empty band never matches), otherwise 1, or -1 when the reduced band is empty. Stored
+// times are compared to the whole second.
+std::int16_t cLlamada::TipoHora(std::int16_t t, std::int64_t d) const {
+    ComprobarIndice(t);
+    const tTarifa& tar = m_Registros[static_cast<std::size_t>(t)];
+    const std::int16_t k = TipoDiaSegundos(d);
+    const Banda n = BandaDe(k, 0), r = BandaDe(k, 1);
+    const std::int64_t tv = SegundoDelDia(d);
+    const std::int64_t ni = fecha::ASegundos(tar.Fecha(n.inicio));
+    const std::int64_t nf = fecha::ASegundos(tar.Fecha(n.fin));
+    if (ni <= tv && tv <= nf && ni != nf) return 0;
+    const std::int64_t ri = fecha::ASegundos(tar.Fecha(r.inicio));
+    const std::int64_t rf = fecha::ASegundos(tar.Fecha(r.fin));
+    return ri == rf ? -1 : 1;
+}
+
+// The normal band of the tariff at position 1 is day-group time; all else is night.
+std::int16_t cLlamada::GrupoHora(std::int64_t d) const { return TipoHora(1, d) != 0 ? 1 : 0; }
+
+// Seconds from tv to the end of a band whose last second is E (inclusive); a band that
+// runs over midnight measures across it. Between 1 second and 24 hours.
+std::int32_t cLlamada::FinTramo(std::int32_t tv, double E) {
+    const std::int32_t e = SegundoDelDia(fecha::ASegundos(E)) + 1;
+    return tv < e ? e - tv : e + static_cast<std::int32_t>(kDia) - tv;
+}
+
+void cLlamada::Datos(double dIni, double dFin, const cBono* m_Bono, std::string_view sTar) {
+    Load();
+    const std::string nombre = sTar.empty() ? m_NombreTarifa : std::string(sTar);
+    const std::int16_t t = Find(nombre);
+    if (t == -1) return;
+
+    if (m_Bono)
+        m_BonoCalc.Copiar(*m_Bono);
+    else
+        m_BonoCalc.Reset();
+
+    std::int64_t ini = fecha::ASegundos(dIni);
+    const std::int64_t fin = fecha::ASegundos(dFin);
+    cTiempo duracion;
+    duracion.ConvTiempo(A32(fin - ini));
+
+    m_Tipo = TipoHora(t, ini);
+    m_BonoNet = !m_BonoCalc.EstaVacioGrupo(GrupoHora(ini));
+    m_Importe = ImporteConexion(t, ini);
+    ImporteTiempo(t, ini, fin);
+    m_Duracion = duracion.Valor();
+    m_TipoActual = TipoHora(t, fin);
+    m_BonoNetActual = !m_BonoCalc.EstaVacioGrupo(GrupoHora(fin));
+}
+
+// The connection charge, under the bono kind's tariff while the group has bono time;
+// moves d past the connection time, whose hour field counts minutes and whose minute
+// field counts seconds (a stored 02:30 is 2 minutes 30 seconds).
+float cLlamada::ImporteConexion(std::int16_t t, std::int64_t& d) {
+    const std::int16_t g = GrupoHora(d);
+    if (!m_BonoCalc.EstaVacioGrupo(g)) t = Sumar16(m_BonoCalc.Cual(g), 1);
+    ComprobarIndice(t);
+    const tTarifa& tar = m_Registros[static_cast<std::size_t>(t)];
+    static const tTarifa::Campo& kImporte = Campo("Conexion.Importe");
+    static const tTarifa::Campo& kTiempo = Campo("Conexion.Tiempo");
+    const auto cargo = static_cast<float>(NumeroInicial(tar.Texto(kImporte)));
+    const fecha::Partes p = fecha::Descomponer(tar.Fecha(kTiempo));
+    d += 60 * p.hora + p.minuto;
+    return cargo;
+}
+
+// Prices the call period by billing period; bonos start every period full.
+void cLlamada::ImporteTiempo(std::int16_t t, std::int64_t inicio, std::int64_t fin) {
+    cPeriodo periodo;
+    periodo.Datos(m_BonoCalc.DiaFactura(), 2);
+    periodo.Periodos(fecha::DesdeSegundos(inicio), fecha::DesdeSegundos(fin));
+    periodo.Reset();
+    std::vector<std::pair<std::int64_t, std::int64_t>> tramos;
+    for (std::string p = periodo.Periodo(); !p.empty(); p = periodo.Periodo()) {
+        if (p == "Otro") continue;
+        tramos.emplace_back(fecha::ASegundos(cPeriodo::FechaIni(p)),
+                            fecha::ASegundos(cPeriodo::FechaFin(p)));
+    }
+    for (std::size_t i = 0; i < tramos.size(); ++i) {
+        std::int64_t ini = tramos[i].first;
+        const std::int64_t hasta = tramos[i].second;
+        while (ini < hasta) m_Importe += ImporteTramo(t, ini, hasta);
+        if (i + 1 < tramos.size()) m_BonoCalc.Reset();
+    }
+}
+
+// One segment from ini: to the end of its band, to where the bono kind's time runs out,
+// or to fin, whichever comes first. Moves ini to the segment's end; returns its cost.
+float cLlamada::ImporteTramo(std::int16_t t, std::int64_t& ini, std::int64_t fin) {
+    const std::int64_t inicio = ini;
+    const std::int16_t g = GrupoHora(ini);
+    bool conBono = !m_BonoCalc.EstaVacioGrupo(g);
+    std::int32_t tope = 0;
+    if (conBono) {
+        const std::int16_t tipo = m_BonoCalc.Cual(g);
+        tope = tipo < 0 ? 0 : SegundosDeTexto(m_BonoCalc.TotalTiempoTipo(tipo));
+        // Only positive time can be charged: a registry whose kind holds none (or less
+        // than none, after hand-set balances) prices the segment as if it had no bonos,
+        // so every segment moves on.
+        if (tope > 0)
+            t = static_cast<std::int16_t>(tipo + 1);
+        else
+            conBono = false;
+    }
+    ComprobarIndice(t);
+    const tTarifa& tar = m_Registros[static_cast<std::size_t>(t)];
+    const std::int16_t k = TipoDiaSegundos(ini);
+    const std::int16_t b = TipoHora(t, ini);
+    const std::int32_t tv = SegundoDelDia(ini);
+    const Banda banda = BandaDe(k, b == 0 ? 0 : 1);
+    const double E = tar.Fecha(banda.fin);
+    const auto p = static_cast<float>(NumeroInicial(tar.Texto(banda.importe)));
+
+    std::int32_t len = FinTramo(tv, E);
+    if (conBono && len > tope) len = tope;
+    ini += len;
+    if (ini > fin) {
+        len = FinTramo(tv, fecha::DesdeSegundos(fin - 1));
+        ini = fin;
+    }
+    const auto coste = static_cast<float>(static_cast<double>(p) / 60.0 * len);
+    if (conBono) m_BonoCalc.Restar(GrupoHora(inicio), TextoDeSegundos(len),
+                                   Variant::DeFecha(fecha::DesdeSegundos(inicio)));
+    return coste;
+}
+
+}  // namespace quelmar

@@ -1,0 +1,348 @@
+// Costs worked out by hand from the tariffs below; a price per minute p charges p/60
+// per second.
+#include <gtest/gtest.h>
+
+#include <cmath>
+#include <limits>
+#include <string>
+#include <vector>
+
+#include "../catalogue/CarpetaTemporal.h"
+#include "bono/cBono.h"
+#include "catalogue/cLlamada.h"
+#include "runtime/Locale.h"
+#include "runtime/OleDate.h"
+#include "runtime/RuntimeError.h"
+
+namespace quelmar {
+namespace {
+
+template <typename F>
+int NumeroDeError(F&& f) {
+    try {
+        f();
+    } catch (const RuntimeError& e) {
+        return e.Numero();
+    }
+    return 0;
+}
+
+double En(int y, int mes, int d, int h = 0, int mi = 0, int s = 0) {
+    return fecha::DesdeCalendario(y, mes, d) + fecha::DesdeHora(h, mi, s);
+}
+
+Variant Hora(int h, int m, int s = 0) { return Variant::DeFecha(fecha::DesdeHora(h, m, s)); }
+
+struct Banda {
+    const char* importe;
+    Variant inicio, fin;
+};
+
+// Writes one tariff: name, connection charge and time, and the same two bands for every
+// day kind unless given per kind.
+void Tarifa(cLlamada& c, const char* nombre, const char* conexion, Variant tiempo,
+            const Banda& normal, const Banda& reducida) {
+    c.Add();
+    const auto i = static_cast<std::int16_t>(c.Count() - 1);
+    c.Valor(i, "Nombre", nombre);
+    c.Valor(i, "Conexion.Importe", conexion);
+    c.Valor(i, "Conexion.Tiempo", tiempo);
+    for (const char* dia : {"Semana.", "Sabado.", "Festivo."}) {
+        for (const auto& [banda, v] : {std::pair{"Normal.", &normal}, {"Reducida.", &reducida}}) {
+            const std::string k = std::string(dia) + banda;
+            c.Valor(i, k + "Importe", v->importe);
+            c.Valor(i, k + "Inicio", v->inicio);
+            c.Valor(i, k + "Fin", v->fin);
+        }
+    }
+}
+
+class Costeo : public ::testing::Test {
+protected:
+    LocaleScope locale{Locale::PorDefecto()};
+    CarpetaTemporal dir;
+
+    // Position 0 is the worked example's tariff; 1..4 the bono kinds, free of charge,
+    // their normal band 08:00..22:00 making the day group (on every day kind but
+    // holidays, whose normal band is empty: holidays are all night).
+    void SetUp() override {
+        cLlamada c(dir.ruta());
+        Tarifa(c, "Normal", "10", Hora(0, 30), {"12", Hora(8, 0), Hora(18, 0)},
+               {"6", Hora(18, 0), Hora(8, 0)});
+        for (const char* bono : {"10DIA", "50DIA", "10NOCHE", "50NOCHE"}) {
+            Tarifa(c, bono, "1", Hora(0, 0), {"0", Hora(8, 0), Hora(22, 0)},
+                   {"0", Hora(22, 0, 1), Hora(7, 59, 59)});
+            const auto i = static_cast<std::int16_t>(c.Count() - 1);
+            c.Valor(i, "Festivo.Normal.Inicio", Hora(0, 0));
+            c.Valor(i, "Festivo.Normal.Fin", Hora(0, 0));
+        }
+        // One per second everywhere, no connection time.
+        Tarifa(c, "Plana", "0", Hora(0, 0), {"60", Hora(0, 0), Hora(23, 59, 59)},
+               {"60", Hora(0, 0), Hora(0, 0)});
+        // Normal band until 21:59:59, reduced band to 23:59:59.
+        Tarifa(c, "Noche", "0", Hora(0, 0), {"120", Hora(8, 0), Hora(21, 59, 59)},
+               {"60", Hora(22, 0), Hora(23, 59, 59)});
+        c.Valor(6, "Festivo.Normal.Inicio", Hora(0, 0));
+        c.Valor(6, "Festivo.Normal.Fin", Hora(23, 59, 59));
+        // Ten-second connection time.
+        Tarifa(c, "Diez", "3", Hora(0, 10), {"12", Hora(8, 0), Hora(18, 0)},
+               {"6", Hora(18, 0), Hora(8, 0)});
+        c.Save();
+    }
+
+    cLlamada Motor() {
+        cLlamada m(dir.ruta());
+        m.NombreTarifa("Normal");
+        return m;
+    }
+};
+
+TEST_F(Costeo, WorkedExampleAcrossTheEndOfTheNormalBand) {
+    cLlamada m = Motor();
+    m.Datos(En(1999, 12, 27, 17, 59, 0), En(1999, 12, 27, 18, 1, 0));
+    // 10 + 31 s at 12/min (6.2) + 59 s at 6/min (5.9).
+    EXPECT_FLOAT_EQ(m.importe(), 22.1f);
+    EXPECT_EQ(m.Duracion(), "00:02:00");
+    EXPECT_EQ(m.Tipo(), 0);
+    EXPECT_EQ(m.TipoActual(), 1);
+    EXPECT_FALSE(m.BonoNet());
+    EXPECT_FALSE(m.BonoNetActual());
+}
+
+TEST_F(Costeo, ShortAndEmptyCallsCostTheConnectionCharge) {
+    cLlamada m = Motor();
+    m.Datos(En(1999, 12, 27, 12, 0, 0), En(1999, 12, 27, 12, 0, 10));
+    EXPECT_EQ(m.importe(), 10.0f);
+    EXPECT_EQ(m.Duracion(), "00:00:10");
+    m.Datos(En(1999, 12, 27, 12, 0, 0), En(1999, 12, 27, 12, 0, 0));
+    EXPECT_EQ(m.importe(), 10.0f);
+    EXPECT_EQ(m.Duracion(), "00:00:00");
+    // An end before the start: the connection charge and a negative duration.
+    m.Datos(En(1999, 12, 27, 12, 1, 0), En(1999, 12, 27, 12, 0, 0));
+    EXPECT_EQ(m.importe(), 10.0f);
+    EXPECT_EQ(m.Duracion(), "00:-01:00");
+}
+
+TEST_F(Costeo, EmptyCallJustBeforeMidnightWithAConnectionTimeEnds) {
+    cLlamada m = Motor();
+    const double d = En(1999, 12, 27, 23, 59, 50);
+    m.Datos(d, d, nullptr, "Diez");
+    EXPECT_EQ(m.importe(), 3.0f);
+    EXPECT_EQ(m.Duracion(), "00:00:00");
+}
+
+TEST_F(Costeo, EmptyOrUnknownTariffNames) {
+    cLlamada m = Motor();
+    m.Datos(En(1999, 12, 27, 17, 59, 0), En(1999, 12, 27, 18, 1, 0), nullptr, "");
+    EXPECT_FLOAT_EQ(m.importe(), 22.1f);
+    // An unknown name changes no result.
+    m.Datos(En(1999, 12, 27, 10, 0, 0), En(1999, 12, 27, 11, 0, 0), nullptr, "normal");
+    EXPECT_FLOAT_EQ(m.importe(), 22.1f);
+    EXPECT_EQ(m.Duracion(), "00:02:00");
+    EXPECT_EQ(m.TipoActual(), 1);
+    // No catalogue file at all: nothing either.
+    CarpetaTemporal vacia;
+    cLlamada sin(vacia.ruta());
+    sin.NombreTarifa("Normal");
+    sin.Datos(En(1999, 12, 27, 10, 0, 0), En(1999, 12, 27, 11, 0, 0));
+    EXPECT_EQ(sin.importe(), 0.0f);
+    EXPECT_EQ(sin.Duracion(), "");
+}
+
+TEST_F(Costeo, BillingPeriodEndSplitsTheCallAndSkipsNoSecondTwice) {
+    cLlamada m = Motor();
+    cBono r;
+    r.DiaFactura(15);
+    // Saturday 15 January 2000 23:59:00 to Sunday 00:01:00: 59 + 60 seconds at 1/s.
+    m.Datos(En(2000, 1, 15, 23, 59, 0), En(2000, 1, 16, 0, 1, 0), &r, "Plana");
+    EXPECT_FLOAT_EQ(m.importe(), 119.0f);
+    EXPECT_EQ(m.Duracion(), "00:02:00");
+}
+
+TEST_F(Costeo, ConnectionAndBonoSegmentsUseTheBonoKindsTariff) {
+    cLlamada m = Motor();
+    cBono r;
+    r.DiaFactura(15);
+    r.DarAlta(0, Variant::DeFecha(En(1999, 12, 1)));
+    r.tiempo(0, "00:01:00");
+    // Wednesday 12:59 to 13:01, day group: 60 s of bono time cover the first minute free
+    // (10DIA tariff), the second costs 60 s at 12/min = 12; the connection is charged
+    // under the 10DIA tariff (1).
+    m.Datos(En(1999, 12, 15, 12, 59, 0), En(1999, 12, 15, 13, 1, 0), &r);
+    EXPECT_FLOAT_EQ(m.importe(), 13.0f);
+    EXPECT_TRUE(m.BonoNet());
+    EXPECT_FALSE(m.BonoNetActual());
+    EXPECT_EQ(m.Bono().tiempo(0), "00:00:00");
+    // The caller's registry is never changed.
+    EXPECT_EQ(r.tiempo(0), "00:01:00");
+}
+
+TEST_F(Costeo, RegistryIsRefilledBetweenBillingPeriods) {
+    // Billing day 15 of odd months; the day group extended to whole weekdays.
+    {
+        cLlamada c(dir.ruta());
+        c.Load();
+        for (const char* k : {"Semana.Normal.Inicio", "Semana.Normal.Fin"})
+            c.Valor(1, k, std::string(k).ends_with("Fin") ? Hora(23, 59, 59) : Hora(0, 0));
+        c.Save();
+    }
+    cLlamada m = Motor();
+    cBono r;
+    r.DiaFactura(15);
+    r.DarAlta(0, Variant::DeFecha(En(1999, 12, 1)));
+    r.tiempo(0, "00:01:00");
+    // 59 s before midnight from the bono's minute, refilled to 10 hours at 00:00:00, then
+    // 60 s more from it: all free; the connection (1) under the 10DIA tariff.
+    // Wednesday 15 March 2000 23:59:00 to Thursday 00:01:00.
+    m.Datos(En(2000, 3, 15, 23, 59, 0), En(2000, 3, 16, 0, 1, 0), &r);
+    EXPECT_FLOAT_EQ(m.importe(), 1.0f);
+    EXPECT_EQ(m.Bono().tiempo(0), "09:59:00");
+}
+
+TEST_F(Costeo, BonoTimeRunningOutMidSegmentReturnsToTheCostedTariff) {
+    cLlamada m = Motor();
+    cBono r;
+    r.DarAlta(0, Variant::DeFecha(En(1999, 12, 1)));
+    r.tiempo(0, "00:00:30");
+    // Monday 10:00:00 to 10:02:00: connection 1 under 10DIA, 30 s free, 90 s at 12/min.
+    m.Datos(En(1999, 12, 27, 10, 0, 0), En(1999, 12, 27, 10, 2, 0), &r);
+    EXPECT_FLOAT_EQ(m.importe(), 19.0f);
+    EXPECT_TRUE(m.BonoNet());
+    EXPECT_FALSE(m.BonoNetActual());
+    EXPECT_EQ(m.Bono().tiempo(0), "00:00:00");
+}
+
+TEST_F(Costeo, PassingTheEnginesOwnRegistryBackCarriesBonoTimeOn) {
+    cLlamada m = Motor();
+    cBono r;
+    r.DarAlta(0, Variant::DeFecha(En(1999, 12, 1)));
+    r.tiempo(0, "00:02:00");
+    m.Datos(En(1999, 12, 27, 10, 0, 0), En(1999, 12, 27, 10, 1, 30), &r);
+    EXPECT_EQ(m.Bono().tiempo(0), "00:00:30");
+    EXPECT_FLOAT_EQ(m.importe(), 1.0f);
+    m.Datos(En(1999, 12, 27, 11, 0, 0), En(1999, 12, 27, 11, 1, 30), &m.Bono());
+    EXPECT_EQ(m.Bono().Count(), 1);
+    EXPECT_EQ(m.Bono().tiempo(0), "00:00:00");
+    // 1 + 30 s free + 60 s at 12/min.
+    EXPECT_FLOAT_EQ(m.importe(), 13.0f);
+}
+
+TEST_F(Costeo, WithoutARegistryTheEnginesOwnIsRefilledEachTime) {
+    cLlamada m = Motor();
+    cBono r;
+    r.DarAlta(0, Variant::DeFecha(En(1999, 12, 1)));
+    r.tiempo(0, "00:00:30");
+    m.Datos(En(1999, 12, 27, 10, 0, 0), En(1999, 12, 27, 10, 2, 0), &r);
+    // Refilled to 10 hours: the whole call is free but the connection.
+    m.Datos(En(1999, 12, 27, 10, 0, 0), En(1999, 12, 27, 10, 2, 0));
+    EXPECT_FLOAT_EQ(m.importe(), 1.0f);
+    const float primero = m.importe();
+    m.Datos(En(1999, 12, 27, 10, 0, 0), En(1999, 12, 27, 10, 2, 0));
+    EXPECT_EQ(m.importe(), primero);
+    EXPECT_EQ(m.Bono().tiempo(0), "09:58:00");
+}
+
+TEST_F(Costeo, BandEndingAt235959MeasuresToMidnight) {
+    cLlamada m = Motor();
+    // Tuesday 28 December 1999 is made a holiday, priced 2/s all day: 10 s at 1/s in
+    // the reduced band to midnight, then 20 s at 2/s.
+    m.Festivos({Variant::DeFecha(En(1999, 12, 28)), Variant()});
+    m.Datos(En(1999, 12, 27, 23, 59, 50), En(1999, 12, 28, 0, 0, 20), nullptr, "Noche");
+    EXPECT_FLOAT_EQ(m.importe(), 50.0f);
+    EXPECT_EQ(m.Tipo(), 1);
+    EXPECT_EQ(m.TipoActual(), 0);
+}
+
+TEST_F(Costeo, BandCodesAtTheBandLimits) {
+    cLlamada m = Motor();
+    struct Caso {
+        int h, mi, s;
+        std::int16_t tipo;
+    };
+    const Caso casos[] = {{8, 0, 0, 0}, {18, 0, 0, 0}, {18, 0, 1, 1}, {7, 59, 59, 1}, {12, 0, 0, 0}};
+    for (const Caso& c : casos) {
+        const double d = En(1999, 12, 27, c.h, c.mi, c.s);
+        m.Datos(d, d);
+        EXPECT_EQ(m.Tipo(), c.tipo) << c.h << ":" << c.mi << ":" << c.s;
+    }
+    // An empty reduced band gives -1 outside the normal band; "Plana" has one.
+    const double noche = En(1999, 12, 27, 23, 0, 0);
+    m.Datos(noche, noche, nullptr, "Plana");
+    EXPECT_EQ(m.Tipo(), 0);
+    {
+        cLlamada c(dir.ruta());
+        c.Load();
+        c.Valor(5, "Semana.Normal.Fin", Hora(22, 0));
+        c.Save();
+    }
+    m.Datos(noche, noche, nullptr, "Plana");
+    EXPECT_EQ(m.Tipo(), -1);
+}
+
+TEST_F(Costeo, DayKindsAndHolidays) {
+    cLlamada m = Motor();
+    EXPECT_EQ(m.TipoDia(En(1999, 12, 25)), 1);
+    EXPECT_EQ(m.TipoDia(En(1999, 12, 26)), 2);
+    EXPECT_EQ(m.TipoDia(En(1999, 12, 27)), 0);
+    m.Festivos({Variant::DeFecha(En(1999, 12, 27)), Variant("06/01/2000"), Variant("25/12/1999"),
+                Variant::DeFecha(En(1999, 12, 28))});
+    EXPECT_EQ(m.TipoDia(En(1999, 12, 27, 14, 30)), 2);
+    EXPECT_EQ(m.TipoDia(En(2000, 1, 6)), 2);
+    EXPECT_EQ(m.TipoDia(En(1999, 12, 25)), 2);  // a holiday on a Saturday
+    EXPECT_EQ(m.TipoDia(En(1999, 12, 28)), 0);  // the spare entry is never read
+    // A holiday with a time of day matches nothing; a one-entry list clears the list.
+    m.Festivos({Variant::DeFecha(En(1999, 12, 27, 12)), Variant()});
+    EXPECT_EQ(m.TipoDia(En(1999, 12, 27, 12)), 0);
+    m.Festivos({Variant()});
+    EXPECT_EQ(m.TipoDia(En(2000, 1, 6)), 0);
+}
+
+TEST_F(Costeo, HolidayListFailures) {
+    cLlamada m = Motor();
+    EXPECT_EQ(NumeroDeError([&] { m.Festivos({}); }), kFueraDeRango);
+    EXPECT_EQ(NumeroDeError([&] {
+                  m.Festivos({Variant("27/12/1999"), Variant("nunca"), Variant("06/01/2000"),
+                              Variant()});
+              }),
+              kTiposNoCoinciden);
+    // The entries before the failure are kept.
+    EXPECT_EQ(m.TipoDia(En(1999, 12, 27)), 2);
+    EXPECT_EQ(m.TipoDia(En(2000, 1, 6)), 0);
+    EXPECT_EQ(NumeroDeError([&] { m.Festivos(std::vector<Variant>(32770)); }), kDesbordamiento);
+}
+
+TEST_F(Costeo, InstantsThatAreNoDatesAreRunTimeErrors) {
+    cLlamada m = Motor();
+    const double ok = En(1999, 12, 27, 10);
+    for (double malo : {std::numeric_limits<double>::quiet_NaN(),
+                        std::numeric_limits<double>::infinity(), 1e12, -1e12}) {
+        EXPECT_EQ(NumeroDeError([&] { m.Datos(malo, ok); }), kDesbordamiento);
+        EXPECT_EQ(NumeroDeError([&] { m.Datos(ok, malo); }), kDesbordamiento);
+    }
+    // Decades apart: the duration does not fit a time value (32767 hours at most).
+    EXPECT_EQ(NumeroDeError([&] { m.Datos(En(1970, 1, 1), En(2000, 1, 1)); }), kDesbordamiento);
+    EXPECT_EQ(NumeroDeError([&] { m.Datos(En(2000, 1, 1), En(1970, 1, 1)); }), kDesbordamiento);
+}
+
+TEST_F(Costeo, LongCallsAndFractionsOfASecond) {
+    cLlamada m = Motor();
+    // 151 days at one per second under "Plana", less the last second of the three billing
+    // periods that end inside the call (1 January, 1 March, 1 May at 23:59:59 with
+    // billing day 1): whole numbers below 2^24 add exactly in single precision.
+    m.Datos(En(1999, 1, 1), En(1999, 6, 1), nullptr, "Plana");
+    EXPECT_EQ(m.importe(), 151.0f * 86400.0f - 3.0f);
+    EXPECT_EQ(m.Duracion(), "3624:00:00");
+    // Three years, across 18 billing periods.
+    m.Datos(En(1999, 1, 1), En(2002, 1, 1), nullptr, "Plana");
+    EXPECT_NEAR(m.importe(), 1096.0 * 86400.0, 1096.0 * 86400.0 * 1e-4);
+    EXPECT_EQ(m.Duracion(), "26304:00:00");
+    // Fractions of a second are taken to the whole second.
+    const double ini = En(1999, 12, 27, 10) + 0.1 / 86400;
+    m.Datos(ini, ini + 0.3 / 86400, nullptr, "Plana");
+    EXPECT_EQ(m.importe(), 0.0f);
+    m.Datos(ini, ini + 9.9 / 86400, nullptr, "Plana");
+    EXPECT_EQ(m.importe(), 10.0f);
+}
+
+}  // namespace
+}  // namespace quelmar
