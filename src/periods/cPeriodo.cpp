@@ -1,6 +1,7 @@
 #include "periods/cPeriodo.h"
 
 #include <cmath>
+#include <utility>
 
 #include "runtime/Checked.h"
 #include "runtime/Locale.h"

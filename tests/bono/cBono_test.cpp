@@ -1,0 +1,611 @@
+#include "bono/cBono.h"
+
+#include <gtest/gtest.h>
+
+#include <cstdint>
+#include <limits>
+#include <string>
+#include <vector>
+
+#include "runtime/Locale.h"
+#include "runtime/OleDate.h"
+#include "runtime/RuntimeError.h"
+
+namespace quelmar {
+namespace {
+
+using std::int16_t;
+
+double F(int y, int m, int d, int h = 0, int mi = 0, int s = 0) {
+    return fecha::DesdeCalendario(y, m, d) + fecha::DesdeHora(h, mi, s);
+}
+Variant D(int y, int m, int d, int h = 0, int mi = 0, int s = 0) {
+    return Variant::DeFecha(F(y, m, d, h, mi, s));
+}
+
+template <typename Fn>
+int NumeroDeError(Fn&& f) {
+    try {
+        f();
+    } catch (const RuntimeError& e) {
+        return e.Numero();
+    }
+    return 0;
+}
+
+const std::string kNul(8, '\0');
+
+// A registry on a pinned clock; the locale is pinned so dates read as day/month/year.
+class cBonoTest : public ::testing::Test {
+  protected:
+    LocaleScope locale_{Locale::PorDefecto()};
+    double ahora_ = F(2000, 5, 10, 12);
+    cBono b_{[this] { return ahora_; }};
+
+    // Registers the kinds in order, each at the given remaining time ("" keeps it full).
+    void Registrar(const std::vector<std::pair<int16_t, const char*>>& bonos) {
+        for (const auto& [tipo, tiempo] : bonos) {
+            b_.DarAlta(tipo);
+            if (*tiempo) b_.tiempo(static_cast<int16_t>(b_.Count() - 1), tiempo);
+        }
+    }
+    std::vector<std::string> Tiempos() const {
+        std::vector<std::string> out;
+        for (int16_t i = 0; i < b_.Count(); ++i) out.push_back(b_.tiempo(i));
+        return out;
+    }
+    std::vector<std::string> Nombres() const {
+        std::vector<std::string> out;
+        for (int16_t i = 0; i < b_.Count(); ++i) out.push_back(b_.Nombre(i));
+        return out;
+    }
+};
+
+// ---- Registry (bono records, settings, counting) ----
+
+TEST_F(cBonoTest, NewRegistryHasOnlyABlankSpareSlot) {
+    EXPECT_EQ(b_.Count(), 0);
+    EXPECT_EQ(b_.CountGrupo(0), 0);
+    EXPECT_EQ(b_.CountTipo(0), 0);
+    EXPECT_EQ(b_.DiaFactura(), 1);
+    EXPECT_EQ(b_.perFactura(), 1);
+    EXPECT_EQ(b_.Nombre(0), kNul);
+    EXPECT_EQ(b_.Tipo(0), 0);
+    EXPECT_EQ(b_.Grupo(0), 0);
+    EXPECT_EQ(b_.tiempo(0), "00:00:00");
+    EXPECT_EQ(b_.Alta(0), 0.0);
+    EXPECT_EQ(b_.Baja(0), Variant(""));
+    EXPECT_EQ(b_.BajaPer(0), Variant(""));
+    for (int16_t i : {int16_t{-1}, int16_t{1}, int16_t{32767}, int16_t{-32768}}) {
+        SCOPED_TRACE(i);
+        EXPECT_EQ(NumeroDeError([&] { (void)b_.Nombre(i); }), kFueraDeRango);
+        EXPECT_EQ(NumeroDeError([&] { b_.tiempo(i, "1:0:0"); }), kFueraDeRango);
+        EXPECT_EQ(NumeroDeError([&] { b_.Baja(i, D(2000, 1, 1)); }), kFueraDeRango);
+        EXPECT_EQ(NumeroDeError([&] { b_.Alta(i, 1.0); }), kFueraDeRango);
+        EXPECT_EQ(NumeroDeError([&] { (void)b_.Tipo(i); }), kFueraDeRango);
+    }
+}
+
+TEST_F(cBonoTest, DarAltaFillsTheRecordFromTheKind) {
+    struct Caso {
+        int16_t tipo;
+        const char* nombre;
+        const char* tiempo;
+        int16_t grupo;
+        int16_t tipoLeido;
+    };
+    const Caso casos[] = {
+        {0, "10DIA   ", "10:00:00", 0, 0},   {1, "50DIA   ", "50:00:00", 0, 1},
+        {2, "10NOCHE ", "10:00:00", 1, 2},   {3, "50NOCHE ", "50:00:00", 1, 3},
+        {7, kNul.c_str(), "00:00:00", 0, 0}, {-1, kNul.c_str(), "00:00:00", 0, 0},
+    };
+    for (const Caso& c : casos) {
+        SCOPED_TRACE(c.tipo);
+        cBono b([this] { return ahora_; });
+        b.DarAlta(c.tipo);
+        ASSERT_EQ(b.Count(), 1);
+        EXPECT_EQ(b.Nombre(0), std::string(c.nombre, 8));
+        EXPECT_EQ(b.tiempo(0), c.tiempo);
+        EXPECT_EQ(b.Grupo(0), c.grupo);
+        EXPECT_EQ(b.Tipo(0), c.tipoLeido);
+        EXPECT_EQ(b.CountGrupo(c.grupo), 1);
+        EXPECT_EQ(b.CountTipo(c.tipoLeido), 1);
+        EXPECT_EQ(b.Alta(0), ahora_);
+        EXPECT_EQ(b.Baja(0), Variant(""));
+        EXPECT_EQ(b.BajaPer(0), Variant(""));
+        EXPECT_EQ(b.Nombre(1), kNul);  // the new spare is blank
+    }
+    // Counting ignores argument values that are no code.
+    EXPECT_EQ(b_.CountGrupo(5), 0);
+    EXPECT_EQ(b_.CountTipo(-1), 0);
+}
+
+TEST_F(cBonoTest, DarAltaConvertsItsDateOrFailsBeforeTheRegistryGrows) {
+    b_.DarAlta(0, D(2000, 4, 10, 10));
+    b_.DarAlta(1, Variant("10/04/2000 10:00:00"));
+    b_.DarAlta(2, Variant(36626.5));  // a number is a count of days
+    EXPECT_EQ(b_.Alta(0), F(2000, 4, 10, 10));
+    EXPECT_EQ(b_.Alta(1), F(2000, 4, 10, 10));
+    EXPECT_EQ(b_.Alta(2), 36626.5);
+
+    b_.Nombre(3, "50NOCHE");  // written into the spare slot
+    const Variant malos[] = {Variant("no date"), Variant("31/02/2000"), Variant(1e10),
+                             Variant::DeFecha(std::numeric_limits<double>::quiet_NaN())};
+    const int errores[] = {kTiposNoCoinciden, kTiposNoCoinciden, kDesbordamiento, kDesbordamiento};
+    for (int k = 0; k < 4; ++k) {
+        SCOPED_TRACE(k);
+        EXPECT_EQ(NumeroDeError([&] { b_.DarAlta(0, malos[k]); }), errores[k]);
+        EXPECT_EQ(b_.Count(), 3);
+        EXPECT_EQ(b_.Nombre(3), "50NOCHE ");
+    }
+    // A kind code outside 0..3 keeps the name written into the spare slot.
+    b_.DarAlta(9);
+    EXPECT_EQ(b_.Nombre(3), "50NOCHE ");
+    EXPECT_EQ(b_.tiempo(3), "50:00:00");
+    EXPECT_EQ(b_.Tipo(3), 3);
+    // Other spare-slot writes are overwritten; no count or total sees them meanwhile.
+    b_.Nombre(4, "10NOCHE");
+    b_.tiempo(4, "5:0:0");
+    b_.Baja(4, D(2000, 1, 1));
+    EXPECT_EQ(b_.CountGrupo(1), 2);
+    EXPECT_EQ(b_.TotalTiempoGrupo(1), "60:00:00");
+    b_.DarAlta(0, D(2001, 1, 1));
+    EXPECT_EQ(b_.Nombre(4), "10DIA   ");
+    EXPECT_EQ(b_.tiempo(4), "10:00:00");
+    EXPECT_EQ(b_.Baja(4), Variant(""));
+}
+
+TEST_F(cBonoTest, DarAltaBeyond32767BonosIsOverflow) {
+    for (int i = 0; i < 32767; ++i) b_.DarAlta(2, D(2000, 1, 1));
+    EXPECT_EQ(b_.Count(), 32767);
+    EXPECT_EQ(NumeroDeError([&] { b_.DarAlta(2, D(2000, 1, 1)); }), kDesbordamiento);
+    EXPECT_EQ(b_.Count(), 32767);
+    EXPECT_EQ(b_.CountTipo(2), 32767);
+}
+
+TEST_F(cBonoTest, NombreIsEightCharactersAndDrivesKindAndCapacity) {
+    b_.DarAlta(0);
+    EXPECT_EQ(b_.Nombre(0), "10DIA   ");
+    struct Caso {
+        const char* nombre;
+        const char* leido;
+        int16_t tipo, grupo;
+        const char* capacidad;
+    };
+    const Caso casos[] = {
+        {" 50DIA", " 50DIA  ", 1, 0, "00:00:00"},  // classified stripped, capacity from " 5"
+        {"50NOCHE", "50NOCHE ", 3, 1, "50:00:00"},
+        {"10NOCHEXYZ", "10NOCHEX", 0, 0, "10:00:00"},  // cut to 8: no kind, capacity from "10"
+        {"10noche", "10noche ", 0, 0, "10:00:00"},     // case-sensitive
+        {"", "        ", 0, 0, "00:00:00"},
+    };
+    for (const Caso& c : casos) {
+        SCOPED_TRACE(c.nombre);
+        b_.tiempo(0, "1:0:0");
+        b_.Nombre(0, c.nombre);
+        EXPECT_EQ(b_.Nombre(0), c.leido);
+        EXPECT_EQ(b_.Tipo(0), c.tipo);
+        EXPECT_EQ(b_.Grupo(0), c.grupo);
+        EXPECT_EQ(b_.tiempo(0), "01:00:00");  // the time is not touched
+        b_.Reset();
+        EXPECT_EQ(b_.tiempo(0), c.capacidad);
+    }
+}
+
+TEST_F(cBonoTest, RemovingMovesLaterBonosDownWithTheirOwnTimes) {
+    Registrar({{0, "1:00:00"}, {1, "2:00:00"}, {2, "3:00:00"}, {3, "4:00:00"}});
+    b_.Limpiar(Variant(std::int16_t{1}));
+    EXPECT_EQ(b_.Count(), 3);
+    EXPECT_EQ(Nombres(), (std::vector<std::string>{"10DIA   ", "10NOCHE ", "50NOCHE "}));
+    EXPECT_EQ(Tiempos(), (std::vector<std::string>{"01:00:00", "03:00:00", "04:00:00"}));
+    EXPECT_EQ(b_.Nombre(3), kNul);  // the freed slot is the blank spare
+    b_.DarAlta(1);
+    EXPECT_EQ(Tiempos(),
+              (std::vector<std::string>{"01:00:00", "03:00:00", "04:00:00", "50:00:00"}));
+    b_.tiempo(1, "9:0:0");  // moved records share no time value
+    EXPECT_EQ(Tiempos(),
+              (std::vector<std::string>{"01:00:00", "09:00:00", "04:00:00", "50:00:00"}));
+
+    // Index conversions: beyond the end removes the last; halves to even; a numeric text.
+    b_.Limpiar(Variant(99));
+    EXPECT_EQ(Tiempos(), (std::vector<std::string>{"01:00:00", "09:00:00", "04:00:00"}));
+    b_.Limpiar(Variant(0.5));  // rounds to 0
+    EXPECT_EQ(Tiempos(), (std::vector<std::string>{"09:00:00", "04:00:00"}));
+    b_.Limpiar(Variant("1"));
+    EXPECT_EQ(Tiempos(), (std::vector<std::string>{"09:00:00"}));
+}
+
+TEST_F(cBonoTest, LimpiarWithABadIndexChangesNothing) {
+    Registrar({{0, ""}, {1, ""}});
+    const std::pair<Variant, int> casos[] = {
+        {Variant("uno"), kTiposNoCoinciden}, {Variant(40000), kDesbordamiento},
+        {Variant(-1), kFueraDeRango},        {Variant(true), kFueraDeRango},  // true is -1
+        {Variant(-0.6), kFueraDeRango},
+    };
+    for (const auto& [indice, error] : casos) {
+        EXPECT_EQ(NumeroDeError([&] { b_.Limpiar(indice); }), error);
+        EXPECT_EQ(b_.Count(), 2);
+    }
+    cBono vacio([this] { return ahora_; });
+    EXPECT_EQ(NumeroDeError([&] { vacio.Limpiar(Variant(0)); }), kFueraDeRango);
+    EXPECT_EQ(vacio.Count(), 0);
+    vacio.Limpiar();  // nothing expired, nothing to do
+    EXPECT_EQ(vacio.Count(), 0);
+}
+
+TEST_F(cBonoTest, LimpiarWithoutIndexRemovesExactlyTheExpiredBonos) {
+    b_.DiaFactura(15);
+    Registrar({{0, "1:0:0"}, {1, "2:0:0"}, {2, "3:0:0"}, {3, "4:0:0"}});
+    b_.Baja(0, D(2000, 4, 10));  // expires 15/04/2000 00:00
+    b_.Baja(2, D(2000, 4, 20));  // 01/05 -> May is odd -> 15/06/2000
+    b_.Baja(3, D(2000, 4, 9));   // 15/04/2000
+
+    ahora_ = F(2000, 4, 15);  // not after the expiry instant: kept
+    b_.Limpiar();
+    EXPECT_EQ(b_.Count(), 4);
+
+    ahora_ = F(2000, 4, 15, 0, 0, 1);
+    b_.Limpiar();
+    EXPECT_EQ(Tiempos(), (std::vector<std::string>{"02:00:00", "03:00:00"}));
+
+    ahora_ = F(2030, 1, 1);  // only the bono without an end date stays
+    b_.Limpiar();
+    EXPECT_EQ(Tiempos(), (std::vector<std::string>{"02:00:00"}));
+
+    b_.Baja(0, D(2000, 1, 1));
+    b_.Limpiar();
+    EXPECT_EQ(b_.Count(), 0);
+}
+
+TEST_F(cBonoTest, BillingRuleDerivesTheExpiryDate) {
+    struct Caso {
+        std::uint8_t dia;
+        std::uint8_t per;  // value given to perFactura
+        Variant baja;
+        double expira;
+    };
+    const Caso casos[] = {
+        {15, 1, D(2000, 4, 10), F(2000, 4, 15)},
+        {15, 1, D(2000, 4, 20), F(2000, 6, 15)},
+        {15, 1, D(2000, 4, 15, 23), F(2000, 4, 15)},  // stops counting at the start of its day
+        {15, 2, D(1999, 12, 20), F(2000, 1, 15)},
+        {15, 2, D(2000, 4, 10), F(2000, 5, 15)},
+        {1, 1, D(2000, 3, 2), F(2000, 4, 1)},
+        {31, 1, D(2000, 4, 10), F(2000, 5, 1)},   // 31 April runs over
+        {31, 1, D(2000, 3, 10), F(2000, 5, 1)},   // March odd -> April -> 1 May
+        {0, 1, D(2000, 4, 10), F(2000, 5, 31)},   // day 0 of June
+        {15, 7, D(2000, 4, 10), F(2000, 4, 15)},  // any value but 2 is even months
+        {15, 1, Variant("20/04/2000"), F(2000, 6, 15)},
+    };
+    b_.DarAlta(0);
+    for (const Caso& c : casos) {
+        SCOPED_TRACE(CStr(c.baja) + " day " + std::to_string(c.dia));
+        b_.DiaFactura(c.dia);
+        b_.perFactura(c.per);
+        b_.Baja(0, c.baja);
+        EXPECT_EQ(b_.Baja(0), c.baja);  // stored as given
+        EXPECT_EQ(b_.BajaPer(0), Variant::DeFecha(c.expira));
+    }
+}
+
+TEST_F(cBonoTest, BajaIgnoresNonDatesAndFailsWithoutChange) {
+    b_.DiaFactura(15);
+    b_.DarAlta(0);
+    b_.Baja(0, D(2000, 4, 10));
+    for (const Variant& v : {Variant(""), Variant(std::int16_t{5}), Variant(5.0), Variant("abc"),
+                             Variant(), Variant(std::int16_t{-1})}) {
+        b_.Baja(0, v);
+        EXPECT_EQ(b_.Baja(0), D(2000, 4, 10));
+        EXPECT_EQ(b_.BajaPer(0), D(2000, 4, 15));
+    }
+    // An expiry past the year 9999, or a date that is no date: error 6, nothing stored.
+    EXPECT_EQ(NumeroDeError([&] { b_.Baja(0, D(9999, 12, 20)); }), kDesbordamiento);
+    EXPECT_EQ(NumeroDeError(
+                  [&] { b_.Baja(0, Variant::DeFecha(std::numeric_limits<double>::infinity())); }),
+              kDesbordamiento);
+    EXPECT_EQ(b_.Baja(0), D(2000, 4, 10));
+    EXPECT_EQ(b_.BajaPer(0), D(2000, 4, 15));
+    EXPECT_EQ(NumeroDeError([&] { b_.Alta(0, std::numeric_limits<double>::quiet_NaN()); }),
+              kDesbordamiento);
+    EXPECT_EQ(b_.Alta(0), ahora_);
+}
+
+TEST_F(cBonoTest, ChangingSettingsRederivesEveryExpiry) {
+    Registrar({{0, ""}, {1, ""}, {2, ""}});
+    b_.Baja(0, D(2000, 4, 10));
+    b_.Baja(2, Variant("20/04/2000"));
+    b_.DiaFactura(15);
+    EXPECT_EQ(b_.BajaPer(0), D(2000, 4, 15));
+    EXPECT_EQ(b_.BajaPer(1), Variant(""));
+    EXPECT_EQ(b_.BajaPer(2), D(2000, 6, 15));
+    b_.perFactura(2);
+    EXPECT_EQ(b_.perFactura(), 2);
+    EXPECT_EQ(b_.BajaPer(0), D(2000, 5, 15));
+    EXPECT_EQ(b_.BajaPer(2), D(2000, 5, 15));
+    b_.perFactura(7);
+    EXPECT_EQ(b_.perFactura(), 1);
+    b_.DiaFactura(31);
+    EXPECT_EQ(b_.DiaFactura(), 31);
+    EXPECT_EQ(b_.BajaPer(0), D(2000, 5, 1));
+    EXPECT_EQ(b_.BajaPer(2), D(2000, 5, 1));
+    EXPECT_EQ(b_.BajaPer(1), Variant(""));
+    EXPECT_EQ(b_.Baja(2), Variant("20/04/2000"));
+}
+
+TEST_F(cBonoTest, ResetRefillsTimesAndLeavesDatesAlone) {
+    Registrar({{0, "1:0:0"}, {3, "-2:0:0"}, {1, "70:0:0"}});
+    b_.Nombre(2, "XX");
+    b_.Baja(0, D(2000, 4, 10));
+    b_.Reset();
+    EXPECT_EQ(Tiempos(), (std::vector<std::string>{"10:00:00", "50:00:00", "00:00:00"}));
+    EXPECT_EQ(b_.Baja(0), D(2000, 4, 10));
+    EXPECT_EQ(b_.Alta(1), ahora_);
+}
+
+TEST_F(cBonoTest, CopiarRebuildsTheRegistryThroughPublicOperations) {
+    cBono fuente([this] { return ahora_; });
+    fuente.DiaFactura(20);
+    fuente.perFactura(2);
+    fuente.DarAlta(3, D(2000, 1, 2, 3, 4, 5));
+    fuente.tiempo(0, "12:34:56");
+    fuente.DarAlta(0, D(2000, 2, 3));
+    fuente.Baja(1, Variant("25/03/2000"));  // 01/04 -> April even -> 20/05/2000
+    fuente.tiempo(1, "1:75:90");
+    fuente.DarAlta(1, D(2000, 3, 4));
+    fuente.Nombre(2, "XX");  // no kind: the copy is a "10DIA"
+    fuente.tiempo(2, "0:0:0");
+
+    Registrar({{1, ""}, {2, ""}, {3, ""}, {0, ""}});
+    b_.DiaFactura(5);
+    b_.Copiar(fuente);
+
+    EXPECT_EQ(b_.Count(), 3);
+    EXPECT_EQ(b_.DiaFactura(), 20);
+    EXPECT_EQ(b_.perFactura(), 2);
+    EXPECT_EQ(Nombres(), (std::vector<std::string>{"50NOCHE ", "10DIA   ", "10DIA   "}));
+    EXPECT_EQ(Tiempos(), (std::vector<std::string>{"12:34:56", "01:75:90", "00:00:00"}));
+    EXPECT_EQ(b_.Alta(0), F(2000, 1, 2, 3, 4, 5));
+    EXPECT_EQ(b_.Alta(1), F(2000, 2, 3));
+    EXPECT_EQ(b_.Alta(2), F(2000, 3, 4));
+    EXPECT_EQ(b_.Baja(0), Variant(""));
+    EXPECT_EQ(b_.Baja(1), Variant("25/03/2000"));
+    EXPECT_EQ(b_.BajaPer(1), D(2000, 5, 20));
+    EXPECT_EQ(b_.BajaPer(2), Variant(""));
+    EXPECT_EQ(b_.Nombre(3), kNul);
+
+    // The copy is independent of its source.
+    b_.tiempo(0, "0:0:1");
+    b_.Baja(0, D(2000, 6, 1));
+    EXPECT_EQ(fuente.tiempo(0), "12:34:56");
+    EXPECT_EQ(fuente.Baja(0), Variant(""));
+    EXPECT_EQ(fuente.Nombre(2), "XX      ");
+}
+
+TEST_F(cBonoTest, CopiarOfItselfChangesNothing) {
+    b_.DiaFactura(20);
+    b_.perFactura(2);
+    Registrar({{1, "3:0:0"}, {2, ""}});
+    b_.Nombre(1, "XX");
+    b_.Baja(0, D(2000, 4, 10));
+    const cBono& mismo = b_;
+    b_.Copiar(mismo);
+    EXPECT_EQ(b_.Count(), 2);
+    EXPECT_EQ(Nombres(), (std::vector<std::string>{"50DIA   ", "XX      "}));
+    EXPECT_EQ(Tiempos(), (std::vector<std::string>{"03:00:00", "10:00:00"}));
+    EXPECT_EQ(b_.BajaPer(0), D(2000, 5, 20));
+    EXPECT_EQ(b_.DiaFactura(), 20);
+    EXPECT_EQ(b_.perFactura(), 2);
+}
+
+// ---- Balances and charging ----
+
+TEST_F(cBonoTest, EmptyRegistryHasNoTimeAnywhere) {
+    for (int16_t c : {int16_t{0}, int16_t{1}, int16_t{3}}) {
+        EXPECT_EQ(b_.TotalTiempoTipo(c), "00:00:00");
+        EXPECT_EQ(b_.TotalTiempoGrupo(c), "00:00:00");
+        EXPECT_EQ(b_.TiempoGastadoGrupo(c), "00:00:00");
+        EXPECT_TRUE(b_.EstaVacioTipo(c));
+        EXPECT_TRUE(b_.EstaVacioGrupo(c));
+    }
+    EXPECT_EQ(b_.Cual(0), -1);
+    EXPECT_EQ(b_.Cual(1), -1);
+    EXPECT_EQ(b_.Restar(0, "1:00:00", D(2000, 1, 1)), "-01:00:00");
+}
+
+TEST_F(cBonoTest, TotalsPerKindAndGroupIncludeExpiredBonos) {
+    Registrar({{0, "1:30:00"}, {1, "50:0:0"}, {2, "0:0:10"}, {0, "0:45:00"}, {3, "-1:0:0"}});
+    b_.Nombre(3, "XX");  // counts as kind 0 with capacity zero
+    b_.Baja(0, D(1990, 1, 1));
+    EXPECT_EQ(b_.TotalTiempoTipo(0), "02:15:00");
+    EXPECT_EQ(b_.TotalTiempoTipo(1), "50:00:00");
+    EXPECT_EQ(b_.TotalTiempoTipo(3), "-01:00:00");
+    EXPECT_EQ(b_.TotalTiempoGrupo(0), "52:15:00");
+    EXPECT_EQ(b_.TotalTiempoGrupo(1), "00:-59:-50");
+    EXPECT_EQ(b_.TiempoGastadoGrupo(0), "07:45:00");  // 60 h of capacity less 52:15
+    EXPECT_EQ(b_.TiempoGastadoGrupo(1), "60:59:50");
+    EXPECT_FALSE(b_.EstaVacioGrupo(1));  // a negative total is not empty
+    EXPECT_FALSE(b_.EstaVacioTipo(2));
+    b_.tiempo(4, "0:0:-10");
+    EXPECT_TRUE(b_.EstaVacioGrupo(1));
+    EXPECT_FALSE(b_.EstaVacioTipo(3));
+}
+
+TEST_F(cBonoTest, CualPrefersTheFiftyHourKind) {
+    struct Caso {
+        std::vector<std::pair<int16_t, const char*>> bonos;
+        int16_t dia, noche, otro;
+    };
+    const Caso casos[] = {
+        {{{0, ""}, {1, "0:0:0"}}, 0, -1, -1}, {{{0, "0:0:0"}, {1, "0:0:0"}}, -1, -1, -1},
+        {{{0, ""}, {1, "0:0:1"}}, 1, -1, -1}, {{{2, ""}, {3, ""}}, -1, 3, 3},
+        {{{2, ""}, {3, "0:0:0"}}, -1, 2, 2},  {{{0, "1:-60:0"}, {2, "0:0:-1"}}, -1, 2, 2},
+    };
+    for (const Caso& c : casos) {
+        cBono b([this] { return ahora_; });
+        for (const auto& [tipo, tiempo] : c.bonos) {
+            b.DarAlta(tipo);
+            if (*tiempo) b.tiempo(static_cast<int16_t>(b.Count() - 1), tiempo);
+        }
+        EXPECT_EQ(b.Cual(0), c.dia);
+        EXPECT_EQ(b.Cual(1), c.noche);
+        EXPECT_EQ(b.Cual(7), c.otro);
+    }
+}
+
+TEST_F(cBonoTest, RestarSpreadsThePoolByPosition) {
+    struct Caso {
+        const char* nombre;
+        std::vector<std::pair<int16_t, const char*>> bonos;
+        int16_t grupo;
+        const char* t;
+        const char* resultado;
+        std::vector<std::string> despues;
+    };
+    const Caso casos[] = {
+        {"50 then 10", {{1, ""}, {0, ""}}, 0, "01:30:00", "00:00:00", {"50:00:00", "08:30:00"}},
+        {"10 then 50", {{0, ""}, {1, ""}}, 0, "01:30:00", "00:00:00", {"10:00:00", "48:30:00"}},
+        {"later time moves into the earlier bono",
+         {{1, "20:00:00"}, {0, "10:00:00"}},
+         0,
+         "00:30:00",
+         "00:00:00",
+         {"29:30:00", "00:00:00"}},
+        {"shortfall", {{2, "00:30:00"}}, 1, "01:30:00", "-01:00:00", {"00:00:00"}},
+        {"fill, remainder, zero",
+         {{0, ""}, {1, ""}, {0, ""}},
+         0,
+         "15:00:00",
+         "00:00:00",
+         {"10:00:00", "45:00:00", "00:00:00"}},
+        {"other group untouched",
+         {{2, "03:00:00"}, {0, ""}, {3, "1:75:90"}},
+         0,
+         "1:00:00",
+         "00:00:00",
+         {"03:00:00", "09:00:00", "01:75:90"}},
+        {"group without bonos", {{0, "2:0:0"}}, 1, "02:15:00", "-02:-15:00", {"02:00:00"}},
+        {"any other group code has no bonos", {{2, ""}}, 7, "0:0:5", "00:00:-05", {"10:00:00"}},
+        {"what is left after the last bono is dropped",
+         {{0, ""}},
+         0,
+         "0:0:-30",
+         "00:00:00",
+         {"10:00:00"}},
+        {"time text past 23 hours", {{1, ""}}, 0, "48:00:00", "00:00:00", {"02:00:00"}},
+    };
+    for (const Caso& c : casos) {
+        SCOPED_TRACE(c.nombre);
+        cBono b([this] { return ahora_; });
+        for (const auto& [tipo, tiempo] : c.bonos) {
+            b.DarAlta(tipo);
+            if (*tiempo) b.tiempo(static_cast<int16_t>(b.Count() - 1), tiempo);
+        }
+        EXPECT_EQ(b.Restar(c.grupo, c.t, D(2000, 1, 1)), c.resultado);
+        std::vector<std::string> tiempos;
+        for (int16_t i = 0; i < b.Count(); ++i) tiempos.push_back(b.tiempo(i));
+        EXPECT_EQ(tiempos, c.despues);
+    }
+}
+
+TEST_F(cBonoTest, RestarAfterTheFirstExampleShowsSpentTime) {
+    Registrar({{1, ""}, {0, ""}});
+    EXPECT_EQ(b_.Restar(0, "01:30:00"), "00:00:00");
+    EXPECT_EQ(b_.TotalTiempoGrupo(0), "58:30:00");
+    EXPECT_EQ(b_.TiempoGastadoGrupo(0), "01:30:00");
+}
+
+TEST_F(cBonoTest, ExpiredBonosStayOutOfThePoolButTakeTheirShare) {
+    b_.DiaFactura(15);
+    // A cancelled "10DIA" expiring 15/04/2000 00:00, then a full "50DIA".
+    Registrar({{0, ""}, {1, ""}});
+    b_.Baja(0, D(2000, 4, 10));
+    EXPECT_EQ(b_.Restar(0, "01:00:00", D(2000, 4, 16)), "00:00:00");
+    EXPECT_EQ(Tiempos(), (std::vector<std::string>{"10:00:00", "39:00:00"}));
+
+    // The expiry instant itself is out; one second before it is in.
+    struct Caso {
+        Variant momento;
+        const char* primero;
+    };
+    const Caso casos[] = {
+        {D(2000, 4, 15), "00:00:00"},
+        {D(2000, 4, 14, 23, 59, 59), "05:00:00"},
+        {Variant("14/04/2000 23:59:59"), "05:00:00"},  // a text reading as a date
+        {Variant("15/04/2000"), "00:00:00"},
+        {Variant(F(2000, 4, 14)), "05:00:00"},  // a number is a date serial
+    };
+    for (const Caso& c : casos) {
+        SCOPED_TRACE(CStr(c.momento));
+        b_.tiempo(0, "5:0:0");
+        b_.tiempo(1, "0:0:0");
+        EXPECT_EQ(b_.Restar(0, "0:0:0", c.momento), "00:00:00");
+        EXPECT_EQ(Tiempos(), (std::vector<std::string>{c.primero, "00:00:00"}));
+    }
+    // Without a moment the clock decides.
+    b_.tiempo(0, "5:0:0");
+    ahora_ = F(2000, 4, 14);
+    b_.Restar(0, "0:0:0");
+    EXPECT_EQ(b_.tiempo(0), "05:00:00");
+    ahora_ = F(2000, 4, 15);
+    b_.Restar(0, "0:0:0");
+    EXPECT_EQ(b_.tiempo(0), "00:00:00");
+}
+
+TEST_F(cBonoTest, GroupWhoseOnlyBonoExpiredIsNotEmptyButCannotBeCharged) {
+    b_.DiaFactura(15);
+    Registrar({{2, "04:00:00"}});
+    b_.Baja(0, D(2000, 4, 10));
+    EXPECT_FALSE(b_.EstaVacioGrupo(1));
+    EXPECT_EQ(b_.TotalTiempoTipo(2), "04:00:00");
+    EXPECT_EQ(b_.Cual(1), 2);
+    EXPECT_EQ(b_.Restar(1, "01:00:00", D(2000, 5, 1)), "-01:00:00");
+    EXPECT_EQ(b_.tiempo(0), "00:00:00");
+}
+
+TEST_F(cBonoTest, BonoWithUnknownNameIsChargedAsATenHourDayBono) {
+    Registrar({{0, "05:00:00"}, {1, ""}});
+    b_.Nombre(0, "XX");
+    EXPECT_EQ(b_.Restar(0, "0:0:0", D(2000, 1, 1)), "00:00:00");
+    // Pool 55 h: the unknown bono is "filled" to its capacity, zero, and 10 h are gone.
+    EXPECT_EQ(Tiempos(), (std::vector<std::string>{"00:00:00", "45:00:00"}));
+
+    // A pool of exactly 10 hours is not above the amount: the bono takes the pool itself.
+    b_.tiempo(0, "10:00:00");
+    b_.tiempo(1, "0:0:0");
+    b_.Restar(0, "0:0:0", D(2000, 1, 1));
+    EXPECT_EQ(Tiempos(), (std::vector<std::string>{"10:00:00", "00:00:00"}));
+    b_.tiempo(0, "10:00:01");
+    b_.Restar(0, "0:0:0", D(2000, 1, 1));
+    EXPECT_EQ(Tiempos(), (std::vector<std::string>{"00:00:00", "00:00:01"}));
+}
+
+TEST_F(cBonoTest, RestarFailsBeforeWritingAnything) {
+    Registrar({{0, "1:0:0"}, {1, "2:0:0"}});
+    const std::pair<Variant, int> momentos[] = {
+        {Variant("no date"), kTiposNoCoinciden},
+        {Variant(""), kTiposNoCoinciden},
+        {Variant::DeFecha(std::numeric_limits<double>::quiet_NaN()), kDesbordamiento},
+        {Variant(1e300), kDesbordamiento},
+    };
+    for (const auto& [m, error] : momentos) {
+        EXPECT_EQ(NumeroDeError([&] { (void)b_.Restar(0, "0:30:0", m); }), error);
+        EXPECT_EQ(Tiempos(), (std::vector<std::string>{"01:00:00", "02:00:00"}));
+    }
+    EXPECT_EQ(NumeroDeError([&] { (void)b_.Restar(0, "99999:0:0", D(2000, 1, 1)); }),
+              kDesbordamiento);
+    EXPECT_EQ(Tiempos(), (std::vector<std::string>{"01:00:00", "02:00:00"}));
+}
+
+TEST_F(cBonoTest, TotalsBeyond32767HoursAreOverflow) {
+    // 656 bonos of 50 hours make 32800 hours.
+    for (int i = 0; i < 656; ++i) b_.DarAlta(1, D(2000, 1, 1));
+    EXPECT_EQ(NumeroDeError([&] { (void)b_.TotalTiempoGrupo(0); }), kDesbordamiento);
+    EXPECT_EQ(NumeroDeError([&] { (void)b_.TiempoGastadoGrupo(0); }), kDesbordamiento);
+    EXPECT_EQ(NumeroDeError([&] { (void)b_.Restar(0, "1:0:0", D(2000, 1, 1)); }), kDesbordamiento);
+    EXPECT_EQ(b_.tiempo(655), "50:00:00");
+    b_.Limpiar(Variant(0));  // 655 x 50 = 32750 hours fit
+    EXPECT_EQ(b_.TotalTiempoGrupo(0), "32750:00:00");
+}
+
+}  // namespace
+}  // namespace quelmar
