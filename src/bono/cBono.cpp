@@ -30,6 +30,24 @@ bool Antes(double a, double b) {
     return EnLinea(a) < EnLinea(b);
 }
 
+// The capacities as time values, parsed once (Restar and Reset assign them often).
+const cTiempo& TiempoDe(std::string_view capacidad) {
+    static const cTiempo diez = [] {
+        cTiempo t;
+        t.Valor(kDiezHoras);
+        return t;
+    }();
+    static const cTiempo cincuenta = [] {
+        cTiempo t;
+        t.Valor(kCincuentaHoras);
+        return t;
+    }();
+    static const cTiempo cero;
+    if (capacidad == kDiezHoras) return diez;
+    if (capacidad == kCincuentaHoras) return cincuenta;
+    return cero;
+}
+
 // Kind index of a name after stripping spaces, or -1 for none of the four.
 int Clase(const TextoFijo<8>& nombre) {
     const std::string_view n =
@@ -84,7 +102,7 @@ void cBono::DarAlta(std::int16_t Tipo, const std::optional<Variant>& fecha) {
     b.dAlta = alta;
     b.vBaja = Variant(std::int16_t{-1});
     b.vBajaPer = Variant(std::int16_t{-1});
-    b.oTiempo.Valor(Capacidad(i));
+    b.oTiempo = TiempoDe(Capacidad(i));
 }
 
 void cBono::Quitar(std::int16_t i) {
@@ -224,7 +242,7 @@ std::string cBono::TotalTiempoGrupo(std::int16_t gr) const {
 std::string cBono::TiempoGastadoGrupo(std::int16_t gr) const {
     cTiempo gastado;
     for (std::size_t i = 0; i < Bonos(); ++i)
-        if (GrupoDe(i) == gr) gastado.Sumar(Capacidad(i));
+        if (GrupoDe(i) == gr) gastado.Sumar(TiempoDe(Capacidad(i)));
     gastado.Restar(SumaTiempos(true, gr));
     return gastado.Valor();
 }
@@ -246,7 +264,7 @@ std::int16_t cBono::Cual(std::int16_t gr) const {
 }
 
 void cBono::Reset() {
-    for (std::size_t i = 0; i < Bonos(); ++i) m_Bonos[i].oTiempo.Valor(Capacidad(i));
+    for (std::size_t i = 0; i < Bonos(); ++i) m_Bonos[i].oTiempo = TiempoDe(Capacidad(i));
 }
 
 std::string cBono::Restar(std::int16_t gr, std::string_view t, const std::optional<Variant>& d) {
@@ -279,7 +297,7 @@ std::string cBono::Restar(std::int16_t gr, std::string_view t, const std::option
         const bool cincuenta = tipo == 1 || tipo == 3;
         const std::int32_t umbral = cincuenta ? kSegundosCincuenta : kSegundosDiez;
         if (pool.ConvSegundos() > umbral) {
-            b.oTiempo.Valor(Capacidad(i));  // zero for a name that is no kind
+            b.oTiempo = TiempoDe(Capacidad(i));  // zero for a name that is no kind
             pool.Restar(cincuenta ? kCincuentaHoras : kDiezHoras);
         } else {
             b.oTiempo = pool;
