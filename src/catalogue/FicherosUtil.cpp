@@ -92,7 +92,7 @@ std::optional<FicheroLectura> FicheroLectura::AbrirSiExiste(const std::filesyste
 }
 
 FicheroLectura::FicheroLectura(FicheroLectura&& otro) noexcept
-    : ruta_(std::move(otro.ruta_)), fd_(otro.fd_), tamano_(otro.tamano_) {
+    : ruta_(std::move(otro.ruta_)), fd_(otro.fd_), tamano_(otro.tamano_), regular_(otro.regular_) {
     otro.fd_ = -1;
 }
 
@@ -104,7 +104,8 @@ FicheroLectura::FicheroLectura(const std::filesystem::path& ruta, int fd) : ruta
         ::close(fd_);
         LanzarErrno(err, ruta_);
     }
-    if (S_ISREG(st.st_mode)) tamano_ = static_cast<std::size_t>(st.st_size);
+    regular_ = S_ISREG(st.st_mode);
+    if (regular_) tamano_ = static_cast<std::size_t>(st.st_size);
 }
 
 FicheroLectura::~FicheroLectura() {
@@ -122,6 +123,8 @@ std::size_t FicheroLectura::Leer(void* destino, std::size_t n) {
         }
         if (r == 0) break;
         leidos += static_cast<std::size_t>(r);
+        // A regular file is read as large as it was when opened: no read to find its end.
+        if (regular_ && leidos >= tamano_) break;
     }
     return leidos;
 }

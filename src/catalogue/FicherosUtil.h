@@ -49,6 +49,7 @@ private:
     std::filesystem::path ruta_;
     int fd_;
     std::size_t tamano_ = 0;
+    bool regular_ = false;
 };
 
 // Reads at most `maximo` bytes from the start of the file.

@@ -32,17 +32,21 @@ void cLlamada::Load() {
     std::size_t previstos = (f.Tamano() + tTarifa::kTamano - 1) / tTarifa::kTamano;
     if (previstos > kMaxRegistros) previstos = kMaxRegistros;
 
+    // One slot more than the stated size needs: a short read into it shows the end of the
+    // file in one pass, and it is the spare slot afterwards.
     std::vector<tTarifa>& nuevos = m_Lectura;
+    constexpr std::size_t kLimite = kMaxRegistros * tTarifa::kTamano;
+    std::size_t slots = previstos + 1;
     std::size_t bytes = 0;
     while (true) {
-        nuevos.resize(previstos + 1);  // plus the spare
-        const std::size_t capacidad = previstos * tTarifa::kTamano;
+        nuevos.resize(slots);
+        const std::size_t capacidad = std::min(slots * tTarifa::kTamano, kLimite);
         bytes += f.Leer(reinterpret_cast<unsigned char*>(nuevos.data()) + bytes, capacidad - bytes);
-        // A file that grew since its size was taken is read on, up to the limit.
-        if (bytes < capacidad || previstos == kMaxRegistros) break;
-        previstos = std::min(kMaxRegistros, previstos + 64);
+        if (bytes < capacidad || capacidad == kLimite) break;
+        slots += 64;  // the file grew since its size was taken
     }
     const std::size_t registros = (bytes + tTarifa::kTamano - 1) / tTarifa::kTamano;
+    if (nuevos.size() < registros + 1) nuevos.resize(registros + 1);
     // Missing bytes of a partial last record, and the slot after the last record, are 0.
     auto* base = reinterpret_cast<unsigned char*>(nuevos.data());
     std::fill(base + bytes, base + (registros + 1) * tTarifa::kTamano, 0);

@@ -52,17 +52,26 @@ void tTarifa::Texto(const Campo& c, std::string_view s) {
     std::memset(bytes_.data() + c.desplazamiento + n, ' ', c.ancho - n);
 }
 
+// Dates are little-endian in the file whatever the machine.
 double tTarifa::Fecha(const Campo& c) const {
     std::uint64_t u = 0;
-    for (std::size_t i = 0; i < 8; ++i)
-        u |= std::uint64_t{bytes_[c.desplazamiento + i]} << (8 * i);
+    if constexpr (std::endian::native == std::endian::little) {
+        std::memcpy(&u, bytes_.data() + c.desplazamiento, 8);
+    } else {
+        for (std::size_t i = 0; i < 8; ++i)
+            u |= std::uint64_t{bytes_[c.desplazamiento + i]} << (8 * i);
+    }
     return std::bit_cast<double>(u);
 }
 
 void tTarifa::Fecha(const Campo& c, double d) {
     const auto u = std::bit_cast<std::uint64_t>(d);
-    for (std::size_t i = 0; i < 8; ++i)
-        bytes_[c.desplazamiento + i] = static_cast<unsigned char>(u >> (8 * i));
+    if constexpr (std::endian::native == std::endian::little) {
+        std::memcpy(bytes_.data() + c.desplazamiento, &u, 8);
+    } else {
+        for (std::size_t i = 0; i < 8; ++i)
+            bytes_[c.desplazamiento + i] = static_cast<unsigned char>(u >> (8 * i));
+    }
 }
 
 tTarifa tTarifa::Decodificar(const unsigned char* registro) noexcept {

@@ -18,10 +18,17 @@ Locale& Actual() {
     return l;
 }
 
-std::string Dos(int v) {
-    std::array<char, 16> b{};
-    std::snprintf(b.data(), b.size(), "%02d", v);
-    return b.data();
+// Writes v with at least `ancho` digits (v >= 0) and returns the position after it.
+char* Digitos(char* p, int v, int ancho) {
+    char tmp[12];
+    int n = 0;
+    do {
+        tmp[n++] = static_cast<char>('0' + v % 10);
+        v /= 10;
+    } while (v > 0);
+    while (n < ancho) tmp[n++] = '0';
+    while (n > 0) *p++ = tmp[--n];
+    return p;
 }
 
 std::string_view Recortar(std::string_view s) {
@@ -30,17 +37,24 @@ std::string_view Recortar(std::string_view s) {
     return s;
 }
 
-// Splits on any of the separators; every piece must be 1..4 digits.
-std::optional<std::vector<int>> Numeros(std::string_view s, std::string_view seps,
-                                        std::vector<std::size_t>* anchos = nullptr) {
-    std::vector<int> out;
+// Up to three numbers of 1..4 digits separated by any of the separators.
+struct Numeros {
+    std::array<int, 3> valor{};
+    std::array<std::size_t, 3> ancho{};
+    std::size_t cuantos = 0;
+};
+
+std::optional<Numeros> LeerNumeros(std::string_view s, std::string_view seps) {
+    Numeros out;
     std::size_t i = 0;
     while (true) {
+        if (out.cuantos == 3) return std::nullopt;
         std::size_t j = i;
-        while (j < s.size() && std::isdigit(static_cast<unsigned char>(s[j]))) ++j;
+        int v = 0;
+        while (j < s.size() && s[j] >= '0' && s[j] <= '9') v = v * 10 + (s[j++] - '0');
         if (j == i || j - i > 4) return std::nullopt;
-        out.push_back(std::atoi(std::string(s.substr(i, j - i)).c_str()));
-        if (anchos) anchos->push_back(j - i);
+        out.valor[out.cuantos] = v;
+        out.ancho[out.cuantos++] = j - i;
         if (j == s.size()) break;
         if (seps.find(s[j]) == std::string_view::npos) return std::nullopt;
         i = j + 1;
@@ -49,9 +63,9 @@ std::optional<std::vector<int>> Numeros(std::string_view s, std::string_view sep
 }
 
 std::optional<long long> LeerHora(std::string_view s) {
-    auto n = Numeros(s, ":");
-    if (!n || n->size() < 2 || n->size() > 3) return std::nullopt;
-    const int h = (*n)[0], m = (*n)[1], seg = n->size() == 3 ? (*n)[2] : 0;
+    auto n = LeerNumeros(s, ":");
+    if (!n || n->cuantos < 2) return std::nullopt;
+    const int h = n->valor[0], m = n->valor[1], seg = n->cuantos == 3 ? n->valor[2] : 0;
     if (h > 23 || m > 59 || seg > 59) return std::nullopt;
     return h * 3600LL + m * 60LL + seg;
 }
@@ -60,18 +74,18 @@ bool Bisiesto(int y) { return (y % 4 == 0 && y % 100 != 0) || y % 400 == 0; }
 
 std::optional<long long> LeerDia(std::string_view s) {
     const Locale& l = LocaleActual();
-    const std::string seps = std::string("/.-") + l.separadorFecha;
-    std::vector<std::size_t> anchos;
-    auto n = Numeros(s, seps, &anchos);
-    if (!n || n->size() != 3) return std::nullopt;
+    const char seps[] = {'/', '.', '-', l.separadorFecha};
+    auto n = LeerNumeros(s, std::string_view(seps, sizeof seps));
+    if (!n || n->cuantos != 3) return std::nullopt;
+    const auto& v = n->valor;
     int y, m, d;
     std::size_t anchoAnio;
-    if (anchos[0] >= 3 || l.orden == Locale::Orden::AnioMesDia) {
-        y = (*n)[0], m = (*n)[1], d = (*n)[2], anchoAnio = anchos[0];
+    if (n->ancho[0] >= 3 || l.orden == Locale::Orden::AnioMesDia) {
+        y = v[0], m = v[1], d = v[2], anchoAnio = n->ancho[0];
     } else if (l.orden == Locale::Orden::MesDiaAnio) {
-        m = (*n)[0], d = (*n)[1], y = (*n)[2], anchoAnio = anchos[2];
+        m = v[0], d = v[1], y = v[2], anchoAnio = n->ancho[2];
     } else {
-        d = (*n)[0], m = (*n)[1], y = (*n)[2], anchoAnio = anchos[2];
+        d = v[0], m = v[1], y = v[2], anchoAnio = n->ancho[2];
     }
     if (anchoAnio <= 2) y += y < 30 ? 2000 : 1900;
     static constexpr std::array<int, 12> kDias{31, 28, 31, 30, 31, 30, 31, 31, 30, 31, 30, 31};
@@ -94,37 +108,54 @@ void FijarLocale(Locale l) {
 LocaleScope::LocaleScope(const Locale& l) : previo_(LocaleActual()) { FijarLocale(l); }
 LocaleScope::~LocaleScope() { Actual() = previo_; }
 
-std::string TextoSoloFecha(double d) {
-    const fecha::Partes p = fecha::Descomponer(d);
+namespace {
+
+char* EscribirFecha(char* p, const fecha::Partes& f) {
     const Locale& l = LocaleActual();
-    std::array<char, 32> b{};
     const char s = l.separadorFecha;
     switch (l.orden) {
         case Locale::Orden::DiaMesAnio:
-            std::snprintf(b.data(), b.size(), "%02d%c%02d%c%04d", p.dia, s, p.mes, s, p.anio);
-            break;
+            p = Digitos(p, f.dia, 2), *p++ = s, p = Digitos(p, f.mes, 2), *p++ = s;
+            return Digitos(p, f.anio, 4);
         case Locale::Orden::MesDiaAnio:
-            std::snprintf(b.data(), b.size(), "%02d%c%02d%c%04d", p.mes, s, p.dia, s, p.anio);
-            break;
+            p = Digitos(p, f.mes, 2), *p++ = s, p = Digitos(p, f.dia, 2), *p++ = s;
+            return Digitos(p, f.anio, 4);
         case Locale::Orden::AnioMesDia:
-            std::snprintf(b.data(), b.size(), "%04d%c%02d%c%02d", p.anio, s, p.mes, s, p.dia);
-            break;
+            p = Digitos(p, f.anio, 4), *p++ = s, p = Digitos(p, f.mes, 2), *p++ = s;
+            return Digitos(p, f.dia, 2);
     }
-    return b.data();
+    return p;
+}
+
+char* EscribirHora(char* p, const fecha::Partes& f) {
+    p = Digitos(p, f.hora, 2), *p++ = ':', p = Digitos(p, f.minuto, 2), *p++ = ':';
+    return Digitos(p, f.segundo, 2);
+}
+
+}  // namespace
+
+std::string TextoSoloFecha(double d) {
+    char b[32];
+    return std::string(b, EscribirFecha(b, fecha::Descomponer(d)));
 }
 
 std::string TextoSoloHora(double d) {
-    const fecha::Partes p = fecha::Descomponer(d);
-    return Dos(p.hora) + ":" + Dos(p.minuto) + ":" + Dos(p.segundo);
+    char b[32];
+    return std::string(b, EscribirHora(b, fecha::Descomponer(d)));
 }
 
 std::string TextoFecha(double d) {
     const std::int64_t s = fecha::ASegundos(d);
-    const bool diaCero = s >= 0 && s < fecha::kSegundosDia;
-    const bool medianoche = s % fecha::kSegundosDia == 0;
-    if (diaCero) return TextoSoloHora(d);
-    if (medianoche) return TextoSoloFecha(d);
-    return TextoSoloFecha(d) + " " + TextoSoloHora(d);
+    const fecha::Partes f = fecha::Descomponer(d);
+    char b[48];
+    char* p = b;
+    if (s >= 0 && s < fecha::kSegundosDia) {  // day 0: the time alone
+        p = EscribirHora(p, f);
+    } else {
+        p = EscribirFecha(p, f);
+        if (s % fecha::kSegundosDia != 0) *p++ = ' ', p = EscribirHora(p, f);
+    }
+    return std::string(b, p);
 }
 
 std::optional<double> LeerFecha(std::string_view texto) {
