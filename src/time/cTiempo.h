@@ -33,6 +33,8 @@ class cTiempo {
     void Sumar(const std::string& s) { Sumar(std::string_view(s)); }
     void Sumar(const Variant& v);
     void Sumar(const cTiempo& t);
+    // A bare number is no time: a date/time comes as Variant::DeFecha(d).
+    void Sumar(double) = delete;
 
     // Subtracts, with the same arguments and errors as Sumar.
     void Restar(std::string_view s);
@@ -40,6 +42,7 @@ class cTiempo {
     void Restar(const std::string& s) { Restar(std::string_view(s)); }
     void Restar(const Variant& v);
     void Restar(const cTiempo& t);
+    void Restar(double) = delete;
 
     void Iniciar() noexcept;
     // 3600 h + 60 m + s; cannot overflow 32 bits since every part fits 16 bits.

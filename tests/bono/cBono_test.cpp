@@ -35,6 +35,20 @@ int NumeroDeError(Fn&& f) {
 
 const std::string kNul(8, '\0');
 
+// Kinds registered in order, each at the given remaining time ("" keeps it full).
+using Bonos = std::vector<std::pair<int16_t, const char*>>;
+void Llenar(cBono& b, const Bonos& bonos) {
+    for (const auto& [tipo, tiempo] : bonos) {
+        b.DarAlta(tipo);
+        if (*tiempo) b.tiempo(static_cast<int16_t>(b.Count() - 1), tiempo);
+    }
+}
+std::vector<std::string> TiemposDe(const cBono& b) {
+    std::vector<std::string> out;
+    for (int16_t i = 0; i < b.Count(); ++i) out.push_back(b.tiempo(i));
+    return out;
+}
+
 // A registry on a pinned clock; the locale is pinned so dates read as day/month/year.
 class cBonoTest : public ::testing::Test {
   protected:
@@ -42,18 +56,8 @@ class cBonoTest : public ::testing::Test {
     double ahora_ = F(2000, 5, 10, 12);
     cBono b_{[this] { return ahora_; }};
 
-    // Registers the kinds in order, each at the given remaining time ("" keeps it full).
-    void Registrar(const std::vector<std::pair<int16_t, const char*>>& bonos) {
-        for (const auto& [tipo, tiempo] : bonos) {
-            b_.DarAlta(tipo);
-            if (*tiempo) b_.tiempo(static_cast<int16_t>(b_.Count() - 1), tiempo);
-        }
-    }
-    std::vector<std::string> Tiempos() const {
-        std::vector<std::string> out;
-        for (int16_t i = 0; i < b_.Count(); ++i) out.push_back(b_.tiempo(i));
-        return out;
-    }
+    void Registrar(const Bonos& bonos) { Llenar(b_, bonos); }
+    std::vector<std::string> Tiempos() const { return TiemposDe(b_); }
     std::vector<std::string> Nombres() const {
         std::vector<std::string> out;
         for (int16_t i = 0; i < b_.Count(); ++i) out.push_back(b_.Nombre(i));
@@ -432,78 +436,56 @@ TEST_F(cBonoTest, TotalsPerKindAndGroupIncludeExpiredBonos) {
 
 TEST_F(cBonoTest, CualPrefersTheFiftyHourKind) {
     struct Caso {
-        std::vector<std::pair<int16_t, const char*>> bonos;
-        int16_t dia, noche, otro;
+        Bonos bonos;
+        int16_t dia, noche;  // Cual(0), Cual(1); any other group answers as the night
     };
     const Caso casos[] = {
-        {{{0, ""}, {1, "0:0:0"}}, 0, -1, -1}, {{{0, "0:0:0"}, {1, "0:0:0"}}, -1, -1, -1},
-        {{{0, ""}, {1, "0:0:1"}}, 1, -1, -1}, {{{2, ""}, {3, ""}}, -1, 3, 3},
-        {{{2, ""}, {3, "0:0:0"}}, -1, 2, 2},  {{{0, "1:-60:0"}, {2, "0:0:-1"}}, -1, 2, 2},
+        {{{0, ""}, {1, "0:0:0"}}, 0, -1}, {{{0, "0:0:0"}, {1, "0:0:0"}}, -1, -1},
+        {{{0, ""}, {1, "0:0:1"}}, 1, -1}, {{{2, ""}, {3, ""}}, -1, 3},
+        {{{2, ""}, {3, "0:0:0"}}, -1, 2}, {{{0, "1:-60:0"}, {2, "0:0:-1"}}, -1, 2},
     };
     for (const Caso& c : casos) {
         cBono b([this] { return ahora_; });
-        for (const auto& [tipo, tiempo] : c.bonos) {
-            b.DarAlta(tipo);
-            if (*tiempo) b.tiempo(static_cast<int16_t>(b.Count() - 1), tiempo);
-        }
+        Llenar(b, c.bonos);
         EXPECT_EQ(b.Cual(0), c.dia);
         EXPECT_EQ(b.Cual(1), c.noche);
-        EXPECT_EQ(b.Cual(7), c.otro);
+        EXPECT_EQ(b.Cual(7), c.noche);
     }
 }
 
 TEST_F(cBonoTest, RestarSpreadsThePoolByPosition) {
     struct Caso {
         const char* nombre;
-        std::vector<std::pair<int16_t, const char*>> bonos;
+        Bonos bonos;
         int16_t grupo;
         const char* t;
         const char* resultado;
         std::vector<std::string> despues;
     };
+    // clang-format off
     const Caso casos[] = {
         {"50 then 10", {{1, ""}, {0, ""}}, 0, "01:30:00", "00:00:00", {"50:00:00", "08:30:00"}},
         {"10 then 50", {{0, ""}, {1, ""}}, 0, "01:30:00", "00:00:00", {"10:00:00", "48:30:00"}},
-        {"later time moves into the earlier bono",
-         {{1, "20:00:00"}, {0, "10:00:00"}},
-         0,
-         "00:30:00",
-         "00:00:00",
-         {"29:30:00", "00:00:00"}},
+        {"later time moves into the earlier bono", {{1, "20:00:00"}, {0, "10:00:00"}}, 0,
+         "00:30:00", "00:00:00", {"29:30:00", "00:00:00"}},
         {"shortfall", {{2, "00:30:00"}}, 1, "01:30:00", "-01:00:00", {"00:00:00"}},
-        {"fill, remainder, zero",
-         {{0, ""}, {1, ""}, {0, ""}},
-         0,
-         "15:00:00",
-         "00:00:00",
-         {"10:00:00", "45:00:00", "00:00:00"}},
-        {"other group untouched",
-         {{2, "03:00:00"}, {0, ""}, {3, "1:75:90"}},
-         0,
-         "1:00:00",
-         "00:00:00",
-         {"03:00:00", "09:00:00", "01:75:90"}},
+        {"fill, remainder, zero", {{0, ""}, {1, ""}, {0, ""}}, 0,
+         "15:00:00", "00:00:00", {"10:00:00", "45:00:00", "00:00:00"}},
+        {"other group untouched", {{2, "03:00:00"}, {0, ""}, {3, "1:75:90"}}, 0,
+         "1:00:00", "00:00:00", {"03:00:00", "09:00:00", "01:75:90"}},
         {"group without bonos", {{0, "2:0:0"}}, 1, "02:15:00", "-02:-15:00", {"02:00:00"}},
         {"any other group code has no bonos", {{2, ""}}, 7, "0:0:5", "00:00:-05", {"10:00:00"}},
-        {"what is left after the last bono is dropped",
-         {{0, ""}},
-         0,
-         "0:0:-30",
-         "00:00:00",
+        {"left over after the last bono is dropped", {{0, ""}}, 0, "0:0:-30", "00:00:00",
          {"10:00:00"}},
         {"time text past 23 hours", {{1, ""}}, 0, "48:00:00", "00:00:00", {"02:00:00"}},
     };
+    // clang-format on
     for (const Caso& c : casos) {
         SCOPED_TRACE(c.nombre);
         cBono b([this] { return ahora_; });
-        for (const auto& [tipo, tiempo] : c.bonos) {
-            b.DarAlta(tipo);
-            if (*tiempo) b.tiempo(static_cast<int16_t>(b.Count() - 1), tiempo);
-        }
+        Llenar(b, c.bonos);
         EXPECT_EQ(b.Restar(c.grupo, c.t, D(2000, 1, 1)), c.resultado);
-        std::vector<std::string> tiempos;
-        for (int16_t i = 0; i < b.Count(); ++i) tiempos.push_back(b.tiempo(i));
-        EXPECT_EQ(tiempos, c.despues);
+        EXPECT_EQ(TiemposDe(b), c.despues);
     }
 }
 
