@@ -115,6 +115,8 @@ class ImageCombo : public Control {
     void RemoveItem(std::int32_t pos);
     void ItemText(std::int32_t pos, std::string texto);
     void ClearItems();
+    // Room for `n` entries, so that a long list fills without moving.
+    void ReservarItems(std::int32_t n) { m_Items.reserve(static_cast<std::size_t>(n)); }
     // The entry the user picked last, 0 when none (or when it was removed).
     std::int32_t SelectedItem() const noexcept { return m_SelectedItem; }
 

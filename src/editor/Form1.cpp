@@ -131,6 +131,7 @@ void Form1::Form_Load() {
     const std::int16_t n = m_Catalogo.Count();
     if (n != 0) m_Indice = 0;
     txtNombre.ClearItems();
+    txtNombre.ReservarItems(n);
     for (std::int16_t i = 0; i < n; ++i)
         txtNombre.AddItem(CStr(m_Catalogo.Valor(i, "Nombre")), kImagen, kImagen);
     MostrarTarifa();

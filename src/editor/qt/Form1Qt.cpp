@@ -12,6 +12,7 @@
 #include <QListView>
 #include <QMessageBox>
 #include <QPainter>
+#include <QProxyStyle>
 #include <QPushButton>
 #include <QScrollBar>
 #include <QShortcut>
@@ -58,6 +59,17 @@ QIcon Imagen() {
     return QIcon(p);
 }
 
+// Tabs with little padding, so that the captions fit the narrow tab rows of the layout. A
+// proxy style is far cheaper at start-up than a style sheet.
+class EstiloPestanas : public QProxyStyle {
+  public:
+    int pixelMetric(PixelMetric m, const QStyleOption* o, const QWidget* w) const override {
+        if (m == PM_TabBarTabHSpace) return 10;
+        if (m == PM_TabBarTabVSpace) return 6;
+        return QProxyStyle::pixelMetric(m, o, w);
+    }
+};
+
 QMessageBox::Icon Icono(int estilo) {
     switch (estilo & 0x70) {
         case 16:
@@ -79,16 +91,11 @@ Form1Qt::Form1Qt(std::filesystem::path carpeta, std::shared_ptr<Escritura> escri
                  QWidget* parent)
     : QWidget(parent), m_form(*this, std::move(carpeta), std::move(escritura)) {
     setWindowTitle(Q(Disposicion::kTitulo));
-    // The layout was drawn for the small captions of its time; at 15 twips a pixel they must
-    // be about 10 pixels high to fit, and tabs need little padding.
+    // The layout was drawn for the small captions of its time: at 15 twips a pixel they must
+    // be about 10 pixels high to fit.
     QFont f = font();
     f.setPixelSize(10);
     setFont(f);
-    setStyleSheet(QStringLiteral(
-        "QTabBar::tab { padding: 2px 6px; border: 1px solid palette(mid); border-bottom: none;"
-        " border-top-left-radius: 3px; border-top-right-radius: 3px; background: palette(button);"
-        " margin-top: 2px; }"
-        "QTabBar::tab:selected { background: palette(window); margin-top: 0px; }"));
     setFixedSize(Px(Disposicion::kAncho), Px(Disposicion::kAlto));
     Construir();
     connect(qApp, &QApplication::focusChanged, this, &Form1Qt::CambioDeFoco);
@@ -108,6 +115,8 @@ Form1Qt::~Form1Qt() {
 
 void Form1Qt::Construir() {
     std::unordered_map<std::string_view, QWidget*> contenedores{{"", this}};
+    auto* pestanas = new EstiloPestanas;
+    pestanas->setParent(this);
     QWidget* area = nullptr;
     std::vector<std::pair<int, QWidget*>> paradas;
 
@@ -200,6 +209,7 @@ void Form1Qt::Construir() {
                     m_paginas[p]->setGeometry(0, 0, area->width(), area->height());
                 }
                 m_ssTab = new QTabBar(area);
+                m_ssTab->setStyle(pestanas);
                 for (std::string_view pagina : Disposicion::kPaginas) m_ssTab->addTab(Q(pagina));
                 m_ssTab->setExpanding(true);
                 m_ssTab->setUsesScrollButtons(false);
@@ -220,6 +230,7 @@ void Form1Qt::Construir() {
             }
             case Clase::TabStrip: {
                 auto* t = new QTabBar(padre);
+                t->setStyle(pestanas);
                 for (std::string_view banda : Disposicion::kBandas) t->addTab(Q(banda));
                 t->setFocusPolicy(Qt::ClickFocus);
                 t->setUsesScrollButtons(false);
