@@ -16,7 +16,9 @@ namespace {
 
 using namespace quelmar;
 
-Variant Hora(int h, int m, int s = 0) { return Variant::DeFecha(fecha::DesdeHora(h, m, s)); }
+Variant Hora(int h, int m, int s = 0) {
+    return Variant::DeFecha(fecha::DesdeHora(h, m, s));
+}
 
 const std::filesystem::path& Carpeta() {
     static const std::filesystem::path dir = [] {
@@ -24,9 +26,8 @@ const std::filesystem::path& Carpeta() {
             (std::filesystem::temp_directory_path() / "quelmar-costeo-XXXXXX").string();
         if (!::mkdtemp(plantilla.data())) std::abort();
         cLlamada c(plantilla);
-        const char* nombres[] = {"Normal",  "10DIA",    "50DIA",  "10NOCHE",
-                                 "50NOCHE", "Nacional", "Movil",  "Internet",
-                                 "Provin",  "Metro",    "Noche+", "Empresa"};
+        const char* nombres[] = {"Normal", "10DIA",    "50DIA",  "10NOCHE", "50NOCHE", "Nacional",
+                                 "Movil",  "Internet", "Provin", "Metro",   "Noche+",  "Empresa"};
         for (std::int16_t i = 0; i < 12; ++i) {
             c.Add();
             c.Valor(i, "Nombre", nombres[i]);
@@ -59,6 +60,14 @@ void BM_Datos5Minutos(benchmark::State& st) {
     }
 }
 
+void BM_SoloLoad(benchmark::State& st) {
+    cLlamada m(Carpeta());
+    for (auto _ : st) {
+        m.Load();
+        benchmark::DoNotOptimize(m.Count());
+    }
+}
+
 void BM_SueloRecarga_AbrirLeerCerrar(benchmark::State& st) {
     const auto ruta = Carpeta() / "Tarifas.Dat";
     char buf[12 * 168 + 1];
@@ -84,14 +93,15 @@ void BM_Datos30DiasConBonos(benchmark::State& st) {
     }
     // Two band ends a day, the period end and the four bonos running out.
     st.counters["segmentos"] = 30 * 2 + 1 + 4;
-    st.counters["ns_por_segmento"] = benchmark::Counter(
-        static_cast<double>(st.iterations()) * (30 * 2 + 1 + 4),
-        benchmark::Counter::kIsRate | benchmark::Counter::kInvert);
+    st.counters["ns_por_segmento"] =
+        benchmark::Counter(static_cast<double>(st.iterations()) * (30 * 2 + 1 + 4),
+                           benchmark::Counter::kIsRate | benchmark::Counter::kInvert);
 }
 
 }  // namespace
 
 BENCHMARK(BM_Datos5Minutos);
+BENCHMARK(BM_SoloLoad);
 BENCHMARK(BM_SueloRecarga_AbrirLeerCerrar);
 BENCHMARK(BM_Datos30DiasConBonos)->Unit(benchmark::kMicrosecond);
 BENCHMARK_MAIN();

@@ -4,8 +4,8 @@
 #include <sys/stat.h>
 #include <unistd.h>
 
-#include <cerrno>
 #include <algorithm>
+#include <cerrno>
 #include <cstring>
 
 #include "runtime/RuntimeError.h"
@@ -16,7 +16,9 @@ long Escritura::Escribir(int fd, const void* datos, std::size_t n) {
     return static_cast<long>(::write(fd, datos, n));
 }
 
-int Escritura::Sincronizar(int fd) { return ::fsync(fd); }
+int Escritura::Sincronizar(int fd) {
+    return ::fsync(fd);
+}
 
 namespace FicherosUtil {
 
@@ -24,7 +26,7 @@ namespace {
 
 // Closes a descriptor on every path out.
 class Descriptor {
-public:
+  public:
     explicit Descriptor(int fd) : fd_(fd) {}
     ~Descriptor() {
         if (fd_ >= 0) ::close(fd_);
@@ -38,7 +40,7 @@ public:
         return r;
     }
 
-private:
+  private:
     int fd_;
 };
 
@@ -46,29 +48,32 @@ int Codigo(int err, const std::filesystem::path& ruta) {
     switch (err) {
         case ENOENT: {
             std::error_code ec;
-            const bool carpeta = std::filesystem::is_directory(ruta.parent_path().empty()
-                                                                   ? std::filesystem::path(".")
-                                                                   : ruta.parent_path(),
-                                                               ec);
+            const bool carpeta = std::filesystem::is_directory(
+                ruta.parent_path().empty() ? std::filesystem::path(".") : ruta.parent_path(), ec);
             return carpeta ? kFicheroNoEncontrado : kRutaNoEncontrada;
         }
-        case ENOTDIR: return kRutaNoEncontrada;
+        case ENOTDIR:
+            return kRutaNoEncontrada;
         case EACCES:
         case EPERM:
-        case EROFS: return kPermisoDenegado;
+        case EROFS:
+            return kPermisoDenegado;
         case ENOSPC:
         case EDQUOT:
-        case EFBIG: return kDiscoLleno;
-        case EIO: return kErrorDispositivo;
-        default: return kErrorAccesoRuta;
+        case EFBIG:
+            return kDiscoLleno;
+        case EIO:
+            return kErrorDispositivo;
+        default:
+            return kErrorAccesoRuta;
     }
 }
 
 }  // namespace
 
 void LanzarErrno(int err, const std::filesystem::path& ruta) {
-    throw RuntimeError(Codigo(err, ruta), MensajeError(Codigo(err, ruta)) + ": " +
-                                              ruta.string() + " (" + std::strerror(err) + ")");
+    throw RuntimeError(Codigo(err, ruta), MensajeError(Codigo(err, ruta)) + ": " + ruta.string() +
+                                              " (" + std::strerror(err) + ")");
 }
 
 bool ExisteFichero(const std::filesystem::path& ruta) {
@@ -145,8 +150,8 @@ std::vector<unsigned char> LeerFichero(const std::filesystem::path& ruta, std::s
     return datos;
 }
 
-void EscribirAtomico(const std::filesystem::path& ruta, const unsigned char* datos,
-                     std::size_t n, Escritura& es) {
+void EscribirAtomico(const std::filesystem::path& ruta, const unsigned char* datos, std::size_t n,
+                     Escritura& es) {
     const std::filesystem::path carpeta =
         ruta.parent_path().empty() ? std::filesystem::path(".") : ruta.parent_path();
     std::string plantilla = (carpeta / ("." + ruta.filename().string() + ".XXXXXX")).string();

@@ -11,7 +11,7 @@ namespace quelmar {
 // The low-level writes of a save, replaceable so that tests can make a save fail
 // part-way (a full disk, a device error) without a full disk.
 class Escritura {
-public:
+  public:
     virtual ~Escritura() = default;
     // As POSIX write/fsync: bytes written, or -1 with errno set.
     virtual long Escribir(int fd, const void* datos, std::size_t n);
@@ -28,7 +28,7 @@ bool ExisteFichero(const std::filesystem::path& ruta);
 // A file open for reading, closed when the object ends. Failures raise the run-time error
 // of the failure (53, 70, 75, 57...) with the file's name in the message.
 class FicheroLectura {
-public:
+  public:
     explicit FicheroLectura(const std::filesystem::path& ruta);
     // Opens the file when it is there, as one step: nothing when the file is not found,
     // the run-time error for any other failure.
@@ -43,7 +43,7 @@ public:
     // Reads up to n bytes; fewer only at the end of the file.
     std::size_t Leer(void* destino, std::size_t n);
 
-private:
+  private:
     FicheroLectura(const std::filesystem::path& ruta, int fd);
 
     std::filesystem::path ruta_;
@@ -58,8 +58,8 @@ std::vector<unsigned char> LeerFichero(const std::filesystem::path& ruta, std::s
 // Replaces the file atomically: the bytes go to a temporary file in the same folder,
 // which is flushed to disk and renamed over `ruta`. On any failure the old file stays
 // whole, the temporary file is removed and the run-time error names the file.
-void EscribirAtomico(const std::filesystem::path& ruta, const unsigned char* datos,
-                     std::size_t n, Escritura& es);
+void EscribirAtomico(const std::filesystem::path& ruta, const unsigned char* datos, std::size_t n,
+                     Escritura& es);
 
 // Deletes the file; a missing file is no error.
 void BorrarFichero(const std::filesystem::path& ruta);

@@ -15,9 +15,9 @@ cLlamada::cLlamada(std::filesystem::path carpeta, std::shared_ptr<Escritura> esc
       m_Registros(1) {}
 
 // Reading, all or nothing: records go to a separate array that replaces the catalogue only
-// when the whole reading succeeded. Records are read in sequence; the first record whose name begins with a byte
-// below 32 or above 126 ends the list and becomes the spare slot (a read past the last
-// record gives an all-zero record, which ends it the same way). A file that ends in a
+// when the whole reading succeeded. Records are read in sequence; the first record whose name
+// begins with a byte below 32 or above 126 ends the list and becomes the spare slot (a read past
+// the last record gives an all-zero record, which ends it the same way). A file that ends in a
 // partial record (never written by this program, e.g. a truncated copy) has that record
 // read with its missing bytes as 0, so the bytes that are there are kept: it is a tariff
 // when its first byte passes the test. More than 32766 tariffs fail with error 6.
@@ -126,9 +126,9 @@ std::int16_t cLlamada::Find(std::string_view nombre) const {
     const std::int16_t n = Count();
     for (std::int16_t i = 0; i < n; ++i) {
         const tTarifa& t = m_Registros[static_cast<std::size_t>(i)];
-        const std::string_view bruto(reinterpret_cast<const char*>(t.Registro().data()) +
-                                         kNombre.desplazamiento,
-                                     kNombre.ancho);
+        const std::string_view bruto(
+            reinterpret_cast<const char*>(t.Registro().data()) + kNombre.desplazamiento,
+            kNombre.ancho);
         if (RecortarEspacios(bruto) == nombre) return i;
     }
     return -1;

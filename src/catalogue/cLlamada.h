@@ -20,7 +20,7 @@ namespace quelmar {
 // Count; slot Count is a spare that is no tariff (Save never writes it, Find never looks
 // at it) but Valor and Copy accept its index, and Add turns it into a tariff.
 class cLlamada {
-public:
+  public:
     static constexpr std::string_view kNombreFichero = "Tarifas.Dat";
     // Most tariffs a file may give; a file with more fails to read with error 6.
     static constexpr std::int16_t kMaxTarifasFichero = 32766;
@@ -55,7 +55,9 @@ public:
     // unknown key does nothing.
     void Valor(std::int16_t Index, std::string_view sDat, const Variant& sValor);
 
-    std::int16_t Count() const noexcept { return static_cast<std::int16_t>(m_Registros.size() - 1); }
+    std::int16_t Count() const noexcept {
+        return static_cast<std::int16_t>(m_Registros.size() - 1);
+    }
     // Index of the first tariff whose name, trimmed of spaces, equals `nombre` exactly.
     std::int16_t Find(std::string_view nombre) const;
 
@@ -78,8 +80,7 @@ public:
     // carries its time on); without, the registry is refilled. Instants are taken to the
     // whole second. Errors (an instant that is no date, a call longer than 32767 hours,
     // a catalogue without the bono tariffs) reach the caller.
-    void Datos(double dIni, double dFin, const cBono* m_Bono = nullptr,
-               std::string_view sTar = {});
+    void Datos(double dIni, double dFin, const cBono* m_Bono = nullptr, std::string_view sTar = {});
 
     float importe() const noexcept { return m_Importe; }
     const std::string& Duracion() const noexcept { return m_Duracion; }
@@ -95,7 +96,7 @@ public:
     // Whole records, for tools that move catalogues in and out.
     const tTarifa& Registro(std::int16_t Index) const;
 
-private:
+  private:
     void ComprobarIndice(std::int16_t Index) const;
 
     // Costing steps; instants are whole seconds on the continuous scale of fecha::ASegundos.

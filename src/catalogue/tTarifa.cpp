@@ -14,12 +14,12 @@ constexpr std::array<tTarifa::Campo, 21> kCampos = [] {
     c[1] = {"Conexion.Importe", 15, 7, T::Texto};
     c[2] = {"Conexion.Tiempo", 22, 8, T::Fecha};
     constexpr std::array<std::string_view, 18> kBandas = {
-        "Semana.Normal.Importe",    "Semana.Normal.Inicio",     "Semana.Normal.Fin",
-        "Semana.Reducida.Importe",  "Semana.Reducida.Inicio",   "Semana.Reducida.Fin",
-        "Sabado.Normal.Importe",    "Sabado.Normal.Inicio",     "Sabado.Normal.Fin",
-        "Sabado.Reducida.Importe",  "Sabado.Reducida.Inicio",   "Sabado.Reducida.Fin",
-        "Festivo.Normal.Importe",   "Festivo.Normal.Inicio",    "Festivo.Normal.Fin",
-        "Festivo.Reducida.Importe", "Festivo.Reducida.Inicio",  "Festivo.Reducida.Fin"};
+        "Semana.Normal.Importe",    "Semana.Normal.Inicio",    "Semana.Normal.Fin",
+        "Semana.Reducida.Importe",  "Semana.Reducida.Inicio",  "Semana.Reducida.Fin",
+        "Sabado.Normal.Importe",    "Sabado.Normal.Inicio",    "Sabado.Normal.Fin",
+        "Sabado.Reducida.Importe",  "Sabado.Reducida.Inicio",  "Sabado.Reducida.Fin",
+        "Festivo.Normal.Importe",   "Festivo.Normal.Inicio",   "Festivo.Normal.Fin",
+        "Festivo.Reducida.Importe", "Festivo.Reducida.Inicio", "Festivo.Reducida.Fin"};
     // Each band: Importe (7), Inicio (8), Fin (8) = 23 bytes, from offset 30.
     std::size_t off = 30;
     for (std::size_t i = 0; i < kBandas.size(); ++i) {
@@ -34,7 +34,9 @@ static_assert(kCampos[20].desplazamiento + kCampos[20].ancho == tTarifa::kTamano
 
 }  // namespace
 
-const std::array<tTarifa::Campo, 21>& tTarifa::Campos() { return kCampos; }
+const std::array<tTarifa::Campo, 21>& tTarifa::Campos() {
+    return kCampos;
+}
 
 const tTarifa::Campo* tTarifa::Buscar(std::string_view clave) noexcept {
     for (const Campo& c : kCampos)

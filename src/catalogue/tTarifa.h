@@ -19,7 +19,7 @@ namespace quelmar {
 // reading and writing plain copies. Texts are bytes of the single-byte code page, always
 // at full width; a field never assigned holds bytes 0 (dates 0.0 = 00:00:00).
 class tTarifa {
-public:
+  public:
     static constexpr std::size_t kTamano = 168;
     using Bytes = std::array<unsigned char, kTamano>;
 
@@ -51,7 +51,7 @@ public:
 
     friend bool operator==(const tTarifa&, const tTarifa&) = default;
 
-private:
+  private:
     Bytes bytes_{};
 };
 

@@ -44,7 +44,9 @@ Banda BandaDe(std::int16_t k, int r) {
     return Banda{c[base], c[base + 1], c[base + 2]};
 }
 
-const tTarifa::Campo& Campo(std::string_view clave) { return *tTarifa::Buscar(clave); }
+const tTarifa::Campo& Campo(std::string_view clave) {
+    return *tTarifa::Buscar(clave);
+}
 
 std::int32_t SegundosDeTexto(const std::string& texto) {
     cTiempo t;
@@ -70,17 +72,24 @@ void cLlamada::Festivos(const std::vector<Variant>& fes) {
 }
 
 std::int16_t cLlamada::TipoDiaSegundos(std::int64_t d) const {
-    const double dia = fecha::DesdeSegundos(FloorDiv(d, kDia) * kDia);
+    const std::int64_t n = FloorDiv(d, kDia);
+    const auto dia = static_cast<double>(n);  // the date at midnight
     for (std::size_t i = 0; i + 1 < m_Festivos.size(); ++i)
         if (m_Festivos[i] == dia) return 2;
-    switch (fecha::DiaSemana(dia)) {
-        case 7: return 1;
-        case 1: return 2;
-        default: return 0;
+    // Day 0, 1899-12-30, was a Saturday.
+    switch (((n % 7) + 7) % 7) {
+        case 0:
+            return 1;
+        case 1:
+            return 2;
+        default:
+            return 0;
     }
 }
 
-std::int16_t cLlamada::TipoDia(double d) const { return TipoDiaSegundos(fecha::ASegundos(d)); }
+std::int16_t cLlamada::TipoDia(double d) const {
+    return TipoDiaSegundos(fecha::ASegundos(d));
+}
 
 // Band of an instant under tariff t: 0 inside the normal band (both ends inclusive, an
 // empty band never matches), otherwise 1, or -1 when the reduced band is empty. Stored
@@ -100,7 +109,9 @@ std::int16_t cLlamada::TipoHora(std::int16_t t, std::int64_t d) const {
 }
 
 // The normal band of the tariff at position 1 is day-group time; all else is night.
-std::int16_t cLlamada::GrupoHora(std::int64_t d) const { return TipoHora(1, d) != 0 ? 1 : 0; }
+std::int16_t cLlamada::GrupoHora(std::int64_t d) const {
+    return TipoHora(1, d) != 0 ? 1 : 0;
+}
 
 // Seconds from tv to the end of a band whose last second is E (inclusive); a band that
 // runs over midnight measures across it. Between 1 second and 24 hours.
@@ -156,11 +167,11 @@ void cLlamada::ImporteTiempo(std::int16_t t, std::int64_t inicio, std::int64_t f
     periodo.Datos(m_BonoCalc.DiaFactura(), 2);
     periodo.Periodos(fecha::DesdeSegundos(inicio), fecha::DesdeSegundos(fin));
     periodo.Reset();
+    // The periods' instants, as their texts would give them back, to the second.
     std::vector<std::pair<std::int64_t, std::int64_t>> tramos;
-    for (std::string p = periodo.Periodo(); !p.empty(); p = periodo.Periodo()) {
-        if (p == "Otro") continue;
-        tramos.emplace_back(fecha::ASegundos(cPeriodo::FechaIni(p)),
-                            fecha::ASegundos(cPeriodo::FechaFin(p)));
+    while (const auto p = periodo.PeriodoFechas()) {
+        if (p->otro) continue;
+        tramos.emplace_back(fecha::ASegundos(p->ini), fecha::ASegundos(p->fin));
     }
     for (std::size_t i = 0; i < tramos.size(); ++i) {
         std::int64_t ini = tramos[i].first;
@@ -205,8 +216,9 @@ float cLlamada::ImporteTramo(std::int16_t t, std::int64_t& ini, std::int64_t fin
         ini = fin;
     }
     const auto coste = static_cast<float>(static_cast<double>(p) / 60.0 * len);
-    if (conBono) m_BonoCalc.Restar(GrupoHora(inicio), TextoDeSegundos(len),
-                                   Variant::DeFecha(fecha::DesdeSegundos(inicio)));
+    if (conBono)
+        m_BonoCalc.Restar(GrupoHora(inicio), TextoDeSegundos(len),
+                          Variant::DeFecha(fecha::DesdeSegundos(inicio)));
     return coste;
 }
 

@@ -35,8 +35,10 @@ double UltimoSegundoDe(double diaAMedianoche) {
     return fecha::SumarSegundos(diaAMedianoche, fecha::kSegundosDia - 1);
 }
 
-std::string TextoPeriodo(double ini, double fin) {
-    return TextoFecha(ini) + " - " + TextoFecha(fin);
+std::string TextoPeriodo(const std::optional<cPeriodo::Intervalo>& p) {
+    if (!p) return {};
+    if (p->otro) return "Otro";
+    return TextoFecha(p->ini) + " - " + TextoFecha(p->fin);
 }
 
 }  // namespace
@@ -63,17 +65,20 @@ void cPeriodo::Reset() noexcept {
 }
 
 std::string cPeriodo::Periodo() {
+    return TextoPeriodo(SiguientePeriodo());
+}
+
+std::optional<cPeriodo::Intervalo> cPeriodo::PeriodoFechas() {
     return SiguientePeriodo();
 }
 
 std::string cPeriodo::PeriodoActual() {
-    std::string previo;
-    for (std::string actual = SiguientePeriodo(); !actual.empty(); actual = SiguientePeriodo())
-        previo = std::move(actual);
-    return previo;
+    std::optional<Intervalo> previo;
+    for (auto actual = SiguientePeriodo(); actual; actual = SiguientePeriodo()) previo = actual;
+    return TextoPeriodo(previo);
 }
 
-std::string cPeriodo::SiguientePeriodo() {
+std::optional<cPeriodo::Intervalo> cPeriodo::SiguientePeriodo() {
     if (m_Datos < 2) return {};
     if (!m_PrimeroDado) return PrimerPeriodo();
 
@@ -84,12 +89,12 @@ std::string cPeriodo::SiguientePeriodo() {
     double cursor = fecha::SumarMeses(m_Cursor, m_Clase == 2 ? 1 : 2);
     if (Despues(cursor, m_Fin)) cursor = m_Fin;
     m_Cursor = cursor;
-    if (m_Filtro != kSinFiltro && anio < m_Filtro) return "Otro";
+    if (m_Filtro != kSinFiltro && anio < m_Filtro) return Intervalo{0.0, 0.0, true};
     const double fin = Igual(m_Cursor, m_Fin) ? m_Fin : fecha::SumarSegundos(m_Cursor, -1);
-    return TextoPeriodo(inicio, fin);
+    return Intervalo{inicio, fin, false};
 }
 
-std::string cPeriodo::PrimerPeriodo() {
+std::optional<cPeriodo::Intervalo> cPeriodo::PrimerPeriodo() {
     const fecha::Partes ini = fecha::Descomponer(m_Ini);
     if (ini.anio > m_Filtro) return {};
 
@@ -103,12 +108,10 @@ std::string cPeriodo::PrimerPeriodo() {
     double fin = UltimoSegundoDe(cierre);
     if (Despues(fin, m_Fin)) fin = m_Fin;
 
-    const std::string texto = m_Filtro != kSinFiltro && ini.anio < m_Filtro
-                                  ? std::string("Otro")
-                                  : TextoPeriodo(m_Ini, fin);
+    const bool otro = m_Filtro != kSinFiltro && ini.anio < m_Filtro;
     m_Cursor = fecha::SumarDias(fecha::SoloFecha(fin), 1);
     m_PrimeroDado = true;
-    return texto;
+    return Intervalo{m_Ini, fin, otro};
 }
 
 double cPeriodo::FechaIni(std::string_view s) {

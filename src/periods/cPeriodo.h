@@ -1,6 +1,7 @@
 #pragma once
 
 #include <cstdint>
+#include <optional>
 #include <string>
 #include <string_view>
 
@@ -34,6 +35,15 @@ class cPeriodo {
     // The next period text; advances the enumeration. Error 6 when a date would pass
     // the year 9999.
     std::string Periodo();
+    // The next period as its two instants, the same enumeration as Periodo (each call
+    // advances it) without writing and reading back its text: nothing when the
+    // enumeration is over; `otro` set for a period filtered out by year.
+    struct Intervalo {
+        double ini, fin;
+        bool otro;
+    };
+    std::optional<Intervalo> PeriodoFechas();
+
     // Reads to the end and gives the last text before the empty one ("" if none was left).
     std::string PeriodoActual();
 
@@ -43,8 +53,8 @@ class cPeriodo {
     static double FechaFin(std::string_view s);
 
   private:
-    std::string PrimerPeriodo();
-    std::string SiguientePeriodo();
+    std::optional<Intervalo> PrimerPeriodo();
+    std::optional<Intervalo> SiguientePeriodo();
 
     std::uint8_t m_Dia = 0;
     std::uint8_t m_Clase = 0;

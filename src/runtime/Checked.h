@@ -13,7 +13,9 @@ static_assert(sizeof(std::int16_t) == 2 && sizeof(std::int32_t) == 4);
 // Integer conversions and arithmetic that raise error 6 instead of wrapping.
 
 // Rounds to the nearest integer, halves to the even neighbour (2.5 -> 2, 3.5 -> 4).
-inline double RedondeoBancario(double x) { return std::nearbyint(x); }
+inline double RedondeoBancario(double x) {
+    return std::nearbyint(x);
+}
 
 template <typename Int>
 Int ComprobarRango(long long v) {
@@ -32,15 +34,31 @@ Int ARedondeado(double x) {
     return static_cast<Int>(r);
 }
 
-inline std::int16_t A16(long long v) { return ComprobarRango<std::int16_t>(v); }
-inline std::int32_t A32(long long v) { return ComprobarRango<std::int32_t>(v); }
-inline std::int16_t CInt(double x) { return ARedondeado<std::int16_t>(x); }
-inline std::int32_t CLng(double x) { return ARedondeado<std::int32_t>(x); }
+inline std::int16_t A16(long long v) {
+    return ComprobarRango<std::int16_t>(v);
+}
+inline std::int32_t A32(long long v) {
+    return ComprobarRango<std::int32_t>(v);
+}
+inline std::int16_t CInt(double x) {
+    return ARedondeado<std::int16_t>(x);
+}
+inline std::int32_t CLng(double x) {
+    return ARedondeado<std::int32_t>(x);
+}
 
-inline std::int16_t Sumar16(std::int16_t a, std::int16_t b) { return A16(static_cast<long long>(a) + b); }
-inline std::int16_t Restar16(std::int16_t a, std::int16_t b) { return A16(static_cast<long long>(a) - b); }
-inline std::int32_t Sumar32(std::int32_t a, std::int32_t b) { return A32(static_cast<long long>(a) + b); }
-inline std::int32_t Restar32(std::int32_t a, std::int32_t b) { return A32(static_cast<long long>(a) - b); }
+inline std::int16_t Sumar16(std::int16_t a, std::int16_t b) {
+    return A16(static_cast<long long>(a) + b);
+}
+inline std::int16_t Restar16(std::int16_t a, std::int16_t b) {
+    return A16(static_cast<long long>(a) - b);
+}
+inline std::int32_t Sumar32(std::int32_t a, std::int32_t b) {
+    return A32(static_cast<long long>(a) + b);
+}
+inline std::int32_t Restar32(std::int32_t a, std::int32_t b) {
+    return A32(static_cast<long long>(a) - b);
+}
 inline std::int32_t Multiplicar32(std::int32_t a, std::int32_t b) {
     return A32(static_cast<long long>(a) * b);
 }

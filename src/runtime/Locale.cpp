@@ -70,7 +70,9 @@ std::optional<long long> LeerHora(std::string_view s) {
     return h * 3600LL + m * 60LL + seg;
 }
 
-bool Bisiesto(int y) { return (y % 4 == 0 && y % 100 != 0) || y % 400 == 0; }
+bool Bisiesto(int y) {
+    return (y % 4 == 0 && y % 100 != 0) || y % 400 == 0;
+}
 
 std::optional<long long> LeerDia(std::string_view s) {
     const Locale& l = LocaleActual();
@@ -97,7 +99,9 @@ std::optional<long long> LeerDia(std::string_view s) {
 
 }  // namespace
 
-const Locale& LocaleActual() noexcept { return Actual(); }
+const Locale& LocaleActual() noexcept {
+    return Actual();
+}
 
 void FijarLocale(Locale l) {
     if (l.separadorFecha == '-' || l.separadorFecha == '\0') l.separadorFecha = '/';
@@ -105,8 +109,12 @@ void FijarLocale(Locale l) {
     Actual() = l;
 }
 
-LocaleScope::LocaleScope(const Locale& l) : previo_(LocaleActual()) { FijarLocale(l); }
-LocaleScope::~LocaleScope() { Actual() = previo_; }
+LocaleScope::LocaleScope(const Locale& l) : previo_(LocaleActual()) {
+    FijarLocale(l);
+}
+LocaleScope::~LocaleScope() {
+    Actual() = previo_;
+}
 
 namespace {
 
@@ -163,8 +171,8 @@ std::optional<double> LeerFecha(std::string_view texto) {
     if (s.empty()) return std::nullopt;
     const std::size_t blanco = s.find_first_of(" \t");
     std::string_view a = s.substr(0, blanco);
-    std::string_view b = blanco == std::string_view::npos ? std::string_view{}
-                                                           : Recortar(s.substr(blanco));
+    std::string_view b =
+        blanco == std::string_view::npos ? std::string_view{} : Recortar(s.substr(blanco));
     long long dia = 0, seg = 0;
     if (b.empty()) {
         if (a.find(':') != std::string_view::npos) {

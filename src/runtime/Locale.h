@@ -25,13 +25,13 @@ void FijarLocale(Locale l);
 
 // Sets the process locale for a scope and restores the previous one on exit.
 class LocaleScope {
-public:
+  public:
     explicit LocaleScope(const Locale& l);
     ~LocaleScope();
     LocaleScope(const LocaleScope&) = delete;
     LocaleScope& operator=(const LocaleScope&) = delete;
 
-private:
+  private:
     Locale previo_;
 };
 

@@ -35,7 +35,9 @@ void ComprobarDia(std::int64_t dia) {
 
 }  // namespace
 
-bool EsValida(double d) noexcept { return std::isfinite(d) && d >= kMinima && d < kMaxima + 0.5 / 86400.0; }
+bool EsValida(double d) noexcept {
+    return std::isfinite(d) && d >= kMinima && d < kMaxima + 0.5 / 86400.0;
+}
 
 double Validar(double d) {
     if (!EsValida(d)) Lanzar(kDesbordamiento);
@@ -44,11 +46,12 @@ double Validar(double d) {
 
 std::int64_t ASegundos(double d) {
     Validar(d);
-    const double dia = std::trunc(d);
-    const double fraccion = std::fabs(d - dia);
-    // Half a second rounds up, as the platform does.
-    const auto seg = static_cast<std::int64_t>(std::floor(fraccion * 86400.0 + 0.5));
-    return static_cast<std::int64_t>(dia) * kSegundosDia + seg;
+    // In range, integer conversions truncate toward zero: the day, then the time rounded
+    // to the second (half a second up, as the platform does).
+    const auto dia = static_cast<std::int64_t>(d);
+    const double fraccion = std::fabs(d - static_cast<double>(dia));
+    const auto seg = static_cast<std::int64_t>(fraccion * 86400.0 + 0.5);
+    return dia * kSegundosDia + seg;
 }
 
 double DesdeSegundos(std::int64_t s) {
@@ -64,26 +67,43 @@ Partes Descomponer(double d) {
     const std::int64_t dia = FloorDiv(s, kSegundosDia);
     const auto seg = static_cast<int>(s - dia * kSegundosDia);
     const year_month_day ymd = CivilDe(dia);
-    return Partes{static_cast<int>(ymd.year()), static_cast<int>(unsigned{ymd.month()}),
-                  static_cast<int>(unsigned{ymd.day()}), seg / 3600, seg / 60 % 60, seg % 60};
+    return Partes{static_cast<int>(ymd.year()),
+                  static_cast<int>(unsigned{ymd.month()}),
+                  static_cast<int>(unsigned{ymd.day()}),
+                  seg / 3600,
+                  seg / 60 % 60,
+                  seg % 60};
 }
 
-int Anio(double d) { return Descomponer(d).anio; }
-int Mes(double d) { return Descomponer(d).mes; }
-int Dia(double d) { return Descomponer(d).dia; }
-int Hora(double d) { return Descomponer(d).hora; }
-int Minuto(double d) { return Descomponer(d).minuto; }
-int Segundo(double d) { return Descomponer(d).segundo; }
+int Anio(double d) {
+    return Descomponer(d).anio;
+}
+int Mes(double d) {
+    return Descomponer(d).mes;
+}
+int Dia(double d) {
+    return Descomponer(d).dia;
+}
+int Hora(double d) {
+    return Descomponer(d).hora;
+}
+int Minuto(double d) {
+    return Descomponer(d).minuto;
+}
+int Segundo(double d) {
+    return Descomponer(d).segundo;
+}
 
 int DiaSemana(double d) {
     const std::int64_t dia = FloorDiv(ASegundos(d), kSegundosDia);
-    return static_cast<int>(weekday{kEpoca + days{dia}}.c_encoding()) + 1;
+    // Day 0, 1899-12-30, was a Saturday (7).
+    return static_cast<int>(((dia + 6) % 7 + 7) % 7) + 1;
 }
 
 double DesdeCalendario(long long anio, long long mes, long long dia) {
     // Keep the arithmetic far from any integer limit before chrono sees it.
-    if (anio < -100000 || anio > 100000 || mes < -1200000 || mes > 1200000 ||
-        dia < -100000000 || dia > 100000000)
+    if (anio < -100000 || anio > 100000 || mes < -1200000 || mes > 1200000 || dia < -100000000 ||
+        dia > 100000000)
         Lanzar(kDesbordamiento);
     const long long m0 = anio * 12 + (mes - 1);
     const long long y = FloorDiv(m0, 12);
@@ -107,8 +127,8 @@ double SumarMeses(double d, long long k) {
     const std::int64_t seg = s - dia * kSegundosDia;
     if (k < -120000 || k > 120000) Lanzar(kDesbordamiento);
     const year_month_day ymd = CivilDe(dia);
-    const long long m0 = static_cast<long long>(int{ymd.year()}) * 12 +
-                         (unsigned{ymd.month()} - 1) + k;
+    const long long m0 =
+        static_cast<long long>(int{ymd.year()}) * 12 + (unsigned{ymd.month()} - 1) + k;
     const long long y = FloorDiv(m0, 12);
     const auto m = static_cast<unsigned>(m0 - y * 12 + 1);
     const year_month_day_last fin{year{static_cast<int>(y)}, month_day_last{month{m}}};
@@ -130,7 +150,9 @@ double SumarDias(double d, long long n) {
     return SumarSegundos(d, n * kSegundosDia);
 }
 
-std::int64_t SegundosEntre(double a, double b) { return ASegundos(b) - ASegundos(a); }
+std::int64_t SegundosEntre(double a, double b) {
+    return ASegundos(b) - ASegundos(a);
+}
 
 double SoloFecha(double d) {
     return DesdeSegundos(FloorDiv(ASegundos(d), kSegundosDia) * kSegundosDia);

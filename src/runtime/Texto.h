@@ -12,7 +12,7 @@ namespace quelmar {
 // never assigned holds N characters of code 0.
 template <std::size_t N>
 class TextoFijo {
-public:
+  public:
     static constexpr std::size_t kAncho = N;
 
     void Asignar(std::string_view s) {
@@ -26,7 +26,7 @@ public:
 
     friend bool operator==(const TextoFijo&, const TextoFijo&) = default;
 
-private:
+  private:
     std::array<char, N> bytes_{};
 };
 

@@ -14,28 +14,44 @@ bool Variant::EsNumero() const noexcept {
 
 double ADobleBruto(const Variant& v) {
     switch (v.tipo()) {
-        case Variant::Tipo::Vacio: return 0.0;
-        case Variant::Tipo::Entero: return std::get<std::int16_t>(v.v_);
-        case Variant::Tipo::Largo: return std::get<std::int32_t>(v.v_);
-        case Variant::Tipo::Simple: return std::get<float>(v.v_);
-        case Variant::Tipo::Doble: return std::get<double>(v.v_);
-        case Variant::Tipo::Fecha: return v.fecha();
-        case Variant::Tipo::Booleano: return std::get<bool>(v.v_) ? -1.0 : 0.0;
-        case Variant::Tipo::Texto: break;
+        case Variant::Tipo::Vacio:
+            return 0.0;
+        case Variant::Tipo::Entero:
+            return std::get<std::int16_t>(v.v_);
+        case Variant::Tipo::Largo:
+            return std::get<std::int32_t>(v.v_);
+        case Variant::Tipo::Simple:
+            return std::get<float>(v.v_);
+        case Variant::Tipo::Doble:
+            return std::get<double>(v.v_);
+        case Variant::Tipo::Fecha:
+            return v.fecha();
+        case Variant::Tipo::Booleano:
+            return std::get<bool>(v.v_) ? -1.0 : 0.0;
+        case Variant::Tipo::Texto:
+            break;
     }
     Lanzar(kTiposNoCoinciden);
 }
 
-bool ABooleanoBruto(const Variant& v) { return std::get<bool>(v.v_); }
+bool ABooleanoBruto(const Variant& v) {
+    return std::get<bool>(v.v_);
+}
 
 std::string CStr(const Variant& v) {
     switch (v.tipo()) {
-        case Variant::Tipo::Vacio: return {};
-        case Variant::Tipo::Texto: return v.texto();
-        case Variant::Tipo::Fecha: return TextoFecha(v.fecha());
-        case Variant::Tipo::Booleano: return ABooleanoBruto(v) ? "True" : "False";
-        case Variant::Tipo::Simple: return TextoNumero(ADobleBruto(v), 7);
-        default: return TextoNumero(ADobleBruto(v), 15);
+        case Variant::Tipo::Vacio:
+            return {};
+        case Variant::Tipo::Texto:
+            return v.texto();
+        case Variant::Tipo::Fecha:
+            return TextoFecha(v.fecha());
+        case Variant::Tipo::Booleano:
+            return ABooleanoBruto(v) ? "True" : "False";
+        case Variant::Tipo::Simple:
+            return TextoNumero(ADobleBruto(v), 7);
+        default:
+            return TextoNumero(ADobleBruto(v), 15);
     }
 }
 
@@ -63,7 +79,11 @@ double CDbl(const Variant& v) {
     return ADobleBruto(v);
 }
 
-std::int16_t CInt(const Variant& v) { return CInt(CDbl(v)); }
-std::int32_t CLng(const Variant& v) { return CLng(CDbl(v)); }
+std::int16_t CInt(const Variant& v) {
+    return CInt(CDbl(v));
+}
+std::int32_t CLng(const Variant& v) {
+    return CLng(CDbl(v));
+}
 
 }  // namespace quelmar

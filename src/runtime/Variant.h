@@ -10,7 +10,7 @@ namespace quelmar {
 // single, double, date/time (an OLE date), text (bytes in the single-byte code page) or
 // boolean. Conversions below raise numbered run-time errors as the platform does.
 class Variant {
-public:
+  public:
     enum class Tipo { Vacio, Entero, Largo, Simple, Doble, Fecha, Texto, Booleano };
 
     Variant() = default;
@@ -39,13 +39,13 @@ public:
 
     friend bool operator==(const Variant& a, const Variant& b) { return a.v_ == b.v_; }
 
-private:
+  private:
     struct FechaOle {
         double d;
         friend bool operator==(const FechaOle& a, const FechaOle& b) { return a.d == b.d; }
     };
-    std::variant<std::monostate, std::int16_t, std::int32_t, float, double, FechaOle,
-                 std::string, bool>
+    std::variant<std::monostate, std::int16_t, std::int32_t, float, double, FechaOle, std::string,
+                 bool>
         v_;
     friend double ADobleBruto(const Variant& v);
     friend bool ABooleanoBruto(const Variant& v);

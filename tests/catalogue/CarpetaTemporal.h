@@ -9,7 +9,7 @@
 
 // A fresh folder under the system's temporary folder, removed with its contents.
 class CarpetaTemporal {
-public:
+  public:
     CarpetaTemporal() {
         std::string plantilla =
             (std::filesystem::temp_directory_path() / "quelmar-test-XXXXXX").string();
@@ -42,6 +42,6 @@ public:
         return r;
     }
 
-private:
+  private:
     std::filesystem::path ruta_;
 };

@@ -23,7 +23,9 @@ int NumeroDeError(F&& f) {
     return 0;
 }
 
-std::string Nombre(const cLlamada& c, std::int16_t i) { return CStr(c.Valor(i, "Nombre")); }
+std::string Nombre(const cLlamada& c, std::int16_t i) {
+    return CStr(c.Valor(i, "Nombre"));
+}
 
 std::vector<std::string> Nombres(const cLlamada& c) {
     std::vector<std::string> r;
@@ -32,7 +34,7 @@ std::vector<std::string> Nombres(const cLlamada& c) {
 }
 
 class Catalogo : public ::testing::Test {
-protected:
+  protected:
     CarpetaTemporal dir;
     cLlamada cat{dir.ruta()};
     LocaleScope locale{Locale::PorDefecto()};

@@ -93,7 +93,7 @@ TEST(Fichero, FirstByteOfTheNameEndsTheList) {
         unsigned char primero;
         int tarifas;
     };
-    const Caso casos[] = {{0, 1},  {31, 1},  {32, 3},  {65, 3},
+    const Caso casos[] = {{0, 1},   {31, 1},  {32, 3},  {65, 3},
                           {126, 3}, {127, 1}, {193, 1}, {255, 1}};
     for (const Caso& c : casos) {
         CarpetaTemporal dir;
@@ -210,7 +210,7 @@ TEST(Fichero, FailedReadingLeavesTheCatalogueAndNamesTheFile) {
 
 // Fails with ENOSPC once `limite` bytes have been written.
 class EscrituraQueFalla : public Escritura {
-public:
+  public:
     explicit EscrituraQueFalla(std::size_t limite, int err = ENOSPC) : limite_(limite), err_(err) {}
     long Escribir(int fd, const void* datos, std::size_t n) override {
         if (escritos_ >= limite_) {
@@ -223,7 +223,7 @@ public:
         return r;
     }
 
-private:
+  private:
     std::size_t limite_, escritos_ = 0;
     int err_;
 };
@@ -291,8 +291,7 @@ TEST(Fichero, AnyBytesGiveACatalogueOrANumberedError) {
         std::uniform_int_distribution<std::size_t> largo(0, 168 * 12);
         std::string bytes(largo(gen), '\0');
         const bool imprimibles = i % 2 == 0;
-        for (char& c : bytes)
-            c = static_cast<char>(imprimibles ? 32 + gen() % 95 : gen() % 256);
+        for (char& c : bytes) c = static_cast<char>(imprimibles ? 32 + gen() % 95 : gen() % 256);
         dir.Escribir(bytes);
         cLlamada cat(dir.ruta());
         cat.Load();

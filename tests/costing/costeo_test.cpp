@@ -31,7 +31,9 @@ double En(int y, int mes, int d, int h = 0, int mi = 0, int s = 0) {
     return fecha::DesdeCalendario(y, mes, d) + fecha::DesdeHora(h, mi, s);
 }
 
-Variant Hora(int h, int m, int s = 0) { return Variant::DeFecha(fecha::DesdeHora(h, m, s)); }
+Variant Hora(int h, int m, int s = 0) {
+    return Variant::DeFecha(fecha::DesdeHora(h, m, s));
+}
 
 struct Banda {
     const char* importe;
@@ -58,7 +60,7 @@ void Tarifa(cLlamada& c, const char* nombre, const char* conexion, Variant tiemp
 }
 
 class Costeo : public ::testing::Test {
-protected:
+  protected:
     LocaleScope locale{Locale::PorDefecto()};
     CarpetaTemporal dir;
 
@@ -259,7 +261,8 @@ TEST_F(Costeo, BandCodesAtTheBandLimits) {
         int h, mi, s;
         std::int16_t tipo;
     };
-    const Caso casos[] = {{8, 0, 0, 0}, {18, 0, 0, 0}, {18, 0, 1, 1}, {7, 59, 59, 1}, {12, 0, 0, 0}};
+    const Caso casos[] = {
+        {8, 0, 0, 0}, {18, 0, 0, 0}, {18, 0, 1, 1}, {7, 59, 59, 1}, {12, 0, 0, 0}};
     for (const Caso& c : casos) {
         const double d = En(1999, 12, 27, c.h, c.mi, c.s);
         m.Datos(d, d);
@@ -300,11 +303,11 @@ TEST_F(Costeo, DayKindsAndHolidays) {
 TEST_F(Costeo, HolidayListFailures) {
     cLlamada m = Motor();
     EXPECT_EQ(NumeroDeError([&] { m.Festivos({}); }), kFueraDeRango);
-    EXPECT_EQ(NumeroDeError([&] {
-                  m.Festivos({Variant("27/12/1999"), Variant("nunca"), Variant("06/01/2000"),
-                              Variant()});
-              }),
-              kTiposNoCoinciden);
+    EXPECT_EQ(
+        NumeroDeError([&] {
+            m.Festivos({Variant("27/12/1999"), Variant("nunca"), Variant("06/01/2000"), Variant()});
+        }),
+        kTiposNoCoinciden);
     // The entries before the failure are kept.
     EXPECT_EQ(m.TipoDia(En(1999, 12, 27)), 2);
     EXPECT_EQ(m.TipoDia(En(2000, 1, 6)), 0);

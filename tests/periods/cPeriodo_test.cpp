@@ -232,6 +232,31 @@ TEST_F(cPeriodoTest, FechaIniAndFechaFinReadBackEveryInstantWritten) {
     EXPECT_EQ(cPeriodo::FechaFin("00:00:00 - 10:30:00"), fecha::DesdeHora(10, 30, 0));
 }
 
+TEST_F(cPeriodoTest, PeriodoFechasGivesTheInstantsOfTheTexts) {
+    // Filtered and unfiltered, monthly and two-monthly, from an instant with seconds.
+    for (const int per : {0, 2}) {
+        for (const std::int16_t filtro : {std::int16_t{9999}, std::int16_t{1999}}) {
+            cPeriodo textos = Preparado(30, static_cast<std::uint8_t>(per),
+                                        F(1998, 11, 20, 10, 20, 30), F(2000, 9, 1, 12));
+            cPeriodo fechas = Preparado(30, static_cast<std::uint8_t>(per),
+                                        F(1998, 11, 20, 10, 20, 30), F(2000, 9, 1, 12));
+            textos.Filtro(filtro);
+            fechas.Filtro(filtro);
+            int n = 0;
+            for (std::string t = textos.Periodo(); !t.empty(); t = textos.Periodo(), ++n) {
+                const auto p = fechas.PeriodoFechas();
+                ASSERT_TRUE(p.has_value()) << t;
+                EXPECT_EQ(p->otro, t == "Otro");
+                if (t == "Otro") continue;
+                EXPECT_EQ(p->ini, cPeriodo::FechaIni(t)) << t;
+                EXPECT_EQ(p->fin, cPeriodo::FechaFin(t)) << t;
+            }
+            EXPECT_FALSE(fechas.PeriodoFechas().has_value());
+            EXPECT_GT(n, 5);
+        }
+    }
+}
+
 TEST_F(cPeriodoTest, FechaIniAndFechaFinRejectTextsThatAreNoPeriod) {
     struct Caso {
         const char* texto;

@@ -51,7 +51,7 @@ TEST(OleDate, EpochNegativeFormAndParts) {
     EXPECT_EQ(p.dia, 29);
     EXPECT_EQ(p.hora, 6);
     EXPECT_EQ(fecha::DesdeSegundos(fecha::ASegundos(-1.25)), -1.25);
-    EXPECT_EQ(fecha::Hora(-0.5), 12);  // day 0 either way
+    EXPECT_EQ(fecha::Hora(-0.5), 12);         // day 0 either way
     EXPECT_EQ(fecha::DiaSemana(36521.0), 2);  // Monday
     EXPECT_EQ(fecha::DiaSemana(36526.0), 7);  // Saturday 2000-01-01
     EXPECT_EQ(fecha::DiaSemana(36527.0), 1);  // Sunday
@@ -123,8 +123,12 @@ TEST(CodePage, EveryByteRoundTripsAndUnmappableCharactersBecomeQuestionMarks) {
     for (int b = 0; b < 256; ++b) todos += static_cast<char>(b);
     EXPECT_EQ(Utf8ACp1252(Cp1252AUtf8(todos)), todos);
     EXPECT_EQ(Cp1252AUtf8("\x80"), "\u20AC");
-    EXPECT_EQ(Cp1252AUtf8("Espa\xF1" "a"), "España");
-    EXPECT_EQ(Utf8ACp1252("Ñandú €"), "\xD1" "and\xFA \x80");
+    EXPECT_EQ(Cp1252AUtf8("Espa\xF1"
+                          "a"),
+              "España");
+    EXPECT_EQ(Utf8ACp1252("Ñandú €"),
+              "\xD1"
+              "and\xFA \x80");
     EXPECT_EQ(Utf8ACp1252("a\u4E2Db"), "a?b");
     EXPECT_EQ(Utf8ACp1252("\xF0\x9F\x98\x80"), "?");
     EXPECT_EQ(Utf8ACp1252("\xC3"), "?");  // cut sequence
@@ -146,17 +150,32 @@ TEST(Texto, LeadingNumberOfAText) {
         const char* texto;
         double valor;
     };
-    const Caso casos[] = {{"12", 12},      {" 1.5:30", 1.5}, {":30", 0},     {"", 0},
-                          {"abc", 0},      {"-1:30", -1},    {"0,15", 0},    {"1 2 3", 123},
-                          {"+7x", 7},      {".5", 0.5},      {"1e3", 1000},  {"2.5.1", 2.5},
-                          {"\t\n 9", 9},   {"1E", 1},        {"-", 0},
-                          {"0.1", 0.1},    {"-2.5e-3", -2.5e-3},
-                          // Many digits and large exponents read as strtod reads them.
-                          {"3.14159265358979323846264338327950288419716939937510", 3.141592653589793},
-                          {"0.00000000000000000000000001", 1e-26},
-                          {"12345678901234567890123", 12345678901234567890123.0},
-                          {"9007199254740993", 9007199254740993.0},
-                          {"1e400", HUGE_VAL}, {"-1e400", -HUGE_VAL}, {"1e-400", 0.0}};
+    const Caso casos[] = {
+        {"12", 12},
+        {" 1.5:30", 1.5},
+        {":30", 0},
+        {"", 0},
+        {"abc", 0},
+        {"-1:30", -1},
+        {"0,15", 0},
+        {"1 2 3", 123},
+        {"+7x", 7},
+        {".5", 0.5},
+        {"1e3", 1000},
+        {"2.5.1", 2.5},
+        {"\t\n 9", 9},
+        {"1E", 1},
+        {"-", 0},
+        {"0.1", 0.1},
+        {"-2.5e-3", -2.5e-3},
+        // Many digits and large exponents read as strtod reads them.
+        {"3.14159265358979323846264338327950288419716939937510", 3.141592653589793},
+        {"0.00000000000000000000000001", 1e-26},
+        {"12345678901234567890123", 12345678901234567890123.0},
+        {"9007199254740993", 9007199254740993.0},
+        {"1e400", HUGE_VAL},
+        {"-1e400", -HUGE_VAL},
+        {"1e-400", 0.0}};
     for (const Caso& c : casos) EXPECT_EQ(NumeroInicial(c.texto), c.valor) << c.texto;
 }
 
