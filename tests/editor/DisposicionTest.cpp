@@ -3,7 +3,6 @@
 #include <gtest/gtest.h>
 
 #include <algorithm>
-#include <set>
 #include <string>
 #include <vector>
 
@@ -28,18 +27,6 @@ TEST(DisposicionTest, TabKeyVisitsTheFieldsThenTheBarThenTheButtons) {
                          "semFin",    "sabImporte", "sabInicio", "sabFin",       "fesImporte",
                          "fesInicio", "fesFin",     "hs",        "cmdAceptar",   "cmdCancelar",
                          "cmdNuevo",  "cmdBorrar",  "cmdCopiar", "cmdRestaurar", "cmdSalvar"}));
-}
-
-TEST(DisposicionTest, EveryElementHasItsOwnTabIndexAndAKnownContainer) {
-    std::set<int> indices;
-    std::set<std::string_view> vistos;
-    for (const E& e : Disposicion::kElementos) {
-        EXPECT_TRUE(indices.insert(e.tabIndex).second) << e.nombre;
-        EXPECT_TRUE(e.contenedor.empty() || vistos.count(e.contenedor)) << e.nombre;
-        EXPECT_EQ(e.pagina >= 0, e.contenedor == "ssTab") << e.nombre;
-        vistos.insert(e.nombre);
-    }
-    EXPECT_EQ(indices.size(), 37u);
 }
 
 // The binding finds the model's control for every interactive element by its name.

@@ -66,7 +66,7 @@ TEST_F(Form1Test, StartWithoutFileShowsTheEmptyState) {
     EXPECT_FALSE(std::filesystem::exists(carpeta.fichero()));
 }
 
-TEST_F(Form1Test, StartShowsTheFirstTariffOnWeekdayNormalBand) {
+TEST_F(Form1Test, StartShowsTheFirstTariffAndPickingAnEntryShowsItsOwn) {
     Abrir(12);
     EXPECT_EQ(form->Indice(), 0);
     EXPECT_EQ(form->txtNombre.Text(), "Tarifa 0");
@@ -83,20 +83,17 @@ TEST_F(Form1Test, StartShowsTheFirstTariffOnWeekdayNormalBand) {
     EXPECT_EQ(form->hs.Value(), 1);
     EXPECT_EQ(Lista(), Nombres({0, 1, 2, 3, 4, 5, 6, 7, 8, 9, 10, 11}));
     EXPECT_TRUE(ventana.mensajes.empty());
-}
 
-TEST_F(Form1Test, RecordIndicatorCountsFromOne) {
-    Abrir(100);
-    form->txtNombre.Elegir(100);
-    EXPECT_EQ(form->lRegistro.Caption(), "100/100");
+    form->txtNombre.Elegir(12);
+    EXPECT_EQ(form->lRegistro.Caption(), "12/12");
     form->txtNombre.Elegir(5);
     EXPECT_EQ(form->Indice(), 4);
     EXPECT_EQ(form->txtNombre.Text(), "Tarifa 4");
-    EXPECT_EQ(form->lRegistro.Caption(), "5/100");
+    EXPECT_EQ(form->lRegistro.Caption(), "5/12");
     EXPECT_EQ(form->hs.Value(), 5);
 }
 
-TEST_F(Form1Test, PagesAndBandsShowTheirOwnKeys) {
+TEST_F(Form1Test, PagesAndBandsShowTheirOwnKeysAndOnlyRedraw) {
     Abrir(12);
     form->hs.Mover(4);
     form->TabStrip1.Seleccionar(2);
@@ -109,18 +106,13 @@ TEST_F(Form1Test, PagesAndBandsShowTheirOwnKeys) {
     EXPECT_EQ(form->fesImporte.Text(), "3,9");
     form->ssTab.Seleccionar(1);
     EXPECT_EQ(form->sabFin.Value(), HoraDe(3, 6));
-}
-
-TEST_F(Form1Test, SelectingThePageAlreadyShownRedrawsNothing) {
-    Abrir(12);
-    form->ssTab.Seleccionar(1);
-    EXPECT_EQ(form->sabImporte.Text(), "0,5");
+    // Selecting the page already shown redraws nothing.
     form->sabImporte.Teclear("typed");
     form->ssTab.Seleccionar(1);
     EXPECT_EQ(form->sabImporte.Text(), "typed");
     form->ssTab.Seleccionar(0);
     form->ssTab.Seleccionar(1);
-    EXPECT_EQ(form->sabImporte.Text(), "0,5");
+    EXPECT_EQ(form->sabImporte.Text(), "3,5");
 }
 
 // Opening, browsing every tariff, page and band both ways, and saving must give back the
@@ -164,12 +156,9 @@ TEST_F(Form1Test, RestaurarRefillsTheListAndShowsTheSavedValues) {
     EXPECT_EQ(form->Indice(), 0);
     EXPECT_EQ(form->lRegistro.Caption(), "1/12");
     EXPECT_EQ(Lista(), Nombres({0, 1, 2, 3, 4, 5, 6, 7, 8, 9, 10, 11}));
-}
 
-// The nested Change follows the scroll bar: restoring a file with fewer tariffs than the
-// position shown pulls the bar to the new end, and that tariff is shown.
-TEST_F(Form1Test, RestaurarOntoAShorterFileSettlesOnItsLastTariff) {
-    Abrir(12);
+    // The nested Change follows the scroll bar: restoring a file with fewer tariffs than the
+    // position shown pulls the bar to the new end, and that tariff is shown.
     form->hs.Mover(10);
     EscribirCatalogo(carpeta.ruta(), 6);
     form->cmdRestaurar.Pulsar();
@@ -181,7 +170,7 @@ TEST_F(Form1Test, RestaurarOntoAShorterFileSettlesOnItsLastTariff) {
 
 // ---- field entry ----
 
-TEST_F(Form1Test, ChargeTypedUnderReducedBandIsStoredUnderItsKey) {
+TEST_F(Form1Test, ChargesAreStoredUnderTheShownBandCutButShownAsTyped) {
     Abrir(12);
     form->TabStrip1.Seleccionar(2);
     form->semImporte.Teclear("0,15");
@@ -192,10 +181,8 @@ TEST_F(Form1Test, ChargeTypedUnderReducedBandIsStoredUnderItsKey) {
     EXPECT_EQ(form->semImporte.Text(), "0,1");
     form->TabStrip1.Seleccionar(2);
     EXPECT_EQ(form->semImporte.Text(), "0,15");
-}
 
-TEST_F(Form1Test, ChargeIsStoredCutButShownAsTypedUntilRedrawn) {
-    Abrir(12);
+    // Stored cut to 7 characters, shown as typed until drawn again.
     form->conImporte.Teclear("123456789");
     form->conImporte.SalirFoco();
     EXPECT_EQ(TextoDe(cat(), 0, "Conexion.Importe"), "1234567");
@@ -205,7 +192,7 @@ TEST_F(Form1Test, ChargeIsStoredCutButShownAsTypedUntilRedrawn) {
     EXPECT_EQ(form->conImporte.Text(), "1234567");
 }
 
-TEST_F(Form1Test, EndTimesGetTheLastSecondOfTheirMinute) {
+TEST_F(Form1Test, EndTimesGetTheLastSecondOfTheirMinuteOtherTimesGoInAsHeld) {
     Abrir(12);
     struct Caso {
         int h, m;
@@ -229,19 +216,15 @@ TEST_F(Form1Test, EndTimesGetTheLastSecondOfTheirMinute) {
     form->sabFin.EditarHora(7, 0);
     form->sabFin.SalirFoco();
     EXPECT_EQ(FechaDe(cat(), 0, "Sabado.Reducida.Fin"), fecha::DesdeHora(7, 0, 59));
-}
 
-TEST_F(Form1Test, StartAndConnectionTimesAreStoredAsTheSpinnerHoldsThem) {
-    Abrir(12);
+    // Start and connection times go in as the spinner holds them.
+    form->ssTab.Seleccionar(0);
+    form->TabStrip1.Seleccionar(1);
     form->semInicio.EditarHora(8, 30);
     form->semInicio.SalirFoco();
     EXPECT_EQ(FechaDe(cat(), 0, "Semana.Normal.Inicio"), fecha::DesdeHora(8, 30, 0));
     form->conTiempo.SalirFoco();  // left unedited: the exact value read
     EXPECT_EQ(FechaDe(cat(), 0, "Conexion.Tiempo"), HoraDe(0, 0));
-    form->ssTab.Seleccionar(1);
-    form->sabInicio.EditarHora(0, 0);
-    form->sabInicio.SalirFoco();
-    EXPECT_EQ(FechaDe(cat(), 0, "Sabado.Normal.Inicio"), 0.0);
 }
 
 TEST_F(Form1Test, ScrollBarStoresTheShownFieldsIntoTheTariffLeft) {
@@ -263,19 +246,6 @@ TEST_F(Form1Test, ScrollBarStoresTheShownFieldsIntoTheTariffLeft) {
     EXPECT_EQ(form->lRegistro.Caption(), "8/12");
     EXPECT_EQ(form->sabImporte.Text(), "7,7");
     EXPECT_EQ(TextoDe(cat(), 7, "Sabado.Reducida.Importe"), "7,7");
-}
-
-TEST_F(Form1Test, LeavingTheNameStoresItCutAndUpdatesItsEntryOnly) {
-    Abrir(12);
-    form->cmdNuevo.Pulsar();
-    ASSERT_EQ(form->txtNombre.ListCount(), 13);
-    form->txtNombre.Teclear("Abcdefghijklmn opqrs");
-    form->txtNombre.SalirFoco();
-    EXPECT_EQ(form->txtNombre.Item(13).Text, "Abcdefghijklmn");
-    EXPECT_EQ(form->txtNombre.Text(), "Abcdefghijklmn");
-    EXPECT_EQ(TextoDe(cat(), 12, "Nombre"), "Abcdefghijklmn");
-    form->txtNombre.SalirFoco();
-    EXPECT_EQ(form->txtNombre.ListCount(), 13);
 }
 
 // ---- commands ----
@@ -321,7 +291,7 @@ TEST_F(Form1Test, BorrarShowsTheSecondTariffOrTheNewLast) {
     EXPECT_EQ(ventana.mensajes.size(), 1u);
 }
 
-TEST_F(Form1Test, NuevoAppendsShowsAndFocusesTheName) {
+TEST_F(Form1Test, NuevoAppendsShowsAndFocusesTheNameWhichLeavingStores) {
     Abrir(12);
     form->cmdNuevo.Pulsar();
     EXPECT_EQ(cat().Count(), 13);
@@ -330,9 +300,14 @@ TEST_F(Form1Test, NuevoAppendsShowsAndFocusesTheName) {
     EXPECT_EQ(form->txtNombre.ListCount(), 13);
     EXPECT_EQ(ventana.focos, std::vector<std::string>{"txtNombre"});
     EXPECT_EQ(form->conImporte.Text(), std::string(7, '\0'));
-    form->txtNombre.Teclear("Mia");
+    // The typed name is stored cut to 15 characters and trimmed; leaving again adds no entry.
+    form->txtNombre.Teclear("Abcdefghijklmn opqrs");
     form->txtNombre.SalirFoco();
-    EXPECT_EQ(form->txtNombre.Item(13).Text, "Mia");
+    EXPECT_EQ(form->txtNombre.Item(13).Text, "Abcdefghijklmn");
+    EXPECT_EQ(form->txtNombre.Text(), "Abcdefghijklmn");
+    EXPECT_EQ(TextoDe(cat(), 12, "Nombre"), "Abcdefghijklmn");
+    form->txtNombre.SalirFoco();
+    EXPECT_EQ(form->txtNombre.ListCount(), 13);
 }
 
 TEST_F(Form1Test, CopiarAppendsAnEqualTariffWhoseNameCanChange) {

@@ -55,7 +55,7 @@ class Form1QtTest : public ::testing::Test {
   protected:
     void Abrir(int n) {
         EscribirCatalogo(carpeta.ruta(), n);
-        w = std::make_unique<Form1Qt>(carpeta.ruta(), escritura);
+        w = std::make_unique<Form1Qt>(carpeta.ruta());
         ASSERT_TRUE(w->Abrir());
         w->show();
         w->activateWindow();
@@ -75,7 +75,6 @@ class Form1QtTest : public ::testing::Test {
     const cLlamada& cat() { return w->Modelo().Catalogo(); }
 
     CarpetaTemporal carpeta;
-    std::shared_ptr<EscrituraFallida> escritura = std::make_shared<EscrituraFallida>();
     std::unique_ptr<Form1Qt> w;
     Cajas cajas;
 };
@@ -233,17 +232,6 @@ TEST_F(Form1QtTest, EscapeClosesWithoutSaving) {
     QTest::keyClick(QApplication::focusWidget(), Qt::Key_Escape);
     EXPECT_FALSE(w->isVisible());
     EXPECT_EQ(Bytes(carpeta.fichero()), antes);
-}
-
-TEST_F(Form1QtTest, FailedSaveShowsTheStopBoxAndKeepsTheWindow) {
-    Abrir(12);
-    escritura->fallar = true;
-    Clic(W<QPushButton>("cmdAceptar"));
-    ASSERT_EQ(cajas.vistas.size(), 1u);
-    EXPECT_EQ(cajas.vistas[0].icono, QMessageBox::Critical);
-    EXPECT_EQ(cajas.vistas[0].titulo, QStringLiteral("Atencion"));
-    EXPECT_TRUE(cajas.vistas[0].texto.contains(QStringLiteral("Tarifas.Dat")));
-    EXPECT_TRUE(w->isVisible());
 }
 
 }  // namespace
