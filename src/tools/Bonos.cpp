@@ -1,0 +1,135 @@
+#include "tools/Bonos.h"
+
+#include <array>
+#include <nlohmann/json.hpp>
+#include <optional>
+
+#include "runtime/Variant.h"
+#include "tools/Comun.h"
+#include "tools/Csv.h"
+#include "tools/Instantes.h"
+
+namespace quelmar::herramientas {
+
+namespace {
+
+using nlohmann::json;
+
+constexpr std::array<std::string_view, 4> kTipos = {"10DIA", "50DIA", "10NOCHE", "50NOCHE"};
+
+// Line and column (from 1) of a byte offset, for parse errors.
+std::string Posicion(std::string_view texto, std::size_t byte) {
+    std::size_t linea = 1, columna = 1;
+    for (std::size_t i = 0; i < byte && i < texto.size(); ++i) {
+        if (texto[i] == '\n') {
+            ++linea;
+            columna = 1;
+        } else if ((static_cast<unsigned char>(texto[i]) & 0xC0) != 0x80) {
+            ++columna;
+        }
+    }
+    return "línea " + std::to_string(linea) + ", columna " + std::to_string(columna);
+}
+
+std::int16_t TipoDe(const json& v, const std::string& donde) {
+    if (v.is_number_integer()) {
+        const auto n = v.get<long long>();
+        if (n >= 0 && n <= 3) return static_cast<std::int16_t>(n);
+    } else if (v.is_string()) {
+        const std::string s = v.get<std::string>();
+        for (std::size_t k = 0; k < kTipos.size(); ++k)
+            if (RecortarBlancos(s) == kTipos[k]) return static_cast<std::int16_t>(k);
+    }
+    throw ErrorUso(donde + "tipo de bono desconocido " + Citar(v.dump()) +
+                   " (10DIA, 50DIA, 10NOCHE, 50NOCHE o su código 0 a 3)");
+}
+
+double FechaDe(const json& v, const std::string& donde, const char* clave) {
+    if (v.is_string())
+        if (auto d = LeerDiaOInstante(v.get<std::string>())) return *d;
+    throw ErrorUso(donde + "«" + clave + "» " + Citar(v.dump()) +
+                   " no es un día AAAA-MM-DD ni un instante AAAA-MM-DDTHH:MM:SS");
+}
+
+}  // namespace
+
+cBono LeerBonos(std::string_view texto, std::string_view origen) {
+    const std::string o = Citar(origen) + ": ";
+    json raiz;
+    try {
+        raiz = json::parse(texto.begin(), texto.end());
+    } catch (const json::parse_error& e) {
+        throw ErrorUso(o + "JSON mal formado (" + Posicion(texto, e.byte == 0 ? 0 : e.byte - 1) +
+                       ")");
+    }
+    if (!raiz.is_object()) throw ErrorUso(o + "se esperaba un objeto JSON { ... }");
+
+    cBono r;
+    for (const auto& [clave, valor] : raiz.items()) {
+        if (clave == "dia_factura") {
+            if (!valor.is_number_integer() || valor.get<long long>() < 1 ||
+                valor.get<long long>() > 31)
+                throw ErrorUso(o + "«dia_factura» debe ser un entero de 1 a 31");
+            r.DiaFactura(static_cast<std::uint8_t>(valor.get<long long>()));
+        } else if (clave == "per_factura") {
+            if (!valor.is_number_integer() ||
+                (valor.get<long long>() != 1 && valor.get<long long>() != 2))
+                throw ErrorUso(o + "«per_factura» debe ser 1 (meses pares) o 2 (impares)");
+            r.perFactura(static_cast<std::uint8_t>(valor.get<long long>()));
+        } else if (clave != "bonos") {
+            throw ErrorUso(o + "clave desconocida " + Citar(clave) +
+                           " (se admiten dia_factura, per_factura y bonos)");
+        }
+    }
+    if (!raiz.contains("bonos")) return r;
+    const json& bonos = raiz["bonos"];
+    if (!bonos.is_array()) throw ErrorUso(o + "«bonos» debe ser una lista [ ... ]");
+    for (std::size_t i = 0; i < bonos.size(); ++i) {
+        const std::string donde = o + "bono " + std::to_string(i + 1) + ": ";
+        const json& b = bonos[i];
+        if (!b.is_object()) throw ErrorUso(donde + "se esperaba un objeto { ... }");
+        for (const auto& [clave, valor] : b.items())
+            if (clave != "tipo" && clave != "alta" && clave != "baja" && clave != "tiempo")
+                throw ErrorUso(donde + "clave desconocida " + Citar(clave) +
+                               " (se admiten tipo, alta, baja y tiempo)");
+        if (!b.contains("tipo")) throw ErrorUso(donde + "falta «tipo»");
+        if (!b.contains("alta")) throw ErrorUso(donde + "falta «alta»");
+        const std::int16_t tipo = TipoDe(b["tipo"], donde);
+        const double alta = FechaDe(b["alta"], donde, "alta");
+        std::optional<double> baja;
+        if (b.contains("baja") && !b["baja"].is_null()) baja = FechaDe(b["baja"], donde, "baja");
+        std::optional<std::string> tiempo;
+        if (b.contains("tiempo")) {
+            const json& t = b["tiempo"];
+            if (!t.is_string() || !LeerDuracion(t.get<std::string>()))
+                throw ErrorUso(donde + "«tiempo» " + Citar(t.dump()) +
+                               " no es un tiempo H:MM:SS (horas de 0 a 32767)");
+            tiempo = t.get<std::string>();
+        }
+        if (r.Count() == INT16_MAX) throw ErrorUso(o + "demasiados bonos (32767 como mucho)");
+        r.DarAlta(tipo, Variant::DeFecha(alta));
+        const auto pos = static_cast<std::int16_t>(r.Count() - 1);
+        if (baja) r.Baja(pos, Variant::DeFecha(*baja));
+        if (tiempo) r.tiempo(pos, *tiempo);
+    }
+    return r;
+}
+
+std::string EscribirBonos(const cBono& r) {
+    std::string s = "{\"dia_factura\": " + std::to_string(r.DiaFactura()) +
+                    ", \"per_factura\": " + std::to_string(r.perFactura()) + ", \"bonos\": [";
+    for (std::int16_t i = 0; i < r.Count(); ++i) {
+        s += i ? ",\n  " : "\n  ";
+        // Tipo is 0-3 for every name (an unknown one reads as 10DIA, as the engine charges it).
+        s += "{\"tipo\": " + CadenaJson(kTipos[static_cast<std::size_t>(r.Tipo(i))]);
+        s += ", \"alta\": " + CadenaJson(TextoInstante(r.Alta(i)));
+        const Variant baja = r.Baja(i);
+        if (!(baja.EsTexto() && baja.texto().empty()))
+            s += ", \"baja\": " + CadenaJson(TextoDiaOInstante(CDate(baja)));
+        s += ", \"tiempo\": " + CadenaJson(r.tiempo(i)) + "}";
+    }
+    s += r.Count() ? "\n]}\n" : "]}\n";
+    return s;
+}
+
+}  // namespace quelmar::herramientas

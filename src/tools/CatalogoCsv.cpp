@@ -1,0 +1,269 @@
+#include "tools/CatalogoCsv.h"
+
+#include <array>
+#include <bit>
+#include <charconv>
+#include <cmath>
+#include <cstdint>
+#include <cstdio>
+#include <map>
+#include <optional>
+
+#include "runtime/CodePage.h"
+#include "runtime/OleDate.h"
+#include "tools/Comun.h"
+#include "tools/Csv.h"
+#include "tools/Instantes.h"
+
+namespace quelmar::herramientas {
+
+namespace {
+
+constexpr std::size_t kCampos = 21;
+
+// A cell that cannot be read; the row's loop adds the line and the key.
+struct FalloCelda {
+    std::string mensaje;
+};
+
+bool EscapaByte(unsigned char c) {
+    return c < 0x20 || c == 0x7F || c == 0x81 || c == 0x8D || c == 0x8F || c == 0x90 || c == 0x9D;
+}
+
+std::string Escapar(std::string_view bytes) {
+    std::string r;
+    r.reserve(bytes.size() + 8);
+    for (char ch : bytes) {
+        const auto c = static_cast<unsigned char>(ch);
+        if (ch == '\\') {
+            r += "\\\\";
+        } else if (EscapaByte(c)) {
+            char buf[5];
+            std::snprintf(buf, sizeof buf, "\\x%02X", c);
+            r += buf;
+        } else if (c < 0x80) {
+            r += ch;
+        } else {
+            r += Cp1252AUtf8(std::string_view(&ch, 1));
+        }
+    }
+    return r;
+}
+
+int ValorHex(char c) {
+    if (c >= '0' && c <= '9') return c - '0';
+    if (c >= 'a' && c <= 'f') return c - 'a' + 10;
+    if (c >= 'A' && c <= 'F') return c - 'A' + 10;
+    return -1;
+}
+
+// UTF-8 text to Windows-1252 bytes, refusing what the code page cannot hold.
+std::optional<std::string> A1252(std::string_view utf8) {
+    std::string bytes = Utf8ACp1252(utf8);
+    if (Cp1252AUtf8(bytes) != utf8) return std::nullopt;
+    return bytes;
+}
+
+// The bytes of a text cell at the field's width; throws the fault as text.
+std::string BytesDeCelda(std::string_view celda, std::size_t ancho) {
+    if (celda.empty()) return std::string(ancho, '\0');
+    std::string bytes;
+    std::size_t i = 0;
+    while (i < celda.size()) {
+        if (celda[i] == '\\') {
+            if (i + 1 < celda.size() && celda[i + 1] == '\\') {
+                bytes += '\\';
+                i += 2;
+                continue;
+            }
+            if (i + 3 < celda.size() && celda[i + 1] == 'x' && ValorHex(celda[i + 2]) >= 0 &&
+                ValorHex(celda[i + 3]) >= 0) {
+                bytes += static_cast<char>(ValorHex(celda[i + 2]) * 16 + ValorHex(celda[i + 3]));
+                i += 4;
+                continue;
+            }
+            throw FalloCelda{"la barra invertida de " + Citar(celda) + " no empieza \\\\ ni \\xHH"};
+        }
+        const std::size_t j = std::min(celda.find('\\', i), celda.size());
+        const auto trozo = A1252(celda.substr(i, j - i));
+        if (!trozo)
+            throw FalloCelda{Citar(celda) +
+                             " tiene caracteres que no existen en Windows-1252 (o UTF-8 mal "
+                             "formado)"};
+        bytes += *trozo;
+        i = j;
+    }
+    if (bytes.size() > ancho)
+        throw FalloCelda{Citar(celda) + " ocupa " + std::to_string(bytes.size()) +
+                         " caracteres y el campo admite " + std::to_string(ancho)};
+    bytes.resize(ancho, ' ');
+    return bytes;
+}
+
+double FechaDeCelda(std::string_view celda) {
+    const std::string_view s = RecortarBlancos(celda);
+    if (s.empty()) return 0.0;
+    if (s.size() == 18 && (s.starts_with("0x") || s.starts_with("0X"))) {
+        std::uint64_t bits = 0;
+        const auto r = std::from_chars(s.data() + 2, s.data() + s.size(), bits, 16);
+        if (r.ec == std::errc() && r.ptr == s.data() + s.size()) return std::bit_cast<double>(bits);
+    } else if (s.find(':') != std::string_view::npos) {
+        const auto d = s.find('-') != std::string_view::npos ? LeerInstante(s) : LeerHora(s);
+        if (d) return *d;
+    } else {
+        double d = 0.0;
+        const auto r = std::from_chars(s.data(), s.data() + s.size(), d);
+        if (r.ec == std::errc() && r.ptr == s.data() + s.size()) return d;
+    }
+    throw FalloCelda{Citar(celda) +
+                     " no es una hora (HH:MM:SS), una fecha y hora (AAAA-MM-DD HH:MM:SS) ni "
+                     "un número"};
+}
+
+}  // namespace
+
+std::string CeldaTexto(std::string_view bytes) {
+    if (bytes.find_first_not_of('\0') == std::string_view::npos) return {};
+    const auto fin = bytes.find_last_not_of(' ');
+    if (fin == std::string_view::npos) return " ";
+    return Escapar(bytes.substr(0, fin + 1));
+}
+
+std::string TextoVisible(std::string_view bytes) {
+    const auto ini = bytes.find_first_not_of(' ');
+    if (ini == std::string_view::npos) return {};
+    if (bytes.find_first_not_of('\0') == std::string_view::npos) return {};
+    const auto fin = bytes.find_last_not_of(' ');
+    return Escapar(bytes.substr(ini, fin - ini + 1));
+}
+
+std::string CeldaFecha(double d) {
+    const auto bits = std::bit_cast<std::uint64_t>(d);
+    if (!std::isfinite(d)) {
+        char buf[24];
+        std::snprintf(buf, sizeof buf, "0x%016llX", static_cast<unsigned long long>(bits));
+        return buf;
+    }
+    if (fecha::EsValida(d)) {
+        const std::int64_t s = fecha::ASegundos(d);
+        if (std::bit_cast<std::uint64_t>(fecha::DesdeSegundos(s)) == bits) {
+            if (s >= 0 && s < fecha::kSegundosDia) return TextoHora(d);
+            std::string t = TextoInstante(d);
+            t[10] = ' ';
+            return t;
+        }
+    }
+    char buf[40];
+    const auto r = std::to_chars(buf, buf + sizeof buf, d);
+    return std::string(buf, r.ptr);
+}
+
+std::string ExportarCsv(const std::vector<tTarifa>& registros) {
+    const auto& campos = tTarifa::Campos();
+    std::string r;
+    for (std::size_t c = 0; c < campos.size(); ++c) {
+        if (c) r += ',';
+        r += campos[c].clave;
+    }
+    r += '\n';
+    for (const tTarifa& t : registros) {
+        for (std::size_t c = 0; c < campos.size(); ++c) {
+            if (c) r += ',';
+            const auto& campo = campos[c];
+            r += CeldaCsv(campo.tipo == tTarifa::Tipo::Texto ? CeldaTexto(t.Texto(campo))
+                                                             : CeldaFecha(t.Fecha(campo)));
+        }
+        r += '\n';
+    }
+    return r;
+}
+
+std::vector<tTarifa> ImportarCsv(std::string_view texto, std::vector<std::string>& avisos) {
+    const std::vector<RegistroCsv> registros = RegistrosCsv(texto);
+    std::size_t primero = 0;
+    while (primero < registros.size() && RecortarBlancos(registros[primero].texto).empty())
+        ++primero;
+    if (primero == registros.size())
+        throw ErrorUso("el CSV está vacío: falta la línea de cabecera");
+
+    // The header decides the separator and the column of each key.
+    const RegistroCsv& cab = registros[primero];
+    const char sep = cab.texto.find(',') == std::string_view::npos &&
+                             cab.texto.find(';') != std::string_view::npos
+                         ? ';'
+                         : ',';
+    std::vector<std::string> celdas;
+    if (auto e = PartirCsv(cab.texto, sep, celdas))
+        throw ErrorUso("línea " + std::to_string(cab.linea) + ": " + *e);
+    const auto& campos = tTarifa::Campos();
+    std::array<std::size_t, kCampos> columna{};
+    columna.fill(SIZE_MAX);
+    std::vector<std::string> fallos;
+    for (std::size_t k = 0; k < celdas.size(); ++k) {
+        const std::string_view nombre = RecortarBlancos(celdas[k]);
+        const tTarifa::Campo* campo = tTarifa::Buscar(nombre);
+        if (!campo) {
+            fallos.push_back("la columna " + Citar(nombre) + " no es ninguna clave de tarifa");
+            continue;
+        }
+        const auto c = static_cast<std::size_t>(campo - campos.data());
+        if (columna[c] != SIZE_MAX)
+            fallos.push_back("la columna " + Citar(nombre) + " está repetida");
+        columna[c] = k;
+    }
+    for (std::size_t c = 0; c < kCampos; ++c)
+        if (columna[c] == SIZE_MAX) fallos.push_back("falta la columna " + Citar(campos[c].clave));
+    if (!fallos.empty()) {
+        std::string m = "línea " + std::to_string(cab.linea) + ": cabecera no válida";
+        for (const auto& f : fallos) m += "\n  " + f;
+        throw ErrorUso(m);
+    }
+
+    std::vector<tTarifa> r;
+    for (std::size_t k = primero + 1; k < registros.size(); ++k) {
+        const RegistroCsv& reg = registros[k];
+        if (reg.texto.empty()) continue;
+        const std::string linea = "línea " + std::to_string(reg.linea) + ": ";
+        if (auto e = PartirCsv(reg.texto, sep, celdas)) {
+            fallos.push_back(linea + *e);
+            continue;
+        }
+        if (celdas.size() != kCampos) {
+            fallos.push_back(linea + "tiene " + std::to_string(celdas.size()) +
+                             " columnas y la cabecera 21");
+            continue;
+        }
+        tTarifa t;
+        for (std::size_t c = 0; c < kCampos; ++c) {
+            const auto& campo = campos[c];
+            const std::string& celda = celdas[columna[c]];
+            try {
+                if (campo.tipo == tTarifa::Tipo::Texto)
+                    t.Texto(campo, BytesDeCelda(celda, campo.ancho));
+                else
+                    t.Fecha(campo, FechaDeCelda(celda));
+            } catch (const FalloCelda& e) {
+                fallos.push_back(linea + std::string(campo.clave) + ": " + e.mensaje);
+            }
+        }
+        const unsigned char b = t.PrimerByte();
+        if (b < 32 || b > 126)
+            avisos.push_back(linea +
+                             "el nombre empieza por un carácter que Quelmar no admite ahí; al "
+                             "leer el catálogo se detendrá en esta tarifa");
+        r.push_back(t);
+    }
+    if (!fallos.empty()) {
+        constexpr std::size_t kMostrados = 20;
+        std::string m = fallos.size() == 1 ? std::string("error en el CSV:")
+                                           : std::to_string(fallos.size()) + " errores en el CSV:";
+        for (std::size_t k = 0; k < fallos.size() && k < kMostrados; ++k) m += "\n  " + fallos[k];
+        if (fallos.size() > kMostrados)
+            m += "\n  y " + std::to_string(fallos.size() - kMostrados) + " más";
+        throw ErrorUso(m);
+    }
+    if (r.empty()) throw ErrorUso("el CSV no tiene ninguna tarifa");
+    return r;
+}
+
+}  // namespace quelmar::herramientas

@@ -1,0 +1,37 @@
+#pragma once
+
+#include <string>
+#include <string_view>
+#include <vector>
+
+#include "catalogue/tTarifa.h"
+
+namespace quelmar::herramientas {
+
+// The catalogue as a CSV a person can edit in a spreadsheet, exact to the byte.
+//
+// A header line with the 21 keys, then one row per 168-byte record in file order.
+// Text fields: trailing spaces dropped (importing fills them again); bytes 128-255 as the
+// UTF-8 of their Windows-1252 character; control bytes, 127 and the five bytes
+// Windows-1252 leaves undefined as \xHH, a backslash as \\. A field never assigned (all
+// NUL) is the empty cell; a field of spaces only is a single space.
+// Date fields: HH:MM:SS for a whole second of day 0 (the editor's times),
+// AAAA-MM-DD HH:MM:SS for a whole second of another day, and otherwise the shortest
+// decimal that reads back as the same double (0x and 16 hex digits, the raw bits, for
+// NaN and infinities). Each form is written only when it reads back bit for bit.
+
+std::string CeldaTexto(std::string_view bytes);
+std::string CeldaFecha(double d);
+// The text cell as a person reads it in a listing: as CeldaTexto but without the marks
+// for NUL-only and space-only fields (both empty).
+std::string TextoVisible(std::string_view bytes);
+
+// The CSV of whole records.
+std::string ExportarCsv(const std::vector<tTarifa>& registros);
+
+// Reads the CSV back (columns in any order, "," or ";" as the header uses). Every fault
+// is collected as "línea N: ..."; ErrorUso lists them when there is any. Rows that are
+// empty lines are skipped. `avisos` receives notes on rows the engine will not read.
+std::vector<tTarifa> ImportarCsv(std::string_view texto, std::vector<std::string>& avisos);
+
+}  // namespace quelmar::herramientas

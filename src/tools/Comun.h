@@ -1,0 +1,40 @@
+#pragma once
+
+#include <filesystem>
+#include <stdexcept>
+#include <string>
+#include <string_view>
+
+namespace quelmar::herramientas {
+
+// An unusable option or file: the program stops with this message and exit status 2
+// before it writes anything.
+class ErrorUso : public std::runtime_error {
+  public:
+    using std::runtime_error::runtime_error;
+};
+
+inline constexpr int kSalidaBien = 0;
+inline constexpr int kSalidaLineasMalas = 1;
+inline constexpr int kSalidaUso = 2;
+
+// Blanks (space, tab) removed at both ends.
+std::string_view RecortarBlancos(std::string_view s) noexcept;
+
+// «texto», the way every message quotes what the user gave.
+std::string Citar(std::string_view texto);
+
+// The whole file as bytes; ErrorUso naming the file when it cannot be read.
+std::string LeerFicheroEntero(const std::filesystem::path& ruta);
+
+// Replaces the file atomically (temporary file in the same folder, flushed, renamed):
+// on failure the old file is intact and ErrorUso names the file.
+void EscribirFicheroAtomico(const std::filesystem::path& ruta, std::string_view contenido);
+
+// Tarifas.Dat in `carpeta`, checked to be there: ErrorUso otherwise.
+std::filesystem::path CatalogoExistente(const std::filesystem::path& carpeta);
+
+// Spanish text for a run-time error of the engine (the number and what it means).
+std::string MensajeEngine(const std::exception& e);
+
+}  // namespace quelmar::herramientas

@@ -1,0 +1,123 @@
+#include "tools/Csv.h"
+
+#include <cstdio>
+
+namespace quelmar::herramientas {
+
+namespace {
+bool EsBlanco(char c) {
+    return c == ' ' || c == '\t';
+}
+}  // namespace
+
+std::optional<std::string> PartirCsv(std::string_view s, char sep,
+                                     std::vector<std::string>& campos) {
+    campos.clear();
+    const std::size_t n = s.size();
+    std::size_t i = 0;
+    while (true) {
+        std::size_t j = i;
+        while (j < n && EsBlanco(s[j])) ++j;
+        std::string campo;
+        if (j < n && s[j] == '"') {
+            ++j;
+            while (true) {
+                if (j >= n) return "unas comillas no se cierran";
+                if (s[j] == '"') {
+                    if (j + 1 < n && s[j + 1] == '"') {
+                        campo += '"';
+                        j += 2;
+                        continue;
+                    }
+                    ++j;
+                    break;
+                }
+                campo += s[j++];
+            }
+            while (j < n && EsBlanco(s[j])) ++j;
+            if (j < n && s[j] != sep) return "hay texto tras unas comillas de cierre";
+            i = j;
+        } else {
+            std::size_t k = s.find(sep, i);
+            if (k == std::string_view::npos) k = n;
+            campo.assign(s.substr(i, k - i));
+            i = k;
+        }
+        campos.push_back(std::move(campo));
+        if (i >= n) break;
+        ++i;  // the separator
+    }
+    return std::nullopt;
+}
+
+std::vector<RegistroCsv> RegistrosCsv(std::string_view texto) {
+    if (texto.starts_with("\xEF\xBB\xBF")) texto.remove_prefix(3);
+    std::vector<RegistroCsv> r;
+    auto anadir = [&](std::size_t linea, std::size_t desde, std::size_t hasta) {
+        std::string_view reg = texto.substr(desde, hasta - desde);
+        if (reg.ends_with('\r')) reg.remove_suffix(1);
+        r.push_back({linea, reg});
+    };
+    std::size_t linea = 1, lineaInicio = 1, inicio = 0;
+    bool entreComillas = false;
+    for (std::size_t i = 0; i < texto.size(); ++i) {
+        if (texto[i] == '"') entreComillas = !entreComillas;
+        if (texto[i] != '\n') continue;
+        ++linea;
+        if (entreComillas) continue;
+        anadir(lineaInicio, inicio, i);
+        inicio = i + 1;
+        lineaInicio = linea;
+    }
+    if (inicio < texto.size()) anadir(lineaInicio, inicio, texto.size());
+    return r;
+}
+
+std::string CeldaCsv(std::string_view campo, char sep) {
+    const bool comillas =
+        campo.find_first_of(std::string{sep, '"', '\n', '\r'}) != std::string_view::npos ||
+        (!campo.empty() && (EsBlanco(campo.front()) || EsBlanco(campo.back())));
+    if (!comillas) return std::string(campo);
+    std::string r = "\"";
+    for (char c : campo) {
+        if (c == '"') r += '"';
+        r += c;
+    }
+    r += '"';
+    return r;
+}
+
+std::string CadenaJson(std::string_view texto) {
+    std::string r = "\"";
+    for (char c : texto) {
+        switch (c) {
+            case '"':
+                r += "\\\"";
+                break;
+            case '\\':
+                r += "\\\\";
+                break;
+            case '\n':
+                r += "\\n";
+                break;
+            case '\r':
+                r += "\\r";
+                break;
+            case '\t':
+                r += "\\t";
+                break;
+            default:
+                if (static_cast<unsigned char>(c) < 0x20) {
+                    char buf[8];
+                    std::snprintf(buf, sizeof buf, "\\u%04x", static_cast<unsigned>(c));
+                    r += buf;
+                } else {
+                    r += c;
+                }
+        }
+    }
+    r += '"';
+    return r;
+}
+
+}  // namespace quelmar::herramientas

@@ -1,0 +1,34 @@
+#pragma once
+
+#include <cstddef>
+#include <optional>
+#include <string>
+#include <string_view>
+#include <vector>
+
+namespace quelmar::herramientas {
+
+// A field is quoted when, after any blanks, it starts with '"': inside, "" stands for one
+// quote and separators and line breaks are ordinary characters; only blanks may follow the
+// closing quote. An unquoted field is taken as it is, up to the next separator.
+// Answers nothing when the record is well formed, else what is wrong (Spanish).
+std::optional<std::string> PartirCsv(std::string_view registro, char sep,
+                                     std::vector<std::string>& campos);
+
+// One record of a CSV text and the line it starts on (from 1).
+struct RegistroCsv {
+    std::size_t linea;
+    std::string_view texto;
+};
+// Cuts a whole CSV text into records at line breaks outside quotes ("\r\n" or "\n"; the
+// "\r" is dropped). A leading UTF-8 byte order mark is skipped.
+std::vector<RegistroCsv> RegistrosCsv(std::string_view texto);
+
+// The field as CSV: quoted when it holds the separator, a quote, a line break, or starts or
+// ends with a blank (so that a spreadsheet keeps it as it is).
+std::string CeldaCsv(std::string_view campo, char sep = ',');
+
+// The text as a JSON string literal, quotes included (UTF-8 passes unchanged).
+std::string CadenaJson(std::string_view texto);
+
+}  // namespace quelmar::herramientas

@@ -1,0 +1,130 @@
+#include "tools/Instantes.h"
+
+#include <charconv>
+#include <chrono>
+#include <cstdio>
+
+#include "runtime/OleDate.h"
+
+namespace quelmar::herramientas {
+
+namespace {
+
+using namespace std::chrono;
+
+// Exactly `n` digits at s[pos].
+std::optional<int> Digitos(std::string_view s, std::size_t pos, std::size_t n) {
+    if (pos + n > s.size()) return std::nullopt;
+    int v = 0;
+    for (std::size_t i = pos; i < pos + n; ++i) {
+        if (s[i] < '0' || s[i] > '9') return std::nullopt;
+        v = v * 10 + (s[i] - '0');
+    }
+    return v;
+}
+
+// Seconds since 1899-12-30 00:00:00 of a valid calendar day; nothing otherwise.
+std::optional<std::int64_t> SegundosDia(std::string_view s) {
+    if (s.size() != 10 || s[4] != '-' || s[7] != '-') return std::nullopt;
+    const auto a = Digitos(s, 0, 4), m = Digitos(s, 5, 2), d = Digitos(s, 8, 2);
+    if (!a || !m || !d || *a < 100) return std::nullopt;
+    const year_month_day ymd{year{*a}, month{static_cast<unsigned>(*m)},
+                             day{static_cast<unsigned>(*d)}};
+    if (!ymd.ok()) return std::nullopt;
+    constexpr sys_days kEpoca = sys_days{year{1899} / December / 30};
+    return static_cast<std::int64_t>((sys_days{ymd} - kEpoca).count()) * fecha::kSegundosDia;
+}
+
+// HH:MM:SS, two digits each, a time of day.
+std::optional<std::int64_t> SegundosHora(std::string_view s) {
+    if (s.size() != 8 || s[2] != ':' || s[5] != ':') return std::nullopt;
+    const auto h = Digitos(s, 0, 2), m = Digitos(s, 3, 2), x = Digitos(s, 6, 2);
+    if (!h || !m || !x || *h > 23 || *m > 59 || *x > 59) return std::nullopt;
+    return *h * 3600 + *m * 60 + *x;
+}
+
+}  // namespace
+
+std::optional<double> LeerInstante(std::string_view s) {
+    if (s.size() != 19 || (s[10] != 'T' && s[10] != ' ')) return std::nullopt;
+    const auto d = SegundosDia(s.substr(0, 10));
+    const auto h = SegundosHora(s.substr(11));
+    if (!d || !h) return std::nullopt;
+    return fecha::DesdeSegundos(*d + *h);
+}
+
+std::optional<double> LeerDia(std::string_view s) {
+    const auto d = SegundosDia(s);
+    if (!d) return std::nullopt;
+    return fecha::DesdeSegundos(*d);
+}
+
+std::optional<double> LeerDiaOInstante(std::string_view s) {
+    return s.size() == 10 ? LeerDia(s) : LeerInstante(s);
+}
+
+std::optional<double> LeerHora(std::string_view s) {
+    const auto p1 = s.find(':');
+    if (p1 == std::string_view::npos || p1 == 0 || p1 > 2) return std::nullopt;
+    const auto h = Digitos(s, 0, p1);
+    const auto m = Digitos(s, p1 + 1, 2);
+    if (!h || !m || *h > 23 || *m > 59) return std::nullopt;
+    int x = 0;
+    if (s.size() != p1 + 3) {
+        if (s.size() != p1 + 6 || s[p1 + 3] != ':') return std::nullopt;
+        const auto sx = Digitos(s, p1 + 4, 2);
+        if (!sx || *sx > 59) return std::nullopt;
+        x = *sx;
+    }
+    return fecha::DesdeHora(*h, *m, x);
+}
+
+std::optional<std::int32_t> LeerDuracion(std::string_view s) {
+    const auto p1 = s.find(':');
+    if (p1 == std::string_view::npos || p1 == 0 || p1 > 5 || s.size() != p1 + 6 || s[p1 + 3] != ':')
+        return std::nullopt;
+    const auto h = Digitos(s, 0, p1), m = Digitos(s, p1 + 1, 2), x = Digitos(s, p1 + 4, 2);
+    if (!h || !m || !x || *h > 32767 || *m > 59 || *x > 59) return std::nullopt;
+    return *h * 3600 + *m * 60 + *x;
+}
+
+std::string TextoInstante(double d) {
+    const fecha::Partes p = fecha::Descomponer(d);
+    char buf[40];
+    std::snprintf(buf, sizeof buf, "%04d-%02d-%02dT%02d:%02d:%02d", p.anio, p.mes, p.dia, p.hora,
+                  p.minuto, p.segundo);
+    return buf;
+}
+
+std::string TextoDia(double d) {
+    return TextoInstante(d).substr(0, 10);
+}
+
+std::string TextoDiaOInstante(double d) {
+    const std::string t = TextoInstante(d);
+    return t.ends_with("T00:00:00") ? t.substr(0, 10) : t;
+}
+
+std::string TextoHora(double d) {
+    return TextoInstante(d).substr(11);
+}
+
+std::string TextoDuracion(std::int64_t s) {
+    const bool negativo = s < 0;
+    const std::uint64_t a =
+        negativo ? 0 - static_cast<std::uint64_t>(s) : static_cast<std::uint64_t>(s);
+    char buf[48];
+    std::snprintf(buf, sizeof buf, "%s%02llu:%02llu:%02llu", negativo ? "-" : "",
+                  static_cast<unsigned long long>(a / 3600),
+                  static_cast<unsigned long long>(a / 60 % 60),
+                  static_cast<unsigned long long>(a % 60));
+    return buf;
+}
+
+std::string TextoImporte(float x) {
+    char buf[64];
+    const auto r = std::to_chars(buf, buf + sizeof buf, x, std::chars_format::fixed);
+    return std::string(buf, r.ptr);
+}
+
+}  // namespace quelmar::herramientas

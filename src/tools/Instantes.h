@@ -1,0 +1,38 @@
+#pragma once
+
+#include <cstdint>
+#include <optional>
+#include <string>
+#include <string_view>
+
+namespace quelmar::herramientas {
+
+// Instants as the tool reads and writes them: AAAA-MM-DDTHH:MM:SS (a blank instead of the
+// T also read), days AAAA-MM-DD, times of day HH:MM:SS. Reading is strict: fixed digit
+// counts, real calendar dates from the year 100 to 9999, hours 0-23. The OLE date
+// built is the one fecha::DesdeSegundos gives for that second, so the engine reads it
+// back to the same second and a written value reads back bit for bit.
+std::optional<double> LeerInstante(std::string_view s);
+std::optional<double> LeerDia(std::string_view s);
+// A day alone (at 00:00:00) or an instant.
+std::optional<double> LeerDiaOInstante(std::string_view s);
+// H:MM or H:MM:SS with one or two digits for the hour, 0-23, on day 0.
+std::optional<double> LeerHora(std::string_view s);
+// A duration H:MM:SS, hours 0 to 32767 (any number of digits), minutes and seconds 0-59.
+std::optional<std::int32_t> LeerDuracion(std::string_view s);
+
+// Instants are taken to the whole second, as the engine does.
+std::string TextoInstante(double d);
+std::string TextoDia(double d);
+// The day alone when the time is 00:00:00, else the instant.
+std::string TextoDiaOInstante(double d);
+// Time of day of the value, HH:MM:SS.
+std::string TextoHora(double d);
+// Seconds as [-]HH:MM:SS, hours with as many digits as needed.
+std::string TextoDuracion(std::int64_t segundos);
+
+// The shortest decimal text, with "." and never an exponent, that reads back as the same
+// single-precision value.
+std::string TextoImporte(float x);
+
+}  // namespace quelmar::herramientas

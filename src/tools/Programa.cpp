@@ -1,0 +1,373 @@
+#include "tools/Programa.h"
+
+#include <cerrno>
+#include <cstdio>
+#include <cstring>
+#include <filesystem>
+#include <map>
+#include <optional>
+#include <string>
+#include <string_view>
+#include <vector>
+
+#include <nlohmann/json.hpp>
+
+#include "catalogue/FicherosUtil.h"
+#include "catalogue/cLlamada.h"
+#include "catalogue/tTarifa.h"
+#include "runtime/OleDate.h"
+#include "tools/CatalogoCsv.h"
+#include "tools/Comun.h"
+#include "tools/Costear.h"
+#include "tools/Csv.h"
+#include "tools/Instantes.h"
+
+namespace quelmar::herramientas {
+
+namespace {
+
+constexpr const char* kAyudaGeneral =
+    R"(Uso: tarificador ORDEN [OPCIONES] [FICHERO]
+
+Cuesta registros de llamadas con el catálogo de tarifas de Quelmar (Tarifas.Dat) y
+mueve catálogos a CSV y desde CSV.
+
+Órdenes:
+  costear    cuesta llamadas, una por línea: inicio,fin[,tarifa]
+  listar     muestra las tarifas del catálogo
+  exportar   escribe el catálogo como CSV editable
+  importar   crea Tarifas.Dat a partir de un CSV
+
+«tarificador ORDEN --help» explica cada orden. Salida: 0 bien, 1 alguna línea con
+errores (costear), 2 opción o fichero inservible.
+)";
+
+constexpr const char* kAyudaCostear =
+    R"(Uso: tarificador costear [--catalogo CARPETA] [--tarifa NOMBRE] [--festivos FICHERO]
+                          [--bonos FICHERO] [--salida-bonos FICHERO] [--json] [LLAMADAS]
+
+Cuesta cada llamada del fichero LLAMADAS (o de la entrada estándar si falta o es «-»).
+Una llamada por línea: inicio,fin[,tarifa], con instantes AAAA-MM-DDTHH:MM:SS (también
+con un espacio en lugar de la T). Se saltan las líneas en blanco, las que empiezan por
+«#» y una primera línea de cabecera (la que no empieza por una cifra).
+
+  --catalogo CARPETA      carpeta de Tarifas.Dat (por omisión, la del programa)
+  --tarifa NOMBRE         tarifa de las líneas que no nombran ninguna (por omisión, la
+                          primera del catálogo)
+  --festivos FICHERO      un festivo AAAA-MM-DD por línea (además de los domingos)
+  --bonos FICHERO         registro de bonos en JSON; sin él, ninguno y día de factura 1:
+                          {"dia_factura": 15, "per_factura": 2, "bonos": [{"tipo": "50DIA",
+                           "alta": "1999-12-01T00:00:00", "baja": "2000-02-10",
+                           "tiempo": "49:30:00"}]}
+                          per_factura 1 = meses pares, 2 = impares; «baja» y «tiempo» son
+                          opcionales (sin baja; capacidad completa)
+  --salida-bonos FICHERO  escribe el registro que queda tras la última llamada, en la misma
+                          forma JSON
+  --json                  un objeto JSON por llamada en lugar de CSV
+
+Los bonos se gastan de una llamada a la siguiente en el orden de las líneas, y se
+rellenan cuando entre el final de una llamada y el principio de la siguiente empieza
+otro periodo de facturación.
+
+Salida (CSV con cabecera): inicio,fin,tarifa,importe,duracion,tipo,tipo_actual,bono_net,
+bono_net_actual,bono_dia,bono_noche. Las líneas erróneas se avisan en la salida de
+errores como «línea N: ...» y se saltan; al final, el número de llamadas, el importe
+total y la duración total.
+)";
+
+constexpr const char* kAyudaListar =
+    R"(Uso: tarificador listar [--catalogo CARPETA] [--json]
+
+Muestra las tarifas del catálogo, una por fila, con sus 21 valores en el orden del
+fichero; las columnas se llaman como las claves (Nombre, Conexion.Importe, ...) y las
+horas se escriben HH:MM:SS. Con --json, una lista de objetos JSON.
+)";
+
+constexpr const char* kAyudaExportar =
+    R"(Uso: tarificador exportar [--catalogo CARPETA] [FICHERO]
+
+Escribe Tarifas.Dat como CSV (en FICHERO, o en la salida estándar si falta o es «-»):
+una cabecera con las 21 claves y una fila por registro. Al importarlo de nuevo se
+obtiene el mismo Tarifas.Dat byte a byte.
+
+  textos  sin los espacios finales; caracteres en UTF-8; una celda vacía es un campo
+          nunca asignado (ceros) y una celda con un espacio, un campo de espacios;
+          \xHH es un byte de control y \\ una barra invertida
+  horas   HH:MM:SS; otro día, AAAA-MM-DD HH:MM:SS; un valor que no cae en un segundo
+          exacto se escribe como número decimal exacto
+)";
+
+constexpr const char* kAyudaImportar =
+    R"(Uso: tarificador importar [--catalogo CARPETA] FICHERO
+
+Crea o sustituye Tarifas.Dat a partir de un CSV como el de «tarificador exportar» (las
+columnas pueden ir en cualquier orden; separador «,» o «;»). El fichero se sustituye de
+una vez: si el CSV tiene algún error, se explica y Tarifas.Dat queda como estaba.
+)";
+
+// The options of one subcommand: which take a value, which are flags.
+struct Opciones {
+    std::map<std::string, std::string> valores;
+    std::vector<std::string> posicionales;
+    bool ayuda = false;
+
+    bool Tiene(const std::string& o) const { return valores.count(o) != 0; }
+    std::optional<std::string> Valor(const std::string& o) const {
+        const auto it = valores.find(o);
+        if (it == valores.end()) return std::nullopt;
+        return it->second;
+    }
+};
+
+Opciones LeerOpciones(std::string_view orden, const std::vector<std::string>& args,
+                      const std::vector<std::string>& conValor,
+                      const std::vector<std::string>& sinValor, std::size_t maxPosicionales) {
+    Opciones r;
+    auto es = [](const std::vector<std::string>& v, const std::string& s) {
+        for (const auto& x : v)
+            if (x == s) return true;
+        return false;
+    };
+    const std::string pista = "; véase «tarificador " + std::string(orden) + " --help»";
+    bool soloPosicionales = false;
+    for (std::size_t i = 0; i < args.size(); ++i) {
+        const std::string& a = args[i];
+        if (soloPosicionales || a == "-" || !a.starts_with("-")) {
+            r.posicionales.push_back(a);
+            continue;
+        }
+        if (a == "--") {
+            soloPosicionales = true;
+            continue;
+        }
+        if (a == "--help" || a == "-h") {
+            r.ayuda = true;
+            continue;
+        }
+        std::string nombre = a, valor;
+        bool conIgual = false;
+        if (const auto p = a.find('='); p != std::string::npos) {
+            nombre = a.substr(0, p);
+            valor = a.substr(p + 1);
+            conIgual = true;
+        }
+        if (es(conValor, nombre)) {
+            if (!conIgual) {
+                if (i + 1 >= args.size())
+                    throw ErrorUso("a " + Citar(nombre) + " le falta su valor" + pista);
+                valor = args[++i];
+            }
+            if (valor.empty()) throw ErrorUso("el valor de " + Citar(nombre) + " está vacío");
+        } else if (es(sinValor, nombre) && !conIgual) {
+            valor = "1";
+        } else {
+            throw ErrorUso("opción desconocida " + Citar(a) + pista);
+        }
+        if (r.Tiene(nombre)) throw ErrorUso(Citar(nombre) + " aparece dos veces");
+        r.valores[nombre] = valor;
+    }
+    if (!r.ayuda && r.posicionales.size() > maxPosicionales)
+        throw ErrorUso("sobra " + Citar(r.posicionales[maxPosicionales]) + pista);
+    return r;
+}
+
+std::filesystem::path Carpeta(const Opciones& o) {
+    if (auto c = o.Valor("--catalogo")) return *c;
+    return FicherosUtil::CarpetaPrograma();
+}
+
+// The raw records of Tarifas.Dat, every whole record of the file, also those after the
+// first one the engine does not take as a tariff: exporting keeps the file as it is.
+std::vector<tTarifa> RegistrosDelFichero(const std::filesystem::path& carpeta) {
+    const std::filesystem::path ruta = CatalogoExistente(carpeta);
+    const std::string bytes = LeerFicheroEntero(ruta);
+    if (bytes.size() % tTarifa::kTamano != 0)
+        throw ErrorUso(Citar(ruta.string()) + " mide " + std::to_string(bytes.size()) +
+                       " bytes, que no son registros enteros de 168: no es un catálogo de Quelmar "
+                       "o está cortado");
+    std::vector<tTarifa> r;
+    for (std::size_t i = 0; i < bytes.size(); i += tTarifa::kTamano)
+        r.push_back(tTarifa::Decodificar(reinterpret_cast<const unsigned char*>(bytes.data() + i)));
+    return r;
+}
+
+int Listar(const std::vector<std::string>& args) {
+    const Opciones o = LeerOpciones("listar", args, {"--catalogo"}, {"--json"}, 0);
+    if (o.ayuda) {
+        std::fputs(kAyudaListar, stdout);
+        return kSalidaBien;
+    }
+    const auto carpeta = Carpeta(o);
+    CatalogoExistente(carpeta);
+    cLlamada m(carpeta);
+    try {
+        m.Load();
+    } catch (const std::exception& e) {
+        throw ErrorUso("no se puede leer Tarifas.Dat: " + MensajeEngine(e));
+    }
+    const auto& campos = tTarifa::Campos();
+    auto valor = [&](std::int16_t i, const tTarifa::Campo& c) {
+        const tTarifa& t = m.Registro(i);
+        return c.tipo == tTarifa::Tipo::Texto ? TextoVisible(t.Texto(c))
+               : fecha::EsValida(t.Fecha(c))  ? TextoHora(t.Fecha(c))
+                                              : CeldaFecha(t.Fecha(c));
+    };
+    std::string s;
+    if (o.Tiene("--json")) {
+        nlohmann::ordered_json lista = nlohmann::ordered_json::array();
+        for (std::int16_t i = 0; i < m.Count(); ++i) {
+            nlohmann::ordered_json fila;
+            for (const auto& c : campos) fila[std::string(c.clave)] = valor(i, c);
+            lista.push_back(std::move(fila));
+        }
+        s = lista.dump(1) + "\n";
+    } else {
+        for (std::size_t c = 0; c < campos.size(); ++c)
+            s += (c ? "," : "") + std::string(campos[c].clave);
+        s += '\n';
+        for (std::int16_t i = 0; i < m.Count(); ++i) {
+            for (std::size_t c = 0; c < campos.size(); ++c)
+                s += (c ? "," : "") + CeldaCsv(valor(i, campos[c]));
+            s += '\n';
+        }
+    }
+    std::fwrite(s.data(), 1, s.size(), stdout);
+    return kSalidaBien;
+}
+
+int Exportar(const std::vector<std::string>& args) {
+    const Opciones o = LeerOpciones("exportar", args, {"--catalogo"}, {}, 1);
+    if (o.ayuda) {
+        std::fputs(kAyudaExportar, stdout);
+        return kSalidaBien;
+    }
+    const auto registros = RegistrosDelFichero(Carpeta(o));
+    for (std::size_t i = 0; i < registros.size(); ++i) {
+        const unsigned char b = registros[i].PrimerByte();
+        if (b < 32 || b > 126) {
+            std::fprintf(stderr,
+                         "aviso: el registro %zu empieza por un byte que Quelmar no admite ahí; "
+                         "al leer el catálogo se detiene en él (se exporta igualmente)\n",
+                         i + 1);
+            break;
+        }
+    }
+    const std::string csv = ExportarCsv(registros);
+    if (o.posicionales.empty() || o.posicionales[0] == "-")
+        std::fwrite(csv.data(), 1, csv.size(), stdout);
+    else
+        EscribirFicheroAtomico(o.posicionales[0], csv);
+    return kSalidaBien;
+}
+
+int Importar(const std::vector<std::string>& args) {
+    const Opciones o = LeerOpciones("importar", args, {"--catalogo"}, {}, 1);
+    if (o.ayuda) {
+        std::fputs(kAyudaImportar, stdout);
+        return kSalidaBien;
+    }
+    if (o.posicionales.empty())
+        throw ErrorUso("falta el fichero CSV; véase «tarificador importar --help»");
+    const auto carpeta = Carpeta(o);
+    std::error_code ec;
+    if (!std::filesystem::is_directory(carpeta, ec))
+        throw ErrorUso("la carpeta del catálogo " + Citar(carpeta.string()) + " no existe");
+    const std::string origen = o.posicionales[0];
+    const std::string texto = origen == "-" ? [] {
+        std::string t;
+        char buf[65536];
+        std::size_t n;
+        while ((n = std::fread(buf, 1, sizeof buf, stdin)) > 0) t.append(buf, n);
+        return t;
+    }()
+                                            : LeerFicheroEntero(origen);
+    std::vector<std::string> avisos;
+    std::vector<tTarifa> registros;
+    try {
+        registros = ImportarCsv(texto, avisos);
+    } catch (const ErrorUso& e) {
+        throw ErrorUso(Citar(origen) + ": " + e.what() + "\nTarifas.Dat no se ha tocado");
+    }
+    for (const auto& a : avisos) std::fprintf(stderr, "aviso: %s\n", a.c_str());
+    if (registros.size() < 5)
+        std::fprintf(stderr,
+                     "aviso: el catálogo tiene %zu tarifas; Quelmar y el costeo esperan al menos "
+                     "las cinco fijas (la principal, 10DIA, 50DIA, 10NOCHE y 50NOCHE)\n",
+                     registros.size());
+    std::string bytes(registros.size() * tTarifa::kTamano, '\0');
+    for (std::size_t i = 0; i < registros.size(); ++i)
+        registros[i].Codificar(reinterpret_cast<unsigned char*>(bytes.data()) +
+                               i * tTarifa::kTamano);
+    EscribirFicheroAtomico(carpeta / cLlamada::kNombreFichero, bytes);
+    std::fprintf(stderr, "tarificador: %zu tarifas escritas en %s\n", registros.size(),
+                 (carpeta / cLlamada::kNombreFichero).string().c_str());
+    return kSalidaBien;
+}
+
+int CostearOrden(const std::vector<std::string>& args) {
+    const Opciones o = LeerOpciones(
+        "costear", args, {"--catalogo", "--tarifa", "--festivos", "--bonos", "--salida-bonos"},
+        {"--json"}, 1);
+    if (o.ayuda) {
+        std::fputs(kAyudaCostear, stdout);
+        return kSalidaBien;
+    }
+    OpcionesCosteo oc;
+    oc.catalogo = Carpeta(o);
+    oc.tarifa = o.Valor("--tarifa");
+    if (auto v = o.Valor("--festivos")) oc.festivos = *v;
+    if (auto v = o.Valor("--bonos")) oc.bonos = *v;
+    if (auto v = o.Valor("--salida-bonos")) oc.salidaBonos = *v;
+    oc.json = o.Tiene("--json");
+    std::FILE* entrada = stdin;
+    if (!o.posicionales.empty() && o.posicionales[0] != "-") {
+        std::error_code ec;
+        if (std::filesystem::is_directory(o.posicionales[0], ec))
+            throw ErrorUso(Citar(o.posicionales[0]) + " es una carpeta, no un fichero");
+        entrada = std::fopen(o.posicionales[0].c_str(), "rb");
+        if (!entrada)
+            throw ErrorUso("no se puede abrir " + Citar(o.posicionales[0]) + ": " +
+                           std::strerror(errno));
+    }
+    struct Cerrar {
+        std::FILE* f;
+        ~Cerrar() {
+            if (f != stdin) std::fclose(f);
+        }
+    } cerrar{entrada};
+    return Costear(oc, entrada, stdout, stderr);
+}
+
+}  // namespace
+
+int Ejecutar(int argc, char** argv) {
+    std::vector<std::string> args(argv + (argc > 0 ? 1 : 0), argv + argc);
+    try {
+        if (args.empty()) {
+            std::fputs(kAyudaGeneral, stderr);
+            return kSalidaUso;
+        }
+        const std::string orden = args.front();
+        args.erase(args.begin());
+        if (orden == "--help" || orden == "-h" || orden == "ayuda") {
+            std::fputs(kAyudaGeneral, stdout);
+            return kSalidaBien;
+        }
+        if (orden == "costear") return CostearOrden(args);
+        if (orden == "listar") return Listar(args);
+        if (orden == "exportar") return Exportar(args);
+        if (orden == "importar") return Importar(args);
+        throw ErrorUso("orden desconocida " + Citar(orden) +
+                       " (costear, listar, exportar o importar; véase «tarificador --help»)");
+    } catch (const ErrorUso& e) {
+        std::fflush(stdout);
+        std::fprintf(stderr, "tarificador: %s\n", e.what());
+        return kSalidaUso;
+    } catch (const std::exception& e) {
+        std::fflush(stdout);
+        std::fprintf(stderr, "tarificador: error inesperado: %s\n", MensajeEngine(e).c_str());
+        return kSalidaUso;
+    }
+}
+
+}  // namespace quelmar::herramientas

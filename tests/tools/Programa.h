@@ -1,0 +1,88 @@
+#pragma once
+
+#include <fcntl.h>
+#include <gtest/gtest.h>
+#include <spawn.h>
+#include <sys/wait.h>
+#include <unistd.h>
+
+#include <cstdint>
+#include <filesystem>
+#include <fstream>
+#include <iterator>
+#include <string>
+#include <vector>
+
+#include "../catalogue/CarpetaTemporal.h"
+#include "bono/cBono.h"
+#include "catalogue/cLlamada.h"
+#include "runtime/OleDate.h"
+
+extern char** environ;
+
+namespace quelmar::pruebas {
+
+inline std::string LeerTodo(const std::filesystem::path& p) {
+    std::ifstream f(p, std::ios::binary);
+    return {std::istreambuf_iterator<char>(f), std::istreambuf_iterator<char>()};
+}
+
+inline void EscribirTodo(const std::filesystem::path& p, const std::string& s) {
+    std::ofstream f(p, std::ios::binary | std::ios::trunc);
+    f << s;
+}
+
+struct Resultado {
+    int estado = -1;
+    std::string salida, errores;
+};
+
+// Runs tarificador with `args`, `entrada` on its standard input; output captured in files
+// of `carpeta`.
+inline Resultado Ejecutar(const std::filesystem::path& carpeta, std::vector<std::string> args,
+                          const std::string& entrada = "") {
+    const auto fEntrada = carpeta / ".entrada", fSalida = carpeta / ".salida",
+               fErrores = carpeta / ".errores";
+    EscribirTodo(fEntrada, entrada);
+    posix_spawn_file_actions_t acciones;
+    posix_spawn_file_actions_init(&acciones);
+    posix_spawn_file_actions_addopen(&acciones, 0, fEntrada.c_str(), O_RDONLY, 0);
+    posix_spawn_file_actions_addopen(&acciones, 1, fSalida.c_str(), O_WRONLY | O_CREAT | O_TRUNC,
+                                     0644);
+    posix_spawn_file_actions_addopen(&acciones, 2, fErrores.c_str(), O_WRONLY | O_CREAT | O_TRUNC,
+                                     0644);
+    args.insert(args.begin(), TARIFICADOR);
+    std::vector<char*> argv;
+    for (auto& a : args) argv.push_back(a.data());
+    argv.push_back(nullptr);
+    pid_t pid;
+    Resultado r;
+    if (posix_spawn(&pid, TARIFICADOR, &acciones, nullptr, argv.data(), environ) != 0) {
+        ADD_FAILURE() << "no se pudo lanzar " << TARIFICADOR;
+        return r;
+    }
+    posix_spawn_file_actions_destroy(&acciones);
+    int st = 0;
+    ::waitpid(pid, &st, 0);
+    r.estado = WIFEXITED(st) ? WEXITSTATUS(st) : 128 + WTERMSIG(st);
+    r.salida = LeerTodo(fSalida);
+    r.errores = LeerTodo(fErrores);
+    std::filesystem::remove(fEntrada);
+    std::filesystem::remove(fSalida);
+    std::filesystem::remove(fErrores);
+    return r;
+}
+
+inline std::vector<std::string> Lineas(const std::string& s) {
+    std::vector<std::string> r;
+    std::size_t i = 0;
+    while (i < s.size()) {
+        std::size_t j = s.find('\n', i);
+        if (j == std::string::npos) j = s.size();
+        r.push_back(s.substr(i, j - i));
+        i = j + 1;
+    }
+    return r;
+}
+
+}  // namespace quelmar::pruebas

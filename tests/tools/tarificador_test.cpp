@@ -1,0 +1,357 @@
+// tarificador costear and listar run as a user runs them. Every cost below is worked out
+// by hand from the tariffs of the fixture: a price p per minute charges p/60 a second.
+#include <gtest/gtest.h>
+
+#include <algorithm>
+#include <string>
+#include <vector>
+
+#include "Programa.h"
+
+namespace quelmar::pruebas {
+namespace {
+
+Variant H(int h, int m, int s = 0) {
+    return Variant::DeFecha(fecha::DesdeHora(h, m, s));
+}
+
+struct Bandas {
+    const char* normal;
+    Variant ni, nf;
+    const char* reducida;
+    Variant ri, rf;
+};
+
+void Tarifa(cLlamada& c, const char* nombre, const char* conexion, Variant tiempo,
+            const Bandas& semana, const Bandas& sabado, const Bandas& festivo) {
+    c.Add();
+    const auto i = static_cast<std::int16_t>(c.Count() - 1);
+    c.Valor(i, "Nombre", nombre);
+    c.Valor(i, "Conexion.Importe", conexion);
+    c.Valor(i, "Conexion.Tiempo", tiempo);
+    for (const auto& [dia, b] :
+         {std::pair{"Semana.", &semana}, {"Sabado.", &sabado}, {"Festivo.", &festivo}}) {
+        const std::string k = dia;
+        c.Valor(i, k + "Normal.Importe", b->normal);
+        c.Valor(i, k + "Normal.Inicio", b->ni);
+        c.Valor(i, k + "Normal.Fin", b->nf);
+        c.Valor(i, k + "Reducida.Importe", b->reducida);
+        c.Valor(i, k + "Reducida.Inicio", b->ri);
+        c.Valor(i, k + "Reducida.Fin", b->rf);
+    }
+}
+
+// Normal: 10 for the connection, which covers 30 seconds ("00:30" = 0 min 30 s); 12 a
+// minute from 08:00 to 17:59:59 on weekdays and Saturdays, 6 otherwise; holidays all 6.
+// Bono tariffs: connection 1, 3 a minute; their normal band (08:00-19:59:59) is day time.
+// Móvil (a byte above 127 in its name): no connection charge, 30 a minute.
+void CatalogoDePrueba(const std::filesystem::path& carpeta) {
+    cLlamada c(carpeta);
+    const Bandas dia{"12", H(8, 0), H(17, 59, 59), "6", H(18, 0), H(7, 59, 59)};
+    const Bandas festivo{"0", H(0, 0), H(0, 0), "6", H(0, 0), H(23, 59, 59)};
+    Tarifa(c, "Normal", "10", H(0, 30), dia, dia, festivo);
+    const Bandas bono{"3", H(8, 0), H(19, 59, 59), "3", H(20, 0), H(7, 59, 59)};
+    for (const char* n : {"10DIA", "50DIA", "10NOCHE", "50NOCHE"})
+        Tarifa(c, n, "1", H(0, 0), bono, bono, bono);
+    const Bandas movil{"30", H(8, 0), H(17, 59, 59), "30", H(18, 0), H(7, 59, 59)};
+    Tarifa(c, "M\xF3vil", "0", H(0, 0), movil, movil, movil);
+    c.Save();
+}
+
+const std::string kCabecera =
+    "inicio,fin,tarifa,importe,duracion,tipo,tipo_actual,bono_net,bono_net_actual,bono_dia,"
+    "bono_noche";
+
+class Costear : public ::testing::Test {
+  protected:
+    void SetUp() override { CatalogoDePrueba(dir.ruta()); }
+    // On the fixture's catalogue unless the arguments name another.
+    Resultado Correr(std::vector<std::string> args, const std::string& entrada = "") {
+        if (std::find(args.begin(), args.end(), "--catalogo") == args.end())
+            args.insert(args.begin(), {"--catalogo", dir.ruta().string()});
+        args.insert(args.begin(), "costear");
+        return Ejecutar(dir.ruta(), args, entrada);
+    }
+    std::string Fichero(const std::string& nombre, const std::string& contenido) {
+        EscribirTodo(dir.ruta() / nombre, contenido);
+        return (dir.ruta() / nombre).string();
+    }
+    CarpetaTemporal dir;
+};
+
+TEST_F(Costear, CuestaCadaLineaConLasReglasDelMotor) {
+    const Resultado r = Correr({},
+                               // Sunday, all reduced: 10 + 90 s at 6 = 19
+                               "1999-12-26T12:00:00,1999-12-26T12:02:00\n"
+                               // shorter than the connection time: the connection alone
+                               "1999-12-27T10:00:00,1999-12-27T10:00:10,Normal\n"
+                               // 90 s at 30, no connection charge
+                               "1999-12-27T10:00:30,1999-12-27T10:02:00,Móvil\n"
+                               // Monday across the end of the normal band: 10 for the
+                               // connection (to 17:59:29), 31 s at 12 up to 17:59:59 inclusive
+                               // = 6.2, 60 s at 6 = 6; 22.2 in single precision
+                               "1999-12-27T17:58:59,1999-12-27T18:01:00\n");
+    EXPECT_EQ(r.estado, 0) << r.errores;
+    EXPECT_EQ(r.salida, kCabecera +
+                            "\n"
+                            "1999-12-26T12:00:00,1999-12-26T12:02:00,Normal,19,00:02:00,1,1,0,0,"
+                            "00:00:00,00:00:00\n"
+                            "1999-12-27T10:00:00,1999-12-27T10:00:10,Normal,10,00:00:10,0,0,0,0,"
+                            "00:00:00,00:00:00\n"
+                            "1999-12-27T10:00:30,1999-12-27T10:02:00,Móvil,45,00:01:30,0,0,0,0,"
+                            "00:00:00,00:00:00\n"
+                            "1999-12-27T17:58:59,1999-12-27T18:01:00,Normal,22.2,00:02:01,0,1,0,0,"
+                            "00:00:00,00:00:00\n");
+    EXPECT_EQ(r.errores, "tarificador: 4 llamadas, importe total 96.20, duración total 00:05:41\n");
+}
+
+TEST_F(Costear, FestivosYTarifaPorOmision) {
+    const std::string llamada = "1999-12-28T12:00:00,1999-12-28T12:02:00\n";  // a Tuesday
+    const std::string festivos =
+        Fichero("festivos.txt", "# nacionales\n1999-12-25\n\n1999-12-28\n");
+    // A weekday: 10 + 90 s at 12 = 28; as a holiday all reduced: 10 + 90 s at 6 = 19.
+    EXPECT_NE(Correr({}, llamada).salida.find(",Normal,28,"), std::string::npos);
+    EXPECT_NE(Correr({"--festivos", festivos}, llamada).salida.find(",Normal,19,"),
+              std::string::npos);
+    // --tarifa applies to lines that name none: 120 s at 30 = 60.
+    const Resultado r = Correr({"--tarifa", "Móvil"}, llamada);
+    EXPECT_NE(r.salida.find(",Móvil,60,00:02:00,"), std::string::npos) << r.salida;
+}
+
+TEST_F(Costear, SaltaCabeceraComentariosYLineasEnBlanco) {
+    // 10 + 30 s at 12 + 60 s at 6
+    const std::string llamada = "1999-12-27T17:59:00,1999-12-27T18:01:00,Normal,22,";
+    // A header after comments and blank lines; blanks around fields and a blank for the T.
+    Resultado r = Correr({},
+                         "# registro\n\n   \nInicio,Fin,Tarifa\n"
+                         " 1999-12-27 17:59:00 , 1999-12-27T18:01:00 , Normal \n\n");
+    EXPECT_EQ(r.estado, 0) << r.errores;
+    ASSERT_EQ(Lineas(r.salida).size(), 2u);
+    EXPECT_TRUE(Lineas(r.salida)[1].starts_with(llamada)) << r.salida;
+    // Without a header the first line is a call, and only a first line can be a header.
+    r = Correr({}, "1999-12-27T17:59:00,1999-12-27T18:01:00\ninicio,fin\r\n");
+    EXPECT_EQ(r.estado, 1);
+    ASSERT_EQ(Lineas(r.salida).size(), 2u);
+    EXPECT_TRUE(Lineas(r.salida)[1].starts_with(llamada));
+    EXPECT_TRUE(r.errores.starts_with("línea 2: inicio «inicio» ilegible")) << r.errores;
+}
+
+TEST_F(Costear, LineasMalasSeAvisanYSeSaltan) {
+    const std::string llamadas = Fichero("llamadas.csv",
+                                         "inicio,fin,tarifa\n"
+                                         "1999-12-27T10:00:00,1999-12-27T10:00:10\n"
+                                         "1999-12-27T10:00:00\n"
+                                         "1999-02-29T10:00:00,1999-03-01T10:00:00\n"
+                                         "1999-12-27T10:00:00,1999-12-27T24:00:00\n"
+                                         "1999-12-27T10:05:00,1999-12-27T10:00:00\n"
+                                         "1999-12-27T10:00:00,1999-12-27T10:01:00,Inexistente\n"
+                                         "1999-12-27T10:01:00,1999-12-27T10:02:30,Móvil\n"
+                                         "1999-12-27T10:00:00,1999-12-27T10:01:00,Normal,x\n"
+                                         "\"1999-12-27T10:00:00,1999-12-27T10:01:00\n");
+    const Resultado r = Correr({llamadas});
+    EXPECT_EQ(r.estado, 1);
+    // The unknown tariff prints nothing, not the result of the call before it.
+    EXPECT_EQ(r.salida, kCabecera +
+                            "\n"
+                            "1999-12-27T10:00:00,1999-12-27T10:00:10,Normal,10,00:00:10,0,0,0,0,"
+                            "00:00:00,00:00:00\n"
+                            "1999-12-27T10:01:00,1999-12-27T10:02:30,Móvil,45,00:01:30,0,0,0,0,"
+                            "00:00:00,00:00:00\n");
+    const std::vector<std::string> esperadas = {
+        "línea 3: se esperaban 2 o 3 campos (inicio,fin[,tarifa]) y hay 1",
+        "línea 4: inicio «1999-02-29T10:00:00» ilegible (se espera AAAA-MM-DDTHH:MM:SS)",
+        "línea 5: fin «1999-12-27T24:00:00» ilegible (se espera AAAA-MM-DDTHH:MM:SS)",
+        "línea 6: el fin «1999-12-27T10:00:00» es anterior al inicio «1999-12-27T10:05:00»",
+        "línea 7: tarifa desconocida «Inexistente»",
+        "línea 9: se esperaban 2 o 3 campos (inicio,fin[,tarifa]) y hay 4",
+        "línea 10: unas comillas no se cierran",
+        "tarificador: 2 llamadas, importe total 55.00, duración total 00:01:40; 7 líneas con "
+        "errores",
+    };
+    EXPECT_EQ(Lineas(r.errores), esperadas);
+}
+
+// A 10DIA bono with 10 minutes left. Each call on a weekday morning is day time: the
+// connection and the time are charged under the 10DIA tariff (1, and 3 a minute) while the
+// bono lasts, then under Normal (12 a minute), the bono's time carried from line to line.
+TEST_F(Costear, BonosSeGastanDeUnaLlamadaALaSiguiente) {
+    const std::string bonos = Fichero(
+        "bonos.json",
+        R"({"dia_factura": 15, "per_factura": 2, "bonos": [{"tipo": "10DIA", "alta": "1999-12-01", "tiempo": "00:10:00"}]})");
+    const Resultado r = Correr({"--bonos", bonos},
+                               // 1 + 360 s at 3 = 19; 4 minutes left
+                               "1999-12-27T10:00:00,1999-12-27T10:06:00\n"
+                               // 1 + 240 s at 3 + 120 s at 12 = 37; none left
+                               "1999-12-27T10:30:00,1999-12-27T10:36:00\n"
+                               // no bono: 10 + 30 s at 12 = 16
+                               "1999-12-27T11:00:00,1999-12-27T11:01:00\n");
+    EXPECT_EQ(r.estado, 0) << r.errores;
+    EXPECT_EQ(r.salida, kCabecera +
+                            "\n"
+                            "1999-12-27T10:00:00,1999-12-27T10:06:00,Normal,19,00:06:00,0,0,1,1,"
+                            "00:04:00,00:00:00\n"
+                            "1999-12-27T10:30:00,1999-12-27T10:36:00,Normal,37,00:06:00,0,0,1,0,"
+                            "00:00:00,00:00:00\n"
+                            "1999-12-27T11:00:00,1999-12-27T11:01:00,Normal,16,00:01:00,0,0,0,0,"
+                            "00:00:00,00:00:00\n");
+}
+
+// Billing day 15, two-month periods closing in odd months (15 January, 15 March...). A
+// bono of 5 minutes is used up by the first call; it is full again for the first call of
+// a new period, and only then.
+TEST_F(Costear, BonosSeRellenanAlEmpezarOtroPeriodoDeFacturacion) {
+    const std::string bonos = Fichero(
+        "bonos.json",
+        R"({"dia_factura": 15, "per_factura": 2, "bonos": [{"tipo": "10DIA", "alta": "1999-12-01", "tiempo": "00:05:00"}]})");
+    const Resultado r = Correr({"--bonos", bonos, "--json"},
+                               "2000-01-10T10:00:00,2000-01-10T10:05:00\n"    // 1 + 300 s at 3
+                               "2000-01-12T10:00:00,2000-01-12T10:05:00\n"    // same period
+                               "2000-01-17T10:00:00,2000-01-17T10:05:00\n"    // new period
+                               "2000-03-15T10:00:00,2000-03-15T10:05:00\n"    // same period
+                               "2000-03-16T10:00:00,2000-03-16T10:05:00\n");  // new period
+    EXPECT_EQ(r.estado, 0) << r.errores;
+    std::vector<std::string> importes, dia;
+    for (const auto& l : Lineas(r.salida)) {
+        const auto i = l.find("\"importe\":"), d = l.find("\"bono_dia\":\"");
+        importes.push_back(l.substr(i + 10, l.find(',', i) - i - 10));
+        dia.push_back(l.substr(d + 12, 8));
+    }
+    // Without bono time: 10 + 270 s at 12 = 64.
+    EXPECT_EQ(importes, (std::vector<std::string>{"16", "64", "16", "16", "16"}));
+    EXPECT_EQ(dia, (std::vector<std::string>{"00:00:00", "00:00:00", "09:55:00", "09:50:00",
+                                             "09:55:00"}));
+}
+
+TEST_F(Costear, JsonDaUnObjetoPorLlamadaConLosMismosNombres) {
+    const Resultado r = Correr({"--json"}, "1999-12-27T17:58:59,1999-12-27T18:01:00\n");
+    EXPECT_EQ(r.estado, 0);
+    EXPECT_EQ(r.salida,
+              R"({"inicio":"1999-12-27T17:58:59","fin":"1999-12-27T18:01:00","tarifa":"Normal",)"
+              R"("importe":22.2,"duracion":"00:02:01","tipo":0,"tipo_actual":1,"bono_net":false,)"
+              R"("bono_net_actual":false,"bono_dia":"00:00:00","bono_noche":"00:00:00"})"
+              "\n");
+}
+
+TEST_F(Costear, SalidaBonosSeLeeComoEntradaYSigueDondeSeQuedo) {
+    const std::string bonos = Fichero("bonos.json", R"({"dia_factura": 15, "per_factura": 2,
+        "bonos": [{"tipo": "10DIA", "alta": "1999-12-01", "baja": "2000-02-10", "tiempo": "00:10:00"},
+                  {"tipo": 3, "alta": "1999-12-01T08:00:00"}]})");
+    const std::string salida = (dir.ruta() / "quedan.json").string();
+    const std::string primera = "1999-12-27T10:00:00,1999-12-27T10:06:00\n";
+    const std::string segunda = "1999-12-27T10:30:00,1999-12-27T10:36:00\n";
+
+    const Resultado juntas = Correr({"--bonos", bonos}, primera + segunda);
+    const Resultado a = Correr({"--bonos", bonos, "--salida-bonos", salida}, primera);
+    EXPECT_EQ(a.estado, 0) << a.errores;
+    EXPECT_EQ(LeerTodo(salida),
+              "{\"dia_factura\": 15, \"per_factura\": 2, \"bonos\": [\n"
+              "  {\"tipo\": \"10DIA\", \"alta\": \"1999-12-01T00:00:00\", \"baja\": "
+              "\"2000-02-10\", \"tiempo\": \"00:04:00\"},\n"
+              "  {\"tipo\": \"50NOCHE\", \"alta\": \"1999-12-01T08:00:00\", \"tiempo\": "
+              "\"50:00:00\"}\n"
+              "]}\n");
+    const Resultado b = Correr({"--bonos", salida}, segunda);
+    ASSERT_EQ(Lineas(juntas.salida).size(), 3u);
+    ASSERT_EQ(Lineas(b.salida).size(), 2u);
+    EXPECT_EQ(Lineas(b.salida)[1], Lineas(juntas.salida)[2]);
+    EXPECT_NE(Lineas(b.salida)[1].find(",Normal,37,"), std::string::npos);
+}
+
+TEST_F(Costear, OpcionOFicheroInservibleParaAntesDeEscribirNada) {
+    CarpetaTemporal vacia, corto;
+    {
+        cLlamada c(corto.ruta());
+        for (int i = 0; i < 3; ++i) c.Add(), c.Valor(static_cast<std::int16_t>(i), "Nombre", "T");
+        c.Save();
+    }
+    const std::string llamadas = Fichero("l.csv", "1999-12-27T10:00:00,1999-12-27T10:01:00\n");
+    const std::string salidaBonos = (dir.ruta() / "no-debe-existir.json").string();
+    struct Caso {
+        std::vector<std::string> args;
+        std::string mensaje;
+    };
+    const std::vector<Caso> casos = {
+        {{"--catalogo", vacia.ruta().string(), llamadas}, "no hay Tarifas.Dat en"},
+        {{"--catalogo", corto.ruta().string(), llamadas}, "tiene 3 tarifas; el costeo necesita"},
+        {{"--bonos", Fichero("a.json", R"({"bonos": [)"), llamadas},
+         "JSON mal formado (línea 1, columna 12)"},
+        {{"--bonos", Fichero("b.json", R"({"bonos": [{"tipo": "20DIA", "alta": "1999-12-01"}]})"),
+          llamadas},
+         "bono 1: tipo de bono desconocido «\"20DIA\"»"},
+        {{"--bonos", Fichero("c.json", R"({"bonos": [{"tipo": 4, "alta": "1999-12-01"}]})"),
+          llamadas},
+         "tipo de bono desconocido «4»"},
+        {{"--bonos", Fichero("d.json", R"({"dia_factura": 15, "bonus": []})"), llamadas},
+         "clave desconocida «bonus»"},
+        {{"--bonos", Fichero("e.json", R"({"bonos": [{"tipo": "10DIA", "alta": "1/12/1999"}]})"),
+          llamadas},
+         "«alta» «\"1/12/1999\"» no es un día"},
+        {{"--bonos", Fichero("f.json", R"({"per_factura": 3})"), llamadas},
+         "«per_factura» debe ser 1"},
+        {{"--bonos", (dir.ruta() / "falta.json").string(), llamadas}, "no se puede abrir"},
+        {{"--tarifa", "Inexistente", llamadas}, "la tarifa «Inexistente» no está en el catálogo"},
+        {{"--festivos", Fichero("fes.txt", "1999-12-25\n25/12/1999\n"), llamadas},
+         "fes.txt» línea 2: «25/12/1999» no es una fecha AAAA-MM-DD"},
+        {{"--opcion-rara", llamadas}, "opción desconocida «--opcion-rara»"},
+        {{llamadas, "--bonos"}, "a «--bonos» le falta su valor"},
+        {{(dir.ruta() / "no-existe.csv").string()}, "no se puede abrir"},
+    };
+    for (const Caso& c : casos) {
+        std::vector<std::string> args = c.args;
+        args.insert(args.begin(), "--salida-bonos=" + salidaBonos);
+        const Resultado r = Correr(args);
+        EXPECT_EQ(r.estado, 2) << c.mensaje;
+        EXPECT_EQ(r.salida, "") << c.mensaje;
+        EXPECT_NE(r.errores.find(c.mensaje), std::string::npos) << r.errores;
+        EXPECT_FALSE(std::filesystem::exists(salidaBonos)) << c.mensaje;
+    }
+    const Resultado r =
+        Correr({"--salida-bonos", (dir.ruta() / "no" / "hay.json").string(), llamadas});
+    EXPECT_EQ(r.estado, 2);
+    EXPECT_EQ(r.salida, "");
+    EXPECT_NE(r.errores.find("no se puede escribir"), std::string::npos) << r.errores;
+}
+
+TEST_F(Costear, ListarDaLosVeintiunValoresConHorasHHMMSS) {
+    Resultado r = Ejecutar(dir.ruta(), {"listar", "--catalogo", dir.ruta().string()});
+    EXPECT_EQ(r.estado, 0);
+    const auto l = Lineas(r.salida);
+    ASSERT_EQ(l.size(), 7u);
+    EXPECT_EQ(
+        l[0],
+        "Nombre,Conexion.Importe,Conexion.Tiempo,Semana.Normal.Importe,Semana.Normal.Inicio,"
+        "Semana.Normal.Fin,Semana.Reducida.Importe,Semana.Reducida.Inicio,Semana.Reducida.Fin,"
+        "Sabado.Normal.Importe,Sabado.Normal.Inicio,Sabado.Normal.Fin,Sabado.Reducida.Importe,"
+        "Sabado.Reducida.Inicio,Sabado.Reducida.Fin,Festivo.Normal.Importe,"
+        "Festivo.Normal.Inicio,Festivo.Normal.Fin,Festivo.Reducida.Importe,"
+        "Festivo.Reducida.Inicio,Festivo.Reducida.Fin");
+    EXPECT_EQ(l[1],
+              "Normal,10,00:30:00,12,08:00:00,17:59:59,6,18:00:00,07:59:59,12,08:00:00,17:59:59,6,"
+              "18:00:00,07:59:59,0,00:00:00,00:00:00,6,00:00:00,23:59:59");
+    EXPECT_TRUE(l[6].starts_with("Móvil,0,00:00:00,30,")) << l[6];
+
+    r = Ejecutar(dir.ruta(), {"listar", "--json", "--catalogo", dir.ruta().string()});
+    EXPECT_EQ(r.estado, 0);
+    EXPECT_TRUE(
+        r.salida.starts_with("[\n {\n  \"Nombre\": \"Normal\",\n  \"Conexion.Importe\": "
+                             "\"10\",\n  \"Conexion.Tiempo\": \"00:30:00\",\n"))
+        << r.salida;
+    EXPECT_NE(r.salida.find("\"Nombre\": \"Móvil\""), std::string::npos);
+}
+
+TEST(Tarificador, CadaOrdenTieneAyudaYUnaOrdenDesconocidaSeRechaza) {
+    CarpetaTemporal dir;
+    for (const std::string orden : {"costear", "listar", "exportar", "importar"}) {
+        const Resultado r = Ejecutar(dir.ruta(), {orden, "--help"});
+        EXPECT_EQ(r.estado, 0);
+        EXPECT_TRUE(r.salida.starts_with("Uso: tarificador " + orden)) << r.salida;
+    }
+    EXPECT_EQ(Ejecutar(dir.ruta(), {"--help"}).estado, 0);
+    const Resultado r = Ejecutar(dir.ruta(), {"tarificar"});
+    EXPECT_EQ(r.estado, 2);
+    EXPECT_NE(r.errores.find("orden desconocida «tarificar»"), std::string::npos);
+    EXPECT_EQ(Ejecutar(dir.ruta(), {}).estado, 2);
+}
+
+}  // namespace
+}  // namespace quelmar::pruebas
