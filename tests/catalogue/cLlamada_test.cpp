@@ -5,23 +5,14 @@
 #include <string>
 #include <vector>
 
-#include "CarpetaTemporal.h"
+#include "catalogue/CarpetaTemporal.h"
 #include "runtime/Locale.h"
 #include "runtime/OleDate.h"
 #include "runtime/RuntimeError.h"
+#include "support/NumeroDeError.h"
 
 namespace quelmar {
 namespace {
-
-template <typename F>
-int NumeroDeError(F&& f) {
-    try {
-        f();
-    } catch (const RuntimeError& e) {
-        return e.Numero();
-    }
-    return 0;
-}
 
 std::string Nombre(const cLlamada& c, std::int16_t i) {
     return CStr(c.Valor(i, "Nombre"));

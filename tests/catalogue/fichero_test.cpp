@@ -10,25 +10,16 @@
 #include <string>
 #include <vector>
 
-#include "CarpetaTemporal.h"
+#include "catalogue/CarpetaTemporal.h"
 #include "catalogue/FicherosUtil.h"
 #include "catalogue/cLlamada.h"
 #include "runtime/Locale.h"
 #include "runtime/OleDate.h"
 #include "runtime/RuntimeError.h"
+#include "support/NumeroDeError.h"
 
 namespace quelmar {
 namespace {
-
-template <typename F>
-int NumeroDeError(F&& f) {
-    try {
-        f();
-    } catch (const RuntimeError& e) {
-        return e.Numero();
-    }
-    return 0;
-}
 
 // A 168-byte record whose name starts with `nombre` and whose other bytes follow a pattern.
 std::string Registro(const std::string& nombre, unsigned char semilla = 0) {

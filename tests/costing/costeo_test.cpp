@@ -7,25 +7,16 @@
 #include <string>
 #include <vector>
 
-#include "../catalogue/CarpetaTemporal.h"
+#include "catalogue/CarpetaTemporal.h"
 #include "bono/cBono.h"
 #include "catalogue/cLlamada.h"
 #include "runtime/Locale.h"
 #include "runtime/OleDate.h"
 #include "runtime/RuntimeError.h"
+#include "support/NumeroDeError.h"
 
 namespace quelmar {
 namespace {
-
-template <typename F>
-int NumeroDeError(F&& f) {
-    try {
-        f();
-    } catch (const RuntimeError& e) {
-        return e.Numero();
-    }
-    return 0;
-}
 
 double En(int y, int mes, int d, int h = 0, int mi = 0, int s = 0) {
     return fecha::DesdeCalendario(y, mes, d) + fecha::DesdeHora(h, mi, s);

@@ -9,21 +9,12 @@
 #include "runtime/Locale.h"
 #include "runtime/OleDate.h"
 #include "runtime/RuntimeError.h"
+#include "support/NumeroDeError.h"
 #include "runtime/Texto.h"
 #include "runtime/Variant.h"
 
 namespace quelmar {
 namespace {
-
-template <typename F>
-int NumeroDeError(F&& f) {
-    try {
-        f();
-    } catch (const RuntimeError& e) {
-        return e.Numero();
-    }
-    return 0;
-}
 
 TEST(Checked, RoundsHalvesToEvenAndOverflowsInsteadOfWrapping) {
     EXPECT_EQ(CInt(1.5), 2);

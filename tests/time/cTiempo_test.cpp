@@ -9,6 +9,7 @@
 #include "runtime/Locale.h"
 #include "runtime/OleDate.h"
 #include "runtime/RuntimeError.h"
+#include "support/NumeroDeError.h"
 
 namespace quelmar {
 namespace {
@@ -17,16 +18,6 @@ cTiempo De(const std::string& s) {
     cTiempo t;
     t.Valor(s);
     return t;
-}
-
-template <typename F>
-int NumeroDeError(F&& f) {
-    try {
-        f();
-    } catch (const RuntimeError& e) {
-        return e.Numero();
-    }
-    return 0;
 }
 
 TEST(cTiempoTest, ReadsTextLenientlyAndWritesSignsInsideParts) {
