@@ -20,16 +20,6 @@ namespace {
 
 constexpr std::int64_t kDia = fecha::kSegundosDia;
 
-std::int64_t FloorDiv(std::int64_t a, std::int64_t b) {
-    std::int64_t q = a / b;
-    if ((a % b != 0) && ((a < 0) != (b < 0))) --q;
-    return q;
-}
-
-std::int32_t SegundoDelDia(std::int64_t s) {
-    return static_cast<std::int32_t>(s - FloorDiv(s, kDia) * kDia);
-}
-
 // The fields of one band of a day kind in a tariff.
 struct Banda {
     const tTarifa::Campo& importe;
@@ -72,7 +62,7 @@ void cLlamada::Festivos(const std::vector<Variant>& fes) {
 }
 
 std::int16_t cLlamada::TipoDiaSegundos(std::int64_t d) const {
-    const std::int64_t n = FloorDiv(d, kDia);
+    const std::int64_t n = fecha::DiaDeSegundos(d);
     const auto dia = static_cast<double>(n);  // the date at midnight
     for (std::size_t i = 0; i + 1 < m_Festivos.size(); ++i)
         if (m_Festivos[i] == dia) return 2;
@@ -99,7 +89,7 @@ std::int16_t cLlamada::TipoHora(std::int16_t t, std::int64_t d) const {
     const tTarifa& tar = m_Registros[static_cast<std::size_t>(t)];
     const std::int16_t k = TipoDiaSegundos(d);
     const Banda n = BandaDe(k, 0), r = BandaDe(k, 1);
-    const std::int64_t tv = SegundoDelDia(d);
+    const std::int64_t tv = fecha::SegundoDelDia(d);
     const std::int64_t ni = fecha::ASegundos(tar.Fecha(n.inicio));
     const std::int64_t nf = fecha::ASegundos(tar.Fecha(n.fin));
     if (ni <= tv && tv <= nf && ni != nf) return 0;
@@ -116,7 +106,7 @@ std::int16_t cLlamada::GrupoHora(std::int64_t d) const {
 // Seconds from tv to the end of a band whose last second is E (inclusive); a band that
 // runs over midnight measures across it. Between 1 second and 24 hours.
 std::int32_t cLlamada::FinTramo(std::int32_t tv, double E) {
-    const std::int32_t e = SegundoDelDia(fecha::ASegundos(E)) + 1;
+    const std::int32_t e = fecha::SegundoDelDia(fecha::ASegundos(E)) + 1;
     return tv < e ? e - tv : e + static_cast<std::int32_t>(kDia) - tv;
 }
 
@@ -203,7 +193,7 @@ float cLlamada::ImporteTramo(std::int16_t t, std::int64_t& ini, std::int64_t fin
     const tTarifa& tar = m_Registros[static_cast<std::size_t>(t)];
     const std::int16_t k = TipoDiaSegundos(ini);
     const std::int16_t b = TipoHora(t, ini);
-    const std::int32_t tv = SegundoDelDia(ini);
+    const std::int32_t tv = fecha::SegundoDelDia(ini);
     const Banda banda = BandaDe(k, b == 0 ? 0 : 1);
     const double E = tar.Fecha(banda.fin);
     const auto p = static_cast<float>(NumeroInicial(tar.Texto(banda.importe)));

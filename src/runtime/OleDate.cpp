@@ -35,6 +35,14 @@ void ComprobarDia(std::int64_t dia) {
 
 }  // namespace
 
+std::int64_t DiaDeSegundos(std::int64_t s) noexcept {
+    return FloorDiv(s, kSegundosDia);
+}
+
+std::int32_t SegundoDelDia(std::int64_t s) noexcept {
+    return static_cast<std::int32_t>(s - FloorDiv(s, kSegundosDia) * kSegundosDia);
+}
+
 bool EsValida(double d) noexcept {
     return std::isfinite(d) && d >= kMinima && d < kMaxima + 0.5 / 86400.0;
 }

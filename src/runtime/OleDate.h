@@ -25,6 +25,10 @@ double Validar(double d);
 // the next day), as the platform reads hour, minute and second of a date.
 std::int64_t ASegundos(double d);
 double DesdeSegundos(std::int64_t s);
+// The calendar day (0 = 1899-12-30) and the second of that day (0..86399) of a whole
+// second on that scale.
+std::int64_t DiaDeSegundos(std::int64_t s) noexcept;
+std::int32_t SegundoDelDia(std::int64_t s) noexcept;
 
 struct Partes {
     int anio, mes, dia, hora, minuto, segundo;
