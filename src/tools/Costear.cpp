@@ -70,6 +70,8 @@ std::vector<Variant> LeerFestivos(const std::filesystem::path& ruta) {
 // Whether the billing periods from the previous call's end to this call's start are more
 // than one, as the engine cuts a call: the bonos then start this call full.
 bool CruzaPeriodo(std::uint8_t diaFactura, double finAnterior, double inicio) {
+    // Periods cover whole days, so two instants of one day share a period.
+    if (fecha::SoloFecha(finAnterior) == fecha::SoloFecha(inicio)) return false;
     cPeriodo p;
     p.Datos(diaFactura, 2);
     p.Periodos(finAnterior, inicio);

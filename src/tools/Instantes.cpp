@@ -50,7 +50,10 @@ std::optional<double> LeerInstante(std::string_view s) {
     const auto d = SegundosDia(s.substr(0, 10));
     const auto h = SegundosHora(s.substr(11));
     if (!d || !h) return std::nullopt;
-    return fecha::DesdeSegundos(*d + *h);
+    const double r = fecha::DesdeSegundos(*d + *h);
+    // The engine's range of dates (its first day is partly outside it).
+    if (!fecha::EsValida(r)) return std::nullopt;
+    return r;
 }
 
 std::optional<double> LeerDia(std::string_view s) {

@@ -147,7 +147,11 @@ TEST_F(Costear, LineasMalasSeAvisanYSeSaltan) {
                                          "1999-12-27T10:00:00,1999-12-27T10:01:00,Inexistente\n"
                                          "1999-12-27T10:01:00,1999-12-27T10:02:30,Móvil\n"
                                          "1999-12-27T10:00:00,1999-12-27T10:01:00,Normal,x\n"
-                                         "\"1999-12-27T10:00:00,1999-12-27T10:01:00\n");
+                                         "\"1999-12-27T10:00:00,1999-12-27T10:01:00\n"
+                                         // the engine cannot cut periods past 9999
+                                         "9999-12-31T10:00:00,9999-12-31T10:05:00\n"
+                                         "0100-01-01T10:00:00,0100-01-01T10:05:00\n"
+                                         "1999-12-27T10:03:00,1999-12-27T10:04:00,Móvil\n");
     const Resultado r = Correr({llamadas});
     EXPECT_EQ(r.estado, 1);
     // The unknown tariff prints nothing, not the result of the call before it.
@@ -156,6 +160,8 @@ TEST_F(Costear, LineasMalasSeAvisanYSeSaltan) {
                             "1999-12-27T10:00:00,1999-12-27T10:00:10,Normal,10,00:00:10,0,0,0,0,"
                             "00:00:00,00:00:00\n"
                             "1999-12-27T10:01:00,1999-12-27T10:02:30,Móvil,45,00:01:30,0,0,0,0,"
+                            "00:00:00,00:00:00\n"
+                            "1999-12-27T10:03:00,1999-12-27T10:04:00,Móvil,30,00:01:00,0,0,0,0,"
                             "00:00:00,00:00:00\n");
     const std::vector<std::string> esperadas = {
         "línea 3: se esperaban 2 o 3 campos (inicio,fin[,tarifa]) y hay 1",
@@ -165,7 +171,9 @@ TEST_F(Costear, LineasMalasSeAvisanYSeSaltan) {
         "línea 7: tarifa desconocida «Inexistente»",
         "línea 9: se esperaban 2 o 3 campos (inicio,fin[,tarifa]) y hay 4",
         "línea 10: unas comillas no se cierran",
-        "tarificador: 2 llamadas, importe total 55.00, duración total 00:01:40; 7 líneas con "
+        "línea 11: el motor no pudo costear la llamada: desbordamiento (error 6)",
+        "línea 12: inicio «0100-01-01T10:00:00» ilegible (se espera AAAA-MM-DDTHH:MM:SS)",
+        "tarificador: 3 llamadas, importe total 85.00, duración total 00:02:40; 9 líneas con "
         "errores",
     };
     EXPECT_EQ(Lineas(r.errores), esperadas);

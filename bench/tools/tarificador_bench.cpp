@@ -1,0 +1,136 @@
+// costear on 100 000 calls of one to six minutes over the sample catalogue and bonos, run
+// as a user runs it, next to a bare loop of the engine's Datos on the same calls with the
+// registry passed back. Both report calls per second (items_per_second).
+#include <benchmark/benchmark.h>
+#include <fcntl.h>
+#include <spawn.h>
+#include <sys/wait.h>
+#include <unistd.h>
+
+#include <array>
+#include <chrono>
+#include <cstdint>
+#include <cstdlib>
+#include <filesystem>
+#include <fstream>
+#include <string>
+#include <vector>
+
+#include "bono/cBono.h"
+#include "catalogue/cLlamada.h"
+#include "runtime/OleDate.h"
+#include "tools/Bonos.h"
+#include "tools/Comun.h"
+#include "tools/Instantes.h"
+
+extern char** environ;
+
+namespace {
+
+using namespace quelmar;
+
+constexpr std::size_t kLlamadas = 100000;
+
+struct Llamada {
+    double ini, fin;
+    std::string tarifa;  // empty: the main tariff
+};
+
+struct Datos {
+    std::filesystem::path carpeta, fichero;
+    std::vector<Llamada> llamadas;
+};
+
+int Lanzar(std::vector<std::string> args, const char* salida) {
+    posix_spawn_file_actions_t acc;
+    posix_spawn_file_actions_init(&acc);
+    posix_spawn_file_actions_addopen(&acc, 1, salida, O_WRONLY | O_TRUNC, 0);
+    posix_spawn_file_actions_addopen(&acc, 2, "/dev/null", O_WRONLY, 0);
+    std::vector<char*> argv;
+    for (auto& a : args) argv.push_back(a.data());
+    argv.push_back(nullptr);
+    pid_t pid;
+    if (posix_spawn(&pid, TARIFICADOR, &acc, nullptr, argv.data(), environ) != 0) std::abort();
+    posix_spawn_file_actions_destroy(&acc);
+    int st = 0;
+    ::waitpid(pid, &st, 0);
+    return WIFEXITED(st) ? WEXITSTATUS(st) : -1;
+}
+
+// The sample catalogue imported into a temporary folder and the log written there:
+// calls every 0 to 90 minutes from 2000-01-03, of 1 to 6 minutes, on a few tariffs, so
+// that they cross band ends, days and billing periods.
+const Datos& Preparar() {
+    static const Datos d = [] {
+        Datos r;
+        std::string plantilla =
+            (std::filesystem::temp_directory_path() / "tarificador-bench-XXXXXX").string();
+        if (!::mkdtemp(plantilla.data())) std::abort();
+        r.carpeta = plantilla;
+        if (Lanzar({TARIFICADOR, "importar", "--catalogo", r.carpeta.string(),
+                    CARPETA_DATOS "/tarifas.csv"},
+                   "/dev/null") != 0)
+            std::abort();
+        const std::array<std::string, 5> tarifas = {"", "Provincial", "Nacional", "Movil",
+                                                    "Infovía"};
+        std::uint64_t x = 88172645463325252ULL;  // xorshift: the same log every run
+        auto azar = [&x](std::uint64_t n) {
+            x ^= x << 13;
+            x ^= x >> 7;
+            x ^= x << 17;
+            return x % n;
+        };
+        std::int64_t s = fecha::ASegundos(fecha::DesdeCalendario(2000, 1, 3)) + 8 * 3600;
+        r.fichero = r.carpeta / "llamadas.csv";
+        std::ofstream f(r.fichero);
+        f << "inicio,fin,tarifa\n";
+        for (std::size_t i = 0; i < kLlamadas; ++i) {
+            s += static_cast<std::int64_t>(azar(90 * 60));
+            const std::int64_t e = s + 60 + static_cast<std::int64_t>(azar(5 * 60 + 1));
+            Llamada l{fecha::DesdeSegundos(s), fecha::DesdeSegundos(e), tarifas[azar(5)]};
+            f << herramientas::TextoInstante(l.ini) << ',' << herramientas::TextoInstante(l.fin)
+              << ',' << l.tarifa << '\n';
+            r.llamadas.push_back(std::move(l));
+            s = e;
+        }
+        return r;
+    }();
+    return d;
+}
+
+void BM_Costear(benchmark::State& st) {
+    const Datos& d = Preparar();
+    for (auto _ : st) {
+        const auto t0 = std::chrono::steady_clock::now();
+        const int r = Lanzar({TARIFICADOR, "costear", "--catalogo", d.carpeta.string(), "--bonos",
+                              CARPETA_DATOS "/bonos.json", d.fichero.string()},
+                             "/dev/null");
+        const auto t1 = std::chrono::steady_clock::now();
+        if (r != 0) st.SkipWithError("costear failed");
+        st.SetIterationTime(std::chrono::duration<double>(t1 - t0).count());
+    }
+    st.SetItemsProcessed(static_cast<std::int64_t>(st.iterations() * kLlamadas));
+}
+
+void BM_DatosDelMotor(benchmark::State& st) {
+    const Datos& d = Preparar();
+    std::ifstream f(CARPETA_DATOS "/bonos.json");
+    const std::string json{std::istreambuf_iterator<char>(f), std::istreambuf_iterator<char>()};
+    for (auto _ : st) {
+        cLlamada m(d.carpeta);
+        m.NombreTarifa("Metropolitana");
+        m.Bono() = herramientas::LeerBonos(json, "bonos.json");
+        for (const Llamada& l : d.llamadas) {
+            m.Datos(l.ini, l.fin, &m.Bono(), l.tarifa);
+            benchmark::DoNotOptimize(m.importe());
+        }
+    }
+    st.SetItemsProcessed(static_cast<std::int64_t>(st.iterations() * kLlamadas));
+}
+
+}  // namespace
+
+BENCHMARK(BM_Costear)->UseManualTime()->Unit(benchmark::kMillisecond)->Iterations(3);
+BENCHMARK(BM_DatosDelMotor)->Unit(benchmark::kMillisecond)->Iterations(3);
+
+BENCHMARK_MAIN();
