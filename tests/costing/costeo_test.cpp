@@ -220,6 +220,36 @@ TEST_F(Costeo, PassingTheEnginesOwnRegistryBackCarriesBonoTimeOn) {
     EXPECT_FLOAT_EQ(m.importe(), 13.0f);
 }
 
+TEST_F(Costeo, KindWithoutPositiveTimeIsNotChargedAndTheCallStillEnds) {
+    cLlamada m = Motor();
+    cBono r;
+    // The group holds time (one hour in all), but the kind charged first, 50DIA, holds
+    // less than none: its segments are priced under the costed tariff.
+    r.DarAlta(1, Variant::DeFecha(En(1999, 12, 1)));
+    r.tiempo(0, "-01:00:00");
+    r.DarAlta(0, Variant::DeFecha(En(1999, 12, 1)));
+    r.tiempo(1, "02:00:00");
+    m.Datos(En(1999, 12, 27, 10, 0, 0), En(1999, 12, 27, 10, 2, 0), &r);
+    // Connection 1 under the 50DIA tariff, then 120 s at 12/min.
+    EXPECT_FLOAT_EQ(m.importe(), 25.0f);
+    EXPECT_EQ(m.Bono().tiempo(0), "-01:00:00");
+    EXPECT_EQ(m.Bono().tiempo(1), "02:00:00");
+}
+
+TEST_F(Costeo, BandTimesThatAreNoDatesAreRunTimeErrors) {
+    {
+        cLlamada c(dir.ruta());
+        c.Load();
+        c.Valor(0, "Semana.Normal.Fin", Variant::DeFecha(std::nan("")));
+        c.Save();
+    }
+    cLlamada m = Motor();
+    EXPECT_EQ(NumeroDeError([&] {
+                  m.Datos(En(1999, 12, 27, 10, 0, 0), En(1999, 12, 27, 10, 2, 0));
+              }),
+              kDesbordamiento);
+}
+
 TEST_F(Costeo, WithoutARegistryTheEnginesOwnIsRefilledEachTime) {
     cLlamada m = Motor();
     cBono r;
