@@ -196,11 +196,14 @@ int Costear(const OpcionesCosteo& o, std::FILE* entrada, std::FILE* salida, std:
         if (contenido.empty() || contenido.starts_with('#')) continue;
         const bool primera = !cabeceraVista;
         cabeceraVista = true;
-        // A first line that does not start with a digit is a header.
-        if (primera && !(contenido[0] >= '0' && contenido[0] <= '9')) continue;
-
-        if (auto e = PartirCsv(linea, ',', campos)) {
-            mala(*e);
+        const auto fallo = PartirCsv(linea, ',', campos);
+        // A first line whose first field does not start with a digit is a header.
+        if (primera && !fallo) {
+            const std::string_view c0 = RecortarBlancos(campos[0]);
+            if (c0.empty() || c0[0] < '0' || c0[0] > '9') continue;
+        }
+        if (fallo) {
+            mala(*fallo);
             continue;
         }
         if (campos.size() < 2 || campos.size() > 3) {

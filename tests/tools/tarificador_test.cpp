@@ -128,8 +128,9 @@ TEST_F(Costear, SaltaCabeceraComentariosYLineasEnBlanco) {
     EXPECT_EQ(r.estado, 0) << r.errores;
     ASSERT_EQ(Lineas(r.salida).size(), 2u);
     EXPECT_TRUE(Lineas(r.salida)[1].starts_with(llamada)) << r.salida;
-    // Without a header the first line is a call, and only a first line can be a header.
-    r = Correr({}, "1999-12-27T17:59:00,1999-12-27T18:01:00\ninicio,fin\r\n");
+    // Without a header the first line is a call (quoted fields too), and only a first line
+    // can be a header.
+    r = Correr({}, "\"1999-12-27T17:59:00\",\"1999-12-27T18:01:00\"\ninicio,fin\r\n");
     EXPECT_EQ(r.estado, 1);
     ASSERT_EQ(Lineas(r.salida).size(), 2u);
     EXPECT_TRUE(Lineas(r.salida)[1].starts_with(llamada));
