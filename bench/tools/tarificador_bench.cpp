@@ -67,6 +67,14 @@ const Datos& Preparar() {
             (std::filesystem::temp_directory_path() / "tarificador-bench-XXXXXX").string();
         if (!::mkdtemp(plantilla.data())) std::abort();
         r.carpeta = plantilla;
+        // The folder goes when the program ends.
+        static const struct Borrar {
+            std::filesystem::path p;
+            ~Borrar() {
+                std::error_code ec;
+                std::filesystem::remove_all(p, ec);
+            }
+        } borrar{r.carpeta};
         if (Lanzar({TARIFICADOR, "importar", "--catalogo", r.carpeta.string(),
                     CARPETA_DATOS "/tarifas.csv"},
                    "/dev/null") != 0)
