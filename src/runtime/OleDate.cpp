@@ -44,7 +44,8 @@ std::int32_t SegundoDelDia(std::int64_t s) noexcept {
 }
 
 bool EsValida(double d) noexcept {
-    return std::isfinite(d) && d >= kMinima && d < kMaxima + 0.5 / 86400.0;
+    // Half a second beyond either end still rounds to a valid second.
+    return std::isfinite(d) && d > kMinima - 0.5 / 86400.0 && d < kMaxima + 0.5 / 86400.0;
 }
 
 double Validar(double d) {

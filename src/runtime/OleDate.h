@@ -11,7 +11,9 @@ namespace quelmar::fecha {
 //
 // Valid dates run from 0100-01-01 to 9999-12-31 23:59:59. Every operation that builds a
 // date outside that range, or is given NaN or an infinity, raises error 6 (overflow).
-inline constexpr double kMinima = -657434.0;                      // 0100-01-01 00:00:00
+// Before 1899-12-30 the time makes the value more negative: the last second of
+// 0100-01-01 is -657434 - 86399/86400.
+inline constexpr double kMinima = -657434.0 - 86399.0 / 86400.0;  // 0100-01-01 23:59:59
 inline constexpr double kMaxima = 2958465.0 + 86399.0 / 86400.0;  // 9999-12-31 23:59:59
 inline constexpr std::int64_t kSegundosDia = 86400;
 

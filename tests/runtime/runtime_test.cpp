@@ -80,6 +80,12 @@ TEST(OleDate, ValuesOutsideTheDateRangeOverflow) {
               kDesbordamiento);
     EXPECT_EQ(NumeroDeError([] { fecha::DesdeCalendario(1LL << 40, 1, 1); }), kDesbordamiento);
     EXPECT_EQ(fecha::Anio(fecha::kMaxima), 9999);
+    // The first valid day holds every second of its own: 0100-01-01 10:00 is -657434.41...
+    const double primero = fecha::DesdeCalendario(100, 1, 1) - 10.0 / 24.0;
+    EXPECT_EQ(fecha::Hora(primero), 10);
+    EXPECT_EQ(fecha::Anio(fecha::kMinima), 100);
+    EXPECT_EQ(fecha::Segundo(fecha::kMinima), 59);
+    EXPECT_EQ(NumeroDeError([] { fecha::ASegundos(-657435.0); }), kDesbordamiento);
 }
 
 TEST(Locale, GeneralDateFormAndReadingBack) {
