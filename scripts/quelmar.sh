@@ -6,8 +6,8 @@ cd "$(dirname "$0")/.."
 scripts/dependencias.sh
 cmake -S . -B build -G Ninja >/dev/null
 objetivos=(quelmar)
-if cmake --build build --target help | grep -q '^catalogo_de_ejemplo'; then
-    objetivos+=(catalogo_de_ejemplo)
+if cmake --build build --target help | grep -q '^catalogo_ejemplo'; then
+    objetivos+=(catalogo_ejemplo)
 fi
 cmake --build build --target "${objetivos[@]}"
 if [ -z "${DISPLAY:-}" ] && [ -z "${WAYLAND_DISPLAY:-}" ]; then
