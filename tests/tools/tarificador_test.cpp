@@ -151,7 +151,7 @@ TEST_F(Costear, LineasMalasSeAvisanYSeSaltan) {
                                          "\"1999-12-27T10:00:00,1999-12-27T10:01:00\n"
                                          // the engine cannot cut periods past 9999
                                          "9999-12-31T10:00:00,9999-12-31T10:05:00\n"
-                                         "0100-01-01T10:00:00,0100-01-01T10:05:00\n"
+                                         "0099-12-31T10:00:00,0099-12-31T10:05:00\n"
                                          "1999-12-27T10:03:00,1999-12-27T10:04:00,Móvil\n");
     const Resultado r = Correr({llamadas});
     EXPECT_EQ(r.estado, 1);
@@ -173,7 +173,7 @@ TEST_F(Costear, LineasMalasSeAvisanYSeSaltan) {
         "línea 9: se esperaban 2 o 3 campos (inicio,fin[,tarifa]) y hay 4",
         "línea 10: unas comillas no se cierran",
         "línea 11: el motor no pudo costear la llamada: desbordamiento (error 6)",
-        "línea 12: inicio «0100-01-01T10:00:00» ilegible (se espera AAAA-MM-DDTHH:MM:SS)",
+        "línea 12: inicio «0099-12-31T10:00:00» ilegible (se espera AAAA-MM-DDTHH:MM:SS)",
         "tarificador: 3 llamadas, importe total 85.00, duración total 00:02:40; 9 líneas con "
         "errores",
     };
