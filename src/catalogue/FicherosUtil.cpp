@@ -97,17 +97,17 @@ std::optional<FicheroLectura> FicheroLectura::AbrirSiExiste(const std::filesyste
 }
 
 FicheroLectura::FicheroLectura(FicheroLectura&& otro) noexcept
-    : ruta_(std::move(otro.ruta_)), fd_(otro.fd_), tamano_(otro.tamano_), regular_(otro.regular_) {
+    : ruta_(otro.ruta_), fd_(otro.fd_), tamano_(otro.tamano_), regular_(otro.regular_) {
     otro.fd_ = -1;
 }
 
-FicheroLectura::FicheroLectura(const std::filesystem::path& ruta, int fd) : ruta_(ruta), fd_(fd) {
-    if (fd_ < 0) LanzarErrno(errno, ruta_);
+FicheroLectura::FicheroLectura(const std::filesystem::path& ruta, int fd) : ruta_(&ruta), fd_(fd) {
+    if (fd_ < 0) LanzarErrno(errno, ruta);
     struct stat st {};
     if (::fstat(fd_, &st) != 0 || S_ISDIR(st.st_mode)) {
         const int err = S_ISDIR(st.st_mode) ? EISDIR : errno;
         ::close(fd_);
-        LanzarErrno(err, ruta_);
+        LanzarErrno(err, ruta);
     }
     regular_ = S_ISREG(st.st_mode);
     if (regular_) tamano_ = static_cast<std::size_t>(st.st_size);
@@ -124,7 +124,7 @@ std::size_t FicheroLectura::Leer(void* destino, std::size_t n) {
         const ssize_t r = ::read(fd_, p + leidos, n - leidos);
         if (r < 0) {
             if (errno == EINTR) continue;
-            LanzarErrno(errno, ruta_);
+            LanzarErrno(errno, *ruta_);
         }
         if (r == 0) break;
         leidos += static_cast<std::size_t>(r);

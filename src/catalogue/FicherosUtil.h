@@ -27,6 +27,8 @@ bool ExisteFichero(const std::filesystem::path& ruta);
 
 // A file open for reading, closed when the object ends. Failures raise the run-time error
 // of the failure (53, 70, 75, 57...) with the file's name in the message.
+// The reader keeps a reference to the path it was given (for its error messages): the
+// path must outlive it.
 class FicheroLectura {
   public:
     explicit FicheroLectura(const std::filesystem::path& ruta);
@@ -46,7 +48,7 @@ class FicheroLectura {
   private:
     FicheroLectura(const std::filesystem::path& ruta, int fd);
 
-    std::filesystem::path ruta_;
+    const std::filesystem::path* ruta_;
     int fd_;
     std::size_t tamano_ = 0;
     bool regular_ = false;

@@ -2,6 +2,8 @@
 // a call. Instants are handled as whole seconds on the continuous scale of
 // fecha::ASegundos (day * 86400 + second of the day), so every segment lasts whole seconds.
 #include <cstdint>
+#include <optional>
+#include <utility>
 #include <string>
 #include <vector>
 
@@ -112,8 +114,7 @@ std::int32_t cLlamada::FinTramo(std::int32_t tv, double E) {
 
 void cLlamada::Datos(double dIni, double dFin, const cBono* m_Bono, std::string_view sTar) {
     Load();
-    const std::string nombre = sTar.empty() ? m_NombreTarifa : std::string(sTar);
-    const std::int16_t t = Find(nombre);
+    const std::int16_t t = Find(sTar.empty() ? std::string_view(m_NombreTarifa) : sTar);
     if (t == -1) return;
 
     if (m_Bono)
@@ -146,8 +147,8 @@ float cLlamada::ImporteConexion(std::int16_t t, std::int64_t& d) {
     static const tTarifa::Campo& kImporte = Campo("Conexion.Importe");
     static const tTarifa::Campo& kTiempo = Campo("Conexion.Tiempo");
     const auto cargo = static_cast<float>(NumeroInicial(tar.Texto(kImporte)));
-    const fecha::Partes p = fecha::Descomponer(tar.Fecha(kTiempo));
-    d += 60 * p.hora + p.minuto;
+    const std::int32_t s = fecha::SegundoDelDia(fecha::ASegundos(tar.Fecha(kTiempo)));
+    d += 60 * (s / 3600) + s / 60 % 60;
     return cargo;
 }
 
@@ -157,17 +158,19 @@ void cLlamada::ImporteTiempo(std::int16_t t, std::int64_t inicio, std::int64_t f
     periodo.Datos(m_BonoCalc.DiaFactura(), 2);
     periodo.Periodos(fecha::DesdeSegundos(inicio), fecha::DesdeSegundos(fin));
     periodo.Reset();
-    // The periods' instants, as their texts would give them back, to the second.
-    std::vector<std::pair<std::int64_t, std::int64_t>> tramos;
-    while (const auto p = periodo.PeriodoFechas()) {
-        if (p->otro) continue;
-        tramos.emplace_back(fecha::ASegundos(p->ini), fecha::ASegundos(p->fin));
-    }
-    for (std::size_t i = 0; i < tramos.size(); ++i) {
-        std::int64_t ini = tramos[i].first;
-        const std::int64_t hasta = tramos[i].second;
+    // The periods' instants, as their texts would give them back, to the second. The
+    // registry is refilled between periods, not after the last.
+    auto siguiente = [&periodo]() -> std::optional<std::pair<std::int64_t, std::int64_t>> {
+        while (const auto p = periodo.PeriodoFechas())
+            if (!p->otro) return std::pair{fecha::ASegundos(p->ini), fecha::ASegundos(p->fin)};
+        return std::nullopt;
+    };
+    for (auto tramo = siguiente(); tramo;) {
+        std::int64_t ini = tramo->first;
+        const std::int64_t hasta = tramo->second;
         while (ini < hasta) m_Importe += ImporteTramo(t, ini, hasta);
-        if (i + 1 < tramos.size()) m_BonoCalc.Reset();
+        tramo = siguiente();
+        if (tramo) m_BonoCalc.Reset();
     }
 }
 

@@ -35,32 +35,9 @@ void ComprobarDia(std::int64_t dia) {
 
 }  // namespace
 
-std::int64_t DiaDeSegundos(std::int64_t s) noexcept {
-    return FloorDiv(s, kSegundosDia);
-}
-
-std::int32_t SegundoDelDia(std::int64_t s) noexcept {
-    return static_cast<std::int32_t>(s - FloorDiv(s, kSegundosDia) * kSegundosDia);
-}
-
-bool EsValida(double d) noexcept {
-    // Half a second beyond either end still rounds to a valid second.
-    return std::isfinite(d) && d > kMinima - 0.5 / 86400.0 && d < kMaxima + 0.5 / 86400.0;
-}
-
 double Validar(double d) {
     if (!EsValida(d)) Lanzar(kDesbordamiento);
     return d;
-}
-
-std::int64_t ASegundos(double d) {
-    Validar(d);
-    // In range, integer conversions truncate toward zero: the day, then the time rounded
-    // to the second (half a second up, as the platform does).
-    const auto dia = static_cast<std::int64_t>(d);
-    const double fraccion = std::fabs(d - static_cast<double>(dia));
-    const auto seg = static_cast<std::int64_t>(fraccion * 86400.0 + 0.5);
-    return dia * kSegundosDia + seg;
 }
 
 double DesdeSegundos(std::int64_t s) {

@@ -1,5 +1,6 @@
 #pragma once
 
+#include <cmath>
 #include <cstdint>
 
 namespace quelmar::fecha {
@@ -17,7 +18,10 @@ inline constexpr double kMinima = -657434.0 - 86399.0 / 86400.0;  // 0100-01-01 
 inline constexpr double kMaxima = 2958465.0 + 86399.0 / 86400.0;  // 9999-12-31 23:59:59
 inline constexpr std::int64_t kSegundosDia = 86400;
 
-bool EsValida(double d) noexcept;
+// Half a second beyond either end still rounds to a valid second.
+inline bool EsValida(double d) noexcept {
+    return std::isfinite(d) && d > kMinima - 0.5 / 86400.0 && d < kMaxima + 0.5 / 86400.0;
+}
 // Raises error 6 unless d is a valid date.
 double Validar(double d);
 
@@ -25,12 +29,26 @@ double Validar(double d);
 // where day is the calendar day (0 = 1899-12-30). The time is rounded to the nearest
 // second, half a second up, carrying into the next day (23:59:59.6 reads as 00:00:00 of
 // the next day), as the platform reads hour, minute and second of a date.
-std::int64_t ASegundos(double d);
+// Inline: the costing engine converts a handful of instants per segment.
+inline std::int64_t ASegundos(double d) {
+    if (!EsValida(d)) Validar(d);
+    // In range, integer conversions truncate toward zero: the day, then the time rounded
+    // to the second (half a second up, as the platform does).
+    const auto dia = static_cast<std::int64_t>(d);
+    const double fraccion = std::fabs(d - static_cast<double>(dia));
+    const auto seg = static_cast<std::int64_t>(fraccion * 86400.0 + 0.5);
+    return dia * kSegundosDia + seg;
+}
 double DesdeSegundos(std::int64_t s);
 // The calendar day (0 = 1899-12-30) and the second of that day (0..86399) of a whole
 // second on that scale.
-std::int64_t DiaDeSegundos(std::int64_t s) noexcept;
-std::int32_t SegundoDelDia(std::int64_t s) noexcept;
+inline std::int64_t DiaDeSegundos(std::int64_t s) noexcept {
+    const std::int64_t q = s / kSegundosDia;
+    return s % kSegundosDia < 0 ? q - 1 : q;
+}
+inline std::int32_t SegundoDelDia(std::int64_t s) noexcept {
+    return static_cast<std::int32_t>(s - DiaDeSegundos(s) * kSegundosDia);
+}
 
 struct Partes {
     int anio, mes, dia, hora, minuto, segundo;
