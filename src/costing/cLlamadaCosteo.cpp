@@ -3,8 +3,8 @@
 // fecha::ASegundos (day * 86400 + second of the day), so every segment lasts whole seconds.
 #include <cstdint>
 #include <optional>
-#include <utility>
 #include <string>
+#include <utility>
 #include <vector>
 
 #include "bono/cBono.h"
