@@ -240,6 +240,14 @@ void Form1Qt::Construir() {
                         m_form.TabStrip1.Seleccionar(static_cast<std::int16_t>(i + 1));
                     });
                 });
+                // A click on the tab already selected is a click too: it redraws the band
+                // fields from the catalogue. (Emitted before the selection moves.)
+                connect(t, &QTabBar::tabBarClicked, this, [this, t](int i) {
+                    if (i < 0 || i != t->currentIndex()) return;
+                    Despachar([this, i] {
+                        m_form.TabStrip1.Seleccionar(static_cast<std::int16_t>(i + 1));
+                    });
+                });
                 t->installEventFilter(this);
                 m_TabStrip1 = t;
                 w = t;

@@ -146,6 +146,19 @@ TEST_F(Form1QtTest, LeavingAFieldStoresItBeforeTheClickedTabRedraws) {
     EXPECT_EQ(FechaDe(cat(), 0, "Semana.Reducida.Fin"), fecha::DesdeHora(22, 30, 59));
 }
 
+// A click on the band tab already selected redraws its fields from the catalogue, which
+// keeps charges trimmed of blanks.
+TEST_F(Form1QtTest, ClickOnTheSelectedBandTabRedrawsItsFields) {
+    Abrir(12);
+    auto* importe = W<QLineEdit>("semImporte");
+    Clic(importe);
+    importe->selectAll();
+    QTest::keyClicks(importe, "  7  ");
+    ClicPestana("TabStrip1", 0);
+    EXPECT_EQ(TextoDe(cat(), 0, "Semana.Normal.Importe"), "7");
+    EXPECT_EQ(importe->text(), QStringLiteral("7"));
+}
+
 TEST_F(Form1QtTest, ScrollBarMovesBetweenTariffs) {
     Abrir(12);
     auto* hs = W<QScrollBar>("hs");
