@@ -10,6 +10,7 @@
 #include "runtime/Locale.h"
 #include "runtime/OleDate.h"
 #include "runtime/RuntimeError.h"
+#include "support/NumeroDeError.h"
 
 namespace quelmar {
 namespace {
@@ -21,16 +22,6 @@ double F(int y, int m, int d, int h = 0, int mi = 0, int s = 0) {
 }
 Variant D(int y, int m, int d, int h = 0, int mi = 0, int s = 0) {
     return Variant::DeFecha(F(y, m, d, h, mi, s));
-}
-
-template <typename Fn>
-int NumeroDeError(Fn&& f) {
-    try {
-        f();
-    } catch (const RuntimeError& e) {
-        return e.Numero();
-    }
-    return 0;
 }
 
 const std::string kNul(8, '\0');

@@ -10,6 +10,7 @@
 #include "runtime/Locale.h"
 #include "runtime/OleDate.h"
 #include "runtime/RuntimeError.h"
+#include "support/NumeroDeError.h"
 
 namespace quelmar {
 namespace {
@@ -37,16 +38,6 @@ cPeriodo Preparado(std::uint8_t dia, std::uint8_t per, double ini, double fin) {
     p.Datos(dia, per);
     p.Periodos(ini, fin);
     return p;
-}
-
-template <typename Fn>
-int NumeroDeError(Fn&& f) {
-    try {
-        f();
-    } catch (const RuntimeError& e) {
-        return e.Numero();
-    }
-    return 0;
 }
 
 class cPeriodoTest : public ::testing::Test {
