@@ -4,6 +4,7 @@
 #include <nlohmann/json.hpp>
 #include <optional>
 
+#include "runtime/RuntimeError.h"
 #include "runtime/Variant.h"
 #include "tools/Comun.h"
 #include "tools/Csv.h"
@@ -112,6 +113,23 @@ cBono LeerBonos(std::string_view texto, std::string_view origen) {
         if (baja) r.Baja(pos, Variant::DeFecha(*baja));
         if (tiempo) r.tiempo(pos, *tiempo);
     }
+    // Every sum of bono time the engine takes (a kind, a group, the pool it charges) is a
+    // time of at most 32767 hours and the largest is a group's: check both groups as given
+    // and refilled to full capacity, as each billing period refills them.
+    auto cabe = [](const cBono& x, std::int16_t g) {
+        try {
+            (void)x.TotalTiempoGrupo(g);
+            return true;
+        } catch (const RuntimeError&) {
+            return false;
+        }
+    };
+    cBono lleno = r;
+    lleno.Reset();
+    for (std::int16_t g = 0; g < 2; ++g)
+        if (!cabe(r, g) || !cabe(lleno, g))
+            throw ErrorUso(o + "los bonos de " + (g == 0 ? "día" : "noche") +
+                           " suman más de 32767 horas, más de lo que el motor puede contar");
     return r;
 }
 

@@ -275,6 +275,12 @@ TEST_F(Costear, OpcionOFicheroInservibleParaAntesDeEscribirNada) {
     }
     const std::string llamadas = Fichero("l.csv", "1999-12-27T10:00:00,1999-12-27T10:01:00\n");
     const std::string salidaBonos = (dir.ruta() / "no-debe-existir.json").string();
+    // 656 bonos of 50 hours hold 32800 hours once a period refills them.
+    std::string llenos = R"({"bonos": [)";
+    for (int i = 0; i < 656; ++i)
+        llenos += std::string(i ? "," : "") + R"({"tipo": "50DIA", "alta": "1999-12-01",)" +
+                  R"( "tiempo": "0:00:00"})";
+    llenos += "]}";
     struct Caso {
         std::vector<std::string> args;
         std::string mensaje;
@@ -299,6 +305,14 @@ TEST_F(Costear, OpcionOFicheroInservibleParaAntesDeEscribirNada) {
          "«per_factura» debe ser 1"},
         {{"--bonos", (dir.ruta() / "falta.json").string(), llamadas}, "no se puede abrir"},
         {{"--tarifa", "Inexistente", llamadas}, "la tarifa «Inexistente» no está en el catálogo"},
+        {{"--bonos",
+          Fichero("g.json", R"({"bonos": [{"tipo": "50NOCHE", "alta": "1999-12-01",)"
+                            R"( "tiempo": "30000:00:00"}, {"tipo": 3, "alta": "1999-12-01",)"
+                            R"( "tiempo": "2768:00:00"}]})"),
+          llamadas},
+         "g.json»: los bonos de noche suman más de 32767 horas"},
+        {{"--bonos", Fichero("h.json", llenos), llamadas},
+         "h.json»: los bonos de día suman más de 32767 horas"},
         {{"--festivos", Fichero("fes.txt", "1999-12-25\n25/12/1999\n"), llamadas},
          "fes.txt» línea 2: «25/12/1999» no es una fecha AAAA-MM-DD"},
         {{"--opcion-rara", llamadas}, "opción desconocida «--opcion-rara»"},
