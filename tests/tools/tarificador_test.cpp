@@ -2,6 +2,13 @@
 // by hand from the tariffs of the fixture: a price p per minute charges p/60 a second.
 #include <gtest/gtest.h>
 
+#include <fcntl.h>
+#include <poll.h>
+#include <spawn.h>
+#include <stdlib.h>
+#include <sys/wait.h>
+#include <unistd.h>
+
 #include <algorithm>
 #include <string>
 #include <vector>
@@ -333,6 +340,74 @@ TEST_F(Costear, OpcionOFicheroInservibleParaAntesDeEscribirNada) {
     EXPECT_EQ(r.estado, 2);
     EXPECT_EQ(r.salida, "");
     EXPECT_NE(r.errores.find("no se puede escribir"), std::string::npos) << r.errores;
+}
+
+// With standard error on a terminal and a log that takes a while, a progress line shows the
+// lines read so far and is wiped before the summary. The log comes through a pipe, in
+// batches, until the progress appears (or 20 seconds have passed).
+TEST_F(Costear, ProgresoEnTerminalSeBorraAntesDelResumen) {
+    const int maestro = ::posix_openpt(O_RDWR | O_NOCTTY);
+    ASSERT_GE(maestro, 0);
+    ASSERT_EQ(::grantpt(maestro), 0);
+    ASSERT_EQ(::unlockpt(maestro), 0);
+    const std::string esclavo = ::ptsname(maestro);
+    int tubo[2];
+    ASSERT_EQ(::pipe(tubo), 0);
+
+    posix_spawn_file_actions_t acciones;
+    posix_spawn_file_actions_init(&acciones);
+    posix_spawn_file_actions_adddup2(&acciones, tubo[0], 0);
+    posix_spawn_file_actions_addopen(&acciones, 1, "/dev/null", O_WRONLY, 0);
+    posix_spawn_file_actions_addopen(&acciones, 2, esclavo.c_str(), O_RDWR | O_NOCTTY, 0);
+    posix_spawn_file_actions_addclose(&acciones, tubo[1]);
+    posix_spawn_file_actions_addclose(&acciones, maestro);
+    std::vector<std::string> args = {TARIFICADOR, "costear", "--catalogo", dir.ruta().string()};
+    std::vector<char*> argv;
+    for (auto& a : args) argv.push_back(a.data());
+    argv.push_back(nullptr);
+    pid_t pid;
+    ASSERT_EQ(posix_spawn(&pid, TARIFICADOR, &acciones, nullptr, argv.data(), environ), 0);
+    posix_spawn_file_actions_destroy(&acciones);
+    ::close(tubo[0]);
+
+    std::string lote;
+    for (int i = 0; i < 1000; ++i) lote += "1999-12-27T10:00:00,1999-12-27T10:01:00\n";
+    std::string terminal;
+    auto leerTerminal = [&](int esperaMs) {
+        pollfd p{maestro, POLLIN, 0};
+        char buf[4096];
+        while (::poll(&p, 1, esperaMs) > 0) {
+            const ssize_t n = ::read(maestro, buf, sizeof buf);
+            if (n <= 0) break;
+            terminal.append(buf, static_cast<std::size_t>(n));
+            esperaMs = 0;
+        }
+    };
+    int lotes = 0;
+    for (; lotes < 80 && terminal.find("tarificador: línea") == std::string::npos; ++lotes) {
+        ASSERT_EQ(::write(tubo[1], lote.data(), lote.size()), static_cast<ssize_t>(lote.size()));
+        leerTerminal(250);
+    }
+    ::close(tubo[1]);
+    int st = 0;
+    for (int i = 0; i < 200 && ::waitpid(pid, &st, WNOHANG) == 0; ++i) leerTerminal(50);
+    leerTerminal(0);
+    ::close(maestro);
+
+    EXPECT_TRUE(WIFEXITED(st) && WEXITSTATUS(st) == 0) << terminal;
+    const std::string marca = "\rtarificador: línea ";
+    const std::size_t progreso = terminal.find(marca);
+    ASSERT_NE(progreso, std::string::npos) << terminal;
+    // The count shown is a whole thousand of lines, and the line is wiped before the summary.
+    const std::size_t borrado = terminal.find("\r\033[K", progreso);
+    const std::size_t resumen =
+        terminal.find("tarificador: " + std::to_string(lotes * 1000) + " llamadas");
+    ASSERT_NE(borrado, std::string::npos) << terminal;
+    ASSERT_NE(resumen, std::string::npos) << terminal;
+    EXPECT_LT(borrado, resumen);
+    const std::size_t cifras = terminal.find_first_not_of("0123456789", progreso + marca.size());
+    EXPECT_GE(cifras, progreso + marca.size() + 4) << terminal;
+    EXPECT_EQ(terminal.substr(cifras - 3, 3), "000") << terminal;
 }
 
 TEST_F(Costear, ListarDaLosVeintiunValoresConHorasHHMMSS) {
