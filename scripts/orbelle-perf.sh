@@ -1,20 +1,19 @@
 #!/usr/bin/env bash
 # Idle CPU use and resident memory of orbelle next to a bare Qt window, both on a private Xvfb.
 #
-#   scripts/orbelle-perf.sh [BUILD_DIR]      (default: build-orbelle next to this script's folder)
+#   scripts/orbelle-perf.sh [BUILD_DIR]      (default: build at the top of the repository)
 #
-# BUILD_DIR must hold src/calendar/orbelle and bench/calendar/bare_window (configure with
-# -DQUELMAR_BENCH=ON). Each program is started alone, left to settle, then watched for
-# PERF_SECONDS (default 60): CPU is (utime + stime) from /proc/<pid>/stat over that time, memory is
-# VmRSS at the end.
+# BUILD_DIR must hold bin/orbelle and bin/bare_window (configure with -DQUELMAR_BENCH=ON).
+# Each program is started alone, left to settle, then watched for PERF_SECONDS (default 60):
+# CPU is (utime + stime) from /proc/<pid>/stat over that time, memory is VmRSS at the end.
 set -euo pipefail
 
 root=$(cd "$(dirname "$0")/.." && pwd)
-build=${1:-$root/build-orbelle}
+build=${1:-$root/build}
 seconds=${PERF_SECONDS:-60}
 settle=${PERF_SETTLE:-3}
-orbelle=$build/src/calendar/orbelle
-bare=$build/bench/calendar/bare_window
+orbelle=$build/bin/orbelle
+bare=$build/bin/bare_window
 
 for program in "$orbelle" "$bare"; do
     [[ -x $program ]] || { echo "$0: $program is missing (build it first)" >&2; exit 1; }

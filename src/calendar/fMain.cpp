@@ -131,7 +131,17 @@ void fMain::showEvent(QShowEvent* event) {
     if (m_placeWhenShown && !event->spontaneous()) {
         m_placeWhenShown = false;
         QTimer::singleShot(0, this, &fMain::placeTopRight);
+        m_followFrame = true;
+        QTimer::singleShot(3000, this, [this] { m_followFrame = false; });
     }
+}
+
+bool fMain::event(QEvent* event) {
+    const bool handled = QWidget::event(event);
+    if (m_followFrame && (event->type() == QEvent::Move || event->type() == QEvent::Resize) &&
+        frameGeometry().width() != m_placedOuterWidth)
+        placeTopRight();
+    return handled;
 }
 
 void fMain::placeTopRight() {
@@ -139,5 +149,6 @@ void fMain::placeTopRight() {
     if (where == nullptr) {
         return;
     }
-    move(topRightFramePosition(where->geometry(), frameGeometry().width()));
+    m_placedOuterWidth = frameGeometry().width();
+    move(topRightFramePosition(where->geometry(), m_placedOuterWidth));
 }

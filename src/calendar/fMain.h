@@ -30,6 +30,7 @@ class fMain : public QWidget {
   protected:
     bool eventFilter(QObject* watched, QEvent* event) override;
     void showEvent(QShowEvent* event) override;
+    bool event(QEvent* event) override;
 
   private:
     void placeTopRight();
@@ -40,4 +41,8 @@ class fMain : public QWidget {
     QLabel* m_label;
     QTimer* m_timer;
     bool m_placeWhenShown = false;
+    // For a moment after showing, a frame that turns out wider than the one placed (the
+    // window manager adds its borders late) is placed again.
+    bool m_followFrame = false;
+    int m_placedOuterWidth = -1;
 };
