@@ -9,9 +9,9 @@
 #include "runtime/Locale.h"
 #include "runtime/OleDate.h"
 #include "runtime/RuntimeError.h"
-#include "support/NumeroDeError.h"
 #include "runtime/Texto.h"
 #include "runtime/Variant.h"
+#include "support/NumeroDeError.h"
 
 namespace quelmar {
 namespace {
@@ -46,6 +46,16 @@ TEST(OleDate, EpochNegativeFormAndParts) {
     EXPECT_EQ(fecha::DiaSemana(36521.0), 2);  // Monday
     EXPECT_EQ(fecha::DiaSemana(36526.0), 7);  // Saturday 2000-01-01
     EXPECT_EQ(fecha::DiaSemana(36527.0), 1);  // Sunday
+    // On the whole-second scale, days before the epoch still hold seconds 0 to 86399.
+    const std::int64_t s = fecha::ASegundos(-1.25);
+    EXPECT_EQ(s, -86400 + 6 * 3600);
+    EXPECT_EQ(fecha::DiaDeSegundos(s), -1);
+    EXPECT_EQ(fecha::SegundoDelDia(s), 6 * 3600);
+    EXPECT_EQ(fecha::DiaDeSegundos(-1), -1);
+    EXPECT_EQ(fecha::SegundoDelDia(-1), 86399);
+    EXPECT_EQ(fecha::DiaDeSegundos(-86400), -1);
+    EXPECT_EQ(fecha::SegundoDelDia(-86400), 0);
+    EXPECT_EQ(fecha::DiaDeSegundos(86399), 0);
 }
 
 TEST(OleDate, TimeRoundsToTheSecondCarryingIntoTheNextDay) {
