@@ -7,8 +7,8 @@
 #include <string>
 #include <vector>
 
-#include "catalogue/CarpetaTemporal.h"
 #include "bono/cBono.h"
+#include "catalogue/CarpetaTemporal.h"
 #include "catalogue/cLlamada.h"
 #include "runtime/Locale.h"
 #include "runtime/OleDate.h"
@@ -244,10 +244,9 @@ TEST_F(Costeo, BandTimesThatAreNoDatesAreRunTimeErrors) {
         c.Save();
     }
     cLlamada m = Motor();
-    EXPECT_EQ(NumeroDeError([&] {
-                  m.Datos(En(1999, 12, 27, 10, 0, 0), En(1999, 12, 27, 10, 2, 0));
-              }),
-              kDesbordamiento);
+    EXPECT_EQ(
+        NumeroDeError([&] { m.Datos(En(1999, 12, 27, 10, 0, 0), En(1999, 12, 27, 10, 2, 0)); }),
+        kDesbordamiento);
 }
 
 TEST_F(Costeo, WithoutARegistryTheEnginesOwnIsRefilledEachTime) {
