@@ -138,7 +138,7 @@ void fMain::showEvent(QShowEvent* event) {
 
 bool fMain::event(QEvent* event) {
     const bool handled = QWidget::event(event);
-    if (m_followFrame && (event->type() == QEvent::Move || event->type() == QEvent::Resize) &&
+    if ((event->type() == QEvent::Move || event->type() == QEvent::Resize) && m_followFrame &&
         frameGeometry().width() != m_placedOuterWidth)
         placeTopRight();
     return handled;

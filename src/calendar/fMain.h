@@ -35,14 +35,15 @@ class fMain : public QWidget {
   private:
     void placeTopRight();
 
-    Clock m_clock;
-    QLocale m_locale;
-    QCalendarWidget* m_month;
-    QLabel* m_label;
-    QTimer* m_timer;
+    // First, so that they are set before the children, whose creation already sends events.
     bool m_placeWhenShown = false;
     // For a moment after showing, a frame that turns out wider than the one placed (the
     // window manager adds its borders late) is placed again.
     bool m_followFrame = false;
     int m_placedOuterWidth = -1;
+    Clock m_clock;
+    QLocale m_locale;
+    QCalendarWidget* m_month;
+    QLabel* m_label;
+    QTimer* m_timer;
 };

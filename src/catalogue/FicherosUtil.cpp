@@ -97,20 +97,13 @@ std::optional<FicheroLectura> FicheroLectura::AbrirSiExiste(const std::filesyste
 }
 
 FicheroLectura::FicheroLectura(FicheroLectura&& otro) noexcept
-    : ruta_(otro.ruta_), fd_(otro.fd_), tamano_(otro.tamano_), regular_(otro.regular_) {
+    : ruta_(otro.ruta_), fd_(otro.fd_), leidos_(otro.leidos_), flujo_(otro.flujo_) {
     otro.fd_ = -1;
 }
 
+// No status query at opening: a directory in the file's place fails at its first read.
 FicheroLectura::FicheroLectura(const std::filesystem::path& ruta, int fd) : ruta_(&ruta), fd_(fd) {
     if (fd_ < 0) LanzarErrno(errno, ruta);
-    struct stat st {};
-    if (::fstat(fd_, &st) != 0 || S_ISDIR(st.st_mode)) {
-        const int err = S_ISDIR(st.st_mode) ? EISDIR : errno;
-        ::close(fd_);
-        LanzarErrno(err, ruta);
-    }
-    regular_ = S_ISREG(st.st_mode);
-    if (regular_) tamano_ = static_cast<std::size_t>(st.st_size);
 }
 
 FicheroLectura::~FicheroLectura() {
@@ -119,35 +112,28 @@ FicheroLectura::~FicheroLectura() {
 
 std::size_t FicheroLectura::Leer(void* destino, std::size_t n) {
     auto* p = static_cast<unsigned char*>(destino);
-    std::size_t leidos = 0;
-    while (leidos < n) {
-        const ssize_t r = ::read(fd_, p + leidos, n - leidos);
+    std::size_t hechos = 0;
+    while (hechos < n) {
+        const std::size_t pedidos = n - hechos;
+        const ssize_t r =
+            flujo_ ? ::read(fd_, p + hechos, pedidos)
+                   : ::pread(fd_, p + hechos, pedidos, static_cast<off_t>(leidos_ + hechos));
         if (r < 0) {
             if (errno == EINTR) continue;
+            if (errno == ESPIPE && !flujo_) {
+                flujo_ = true;
+                continue;
+            }
             LanzarErrno(errno, *ruta_);
         }
         if (r == 0) break;
-        leidos += static_cast<std::size_t>(r);
-        // A regular file is read as large as it was when opened: no read to find its end.
-        if (regular_ && leidos >= tamano_) break;
+        hechos += static_cast<std::size_t>(r);
+        // A file read by position gives every byte up to its end at once: a short read is
+        // the end, found without one more read.
+        if (!flujo_ && static_cast<std::size_t>(r) < pedidos) break;
     }
-    return leidos;
-}
-
-std::vector<unsigned char> LeerFichero(const std::filesystem::path& ruta, std::size_t maximo) {
-    FicheroLectura f(ruta);
-    std::vector<unsigned char> datos;
-    std::size_t leidos = 0;
-    while (leidos < maximo) {
-        // Read in steps past the stated size: the file may grow, or be no regular file.
-        const std::size_t paso = datos.empty() && f.Tamano() > 0 ? f.Tamano() : 65536;
-        datos.resize(std::min(maximo, leidos + paso));
-        const std::size_t r = f.Leer(datos.data() + leidos, datos.size() - leidos);
-        leidos += r;
-        if (leidos < datos.size()) break;
-    }
-    datos.resize(leidos);
-    return datos;
+    leidos_ += hechos;
+    return hechos;
 }
 
 void EscribirAtomico(const std::filesystem::path& ruta, const unsigned char* datos, std::size_t n,

@@ -40,9 +40,7 @@ class FicheroLectura {
     FicheroLectura(const FicheroLectura&) = delete;
     FicheroLectura& operator=(const FicheroLectura&) = delete;
 
-    // Size in bytes (0 for what is no regular file).
-    std::size_t Tamano() const noexcept { return tamano_; }
-    // Reads up to n bytes; fewer only at the end of the file.
+    // Reads up to n bytes from where the last read ended; fewer only at the end of the file.
     std::size_t Leer(void* destino, std::size_t n);
 
   private:
@@ -50,12 +48,10 @@ class FicheroLectura {
 
     const std::filesystem::path* ruta_;
     int fd_;
-    std::size_t tamano_ = 0;
-    bool regular_ = false;
+    std::size_t leidos_ = 0;
+    // A pipe or the like, which has no positions: read as a stream to its end.
+    bool flujo_ = false;
 };
-
-// Reads at most `maximo` bytes from the start of the file.
-std::vector<unsigned char> LeerFichero(const std::filesystem::path& ruta, std::size_t maximo);
 
 // Replaces the file atomically: the bytes go to a temporary file in the same folder,
 // which is flushed to disk and renamed over `ruta`. On any failure the old file stays

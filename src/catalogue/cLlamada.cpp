@@ -27,23 +27,20 @@ void cLlamada::Load() {
         FicherosUtil::FicheroLectura::AbrirSiExiste(m_Ruta);
     if (!abierto) return;
     FicherosUtil::FicheroLectura& f = *abierto;
-    // Enough slots for every record up to one past the limit, which decides the overflow.
+    // Records up to one past the limit decide the overflow; no more are read.
     constexpr std::size_t kMaxRegistros = std::size_t{kMaxTarifasFichero} + 1;
-    std::size_t previstos = (f.Tamano() + tTarifa::kTamano - 1) / tTarifa::kTamano;
-    if (previstos > kMaxRegistros) previstos = kMaxRegistros;
-
-    // One slot more than the stated size needs: a short read into it shows the end of the
-    // file in one pass, and it is the spare slot afterwards.
-    std::vector<tTarifa>& nuevos = m_Lectura;
     constexpr std::size_t kLimite = kMaxRegistros * tTarifa::kTamano;
-    std::size_t slots = previstos + 1;
+    // Room for what the last reading found and one record more, so that a file of the same
+    // size is read, and its end found, in one read; more room while the file fills it.
+    std::vector<tTarifa>& nuevos = m_Lectura;
+    std::size_t slots = std::max(m_BytesLeidos / tTarifa::kTamano + 2, std::size_t{16});
     std::size_t bytes = 0;
     while (true) {
         nuevos.resize(slots);
         const std::size_t capacidad = std::min(slots * tTarifa::kTamano, kLimite);
         bytes += f.Leer(reinterpret_cast<unsigned char*>(nuevos.data()) + bytes, capacidad - bytes);
         if (bytes < capacidad || capacidad == kLimite) break;
-        slots += 64;  // the file grew since its size was taken
+        slots *= 2;
     }
     const std::size_t registros = (bytes + tTarifa::kTamano - 1) / tTarifa::kTamano;
     if (nuevos.size() < registros + 1) nuevos.resize(registros + 1);
@@ -61,6 +58,7 @@ void cLlamada::Load() {
         Lanzar(kDesbordamiento, m_Ruta.string() + " holds more than 32766 tariffs");
     nuevos.resize(n + 1);
     std::swap(m_Registros, nuevos);
+    m_BytesLeidos = bytes;
 }
 
 void cLlamada::Save() {

@@ -114,6 +114,8 @@ class cLlamada {
     // The array a Load reads into before it replaces m_Registros; kept between loads so
     // that reloading (before every costing) does not fault in fresh memory each time.
     std::vector<tTarifa> m_Lectura;
+    // Bytes the last reading found: the next one expects as many.
+    std::size_t m_BytesLeidos = 0;
     std::string m_NombreTarifa;
 
     std::vector<double> m_Festivos = std::vector<double>(1, 0.0);

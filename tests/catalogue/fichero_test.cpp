@@ -1,13 +1,18 @@
+#include <fcntl.h>
 #include <gtest/gtest.h>
 #include <signal.h>
+#include <sys/stat.h>
 #include <sys/wait.h>
 #include <unistd.h>
 
+#include <algorithm>
 #include <cerrno>
+#include <chrono>
 #include <cstring>
 #include <filesystem>
 #include <random>
 #include <string>
+#include <thread>
 #include <vector>
 
 #include "catalogue/CarpetaTemporal.h"
@@ -154,6 +159,51 @@ TEST(Fichero, TrailingPartialRecordIsReadWithMissingBytesAsZero) {
     dir.Escribir(Registro("A").substr(0, 1));
     cat.Load();
     EXPECT_EQ(Nombres(cat), std::vector<std::string>{"A" + std::string(14, '\0')});
+}
+
+// Each reading expects the size the last one found: a file that grew since must still be
+// read to its end, and one that shrank no further.
+TEST(Fichero, FileThatGrowsOrShrinksBetweenReadingsIsReadToItsEnd) {
+    CarpetaTemporal dir;
+    std::string dos = Registro("A") + Registro("B");
+    dir.Escribir(dos);
+    cLlamada cat(dir.ruta());
+    cat.Load();
+    ASSERT_EQ(cat.Count(), 2);
+    std::string mil;
+    for (int i = 0; i < 1000; ++i)
+        mil += Registro("T" + std::to_string(i), static_cast<unsigned char>(i));
+    dir.Escribir(mil);
+    cat.Load();
+    ASSERT_EQ(cat.Count(), 1000);
+    EXPECT_EQ(CStr(cat.Valor(999, "Nombre")), "T999");
+    cat.Save();
+    EXPECT_EQ(dir.Leer(), mil);
+    dir.Escribir(dos);
+    cat.Load();
+    EXPECT_EQ(Nombres(cat), (std::vector<std::string>{"A", "B"}));
+}
+
+// A pipe in the file's place has no positions: it is read as a stream, in whatever pieces
+// the writer sends, to its end.
+TEST(Fichero, PipeInTheFilesPlaceIsReadToItsEnd) {
+    CarpetaTemporal dir;
+    ASSERT_EQ(::mkfifo(dir.fichero().c_str(), 0600), 0) << std::strerror(errno);
+    std::string tres = Registro("P") + Registro("Q") + Registro("R");
+    std::thread escritor([&] {
+        const int fd = ::open(dir.fichero().c_str(), O_WRONLY);
+        if (fd < 0) return;
+        for (std::size_t i = 0; i < tres.size(); i += 100) {
+            const std::size_t n = std::min<std::size_t>(100, tres.size() - i);
+            if (::write(fd, tres.data() + i, n) != static_cast<ssize_t>(n)) break;
+            std::this_thread::sleep_for(std::chrono::milliseconds(5));
+        }
+        ::close(fd);
+    });
+    cLlamada cat(dir.ruta());
+    cat.Load();
+    escritor.join();
+    EXPECT_EQ(Nombres(cat), (std::vector<std::string>{"P", "Q", "R"}));
 }
 
 TEST(Fichero, MoreThan32766TariffsOverflowAndLeaveTheCatalogueAsItWas) {
