@@ -110,6 +110,12 @@ FicheroLectura::~FicheroLectura() {
     if (fd_ >= 0) ::close(fd_);
 }
 
+std::size_t FicheroLectura::Tamano() const {
+    struct stat st {};
+    if (::fstat(fd_, &st) != 0) LanzarErrno(errno, *ruta_);
+    return S_ISREG(st.st_mode) ? static_cast<std::size_t>(st.st_size) : 0;
+}
+
 std::size_t FicheroLectura::Leer(void* destino, std::size_t n) {
     auto* p = static_cast<unsigned char*>(destino);
     std::size_t hechos = 0;

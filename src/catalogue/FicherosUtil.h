@@ -42,6 +42,8 @@ class FicheroLectura {
 
     // Reads up to n bytes from where the last read ended; fewer only at the end of the file.
     std::size_t Leer(void* destino, std::size_t n);
+    // The size in bytes now (0 for what is no regular file); asks the system each time.
+    std::size_t Tamano() const;
 
   private:
     FicheroLectura(const std::filesystem::path& ruta, int fd);

@@ -31,7 +31,8 @@ void cLlamada::Load() {
     constexpr std::size_t kMaxRegistros = std::size_t{kMaxTarifasFichero} + 1;
     constexpr std::size_t kLimite = kMaxRegistros * tTarifa::kTamano;
     // Room for what the last reading found and one record more, so that a file of the same
-    // size is read, and its end found, in one read; more room while the file fills it.
+    // size is read, and its end found, in one read. A file that fills it has grown: room
+    // for its present size then (asked only in that case), and more while it fills that.
     std::vector<tTarifa>& nuevos = m_Lectura;
     std::size_t slots = std::max(m_BytesLeidos / tTarifa::kTamano + 2, std::size_t{16});
     std::size_t bytes = 0;
@@ -40,7 +41,7 @@ void cLlamada::Load() {
         const std::size_t capacidad = std::min(slots * tTarifa::kTamano, kLimite);
         bytes += f.Leer(reinterpret_cast<unsigned char*>(nuevos.data()) + bytes, capacidad - bytes);
         if (bytes < capacidad || capacidad == kLimite) break;
-        slots *= 2;
+        slots = std::max(slots * 2, f.Tamano() / tTarifa::kTamano + 2);
     }
     const std::size_t registros = (bytes + tTarifa::kTamano - 1) / tTarifa::kTamano;
     if (nuevos.size() < registros + 1) nuevos.resize(registros + 1);
