@@ -68,6 +68,12 @@ class Form1QtTest : public ::testing::Test {
     QComboBox* Nombre() { return W<QComboBox>("txtNombre"); }
     QString Indicador() { return W<QLabel>("lRegistro")->text(); }
     void Clic(QWidget* x) { QTest::mouseClick(x, Qt::LeftButton, {}, x->rect().center()); }
+    // Clicks into a text field and types over its whole text.
+    void Sobrescribir(QLineEdit* campo, const char* texto) {
+        Clic(campo);
+        campo->selectAll();
+        QTest::keyClicks(campo, texto);
+    }
     void ClicPestana(const char* barra, int i) {
         auto* t = W<QTabBar>(barra);
         QTest::mouseClick(t, Qt::LeftButton, {}, t->tabRect(i).center());
@@ -129,9 +135,7 @@ TEST_F(Form1QtTest, DayPageAndBandTabShowTheirKeysValues) {
 TEST_F(Form1QtTest, LeavingAFieldStoresItBeforeTheClickedTabRedraws) {
     Abrir(12);
     auto* importe = W<QLineEdit>("semImporte");
-    Clic(importe);
-    importe->selectAll();
-    QTest::keyClicks(importe, "0,15");
+    Sobrescribir(importe, "0,15");
     ClicPestana("TabStrip1", 1);
     EXPECT_EQ(TextoDe(cat(), 0, "Semana.Normal.Importe"), "0,15");
     EXPECT_EQ(importe->text(), QStringLiteral("0,3"));
@@ -151,9 +155,7 @@ TEST_F(Form1QtTest, LeavingAFieldStoresItBeforeTheClickedTabRedraws) {
 TEST_F(Form1QtTest, ClickOnTheSelectedBandTabRedrawsItsFields) {
     Abrir(12);
     auto* importe = W<QLineEdit>("semImporte");
-    Clic(importe);
-    importe->selectAll();
-    QTest::keyClicks(importe, "  7  ");
+    Sobrescribir(importe, "  7  ");
     ClicPestana("TabStrip1", 0);
     EXPECT_EQ(TextoDe(cat(), 0, "Semana.Normal.Importe"), "7");
     EXPECT_EQ(importe->text(), QStringLiteral("7"));
