@@ -63,7 +63,7 @@ cBono::cBono(Reloj reloj) : m_Bonos(1), m_Reloj(std::move(reloj)) {}
 
 const tBono& cBono::Bono(std::int16_t Index) const {
     if (Index < 0 || static_cast<std::size_t>(Index) > Bonos())
-        Lanzar(kFueraDeRango, "bono position " + std::to_string(Index));
+        Lanzar(kFueraDeRango, "no hay bono en la posición " + std::to_string(Index));
     return m_Bonos[static_cast<std::size_t>(Index)];
 }
 
@@ -91,7 +91,7 @@ std::string_view cBono::Capacidad(std::size_t i) const {
 void cBono::DarAlta(std::int16_t Tipo, const std::optional<Variant>& fecha) {
     // Everything that can fail comes before the registry grows.
     if (Bonos() + 1 > static_cast<std::size_t>(std::numeric_limits<std::int16_t>::max()))
-        Lanzar(kDesbordamiento, "more than 32767 bonos");
+        Lanzar(kDesbordamiento, "más de 32767 bonos");
     const double alta = fecha ? CDate(*fecha) : fecha::Validar(m_Reloj());
 
     m_Bonos.emplace_back();
@@ -106,7 +106,7 @@ void cBono::DarAlta(std::int16_t Tipo, const std::optional<Variant>& fecha) {
 }
 
 void cBono::Quitar(std::int16_t i) {
-    if (i < 0 || Bonos() == 0) Lanzar(kFueraDeRango, "no bono to remove");
+    if (i < 0 || Bonos() == 0) Lanzar(kFueraDeRango, "no hay bono que quitar");
     const std::size_t pos = std::min(static_cast<std::size_t>(i), Bonos() - 1);
     m_Bonos.erase(m_Bonos.begin() + static_cast<std::ptrdiff_t>(pos));
     m_Bonos.back() = tBono{};  // the spare slot comes out blank

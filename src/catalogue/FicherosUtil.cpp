@@ -69,11 +69,42 @@ int Codigo(int err, const std::filesystem::path& ruta) {
     }
 }
 
+// The system's own words are English under many locales; the user reads these instead.
+std::string Causa(int err) {
+    switch (err) {
+        case ENOENT:
+            return "no existe";
+        case ENOTDIR:
+            return "una parte de la ruta no es una carpeta";
+        case EISDIR:
+            return "es una carpeta";
+        case EACCES:
+        case EPERM:
+            return "sin permiso";
+        case EROFS:
+            return "sistema de ficheros de solo lectura";
+        case ENOSPC:
+            return "no queda espacio en el disco";
+        case EDQUOT:
+            return "cuota de disco agotada";
+        case EFBIG:
+            return "fichero demasiado grande";
+        case EIO:
+            return "fallo del dispositivo";
+        case EMFILE:
+        case ENFILE:
+            return "demasiados ficheros abiertos";
+        case ENAMETOOLONG:
+            return "nombre demasiado largo";
+        default:
+            return "errno " + std::to_string(err);
+    }
+}
+
 }  // namespace
 
 void LanzarErrno(int err, const std::filesystem::path& ruta) {
-    throw RuntimeError(Codigo(err, ruta), MensajeError(Codigo(err, ruta)) + ": " + ruta.string() +
-                                              " (" + std::strerror(err) + ")");
+    throw RuntimeError(Codigo(err, ruta), ruta.string() + " (" + Causa(err) + ")");
 }
 
 bool ExisteFichero(const std::filesystem::path& ruta) {

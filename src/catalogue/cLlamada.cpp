@@ -56,7 +56,7 @@ void cLlamada::Load() {
         ++n;
     }
     if (n > static_cast<std::size_t>(kMaxTarifasFichero))
-        Lanzar(kDesbordamiento, m_Ruta.string() + " holds more than 32766 tariffs");
+        Lanzar(kDesbordamiento, m_Ruta.string() + " tiene más de 32766 tarifas");
     nuevos.resize(n + 1);
     std::swap(m_Registros, nuevos);
     m_BytesLeidos = bytes;
@@ -75,7 +75,7 @@ void cLlamada::Save() {
 }
 
 void cLlamada::Add() {
-    if (Count() == INT16_MAX) Lanzar(kDesbordamiento, "the catalogue holds 32767 tariffs");
+    if (Count() == INT16_MAX) Lanzar(kDesbordamiento, "el catálogo ya tiene 32767 tarifas");
     m_Registros.emplace_back();
 }
 

@@ -55,11 +55,11 @@ std::string TextoDeSegundos(std::int32_t s) {
 }  // namespace
 
 void cLlamada::Festivos(const std::vector<Variant>& fes) {
-    if (fes.empty()) Lanzar(kFueraDeRango, "the holiday list needs its spare entry");
+    if (fes.empty()) Lanzar(kFueraDeRango, "a la lista de festivos le falta su entrada de reserva");
     const std::size_t n = fes.size() - 1;
     m_Festivos.assign(n + 1, 0.0);
     // The loop limit is a 16-bit count: more than 32768 holidays overflow, after the resize.
-    if (n > 32768) Lanzar(kDesbordamiento, "more than 32768 holidays");
+    if (n > 32768) Lanzar(kDesbordamiento, "más de 32768 festivos");
     for (std::size_t i = 0; i < n; ++i) m_Festivos[i] = CDate(fes[i]);
 }
 

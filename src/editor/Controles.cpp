@@ -10,7 +10,6 @@ namespace quelmar::editor {
 namespace {
 
 // Invalid property value, as the platform's controls raise it.
-constexpr int kValorNoValido = 380;
 
 }  // namespace
 
@@ -35,7 +34,8 @@ void TimeSpinner::SalirFoco() {
 }
 
 void ImageCombo::ComprobarPosicion(std::int32_t pos) const {
-    if (pos < 1 || pos > ListCount()) Lanzar(kFueraDeRango, "no list entry " + std::to_string(pos));
+    if (pos < 1 || pos > ListCount())
+        Lanzar(kFueraDeRango, "no hay entrada " + std::to_string(pos));
 }
 
 const ComboItem& ImageCombo::Item(std::int32_t pos) const {
@@ -98,7 +98,7 @@ void ImageCombo::SalirFoco() {
 }
 
 void SSTab::Seleccionar(std::int16_t tab) {
-    if (tab < 0 || tab >= m_Tabs) Lanzar(kFueraDeRango, "no page " + std::to_string(tab));
+    if (tab < 0 || tab >= m_Tabs) Lanzar(kFueraDeRango, "no hay página " + std::to_string(tab));
     const std::int16_t previo = m_Tab;
     m_Tab = tab;
     Tocar();
@@ -106,7 +106,7 @@ void SSTab::Seleccionar(std::int16_t tab) {
 }
 
 void TabStrip::Seleccionar(std::int16_t pos) {
-    if (pos < 1 || pos > m_Tabs) Lanzar(kFueraDeRango, "no tab " + std::to_string(pos));
+    if (pos < 1 || pos > m_Tabs) Lanzar(kFueraDeRango, "no hay pestaña " + std::to_string(pos));
     m_SelectedItem = pos;
     Tocar();
     if (Click) Click();
@@ -139,7 +139,8 @@ void ScrollBar::Max(std::int16_t v) {
 
 void ScrollBar::Value(std::int16_t v) {
     if (v < std::min(m_Min, m_Max) || v > std::max(m_Min, m_Max))
-        Lanzar(kValorNoValido, "scroll bar position " + std::to_string(v) + " out of range");
+        Lanzar(kValorPropiedadNoValido,
+               "posición " + std::to_string(v) + " de la barra fuera de su rango");
     if (v != m_Value) Poner(v);
 }
 

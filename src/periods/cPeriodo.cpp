@@ -116,7 +116,7 @@ std::optional<cPeriodo::Intervalo> cPeriodo::PrimerPeriodo() {
 
 double cPeriodo::FechaIni(std::string_view s) {
     const std::size_t p = s.find('-');
-    if (p == std::string_view::npos) Lanzar(kArgumentoInvalido, "no '-' in a period text");
+    if (p == std::string_view::npos) Lanzar(kArgumentoInvalido, "un texto de periodo sin «-»");
     return CDate(Variant(std::string(s.substr(0, p))));
 }
 

@@ -2,42 +2,58 @@
 
 namespace quelmar {
 
-RuntimeError::RuntimeError(int numero, const std::string& mensaje)
-    : std::runtime_error(mensaje), numero_(numero) {}
+namespace {
 
-std::string MensajeError(int numero) {
+const char* TextoError(int numero) {
     switch (numero) {
         case kArgumentoInvalido:
-            return "Invalid procedure call or argument";
+            return "argumento no válido";
         case kDesbordamiento:
-            return "Overflow";
+            return "desbordamiento";
         case kFueraDeRango:
-            return "Subscript out of range";
+            return "posición fuera de rango";
         case kTiposNoCoinciden:
-            return "Type mismatch";
+            return "tipos no coinciden";
         case kFicheroNoEncontrado:
-            return "File not found";
+            return "fichero no encontrado";
         case kErrorDispositivo:
-            return "Device I/O error";
+            return "error de entrada/salida";
         case kDiscoLleno:
-            return "Disk full";
+            return "disco lleno";
         case kPermisoDenegado:
-            return "Permission denied";
+            return "permiso denegado";
         case kErrorAccesoRuta:
-            return "Path/File access error";
+            return "error de acceso a la ruta";
         case kRutaNoEncontrada:
-            return "Path not found";
+            return "ruta no encontrada";
+        case kValorPropiedadNoValido:
+            return "valor de propiedad no válido";
         default:
-            return "Application-defined or object-defined error";
+            return "error de la aplicación";
     }
 }
 
+std::string Componer(int numero, const std::string& detalle) {
+    std::string m = MensajeError(numero);
+    if (!detalle.empty()) m += ": " + detalle;
+    return m;
+}
+
+}  // namespace
+
+RuntimeError::RuntimeError(int numero, const std::string& detalle)
+    : std::runtime_error(Componer(numero, detalle)), numero_(numero), detalle_(detalle) {}
+
+std::string MensajeError(int numero) {
+    return std::string(TextoError(numero)) + " (error " + std::to_string(numero) + ")";
+}
+
 void Lanzar(int numero) {
-    throw RuntimeError(numero, MensajeError(numero));
+    throw RuntimeError(numero);
 }
 
 void Lanzar(int numero, const std::string& detalle) {
-    throw RuntimeError(numero, MensajeError(numero) + ": " + detalle);
+    throw RuntimeError(numero, detalle);
 }
 
 }  // namespace quelmar

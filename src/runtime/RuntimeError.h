@@ -17,19 +17,24 @@ enum CodigoError : int {
     kPermisoDenegado = 70,
     kErrorAccesoRuta = 75,  // path/file access error (e.g. a directory in the file's place)
     kRutaNoEncontrada = 76,
+    kValorPropiedadNoValido = 380,  // a control property set out of its range
 };
 
 // The one exception type of the engine. No class catches it; the number reaches the caller.
+// what() is the number's Spanish text, then what failed and where: the words every program
+// shows the user ("disco lleno (error 61): /home/ana/Tarifas.Dat").
 class RuntimeError : public std::runtime_error {
   public:
-    RuntimeError(int numero, const std::string& mensaje);
+    explicit RuntimeError(int numero, const std::string& detalle = {});
     int Numero() const noexcept { return numero_; }
+    const std::string& Detalle() const noexcept { return detalle_; }
 
   private:
     int numero_;
+    std::string detalle_;
 };
 
-// Default message for a number (English, as the platform gives them).
+// The one table of error texts, in Spanish, with the number: "desbordamiento (error 6)".
 std::string MensajeError(int numero);
 
 [[noreturn]] void Lanzar(int numero);

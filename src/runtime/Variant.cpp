@@ -58,7 +58,7 @@ std::string CStr(const Variant& v) {
 double CDate(const Variant& v) {
     if (v.EsTexto()) {
         auto d = LeerFecha(v.texto());
-        if (!d) Lanzar(kTiposNoCoinciden, "'" + v.texto() + "' is no date");
+        if (!d) Lanzar(kTiposNoCoinciden, "«" + v.texto() + "» no es una fecha");
         return *d;
     }
     return fecha::Validar(ADobleBruto(v));
@@ -73,7 +73,7 @@ bool IsDate(const Variant& v) {
 double CDbl(const Variant& v) {
     if (v.EsTexto()) {
         auto n = LeerNumero(v.texto());
-        if (!n) Lanzar(kTiposNoCoinciden, "'" + v.texto() + "' is no number");
+        if (!n) Lanzar(kTiposNoCoinciden, "«" + v.texto() + "» no es un número");
         return *n;
     }
     return ADobleBruto(v);

@@ -38,7 +38,7 @@ std::int32_t SegundosDelDia(double d) {
 std::int32_t SegundosDeVariant(const Variant& v) {
     if (v.EsTexto()) return SegundosDeTexto(v.texto());
     if (v.EsFecha()) return SegundosDelDia(v.fecha());
-    Lanzar(kTiposNoCoinciden, "a time needs a text, a date or a time value");
+    Lanzar(kTiposNoCoinciden, "un tiempo se lee de un texto, una fecha o un tiempo");
 }
 
 }  // namespace

@@ -60,30 +60,7 @@ std::filesystem::path CatalogoExistente(const std::filesystem::path& carpeta) {
 }
 
 std::string MensajeEngine(const std::exception& e) {
-    const auto* r = dynamic_cast<const RuntimeError*>(&e);
-    if (!r) return e.what();
-    switch (r->Numero()) {
-        case kDesbordamiento:
-            return "desbordamiento (error 6)";
-        case kFueraDeRango:
-            return "posición fuera de rango (error 9)";
-        case kTiposNoCoinciden:
-            return "tipos no coinciden (error 13)";
-        case kFicheroNoEncontrado:
-            return "fichero no encontrado (error 53)";
-        case kErrorDispositivo:
-            return "error de entrada/salida (error 57)";
-        case kDiscoLleno:
-            return "disco lleno (error 61)";
-        case kPermisoDenegado:
-            return "permiso denegado (error 70)";
-        case kErrorAccesoRuta:
-            return "error de acceso a la ruta (error 75)";
-        case kRutaNoEncontrada:
-            return "ruta no encontrada (error 76)";
-        default:
-            return "error " + std::to_string(r->Numero()) + " (" + r->what() + ")";
-    }
+    return e.what();
 }
 
 }  // namespace quelmar::herramientas
