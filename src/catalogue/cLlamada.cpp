@@ -51,8 +51,7 @@ void cLlamada::Load() {
 
     std::size_t n = 0;
     while (n < registros) {
-        const unsigned char c = nuevos[n].PrimerByte();
-        if (c < 32 || c > 126) break;  // this record becomes the spare slot
+        if (!nuevos[n].AbreTarifa()) break;  // this record becomes the spare slot
         ++n;
     }
     if (n > static_cast<std::size_t>(kMaxTarifasFichero))
@@ -89,6 +88,11 @@ void cLlamada::Delete(std::int16_t Index) {
 
 void cLlamada::ComprobarIndice(std::int16_t Index) const {
     if (Index < 0 || Index > Count()) Lanzar(kFueraDeRango);
+}
+
+bool cLlamada::NombreSeLee(std::int16_t Index) const {
+    if (Index < 0 || Index > Count()) Lanzar(kFueraDeRango);
+    return m_Registros[static_cast<std::size_t>(Index)].AbreTarifa();
 }
 
 void cLlamada::Copy(std::int16_t index1, std::int16_t index2) {

@@ -60,6 +60,9 @@ class cLlamada {
     }
     // Index of the first tariff whose name, trimmed of spaces, equals `nombre` exactly.
     std::int16_t Find(std::string_view nombre) const;
+    // Whether the saved file will read back past tariff Index: its name's first byte must
+    // be 32..126. Error 9 for an index outside 0..Count.
+    bool NombreSeLee(std::int16_t Index) const;
 
     const std::string& NombreTarifa() const noexcept { return m_NombreTarifa; }
     void NombreTarifa(std::string s) { m_NombreTarifa = std::move(s); }

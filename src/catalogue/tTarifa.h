@@ -41,8 +41,14 @@ class tTarifa {
     double Fecha(const Campo& c) const;
     void Fecha(const Campo& c, double d);
 
-    // The first byte of the name decides whether a record read from the file is a tariff.
+    // The first byte of the name decides whether a record read from the file is a tariff:
+    // one outside 32..126 (a control byte, an accented capital, a name never written) ends
+    // the list there, and that record and every one after it are not read.
     unsigned char PrimerByte() const noexcept { return bytes_[0]; }
+    static constexpr bool AbreTarifa(unsigned char primerByte) noexcept {
+        return primerByte >= 32 && primerByte <= 126;
+    }
+    bool AbreTarifa() const noexcept { return AbreTarifa(PrimerByte()); }
 
     // The record codec.
     static tTarifa Decodificar(const unsigned char* registro) noexcept;

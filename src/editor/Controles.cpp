@@ -7,12 +7,6 @@
 
 namespace quelmar::editor {
 
-namespace {
-
-// Invalid property value, as the platform's controls raise it.
-
-}  // namespace
-
 void TextBox::SalirFoco() {
     if (Enabled() && LostFocus) LostFocus();
 }
@@ -27,6 +21,7 @@ int TimeSpinner::Minuto() const noexcept {
 
 void TimeSpinner::EditarHora(int hora, int minuto) {
     m_Value = fecha::DesdeHora(std::clamp(hora, 0, 23), std::clamp(minuto, 0, 59), 0);
+    m_Editado = true;
 }
 
 void TimeSpinner::SalirFoco() {
@@ -74,6 +69,10 @@ void ImageCombo::ClearItems() {
 void ImageCombo::Elegir(std::int32_t pos) {
     if (!Enabled()) return;
     ComprobarPosicion(pos);
+    if (m_Editado && LostFocus) {
+        LostFocus();
+        ComprobarPosicion(pos);
+    }
     m_SelectedItem = pos;
     m_Text = m_Items[static_cast<std::size_t>(pos - 1)].Text;
     Tocar();

@@ -48,18 +48,35 @@ class TextBox : public Control {
     const std::string& Text() const noexcept { return m_Text; }
     void Text(std::string s) {
         m_Text = std::move(s);
+        m_Editado = false;
+        Tocar();
+    }
+    // Whether the user changed the text since the code last wrote it.
+    bool Editado() const noexcept { return m_Editado; }
+
+    // A warning on what the box shows (the binding colours the box and gives it as the
+    // tooltip); empty when all is well.
+    const std::string& Aviso() const noexcept { return m_Aviso; }
+    void Aviso(std::string s) {
+        if (s == m_Aviso) return;
+        m_Aviso = std::move(s);
         Tocar();
     }
 
     std::function<void()> LostFocus;
 
     // User: the text now reads `s` (typed, pasted...).
-    void Teclear(std::string s) { m_Text = std::move(s); }
+    void Teclear(std::string s) {
+        m_Text = std::move(s);
+        m_Editado = true;
+    }
     // User: the focus left the box.
     void SalirFoco();
 
   private:
     std::string m_Text;
+    std::string m_Aviso;
+    bool m_Editado = false;
 };
 
 // The time spinner. It keeps the very double written into it, seconds and any date part
@@ -72,8 +89,11 @@ class TimeSpinner : public Control {
     double Value() const noexcept { return m_Value; }
     void Value(double d) {
         m_Value = d;
+        m_Editado = false;
         Tocar();
     }
+    // Whether the user set the time since the code last wrote it.
+    bool Editado() const noexcept { return m_Editado; }
     // What it shows: hour and minute of the value, 0 for a value that is no date.
     int Hora() const noexcept;
     int Minuto() const noexcept;
@@ -86,6 +106,7 @@ class TimeSpinner : public Control {
 
   private:
     double m_Value = 0.0;
+    bool m_Editado = false;
 };
 
 // One entry of the name list: its text and its image numbers in the image list.
@@ -104,8 +125,11 @@ class ImageCombo : public Control {
     const std::string& Text() const noexcept { return m_Text; }
     void Text(std::string s) {
         m_Text = std::move(s);
+        m_Editado = false;
         Tocar();
     }
+    // Whether the user changed the edit text since the code last wrote it.
+    bool Editado() const noexcept { return m_Editado; }
 
     std::int32_t ListCount() const noexcept { return static_cast<std::int32_t>(m_Items.size()); }
     const ComboItem& Item(std::int32_t pos) const;
@@ -132,20 +156,25 @@ class ImageCombo : public Control {
     // input method); answers whether it may.
     std::function<bool()> Cambiar;
 
-    // User: picks entry `pos`; the edit text becomes the entry's text, then Click.
+    // User: picks entry `pos`. A name typed and not yet stored is stored first, as leaving
+    // the field would (LostFocus); then the edit text becomes the entry's text, then Click.
     void Elegir(std::int32_t pos);
     // User: a key goes down / a character is typed; the handler may zero the code.
     void PulsarTecla(std::int16_t& KeyCode, std::int16_t Shift);
     void TeclearCaracter(std::int16_t& KeyAscii);
     // User: asks to change the text other than by typing; true when allowed (no handler).
     bool PedirCambio();
-    void Teclear(std::string s) { m_Text = std::move(s); }
+    void Teclear(std::string s) {
+        m_Text = std::move(s);
+        m_Editado = true;
+    }
     void SalirFoco();
 
   private:
     void ComprobarPosicion(std::int32_t pos) const;
 
     std::string m_Text;
+    bool m_Editado = false;
     std::vector<ComboItem> m_Items;
     std::int32_t m_SelectedItem = 0;
     std::uint64_t m_RevisionLista = 0;

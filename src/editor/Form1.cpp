@@ -2,6 +2,9 @@
 
 #include <exception>
 
+#include "runtime/CodePage.h"
+#include "runtime/Importe.h"
+#include "runtime/Locale.h"
 #include "runtime/OleDate.h"
 #include "runtime/RuntimeError.h"
 #include "runtime/Variant.h"
@@ -16,7 +19,7 @@ Form1::Form1(IVentana& ventana, std::filesystem::path carpeta, std::shared_ptr<E
                   &sabFin,    &fesImporte, &fesInicio, &fesFin,       &cmdAceptar, &cmdCancelar,
                   &cmdNuevo,  &cmdBorrar,  &cmdCopiar, &cmdRestaurar, &cmdSalvar} {
     txtNombre.Click = [this] { txtNombre_Click(); };
-    txtNombre.LostFocus = [this] { txtNombre_LostFocus(); };
+    txtNombre.LostFocus = [this] { SalirDeNombre(); };
     txtNombre.KeyDown = [this](std::int16_t& k, std::int16_t s) { txtNombre_KeyDown(k, s); };
     txtNombre.KeyPress = [this](std::int16_t& k) { txtNombre_KeyPress(k); };
     txtNombre.Cambiar = [this] { return txtNombre_Cambiar(); };
@@ -61,8 +64,35 @@ double Form1::Fecha(std::string_view clave) const {
     return v.EsFecha() ? v.fecha() : CDate(v);
 }
 
-void Form1::Guardar(std::string_view clave, const TextBox& campo) {
-    m_Catalogo.Valor(m_Indice, clave, Variant(campo.Text()));
+void Form1::DibujarImporte(TextBox& campo, std::string_view clave) {
+    const bool hay = m_Catalogo.Count() != 0;
+    const std::string guardado = hay ? Texto(clave) : std::string("0");
+    campo.Text(ImporteParaUsuario(guardado, LocaleActual().separadorDecimal));
+    m_Dibujado[&campo] = guardado;
+    ComprobarImporte(campo, clave);
+}
+
+void Form1::GuardarImporte(std::string_view clave, TextBox& campo) {
+    // A box the user has not touched goes back as it was drawn; a typed amount in the
+    // user's form is stored in the engine's; any other text is kept as typed and shows
+    // what it costs (Salvar refuses one without a number).
+    std::string texto = campo.Text();
+    if (!campo.Editado()) {
+        const auto it = m_Dibujado.find(&campo);
+        if (it != m_Dibujado.end()) texto = it->second;
+    } else if (auto motor = ImporteDeUsuario(texto, LocaleActual().separadorDecimal)) {
+        texto = std::move(*motor);
+    }
+    m_Catalogo.Valor(m_Indice, clave, Variant(texto));
+    ComprobarImporte(campo, clave);
+}
+
+void Form1::ComprobarImporte(TextBox& campo, std::string_view clave) {
+    const bool hay = m_Catalogo.Count() != 0;
+    const std::string guardado = hay ? Texto(clave) : std::string("0");
+    const auto cobrado =
+        ImporteDistinto(campo.Text(), guardado, LocaleActual().separadorDecimal);
+    campo.Aviso(cobrado ? std::string(kSeCobraComo) + *cobrado : std::string());
 }
 
 void Form1::Guardar(std::string_view clave, const TimeSpinner& campo) {
@@ -127,7 +157,11 @@ bool Form1::Abrir() {
 }
 
 void Form1::Form_Load() {
+    // Taken before the reading: a file replaced meanwhile counts as changed, never the
+    // other way round.
+    const Sello sello = SelloActual();
     m_Catalogo.Load();
+    m_Sello = sello;
     const std::int16_t n = m_Catalogo.Count();
     if (n != 0) m_Indice = 0;
     txtNombre.ClearItems();
@@ -135,12 +169,18 @@ void Form1::Form_Load() {
     for (std::int16_t i = 0; i < n; ++i)
         txtNombre.AddItem(CStr(m_Catalogo.Valor(i, "Nombre")), kImagen, kImagen);
     MostrarTarifa();
+    // A file that shrank below the position shown pulls the scroll bar to its new last
+    // tariff, and the nested Change shows that one: the first is the one to show.
+    if (n != 0 && m_Indice != 0) {
+        m_Indice = 0;
+        MostrarTarifa();
+    }
 }
 
 void Form1::MostrarTarifa() {
     const bool hay = m_Catalogo.Count() != 0;
     txtNombre.Text(hay ? Texto("Nombre") : std::string());
-    conImporte.Text(hay ? Texto("Conexion.Importe") : std::string("0"));
+    DibujarImporte(conImporte, "Conexion.Importe");
     conTiempo.Value(hay ? Fecha("Conexion.Tiempo") : CDate(Variant("0:0")));
     TabStrip1_Click();
     ActivarControles();
@@ -151,7 +191,7 @@ void Form1::TabStrip1_Click() {
     const Pagina p = PaginaDe(ssTab.Tab());
     const std::string prefijo = Prefijo();
     const bool hay = m_Catalogo.Count() != 0;
-    p.importe.Text(hay ? Texto(prefijo + "Importe") : std::string("0"));
+    DibujarImporte(p.importe, prefijo + "Importe");
     p.inicio.Value(hay ? Fecha(prefijo + "Inicio") : CDate(Variant("0:0")));
     p.fin.Value(hay ? Fecha(prefijo + "Fin") : CDate(Variant("0:0")));
 }
@@ -191,11 +231,17 @@ void Form1::ssTab_Click(std::int16_t PreviousTab) {
 void Form1::hs_Change() {
     const Pagina p = PaginaDe(ssTab.Tab());
     const std::string prefijo = Prefijo();
-    // The fields shown so far belong to tariff m_Indice; the end goes in as the spinner
-    // holds it, without the end-of-minute rule.
-    Guardar(prefijo + "Importe", p.importe);
+    // The fields shown so far belong to tariff m_Indice. An end drawn from the file goes
+    // back as the spinner holds it, bit for bit; one the user set gets the end-of-minute
+    // rule, as leaving the field gave it, so that the stored end never depends on whether
+    // the field was left for the scroll bar or for another field.
+    GuardarImporte(prefijo + "Importe", p.importe);
     Guardar(prefijo + "Inicio", p.inicio);
-    Guardar(prefijo + "Fin", p.fin);
+    if (p.fin.Editado()) {
+        GuardarFin(prefijo + "Fin", p.fin);
+    } else {
+        Guardar(prefijo + "Fin", p.fin);
+    }
     txtNombre_LostFocus();
     const std::int16_t viejo = m_Indice;
     m_Indice = static_cast<std::int16_t>(hs.Value() - 1);
@@ -214,13 +260,13 @@ void Form1::txtNombre_LostFocus() {
 }
 
 void Form1::conImporte_LostFocus() {
-    Guardar("Conexion.Importe", conImporte);
+    GuardarImporte("Conexion.Importe", conImporte);
 }
 void Form1::conTiempo_LostFocus() {
     Guardar("Conexion.Tiempo", conTiempo);
 }
 void Form1::semImporte_LostFocus() {
-    Guardar("Semana." + PrefijoBanda() + "Importe", semImporte);
+    GuardarImporte("Semana." + PrefijoBanda() + "Importe", semImporte);
 }
 void Form1::semInicio_LostFocus() {
     Guardar("Semana." + PrefijoBanda() + "Inicio", semInicio);
@@ -229,7 +275,7 @@ void Form1::semFin_LostFocus() {
     GuardarFin("Semana." + PrefijoBanda() + "Fin", semFin);
 }
 void Form1::sabImporte_LostFocus() {
-    Guardar("Sabado." + PrefijoBanda() + "Importe", sabImporte);
+    GuardarImporte("Sabado." + PrefijoBanda() + "Importe", sabImporte);
 }
 void Form1::sabInicio_LostFocus() {
     Guardar("Sabado." + PrefijoBanda() + "Inicio", sabInicio);
@@ -238,7 +284,7 @@ void Form1::sabFin_LostFocus() {
     GuardarFin("Sabado." + PrefijoBanda() + "Fin", sabFin);
 }
 void Form1::fesImporte_LostFocus() {
-    Guardar("Festivo." + PrefijoBanda() + "Importe", fesImporte);
+    GuardarImporte("Festivo." + PrefijoBanda() + "Importe", fesImporte);
 }
 void Form1::fesInicio_LostFocus() {
     Guardar("Festivo." + PrefijoBanda() + "Inicio", fesInicio);
@@ -251,13 +297,7 @@ void Form1::fesFin_LostFocus() {
 
 void Form1::cmdAceptar_Click() {
     // Close only once the work is safely on disk.
-    try {
-        m_Catalogo.Save();
-    } catch (const RuntimeError& e) {
-        MostrarError(e);
-        return;
-    }
-    m_Ventana.Cerrar();
+    if (Salvar()) m_Ventana.Cerrar();
 }
 
 void Form1::cmdCancelar_Click() {
@@ -265,11 +305,7 @@ void Form1::cmdCancelar_Click() {
 }
 
 void Form1::cmdSalvar_Click() {
-    try {
-        m_Catalogo.Save();
-    } catch (const RuntimeError& e) {
-        MostrarError(e);
-    }
+    Salvar();
 }
 
 void Form1::cmdRestaurar_Click() {
@@ -286,6 +322,7 @@ void Form1::cmdNuevo_Click() {
     m_Catalogo.Add();
     m_Indice = static_cast<std::int16_t>(m_Catalogo.Count() - 1);
     MostrarTarifa();
+    CompletarLista();
     m_Ventana.FocoEn(txtNombre);
 }
 
@@ -295,6 +332,7 @@ void Form1::cmdCopiar_Click() {
     m_Indice = static_cast<std::int16_t>(m_Catalogo.Count() - 1);
     m_Catalogo.Copy(m_Indice, origen);
     MostrarTarifa();
+    CompletarLista();
     m_Ventana.FocoEn(txtNombre);
 }
 
@@ -307,6 +345,145 @@ void Form1::cmdBorrar_Click() {
     } else {
         Avisar(kNoBorrar);
     }
+}
+
+void Form1::CompletarLista() {
+    // The nested Change of the scroll bar appends a new tariff's entry, but runs only when
+    // the bar's position moves: after an empty catalogue left the bar where it was, it
+    // does not. The entries missing are appended here, in order.
+    for (std::int16_t i = static_cast<std::int16_t>(txtNombre.ListCount());
+         i < m_Catalogo.Count(); ++i)
+        txtNombre.AddItem(CStr(m_Catalogo.Valor(i, "Nombre")), kImagen, kImagen);
+}
+
+namespace {
+
+std::string Citado(std::string_view bytes) {
+    return "«" + Cp1252AUtf8(bytes) + "»";
+}
+
+// The tariff as the messages name it: its position as the record indicator shows it, and
+// its name when it has one.
+std::string NombrarTarifa(const cLlamada& c, std::int16_t i) {
+    const std::string nombre = CStr(c.Valor(i, "Nombre"));
+    std::string r = "la tarifa " + std::to_string(i + 1);
+    if (!nombre.empty() && nombre.front() != '\0') r += " (" + Citado(nombre) + ")";
+    return r;
+}
+
+constexpr std::string_view kComoNombre =
+    "Escriba un nombre que empiece por una letra sin tilde, una cifra o un signo.";
+
+// Why a name that ends the list does so, and what to do.
+std::string PorQueNombre(std::string_view nombre, bool incorporada) {
+    std::string r;
+    const bool vacio = nombre.empty() || nombre.front() == '\0';
+    if (vacio) {
+        r = "No tiene nombre, y al leer el fichero la lista de tarifas terminaría antes de "
+            "ella.";
+    } else {
+        r = "Su nombre empieza por " + Citado(nombre.substr(0, 1)) +
+            ", y al leer el fichero la lista de tarifas terminaría antes de ella.";
+    }
+    if (incorporada)
+        return r + "\rEs una de las tarifas del programa, cuyo nombre no se escribe aquí: "
+                   "cree el catálogo con «tarificador importar».";
+    return r + "\r" + std::string(vacio ? "Escriba su nombre en «Nombre»." : kComoNombre);
+}
+
+}  // namespace
+
+void Form1::SalirDeNombre() {
+    txtNombre_LostFocus();
+    if (m_Catalogo.Count() == 0 || m_Indice < kIncorporadas || m_Catalogo.NombreSeLee(m_Indice))
+        return;
+    m_Ventana.MsgBox("Este nombre no se puede salvar.\r" +
+                         PorQueNombre(CStr(m_Catalogo.Valor(m_Indice, "Nombre")), false),
+                     IVentana::vbCritical, std::string(kTituloAviso));
+}
+
+Form1::Sello Form1::SelloActual() const {
+    Sello s;
+    std::error_code ec;
+    const std::filesystem::path ruta = m_Catalogo.Ruta();
+    if (!std::filesystem::is_regular_file(ruta, ec)) return s;
+    s.existe = true;
+    s.hora = std::filesystem::last_write_time(ruta, ec);
+    s.bytes = std::filesystem::file_size(ruta, ec);
+    return s;
+}
+
+void Form1::MostrarCampo(std::int16_t indice, std::int16_t pagina, std::int16_t banda) {
+    m_Indice = indice;
+    MostrarTarifa();
+    if (ssTab.Tab() != pagina) ssTab.Seleccionar(pagina);
+    if (banda != 0 && TabStrip1.SelectedItem() != banda) TabStrip1.Seleccionar(banda);
+}
+
+bool Form1::SePuedeSalvar() {
+    const std::int16_t n = m_Catalogo.Count();
+    const auto negar = [this](const std::string& texto) {
+        m_Ventana.MsgBox("No se ha salvado nada: " + texto, IVentana::vbCritical,
+                         std::string(kTituloAviso));
+        return false;
+    };
+    if (n > cLlamada::kMaxTarifasFichero)
+        return negar("el catálogo tiene " + std::to_string(n) + " tarifas, más de " +
+                     std::to_string(cLlamada::kMaxTarifasFichero) +
+                     " tarifas, que es lo que cabe en el fichero.\rBorre alguna tarifa.");
+    struct Importe {
+        const char* clave;
+        const char* campo;
+        std::int16_t pagina, banda;
+    };
+    static constexpr Importe kImportes[] = {
+        {"Conexion.Importe", "Conexion, Importe", 0, 0},
+        {"Semana.Normal.Importe", "Semana, Normal, Importe", 0, 1},
+        {"Semana.Reducida.Importe", "Semana, Reducida, Importe", 0, 2},
+        {"Sabado.Normal.Importe", "Sabado, Normal, Importe", 1, 1},
+        {"Sabado.Reducida.Importe", "Sabado, Reducida, Importe", 1, 2},
+        {"Festivo.Normal.Importe", "Festivo, Normal, Importe", 2, 1},
+        {"Festivo.Reducida.Importe", "Festivo, Reducida, Importe", 2, 2},
+    };
+    for (std::int16_t i = 0; i < n; ++i) {
+        if (!m_Catalogo.NombreSeLee(i)) {
+            MostrarCampo(i, ssTab.Tab(), 0);
+            std::string texto = NombrarTarifa(m_Catalogo, i) + " no se leería del fichero, " +
+                                "ni ninguna de las que la siguen.\r" +
+                                PorQueNombre(CStr(m_Catalogo.Valor(i, "Nombre")),
+                                             i < kIncorporadas);
+            return negar(texto);
+        }
+        for (const Importe& k : kImportes) {
+            const std::string guardado = CStr(m_Catalogo.Valor(i, k.clave));
+            if (!ImporteSinNumero(guardado)) continue;
+            MostrarCampo(i, k.pagina, k.banda);
+            return negar("en " + NombrarTarifa(m_Catalogo, i) + ", el importe de «" + k.campo +
+                         "» (" + Citado(guardado) + ") no es un número y se cobraría como 0." +
+                         "\rEscriba un importe como 0" + LocaleActual().separadorDecimal +
+                         "15, o 0 si no se cobra.");
+        }
+    }
+    return true;
+}
+
+bool Form1::Salvar() {
+    if (!SePuedeSalvar()) return false;
+    if (m_Sello && SelloActual() != *m_Sello &&
+        !m_Ventana.Preguntar(
+            "Tarifas.Dat ha cambiado desde que esta ventana lo leyó: otra ventana o "
+            "«tarificador importar» lo ha salvado.\r¿Salvar encima las tarifas de esta "
+            "ventana? Con «No» no se escribe nada; «Restaurar» lee las del fichero.",
+            std::string(kTituloAviso)))
+        return false;
+    try {
+        m_Catalogo.Save();
+    } catch (const RuntimeError& e) {
+        MostrarError(e);
+        return false;
+    }
+    m_Sello = SelloActual();
+    return true;
 }
 
 void Form1::txtNombre_KeyDown(std::int16_t& KeyCode, [[maybe_unused]] std::int16_t Shift) {

@@ -3,7 +3,9 @@
 #include <array>
 #include <cstdint>
 #include <filesystem>
+#include <map>
 #include <memory>
+#include <optional>
 #include <string>
 #include <string_view>
 
@@ -31,6 +33,7 @@ class Form1 {
     static constexpr std::string_view kAvisoIncorporada = "Esta tarifa forma parte del programa.";
     static constexpr std::string_view kNoBorrar = "No se puede borrar";
     static constexpr std::string_view kNoRenombrar = "No se puede cambiar de nombre.";
+    static constexpr std::string_view kSeCobraComo = "Se cobra como ";
 
     // `carpeta` holds Tarifas.Dat (the program's folder when run); `escritura` replaces the
     // writes of a save (tests make it fail).
@@ -125,16 +128,45 @@ class Form1 {
 
     std::string Texto(std::string_view clave) const;
     double Fecha(std::string_view clave) const;
-    void Guardar(std::string_view clave, const TextBox& campo);
     void Guardar(std::string_view clave, const TimeSpinner& campo);
     void GuardarFin(std::string_view clave, const TimeSpinner& campo);
+    // Charges: drawn the user's way, stored in the engine's form, warned when what the box
+    // shows is not what is charged.
+    void DibujarImporte(TextBox& campo, std::string_view clave);
+    void GuardarImporte(std::string_view clave, TextBox& campo);
+    void ComprobarImporte(TextBox& campo, std::string_view clave);
     void Avisar(std::string_view segundaLinea);
     void MostrarError(const std::exception& e);
+
+    // Every tariff has its entry in the name list, whatever path appended it.
+    void CompletarLista();
+    // The name store as the user's leaving of the field runs it: it also warns at once of
+    // a name with which the saved file would end its list before this tariff.
+    void SalirDeNombre();
+    // Salvar and Aceptar: nothing is written when the file would not read back as the
+    // window shows it, or when another program saved it since this window read it and the
+    // user does not want it overwritten. True when the catalogue is on disk.
+    bool Salvar();
+    bool SePuedeSalvar();
+    void MostrarCampo(std::int16_t indice, std::int16_t pagina, std::int16_t banda);
+
+    // What Tarifas.Dat was when this window last read or wrote it.
+    struct Sello {
+        bool existe = false;
+        std::filesystem::file_time_type hora{};
+        std::uintmax_t bytes = 0;
+        bool operator==(const Sello&) const = default;
+    };
+    Sello SelloActual() const;
 
     IVentana& m_Ventana;
     cLlamada m_Catalogo;
     std::int16_t m_Indice = 0;
     std::array<Control*, 23> m_Controles;
+    // The stored text each charge box was drawn from, written back as it was when the
+    // user has not edited the box (an old "0,15" must keep costing what it did).
+    std::map<const TextBox*, std::string> m_Dibujado;
+    std::optional<Sello> m_Sello;
 };
 
 }  // namespace quelmar::editor

