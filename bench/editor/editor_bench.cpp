@@ -14,6 +14,7 @@ using namespace quelmar;
 class VentanaNula : public editor::IVentana {
   public:
     void MsgBox(const std::string&, int, const std::string&) override {}
+    bool Preguntar(const std::string&, const std::string&) override { return false; }
     void Cerrar() override {}
     void FocoEn(const editor::Control&) override {}
 };

@@ -74,11 +74,12 @@ fMain::fMain(Clock clock, const QLocale& locale, QWidget* parent)
     m_month->setLocale(m_locale);
     m_month->setVerticalHeaderFormat(QCalendarWidget::NoVerticalHeader);
     m_month->setDateRange(QDate(100, 1, 1), QDate(9999, 12, 31));
-    // Only the first column carries a day style: drop the widget's own red weekend days.
+    // Sundays carry the "festivo" style, in whatever column the locale puts them; the
+    // widget's own red Saturdays go.
     for (int day = Qt::Monday; day <= Qt::Sunday; ++day) {
         m_month->setWeekdayTextFormat(static_cast<Qt::DayOfWeek>(day), QTextCharFormat());
     }
-    m_month->setWeekdayTextFormat(m_month->firstDayOfWeek(), festivoFormat());
+    m_month->setWeekdayTextFormat(Qt::Sunday, festivoFormat());
     fitSixWeeks(*m_month);
     m_month->setSelectedDate(m_clock().date());
 

@@ -3,9 +3,11 @@
 
 #include "calendar/SingleInstance.h"
 #include "calendar/fMain.h"
+#include "qtcomun/Idioma.h"
 
 int main(int argc, char* argv[]) {
     QApplication app(argc, argv);
+    const QLocale locale = quelmar::qtcomun::PonerEnEspanol(app);
 
     // A second copy ends at once, quietly, before it has a window.
     const SingleInstance instance(SingleInstance::defaultDirectory());
@@ -13,7 +15,7 @@ int main(int argc, char* argv[]) {
         return 0;
     }
 
-    fMain window([] { return QDateTime::currentDateTime(); });
+    fMain window([] { return QDateTime::currentDateTime(); }, locale);
     window.Form_Load();
     window.show();
     return app.exec();

@@ -90,8 +90,7 @@ void Form1::GuardarImporte(std::string_view clave, TextBox& campo) {
 void Form1::ComprobarImporte(TextBox& campo, std::string_view clave) {
     const bool hay = m_Catalogo.Count() != 0;
     const std::string guardado = hay ? Texto(clave) : std::string("0");
-    const auto cobrado =
-        ImporteDistinto(campo.Text(), guardado, LocaleActual().separadorDecimal);
+    const auto cobrado = ImporteDistinto(campo.Text(), guardado, LocaleActual().separadorDecimal);
     campo.Aviso(cobrado ? std::string(kSeCobraComo) + *cobrado : std::string());
 }
 
@@ -351,8 +350,8 @@ void Form1::CompletarLista() {
     // The nested Change of the scroll bar appends a new tariff's entry, but runs only when
     // the bar's position moves: after an empty catalogue left the bar where it was, it
     // does not. The entries missing are appended here, in order.
-    for (std::int16_t i = static_cast<std::int16_t>(txtNombre.ListCount());
-         i < m_Catalogo.Count(); ++i)
+    for (std::int16_t i = static_cast<std::int16_t>(txtNombre.ListCount()); i < m_Catalogo.Count();
+         ++i)
         txtNombre.AddItem(CStr(m_Catalogo.Valor(i, "Nombre")), kImagen, kImagen);
 }
 
@@ -386,8 +385,9 @@ std::string PorQueNombre(std::string_view nombre, bool incorporada) {
             ", y al leer el fichero la lista de tarifas terminaría antes de ella.";
     }
     if (incorporada)
-        return r + "\rEs una de las tarifas del programa, cuyo nombre no se escribe aquí: "
-                   "cree el catálogo con «tarificador importar».";
+        return r +
+               "\rEs una de las tarifas del programa, cuyo nombre no se escribe aquí: "
+               "cree el catálogo con «tarificador importar».";
     return r + "\r" + std::string(vacio ? "Escriba su nombre en «Nombre»." : kComoNombre);
 }
 
@@ -448,10 +448,10 @@ bool Form1::SePuedeSalvar() {
     for (std::int16_t i = 0; i < n; ++i) {
         if (!m_Catalogo.NombreSeLee(i)) {
             MostrarCampo(i, ssTab.Tab(), 0);
-            std::string texto = NombrarTarifa(m_Catalogo, i) + " no se leería del fichero, " +
-                                "ni ninguna de las que la siguen.\r" +
-                                PorQueNombre(CStr(m_Catalogo.Valor(i, "Nombre")),
-                                             i < kIncorporadas);
+            std::string texto =
+                NombrarTarifa(m_Catalogo, i) + " no se leería del fichero, " +
+                "ni ninguna de las que la siguen.\r" +
+                PorQueNombre(CStr(m_Catalogo.Valor(i, "Nombre")), i < kIncorporadas);
             return negar(texto);
         }
         for (const Importe& k : kImportes) {

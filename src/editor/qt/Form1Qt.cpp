@@ -165,6 +165,7 @@ void Form1Qt::Construir() {
                 connect(t, &QLineEdit::textEdited, this, [this, modelo](const QString& s) {
                     if (!m_ocupado) modelo->Teclear(borde::DePantalla(s));
                 });
+                t->setAutoFillBackground(true);
                 m_textos.emplace_back(modelo, t);
                 w = t;
                 break;
@@ -279,8 +280,8 @@ void Form1Qt::Construir() {
                 auto* b = new QPushButton(Q(e.caption), padre);
                 b->setAutoDefault(false);
                 auto* modelo = static_cast<Button*>(control);
-                connect(b, &QPushButton::clicked, this,
-                        [this, modelo] { Despachar([modelo] { modelo->Pulsar(); }); });
+                connect(b, &QPushButton::clicked, this, [this, modelo] { PulsarBoton(*modelo); });
+                b->installEventFilter(this);
                 m_botones.emplace_back(modelo, b);
                 w = b;
                 break;
@@ -348,10 +349,24 @@ void Form1Qt::CambioDeFoco(QWidget* /*viejo*/, QWidget* nuevo) {
     if (!nuevo || nuevo->window() != this) return;
     Control* dejado = std::exchange(m_campoConFoco, ControlDe(nuevo));
     if (m_ocupado || !dejado || dejado == m_campoConFoco) return;
-    Despachar([dejado] {
-        if (auto* t = dynamic_cast<TextBox*>(dejado)) t->SalirFoco();
-        if (auto* h = dynamic_cast<TimeSpinner*>(dejado)) h->SalirFoco();
-        if (auto* c = dynamic_cast<ImageCombo*>(dejado)) c->SalirFoco();
+    Despachar([dejado] { SalirDe(*dejado); });
+}
+
+void Form1Qt::SalirDe(Control& c) {
+    if (auto* t = dynamic_cast<TextBox*>(&c)) t->SalirFoco();
+    if (auto* h = dynamic_cast<TimeSpinner*>(&c)) h->SalirFoco();
+    if (auto* n = dynamic_cast<ImageCombo*>(&c)) n->SalirFoco();
+}
+
+// A button pressed with its accelerator or with Escape leaves the focus where it was, so
+// no leaving of the field is reported: the field is left here all the same, before the
+// click, as a click with the mouse would leave it. Cancelar stores nothing.
+void Form1Qt::PulsarBoton(Button& boton) {
+    Control* campo = m_campoConFoco;
+    const bool dejar = campo && campo != &boton && &boton != &m_form.cmdCancelar;
+    Despachar([&] {
+        if (dejar) SalirDe(*campo);
+        boton.Pulsar();
     });
 }
 
@@ -403,6 +418,13 @@ bool Form1Qt::eventFilter(QObject* objeto, QEvent* evento) {
         case QEvent::KeyPress: {
             const auto& tecla = *static_cast<QKeyEvent*>(evento);
             if (nombre) return TeclaNombre(tecla);
+            // Enter presses the button with the focus, as Space does.
+            if (auto* b = qobject_cast<QPushButton*>(objeto);
+                b && (tecla.key() == Qt::Key_Return || tecla.key() == Qt::Key_Enter) &&
+                !(tecla.modifiers() & ~Qt::KeypadModifier)) {
+                b->click();
+                return true;
+            }
             // Tab leaves a time spinner, as in every other field, instead of stepping
             // from the hours to the minutes.
             if (qobject_cast<QTimeEdit*>(objeto) &&
@@ -467,6 +489,18 @@ void Form1Qt::Reflejar() {
             w->setCursorPosition(0);  // show the start of a text wider than the box
         }
         w->setEnabled(modelo->Enabled());
+        // A charge that is not what it shows: coloured, and the tooltip says what is charged.
+        const QString aviso = borde::Mensaje(modelo->Aviso());
+        if (w->toolTip() != aviso) {
+            w->setToolTip(aviso);
+            QPalette p;
+            if (!aviso.isEmpty()) {
+                p = w->palette();
+                p.setColor(QPalette::Base, QColor(0xff, 0xd9, 0x8c));
+                p.setColor(QPalette::Text, Qt::black);
+            }
+            w->setPalette(p);
+        }
     }
     for (auto& [modelo, w] : m_horas) {
         if (!Cambio(*modelo)) continue;
@@ -529,6 +563,15 @@ void Form1Qt::MsgBox(const std::string& texto, int estilo, const std::string& ti
     caja.setTextFormat(Qt::PlainText);
     caja.setWindowModality(Qt::ApplicationModal);
     caja.exec();
+}
+
+bool Form1Qt::Preguntar(const std::string& texto, const std::string& titulo) {
+    QMessageBox caja(QMessageBox::Question, borde::Mensaje(titulo), borde::Mensaje(texto),
+                     QMessageBox::Yes | QMessageBox::No, isVisible() ? this : nullptr);
+    caja.setDefaultButton(QMessageBox::No);
+    caja.setTextFormat(Qt::PlainText);
+    caja.setWindowModality(Qt::ApplicationModal);
+    return caja.exec() == QMessageBox::Yes;
 }
 
 void Form1Qt::Cerrar() {

@@ -50,6 +50,7 @@ class Form1Qt : public QWidget, public IVentana {
     QWidget* Widget(std::string_view nombre) const;
 
     void MsgBox(const std::string& texto, int estilo, const std::string& titulo) override;
+    bool Preguntar(const std::string& texto, const std::string& titulo) override;
     void Cerrar() override;
     void FocoEn(const Control& control) override;
 
@@ -66,6 +67,8 @@ class Form1Qt : public QWidget, public IVentana {
     bool Cambio(const Control& c);
     Control* ControlDe(QWidget* w) const;
     void CambioDeFoco(QWidget* viejo, QWidget* nuevo);
+    static void SalirDe(Control& c);
+    void PulsarBoton(Button& boton);
     bool TeclaNombre(const QKeyEvent& e);
     bool PedirCambioNombre();
     void NombreEditado(const QString& texto);

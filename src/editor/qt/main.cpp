@@ -1,19 +1,20 @@
 #include <QApplication>
 #include <QFile>
-#include <QLocale>
-#include <QMetaObject>
-#include <QPaintEvent>
-#include <cstdio>
-#include <cstdlib>
 
 #include "editor/qt/Borde.h"
 #include "editor/qt/Form1Qt.h"
+#include "qtcomun/Idioma.h"
 #include "runtime/Locale.h"
+
+#ifdef QUELMAR_SALIR_TRAS_PINTAR
+#include <QMetaObject>
+#include <cstdio>
+#include <cstdlib>
 
 namespace {
 
-// For the start-up benchmark only (QUELMAR_SALIR_TRAS_PINTAR=1): ends the process as soon
-// as the window's first paint is done, without tearing anything down.
+// The start-up benchmark's build only: ends the process as soon as the window's first
+// paint is done, without tearing anything down.
 class SalirTrasPintar : public QObject {
   public:
     using QObject::QObject;
@@ -35,19 +36,22 @@ class SalirTrasPintar : public QObject {
 };
 
 }  // namespace
+#endif
 
 int main(int argc, char* argv[]) {
     QApplication app(argc, argv);
-    quelmar::FijarLocale(quelmar::editor::borde::LocaleDesde(QLocale::system()));
+    const QLocale locale = quelmar::qtcomun::PonerEnEspanol(app);
+    quelmar::FijarLocale(quelmar::editor::borde::LocaleDesde(locale));
 
     // Tarifas.Dat lives next to the program.
     const QByteArray carpeta = QFile::encodeName(QCoreApplication::applicationDirPath());
     quelmar::editor::Form1Qt ventana(std::filesystem::path(carpeta.toStdString()));
     if (!ventana.Abrir()) return 1;
 
+#ifdef QUELMAR_SALIR_TRAS_PINTAR
     SalirTrasPintar salir;
-    if (qEnvironmentVariableIntValue("QUELMAR_SALIR_TRAS_PINTAR") == 1)
-        ventana.installEventFilter(&salir);
+    ventana.installEventFilter(&salir);
+#endif
     ventana.show();
     return app.exec();
 }

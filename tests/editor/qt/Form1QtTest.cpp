@@ -137,7 +137,7 @@ TEST_F(Form1QtTest, LeavingAFieldStoresItBeforeTheClickedTabRedraws) {
     auto* importe = W<QLineEdit>("semImporte");
     Sobrescribir(importe, "0,15");
     ClicPestana("TabStrip1", 1);
-    EXPECT_EQ(TextoDe(cat(), 0, "Semana.Normal.Importe"), "0,15");
+    EXPECT_EQ(TextoDe(cat(), 0, "Semana.Normal.Importe"), "0.15");
     EXPECT_EQ(importe->text(), QStringLiteral("0,3"));
 
     auto* fin = W<QTimeEdit>("semFin");
