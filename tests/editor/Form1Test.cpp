@@ -2,10 +2,12 @@
 
 #include <gtest/gtest.h>
 
+#include <random>
 #include <string>
 #include <vector>
 
 #include "EditorPrueba.h"
+#include "runtime/Locale.h"
 #include "runtime/RuntimeError.h"
 
 namespace quelmar::editor {
@@ -458,6 +460,263 @@ TEST_F(Form1Test, FailedRestaurarKeepsTheTariffsInMemory) {
     EXPECT_EQ(form->Indice(), 5);
     EXPECT_EQ(form->txtNombre.ListCount(), 12);
     EXPECT_EQ(ventana.cierres, 0);
+}
+
+// ---- what the user reads is what is stored and charged ----
+
+TEST_F(Form1Test, TypedChargesAreStoredInTheEnginesFormAndWarnWhenNotWhatTheyShow) {
+    struct Caso {
+        char decimal;
+        const char* tecleado;
+        const char* guardado;
+        const char* aviso;
+    };
+    const Caso casos[] = {
+        {',', "5,5", "5.5", ""},
+        {',', "5.5", "5.5", ""},
+        {'.', "5.5", "5.5", ""},
+        {',', " -12 ", "-12", ""},
+        {',', "", "", ""},
+        {'.', "5,5", "5,5", "Se cobra como 5"},
+        {',', "1.234,5", "1.234,5", "Se cobra como 1,234"},
+        {',', "abc", "abc", "Se cobra como 0"},
+        {',', "11,5€", "11,5€", "Se cobra como 11"},
+        {',', "123456789", "1234567", "Se cobra como 1234567"},
+        {',', "0,123456", "0.12345", "Se cobra como 0,12345"},
+    };
+    Abrir(12);
+    for (const Caso& c : casos) {
+        Locale l;
+        l.separadorDecimal = c.decimal;
+        const LocaleScope scope(l);
+        form->conImporte.Teclear(c.tecleado);
+        form->conImporte.SalirFoco();
+        EXPECT_EQ(TextoDe(cat(), 0, "Conexion.Importe"), c.guardado) << c.tecleado;
+        EXPECT_EQ(form->conImporte.Text(), c.tecleado);
+        EXPECT_EQ(form->conImporte.Aviso(), c.aviso) << c.tecleado;
+    }
+}
+
+TEST_F(Form1Test, StoredChargesAreShownTheUsersWayAndFlaggedWhenChargedOtherwise) {
+    EscribirCatalogo(carpeta.ruta(), 6);
+    {
+        cLlamada c(carpeta.ruta());
+        c.Load();
+        c.Valor(0, "Conexion.Importe", Variant("3.25"));
+        c.Valor(1, "Conexion.Importe", Variant("0,15"));
+        c.Valor(2, "Conexion.Importe", Variant("11.5\x80"));
+        c.Valor(3, "Conexion.Importe", Variant("abc"));
+        c.Save();
+    }
+    const std::vector<char> antes = Bytes(carpeta.fichero());
+    Abrir(-1);
+    struct Caso {
+        const char* mostrado;
+        const char* aviso;
+    };
+    const Caso casos[] = {{"3,25", ""},
+                          {"0,15", "Se cobra como 0"},
+                          {"11.5\x80", "Se cobra como 11,5"},
+                          {"abc", "Se cobra como 0"}};
+    for (std::int16_t i = 0; i < 4; ++i) {
+        form->hs.Mover(static_cast<std::int16_t>(i + 1));
+        EXPECT_EQ(form->conImporte.Text(), casos[i].mostrado);
+        EXPECT_EQ(form->conImporte.Aviso(), casos[i].aviso) << casos[i].mostrado;
+    }
+    // Walking through them stores each back as it was: an old "0,15" keeps costing 0.
+    form->hs.Mover(6);
+    form->hs.Mover(1);
+    EXPECT_EQ(TextoDe(cat(), 1, "Conexion.Importe"), "0,15");
+    EXPECT_EQ(TextoDe(cat(), 0, "Conexion.Importe"), "3.25");
+    form->cmdSalvar.Pulsar();  // refused for "abc"
+    EXPECT_EQ(Bytes(carpeta.fichero()), antes);
+}
+
+TEST_F(Form1Test, SalvarRefusesWhatWouldNotReadBackShowsTheTariffAndWritesNothing) {
+    struct Caso {
+        const char* nombre;
+        const char* importe;
+        std::vector<std::string> palabras;
+        std::int16_t pagina, banda;
+    };
+    const std::vector<Caso> casos = {
+        {"\xC1vila", "1", {"la tarifa 8 («Ávila»)", "empieza por «Á»", "sin tilde"}, 0, 1},
+        {"\xBFQu\xE9?", "1", {"la tarifa 8 («¿Qué?»)", "empieza por «¿»"}, 0, 1},
+        {nullptr, "1", {"la tarifa 13 no se leería", "No tiene nombre", "«Nombre»"}, 0, 1},
+        {"Bien", "abc", {"«Sabado, Reducida, Importe» («abc») no es un número", "0,15"}, 1, 2},
+    };
+    for (const Caso& c : casos) {
+        EscribirCatalogo(carpeta.ruta(), 12);
+        const std::vector<char> antes = Bytes(carpeta.fichero());
+        ventana.mensajes.clear();
+        Abrir(-1);
+        if (c.nombre) {
+            form->hs.Mover(8);
+            form->txtNombre.Teclear(c.nombre);
+            form->txtNombre.SalirFoco();
+        } else {
+            form->cmdNuevo.Pulsar();  // its name is never written
+        }
+        form->ssTab.Seleccionar(1);
+        form->TabStrip1.Seleccionar(2);
+        form->sabImporte.Teclear(c.importe);
+        form->sabImporte.SalirFoco();
+        form->ssTab.Seleccionar(0);
+        form->TabStrip1.Seleccionar(1);
+        form->hs.Mover(2);
+        ventana.mensajes.clear();
+        form->cmdAceptar.Pulsar();
+        EXPECT_EQ(ventana.cierres, 0);
+        EXPECT_EQ(Bytes(carpeta.fichero()), antes);
+        ASSERT_EQ(ventana.mensajes.size(), 1u) << c.palabras[0];
+        const Mensaje& m = ventana.mensajes[0];
+        EXPECT_EQ(m.titulo, "Atencion");
+        EXPECT_EQ(m.texto.rfind("No se ha salvado nada: ", 0), 0u) << m.texto;
+        for (const std::string& p : c.palabras)
+            EXPECT_NE(m.texto.find(p), std::string::npos) << m.texto;
+        EXPECT_EQ(form->Indice(), c.nombre ? 7 : 12);
+        EXPECT_EQ(form->ssTab.Tab(), c.pagina);
+        EXPECT_EQ(form->TabStrip1.SelectedItem(), c.banda);
+    }
+}
+
+TEST_F(Form1Test, LeavingANameThatEndsTheListWarnsAtOnce) {
+    Abrir(12);
+    form->hs.Mover(9);
+    form->txtNombre.Teclear("\xD1u");
+    form->txtNombre.SalirFoco();
+    ASSERT_EQ(ventana.mensajes.size(), 1u);
+    EXPECT_NE(ventana.mensajes[0].texto.find("empieza por «Ñ»"), std::string::npos);
+    form->txtNombre.Teclear("Nu");
+    form->txtNombre.SalirFoco();
+    form->cmdNuevo.Pulsar();  // the new tariff's empty name warns only once left by the user
+    EXPECT_EQ(ventana.mensajes.size(), 1u);
+}
+
+TEST_F(Form1Test, SalvarRefusesMoreTariffsThanTheFileTakes) {
+    Abrir(12);
+    while (cat().Count() < cLlamada::kMaxTarifasFichero + 1) form->cmdCopiar.Pulsar();
+    ASSERT_EQ(form->txtNombre.ListCount(), cat().Count());
+    const std::vector<char> antes = Bytes(carpeta.fichero());
+    form->cmdSalvar.Pulsar();
+    ASSERT_EQ(ventana.mensajes.size(), 1u);
+    EXPECT_NE(ventana.mensajes[0].texto.find("más de 32766 tarifas"), std::string::npos);
+    EXPECT_EQ(Bytes(carpeta.fichero()), antes);
+}
+
+TEST_F(Form1Test, AnEndLeftForTheScrollBarKeepsItsLastSecond) {
+    Abrir(12);
+    form->semFin.EditarHora(17, 30);
+    form->semFin.SalirFoco();  // the binding reports the leaving before the bar's Change
+    form->hs.Mover(2);
+    EXPECT_EQ(FechaDe(cat(), 0, "Semana.Normal.Fin"), fecha::DesdeHora(17, 30, 59));
+}
+
+TEST_F(Form1Test, ANameTypedAndAbandonedForAnotherEntryIsStored) {
+    Abrir(12);
+    form->txtNombre.Elegir(8);
+    form->txtNombre.Teclear("Renombrada");
+    form->txtNombre.Elegir(3);
+    EXPECT_EQ(TextoDe(cat(), 7, "Nombre"), "Renombrada");
+    EXPECT_EQ(form->txtNombre.Item(8).Text, "Renombrada");
+    EXPECT_EQ(form->Indice(), 2);
+    EXPECT_EQ(form->txtNombre.Text(), "Tarifa 2");
+}
+
+TEST_F(Form1Test, SalvarAsksBeforeOverwritingAFileAnotherProgramSaved) {
+    Abrir(12);
+    form->conImporte.Teclear("1");
+    form->conImporte.SalirFoco();
+    EscribirCatalogo(carpeta.ruta(), 7);  // another window, or tarificador importar
+    const std::vector<char> suyo = Bytes(carpeta.fichero());
+    ventana.respuesta = false;
+    form->cmdAceptar.Pulsar();
+    ASSERT_EQ(ventana.preguntas.size(), 1u);
+    EXPECT_NE(ventana.preguntas[0].texto.find("ha cambiado"), std::string::npos);
+    EXPECT_EQ(ventana.cierres, 0);
+    EXPECT_EQ(Bytes(carpeta.fichero()), suyo);
+
+    ventana.respuesta = true;
+    form->cmdSalvar.Pulsar();
+    EXPECT_EQ(ventana.preguntas.size(), 2u);
+    cLlamada leido(carpeta.ruta());
+    leido.Load();
+    EXPECT_EQ(leido.Count(), 12);
+    form->cmdSalvar.Pulsar();  // its own save is no change
+    EXPECT_EQ(ventana.preguntas.size(), 2u);
+}
+
+// Any sequence of commands keeps the name list in step with the catalogue, and what Salvar
+// wrote reads back as the window showed it.
+TEST_F(Form1Test, AnySequenceOfCommandsKeepsTheListInStepAndSavesWhatItShows) {
+    for (unsigned semilla = 1; semilla <= 40; ++semilla) {
+        // No file, a file that reads as no tariffs, or a catalogue.
+        std::filesystem::remove(carpeta.fichero());
+        if (semilla % 3 == 1) std::ofstream(carpeta.fichero()).put('\0');
+        if (semilla % 3 == 2) EscribirCatalogo(carpeta.ruta(), 6 + static_cast<int>(semilla % 5));
+        Abrir(-1);
+        std::mt19937 azar(semilla);
+        const auto tirar = [&azar](int n) {
+            return static_cast<int>(azar() % static_cast<unsigned>(n));
+        };
+        for (int paso = 0; paso < 60; ++paso) {
+            const std::int16_t n = cat().Count();
+            switch (tirar(10)) {
+                case 0:
+                    form->cmdNuevo.Pulsar();
+                    break;
+                case 1:
+                    form->cmdCopiar.Pulsar();
+                    break;
+                case 2:
+                    form->cmdBorrar.Pulsar();
+                    break;
+                case 3:
+                    form->cmdRestaurar.Pulsar();
+                    break;
+                case 4:
+                    form->cmdSalvar.Pulsar();
+                    break;
+                case 5:
+                    if (n) form->hs.Mover(static_cast<std::int16_t>(1 + tirar(n)));
+                    break;
+                case 6:
+                    if (n) form->txtNombre.Elegir(1 + tirar(n));
+                    break;
+                case 7:
+                    form->ssTab.Seleccionar(static_cast<std::int16_t>(tirar(3)));
+                    form->TabStrip1.Seleccionar(static_cast<std::int16_t>(1 + tirar(2)));
+                    break;
+                case 8:
+                    if (n && form->Indice() >= Form1::kIncorporadas) {
+                        form->txtNombre.Teclear("T" + std::to_string(tirar(1000)));
+                        form->txtNombre.SalirFoco();
+                    }
+                    break;
+                default:
+                    form->semImporte.Teclear(std::to_string(tirar(100)) + ",5");
+                    form->semImporte.SalirFoco();
+                    break;
+            }
+            const std::int16_t c = cat().Count();
+            ASSERT_EQ(form->txtNombre.ListCount(), c) << "semilla " << semilla << " paso " << paso;
+            if (c == 0) continue;
+            ASSERT_GE(form->Indice(), 0);
+            ASSERT_LT(form->Indice(), c);
+            for (std::int16_t i = 0; i < c; ++i)
+                ASSERT_EQ(form->txtNombre.Item(i + 1).Text, TextoDe(cat(), i, "Nombre"));
+        }
+        ventana.mensajes.clear();
+        form->cmdSalvar.Pulsar();
+        if (!ventana.mensajes.empty()) continue;  // refused: nothing to read back
+        cLlamada leido(carpeta.ruta());
+        leido.Load();
+        ASSERT_EQ(leido.Count(), cat().Count()) << "semilla " << semilla;
+        for (std::int16_t i = 0; i < cat().Count(); ++i)
+            for (const char* k :
+                 {"Nombre", "Conexion.Importe", "Semana.Normal.Importe", "Semana.Reducida.Importe"})
+                ASSERT_EQ(TextoDe(leido, i, k), TextoDe(cat(), i, k));
+    }
 }
 
 }  // namespace
