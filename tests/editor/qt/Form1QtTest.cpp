@@ -249,5 +249,68 @@ TEST_F(Form1QtTest, EscapeClosesWithoutSaving) {
     EXPECT_EQ(Bytes(carpeta.fichero()), antes);
 }
 
+// A button pressed with its accelerator leaves the focus in the field, yet the field's
+// store runs before the button's click, as it does for a click with the mouse; Escape
+// cancels without storing.
+TEST_F(Form1QtTest, AcceleratorsStoreTheFieldBeingEditedBeforeTheirClick) {
+    struct Caso {
+        Qt::Key tecla;
+        int tarifa;  // the tariff shown while typing
+        bool enFichero, cerrada;
+    };
+    for (const Caso& c : {Caso{Qt::Key_A, 5, true, true}, Caso{Qt::Key_S, 5, true, false},
+                          Caso{Qt::Key_N, 5, false, false}, Caso{Qt::Key_O, 5, false, false},
+                          Caso{Qt::Key_B, 2, false, false}}) {
+        Abrir(12);
+        W<QScrollBar>("hs")->setValue(c.tarifa + 1);
+        Sobrescribir(W<QLineEdit>("conImporte"), "9,99");
+        QTest::keyClick(QApplication::focusWidget(), c.tecla, Qt::AltModifier);
+        QTest::qWait(250);  // an accelerator clicks the button as an animated click
+        EXPECT_EQ(TextoDe(cat(), c.tarifa, "Conexion.Importe"), "9.99") << char(c.tecla);
+        cLlamada leido(carpeta.ruta());
+        leido.Load();
+        EXPECT_EQ(TextoDe(leido, c.tarifa, "Conexion.Importe"),
+                  c.enFichero ? "9.99" : "1" + std::to_string(c.tarifa))
+            << char(c.tecla);
+        EXPECT_EQ(w->isVisible(), !c.cerrada) << char(c.tecla);
+        w.reset();
+        cajas.vistas.clear();
+    }
+
+    Abrir(12);
+    Sobrescribir(W<QLineEdit>("conImporte"), "8,88");
+    QTest::keyClick(QApplication::focusWidget(), Qt::Key_Escape);
+    EXPECT_FALSE(w->isVisible());
+    EXPECT_EQ(TextoDe(cat(), 0, "Conexion.Importe"), "10");
+}
+
+TEST_F(Form1QtTest, EnterAndSpacePressTheButtonWithTheFocus) {
+    for (Qt::Key tecla : {Qt::Key_Return, Qt::Key_Space}) {
+        Abrir(12);
+        Sobrescribir(W<QLineEdit>("conImporte"), "7,5");
+        auto* salvar = W<QPushButton>("cmdSalvar");
+        salvar->setFocus(Qt::TabFocusReason);
+        QTest::keyClick(salvar, tecla);
+        cLlamada leido(carpeta.ruta());
+        leido.Load();
+        EXPECT_EQ(TextoDe(leido, 0, "Conexion.Importe"), "7.5") << tecla;
+        w.reset();
+    }
+}
+
+TEST_F(Form1QtTest, AChargeChargedOtherwiseIsColouredAndSaysWhatItCosts) {
+    Abrir(12);
+    auto* importe = W<QLineEdit>("conImporte");
+    const QColor normal = importe->palette().color(QPalette::Base);
+    Sobrescribir(importe, "abc");
+    Clic(W<QLineEdit>("semImporte"));
+    EXPECT_EQ(importe->toolTip(), QStringLiteral("Se cobra como 0"));
+    EXPECT_NE(importe->palette().color(QPalette::Base), normal);
+    Sobrescribir(importe, "2,5");
+    Clic(W<QLineEdit>("semImporte"));
+    EXPECT_TRUE(importe->toolTip().isEmpty());
+    EXPECT_EQ(importe->palette().color(QPalette::Base), normal);
+}
+
 }  // namespace
 }  // namespace quelmar::editor
