@@ -132,178 +132,188 @@ Form1Qt::~Form1Qt() {
     qDeleteAll(hijos);
 }
 
+// The widgets of the layout table, in its order: each is made by the step for its kind,
+// then placed, named and registered; the tab order and Escape come last.
 void Form1Qt::Construir() {
+    m_estiloPestanas = new EstiloPestanas;
+    m_estiloPestanas->setParent(this);
+    m_estiloMarco = new EstiloMarco;
+    m_estiloMarco->setParent(this);
     std::unordered_map<std::string_view, QWidget*> contenedores{{"", this}};
-    auto* pestanas = new EstiloPestanas;
-    pestanas->setParent(this);
-    auto* estiloMarco = new EstiloMarco;
-    estiloMarco->setParent(this);
-    QWidget* area = nullptr;
     std::vector<std::pair<int, QWidget*>> paradas;
-
     for (const Disposicion::Elemento& e : Disposicion::kElementos) {
         QWidget* padre = e.pagina >= 0 ? m_paginas[static_cast<std::size_t>(e.pagina)]
                                        : contenedores.at(e.contenedor);
         Control* control = m_form.Buscar(e.nombre);
-        QWidget* w = nullptr;
-        switch (e.clase) {
-            case Clase::Frame: {
-                w = new QGroupBox(Q(e.caption), padre);
-                w->setStyle(estiloMarco);
-                contenedores[e.nombre] = w;
-                break;
-            }
-            case Clase::Label: {
-                auto* l = new QLabel(Q(e.caption), padre);
-                if (e.nombre == "lRegistro") m_lRegistro = l;
-                w = l;
-                break;
-            }
-            case Clase::TextBox: {
-                auto* t = new QLineEdit(padre);
-                auto* modelo = static_cast<TextBox*>(control);
-                connect(t, &QLineEdit::textEdited, this, [this, modelo](const QString& s) {
-                    if (!m_ocupado) modelo->Teclear(borde::DePantalla(s));
-                });
-                t->setAutoFillBackground(true);
-                m_textos.emplace_back(modelo, t);
-                w = t;
-                break;
-            }
-            case Clase::TimeSpinner: {
-                auto* t = new QTimeEdit(padre);
-                t->setDisplayFormat(QStringLiteral("HH:mm"));
-                // Stepped with the arrow keys and the wheel; buttons would hide the digits.
-                t->setButtonSymbols(QAbstractSpinBox::NoButtons);
-                auto* modelo = static_cast<TimeSpinner*>(control);
-                connect(t, &QTimeEdit::timeChanged, this, [this, modelo](QTime h) {
-                    if (!m_ocupado && h.isValid()) modelo->EditarHora(h.hour(), h.minute());
-                });
-                t->installEventFilter(this);
-                m_horas.emplace_back(modelo, t);
-                w = t;
-                break;
-            }
-            case Clase::ImageCombo: {
-                auto* c = new QComboBox(padre);
-                c->setEditable(true);
-                c->setInsertPolicy(QComboBox::NoInsert);
-                c->setCompleter(nullptr);  // no inline completion over the names
-                c->setSizeAdjustPolicy(QComboBox::AdjustToMinimumContentsLengthWithIcon);
-                c->setIconSize(QSize(16, 16));
-                c->setMaxVisibleItems(16);
-                m_nombres = new ModeloNombres(m_form.txtNombre, Imagen(), c);
-                c->setModel(m_nombres);
-                if (auto* lista = qobject_cast<QListView*>(c->view())) {
-                    lista->setUniformItemSizes(true);  // no measuring of 32766 rows
-                }
-                connect(c, &QComboBox::activated, this, [this](int i) {
-                    Despachar([this, i] { m_form.txtNombre.Elegir(i + 1); });
-                });
-                connect(c->lineEdit(), &QLineEdit::textEdited, this, &Form1Qt::NombreEditado);
-                c->installEventFilter(this);
-                c->lineEdit()->installEventFilter(this);
-                m_txtNombre = c;
-                w = c;
-                break;
-            }
-            case Clase::ScrollBar: {
-                auto* s = new QScrollBar(Qt::Horizontal, padre);
-                s->setTracking(false);  // Change once the thumb is let go
-                s->setSingleStep(1);
-                s->setPageStep(1);  // a click on the track moves one position too
-                s->setFocusPolicy(Qt::StrongFocus);
-                connect(s, &QScrollBar::valueChanged, this, [this](int v) {
-                    Despachar([this, v] { m_form.hs.Mover(static_cast<std::int16_t>(v)); });
-                });
-                s->installEventFilter(this);
-                m_hs = s;
-                w = s;
-                break;
-            }
-            case Clase::SSTab: {
-                // The pages cover the whole tab control, so their children keep the
-                // table's positions; the tab row lies above them.
-                area = new QWidget(padre);
-                area->setGeometry(Rect(e));
-                auto* marco = new QFrame(area);
-                for (std::size_t p = 0; p < m_paginas.size(); ++p) {
-                    m_paginas[p] = new QWidget(area);
-                    m_paginas[p]->setGeometry(0, 0, area->width(), area->height());
-                }
-                m_ssTab = new QTabBar(area);
-                m_ssTab->setStyle(pestanas);
-                for (std::string_view pagina : Disposicion::kPaginas) m_ssTab->addTab(Q(pagina));
-                m_ssTab->setExpanding(true);
-                m_ssTab->setUsesScrollButtons(false);
-                m_ssTab->setDrawBase(false);
-                m_ssTab->setFocusPolicy(Qt::ClickFocus);
-                const int alto = m_ssTab->sizeHint().height();
-                m_ssTab->setGeometry(0, 0, area->width(), alto);
-                marco->setFrameStyle(QFrame::StyledPanel | QFrame::Raised);
-                marco->setGeometry(0, alto - 1, area->width(), area->height() - alto + 1);
-                connect(m_ssTab, &QTabBar::currentChanged, this, [this](int i) {
-                    Despachar(
-                        [this, i] { m_form.ssTab.Seleccionar(static_cast<std::int16_t>(i)); });
-                });
-                m_ssTab->installEventFilter(this);
-                contenedores[e.nombre] = area;
-                w = m_ssTab;
-                break;
-            }
-            case Clase::TabStrip: {
-                auto* t = new QTabBar(padre);
-                t->setStyle(pestanas);
-                for (std::string_view banda : Disposicion::kBandas) t->addTab(Q(banda));
-                t->setFocusPolicy(Qt::ClickFocus);
-                t->setUsesScrollButtons(false);
-                t->setExpanding(true);
-                connect(t, &QTabBar::currentChanged, this, [this](int i) {
-                    Despachar([this, i] {
-                        m_form.TabStrip1.Seleccionar(static_cast<std::int16_t>(i + 1));
-                    });
-                });
-                // A click on the tab already selected is a click too: it redraws the band
-                // fields from the catalogue. (Emitted before the selection moves.)
-                connect(t, &QTabBar::tabBarClicked, this, [this, t](int i) {
-                    if (i < 0 || i != t->currentIndex()) return;
-                    Despachar([this, i] {
-                        m_form.TabStrip1.Seleccionar(static_cast<std::int16_t>(i + 1));
-                    });
-                });
-                t->installEventFilter(this);
-                m_TabStrip1 = t;
-                w = t;
-                break;
-            }
-            case Clase::Button: {
-                auto* b = new QPushButton(Q(e.caption), padre);
-                b->setAutoDefault(false);
-                auto* modelo = static_cast<Button*>(control);
-                connect(b, &QPushButton::clicked, this, [this, modelo] { PulsarBoton(*modelo); });
-                b->installEventFilter(this);
-                m_botones.emplace_back(modelo, b);
-                w = b;
-                break;
-            }
-        }
+        QWidget* w = CrearWidget(e, padre, control);
+        if (e.clase == Clase::Frame) contenedores[e.nombre] = w;
+        if (e.clase == Clase::SSTab) contenedores[e.nombre] = w->parentWidget();  // its area
         if (e.clase != Clase::SSTab) w->setGeometry(Rect(e));
+        if (e.clase == Clase::TabStrip) w->raise();  // over the day pages
         w->setObjectName(Q(e.nombre));
         m_widgets[e.nombre] = w;
         if (control) m_controlDe[w] = control;
         if (e.tabStop) paradas.emplace_back(e.tabIndex, w);
-        if (e.clase == Clase::TabStrip) w->raise();  // over the day pages
     }
-
-    std::sort(paradas.begin(), paradas.end(),
-              [](const auto& a, const auto& b) { return a.first < b.first; });
-    for (std::size_t i = 1; i < paradas.size(); ++i)
-        QWidget::setTabOrder(paradas[i - 1].second, paradas[i].second);
-
+    OrdenarTabulacion(paradas);
     // Escape presses the cancel button.
     auto* escape = new QShortcut(QKeySequence(Qt::Key_Escape), this);
     auto* cancelar = static_cast<QPushButton*>(m_widgets.at("cmdCancelar"));
     connect(escape, &QShortcut::activated, cancelar, &QPushButton::click);
+}
+
+QWidget* Form1Qt::CrearWidget(const Disposicion::Elemento& e, QWidget* padre, Control* control) {
+    switch (e.clase) {
+        case Clase::Frame: {
+            auto* marco = new QGroupBox(Q(e.caption), padre);
+            marco->setStyle(m_estiloMarco);
+            return marco;
+        }
+        case Clase::Label: {
+            auto* l = new QLabel(Q(e.caption), padre);
+            if (e.nombre == "lRegistro") m_lRegistro = l;
+            return l;
+        }
+        case Clase::TextBox:
+            return CrearTexto(padre, static_cast<TextBox&>(*control));
+        case Clase::TimeSpinner:
+            return CrearHora(padre, static_cast<TimeSpinner&>(*control));
+        case Clase::ImageCombo:
+            return CrearListaNombres(padre);
+        case Clase::ScrollBar:
+            return CrearBarra(padre);
+        case Clase::SSTab:
+            return CrearPaginas(e, padre);
+        case Clase::TabStrip:
+            return CrearBandas(padre);
+        case Clase::Button:
+            return CrearBoton(e, padre, static_cast<Button&>(*control));
+    }
+    return nullptr;
+}
+
+QWidget* Form1Qt::CrearTexto(QWidget* padre, TextBox& modelo) {
+    auto* t = new QLineEdit(padre);
+    connect(t, &QLineEdit::textEdited, this, [this, &modelo](const QString& s) {
+        if (!m_ocupado) modelo.Teclear(borde::DePantalla(s));
+    });
+    t->setAutoFillBackground(true);  // for the colour of a charge charged otherwise
+    m_textos.emplace_back(&modelo, t);
+    return t;
+}
+
+QWidget* Form1Qt::CrearHora(QWidget* padre, TimeSpinner& modelo) {
+    auto* t = new QTimeEdit(padre);
+    t->setDisplayFormat(QStringLiteral("HH:mm"));
+    // Stepped with the arrow keys and the wheel; buttons would hide the digits.
+    t->setButtonSymbols(QAbstractSpinBox::NoButtons);
+    connect(t, &QTimeEdit::timeChanged, this, [this, &modelo](QTime h) {
+        if (!m_ocupado && h.isValid()) modelo.EditarHora(h.hour(), h.minute());
+    });
+    t->installEventFilter(this);
+    m_horas.emplace_back(&modelo, t);
+    return t;
+}
+
+QWidget* Form1Qt::CrearListaNombres(QWidget* padre) {
+    auto* c = new QComboBox(padre);
+    c->setEditable(true);
+    c->setInsertPolicy(QComboBox::NoInsert);
+    c->setCompleter(nullptr);  // no inline completion over the names
+    c->setSizeAdjustPolicy(QComboBox::AdjustToMinimumContentsLengthWithIcon);
+    c->setIconSize(QSize(16, 16));
+    c->setMaxVisibleItems(16);
+    m_nombres = new ModeloNombres(m_form.txtNombre, Imagen(), c);
+    c->setModel(m_nombres);
+    if (auto* lista = qobject_cast<QListView*>(c->view())) {
+        lista->setUniformItemSizes(true);  // no measuring of 32766 rows
+    }
+    connect(c, &QComboBox::activated, this,
+            [this](int i) { Despachar([this, i] { m_form.txtNombre.Elegir(i + 1); }); });
+    connect(c->lineEdit(), &QLineEdit::textEdited, this, &Form1Qt::NombreEditado);
+    c->installEventFilter(this);
+    c->lineEdit()->installEventFilter(this);
+    m_txtNombre = c;
+    return c;
+}
+
+QWidget* Form1Qt::CrearBarra(QWidget* padre) {
+    auto* s = new QScrollBar(Qt::Horizontal, padre);
+    s->setTracking(false);  // Change once the thumb is let go
+    s->setSingleStep(1);
+    s->setPageStep(1);  // a click on the track moves one position too
+    s->setFocusPolicy(Qt::StrongFocus);
+    connect(s, &QScrollBar::valueChanged, this, [this](int v) {
+        Despachar([this, v] { m_form.hs.Mover(static_cast<std::int16_t>(v)); });
+    });
+    s->installEventFilter(this);
+    m_hs = s;
+    return s;
+}
+
+// The day tabs: an area of the tab control's size holding the three pages, which cover it
+// whole so that their children keep the table's positions, and the tab row above them.
+QWidget* Form1Qt::CrearPaginas(const Disposicion::Elemento& e, QWidget* padre) {
+    auto* area = new QWidget(padre);
+    area->setGeometry(Rect(e));
+    auto* marco = new QFrame(area);
+    for (QWidget*& pagina : m_paginas) {
+        pagina = new QWidget(area);
+        pagina->setGeometry(0, 0, area->width(), area->height());
+    }
+    m_ssTab = new QTabBar(area);
+    m_ssTab->setStyle(m_estiloPestanas);
+    for (std::string_view pagina : Disposicion::kPaginas) m_ssTab->addTab(Q(pagina));
+    m_ssTab->setExpanding(true);
+    m_ssTab->setUsesScrollButtons(false);
+    m_ssTab->setDrawBase(false);
+    m_ssTab->setFocusPolicy(Qt::ClickFocus);
+    const int alto = m_ssTab->sizeHint().height();
+    m_ssTab->setGeometry(0, 0, area->width(), alto);
+    marco->setFrameStyle(QFrame::StyledPanel | QFrame::Raised);
+    marco->setGeometry(0, alto - 1, area->width(), area->height() - alto + 1);
+    connect(m_ssTab, &QTabBar::currentChanged, this, [this](int i) {
+        Despachar([this, i] { m_form.ssTab.Seleccionar(static_cast<std::int16_t>(i)); });
+    });
+    m_ssTab->installEventFilter(this);
+    return m_ssTab;
+}
+
+QWidget* Form1Qt::CrearBandas(QWidget* padre) {
+    auto* t = new QTabBar(padre);
+    t->setStyle(m_estiloPestanas);
+    for (std::string_view banda : Disposicion::kBandas) t->addTab(Q(banda));
+    t->setFocusPolicy(Qt::ClickFocus);
+    t->setUsesScrollButtons(false);
+    t->setExpanding(true);
+    const auto seleccionar = [this](int i) {
+        Despachar([this, i] { m_form.TabStrip1.Seleccionar(static_cast<std::int16_t>(i + 1)); });
+    };
+    connect(t, &QTabBar::currentChanged, this, seleccionar);
+    // A click on the tab already selected is a click too: it redraws the band fields from
+    // the catalogue. (Emitted before the selection moves.)
+    connect(t, &QTabBar::tabBarClicked, this, [t, seleccionar](int i) {
+        if (i >= 0 && i == t->currentIndex()) seleccionar(i);
+    });
+    t->installEventFilter(this);
+    m_TabStrip1 = t;
+    return t;
+}
+
+QWidget* Form1Qt::CrearBoton(const Disposicion::Elemento& e, QWidget* padre, Button& modelo) {
+    auto* b = new QPushButton(Q(e.caption), padre);
+    b->setAutoDefault(false);
+    connect(b, &QPushButton::clicked, this, [this, &modelo] { PulsarBoton(modelo); });
+    b->installEventFilter(this);  // Enter presses it
+    m_botones.emplace_back(&modelo, b);
+    return b;
+}
+
+void Form1Qt::OrdenarTabulacion(std::vector<std::pair<int, QWidget*>> paradas) {
+    std::sort(paradas.begin(), paradas.end(),
+              [](const auto& a, const auto& b) { return a.first < b.first; });
+    for (std::size_t i = 1; i < paradas.size(); ++i)
+        QWidget::setTabOrder(paradas[i - 1].second, paradas[i].second);
 }
 
 QWidget* Form1Qt::Widget(std::string_view nombre) const {

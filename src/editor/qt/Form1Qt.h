@@ -12,10 +12,12 @@
 #include <utility>
 #include <vector>
 
+#include "editor/Disposicion.h"
 #include "editor/Form1.h"
 #include "editor/IVentana.h"
 
 class QComboBox;
+class QProxyStyle;
 class QLabel;
 class QLineEdit;
 class QPushButton;
@@ -60,6 +62,15 @@ class Form1Qt : public QWidget, public IVentana {
 
   private:
     void Construir();
+    QWidget* CrearWidget(const Disposicion::Elemento& e, QWidget* padre, Control* control);
+    QWidget* CrearTexto(QWidget* padre, TextBox& modelo);
+    QWidget* CrearHora(QWidget* padre, TimeSpinner& modelo);
+    QWidget* CrearListaNombres(QWidget* padre);
+    QWidget* CrearBarra(QWidget* padre);
+    QWidget* CrearPaginas(const Disposicion::Elemento& e, QWidget* padre);
+    QWidget* CrearBandas(QWidget* padre);
+    QWidget* CrearBoton(const Disposicion::Elemento& e, QWidget* padre, Button& modelo);
+    static void OrdenarTabulacion(std::vector<std::pair<int, QWidget*>> paradas);
     // Runs a user action on the model, shows a run-time error that escapes it, then
     // mirrors the model into the widgets. Widget signals raised meanwhile are ignored.
     void Despachar(const std::function<void()>& accion);
@@ -74,6 +85,8 @@ class Form1Qt : public QWidget, public IVentana {
     void NombreEditado(const QString& texto);
 
     Form1 m_form;
+    QProxyStyle* m_estiloPestanas = nullptr;
+    QProxyStyle* m_estiloMarco = nullptr;
     bool m_ocupado = false;
     Control* m_campoConFoco = nullptr;
     QWidget* m_focoPendiente = nullptr;
