@@ -16,19 +16,19 @@
 #include <QTimer>
 #include <utility>
 
-#include "calendar/ClockCaption.h"
-#include "calendar/Placement.h"
+#include "calendar/Colocacion.h"
+#include "calendar/TextoReloj.h"
+#include "qtcomun/Twips.h"
+
+namespace quelmar::calendario {
 
 namespace {
 
-// The layout is given in twips; 15 twips make a pixel on a standard display.
-constexpr int px(int twips) {
-    return twips / 15;
-}
+using qtcomun::Pixeles;
 
 // "Small Fonts" is a Windows bitmap face; where it is missing the nearest small sans-serif stands
 // in.
-QFont smallFont(bool bold) {
+QFont FuentePequena(bool bold) {
     QFont font;
     font.setFamilies({QStringLiteral("Small Fonts"), QStringLiteral("DejaVu Sans Condensed"),
                       QStringLiteral("DejaVu Sans"), QStringLiteral("Sans Serif")});
@@ -39,7 +39,7 @@ QFont smallFont(bool bold) {
 }
 
 // The "festivo" day style: stored as 0x0000FF and 0xDFDFDF in blue-green-red order.
-QTextCharFormat festivoFormat() {
+QTextCharFormat FormatoFestivo() {
     QTextCharFormat format;
     format.setForeground(QColor(0xFF, 0x00, 0x00));
     format.setBackground(QColor(0xDF, 0xDF, 0xDF));
@@ -48,7 +48,7 @@ QTextCharFormat festivoFormat() {
 
 // The grid's rows would keep a minimum height that lets the sixth week fall off the bottom of the
 // 110 pixels the calendar has; let them share the height instead.
-void fitSixWeeks(QCalendarWidget& month) {
+void CabenSeisSemanas(QCalendarWidget& month) {
     if (auto* grid = month.findChild<QTableView*>()) {
         grid->verticalHeader()->setMinimumSectionSize(1);
     }
@@ -56,70 +56,70 @@ void fitSixWeeks(QCalendarWidget& month) {
 
 }  // namespace
 
-fMain::fMain(Clock clock, const QLocale& locale, QWidget* parent)
+fMain::fMain(Reloj clock, const QLocale& locale, QWidget* parent)
     : QWidget(parent),
-      m_clock(std::move(clock)),
-      m_locale(locale),
-      m_month(new QCalendarWidget(this)),
-      m_label(new QLabel(this)),
-      m_timer(new QTimer(this)) {
+      m_Reloj(std::move(clock)),
+      m_Locale(locale),
+      m_SSMonth1(new QCalendarWidget(this)),
+      m_Label1(new QLabel(this)),
+      m_Timer1(new QTimer(this)) {
     setObjectName(QStringLiteral("fMain"));
     setWindowTitle(QStringLiteral("Orbelle"));
-    setFixedSize(px(3300), px(1905));
+    setFixedSize(Pixeles(3300), Pixeles(1905));
 
-    m_month->setObjectName(QStringLiteral("SSMonth1"));
-    m_month->setGeometry(px(-15), px(0), px(3315), px(1650));
-    m_month->setFont(smallFont(false));
+    m_SSMonth1->setObjectName(QStringLiteral("SSMonth1"));
+    m_SSMonth1->setGeometry(Pixeles(-15), Pixeles(0), Pixeles(3315), Pixeles(1650));
+    m_SSMonth1->setFont(FuentePequena(false));
     // The calendar follows the same locale as the clock, including its first day of the week.
-    m_month->setLocale(m_locale);
-    m_month->setVerticalHeaderFormat(QCalendarWidget::NoVerticalHeader);
-    m_month->setDateRange(QDate(100, 1, 1), QDate(9999, 12, 31));
+    m_SSMonth1->setLocale(m_Locale);
+    m_SSMonth1->setVerticalHeaderFormat(QCalendarWidget::NoVerticalHeader);
+    m_SSMonth1->setDateRange(QDate(100, 1, 1), QDate(9999, 12, 31));
     // Sundays carry the "festivo" style, in whatever column the locale puts them; the
     // widget's own red Saturdays go.
     for (int day = Qt::Monday; day <= Qt::Sunday; ++day) {
-        m_month->setWeekdayTextFormat(static_cast<Qt::DayOfWeek>(day), QTextCharFormat());
+        m_SSMonth1->setWeekdayTextFormat(static_cast<Qt::DayOfWeek>(day), QTextCharFormat());
     }
-    m_month->setWeekdayTextFormat(Qt::Sunday, festivoFormat());
-    fitSixWeeks(*m_month);
-    m_month->setSelectedDate(m_clock().date());
+    m_SSMonth1->setWeekdayTextFormat(Qt::Sunday, FormatoFestivo());
+    CabenSeisSemanas(*m_SSMonth1);
+    m_SSMonth1->setSelectedDate(m_Reloj().date());
 
-    m_label->setObjectName(QStringLiteral("Label1"));
-    m_label->setGeometry(px(0), px(1650), px(3315), px(255));
-    m_label->setFont(smallFont(true));
-    m_label->setToolTip(QStringLiteral("Pulsar para mostrar Hoy."));
-    m_label->installEventFilter(this);
+    m_Label1->setObjectName(QStringLiteral("Label1"));
+    m_Label1->setGeometry(Pixeles(0), Pixeles(1650), Pixeles(3315), Pixeles(255));
+    m_Label1->setFont(FuentePequena(true));
+    m_Label1->setToolTip(QStringLiteral("Pulsar para mostrar Hoy."));
+    m_Label1->installEventFilter(this);
 
-    m_timer->setObjectName(QStringLiteral("Timer1"));
-    m_timer->setInterval(1000);
-    connect(m_timer, &QTimer::timeout, this, &fMain::Timer1_Timer);
-    m_timer->start();
+    m_Timer1->setObjectName(QStringLiteral("Timer1"));
+    m_Timer1->setInterval(1000);
+    connect(m_Timer1, &QTimer::timeout, this, &fMain::Timer1_Timer);
+    m_Timer1->start();
 }
 
 void fMain::Form_Load() {
-    if (!windowCanPlaceItself(QGuiApplication::platformName())) {
+    if (!PuedeColocarseSola(QGuiApplication::platformName())) {
         return;
     }
-    placeTopRight();
+    ColocarArribaDerecha();
     // The frame's width is known only once the window manager has framed the window.
-    m_placeWhenShown = true;
+    m_ColocarAlMostrar = true;
 }
 
 void fMain::Timer1_Timer() {
-    m_label->setText(clockCaption(m_clock(), m_locale));
+    m_Label1->setText(TextoReloj(m_Reloj(), m_Locale));
 }
 
 void fMain::Label1_Click() {
-    const QDate today = m_clock().date();
+    const QDate today = m_Reloj().date();
     // Selecting a date also turns the calendar to its month, even when it was already selected.
-    m_month->setSelectedDate(today);
+    m_SSMonth1->setSelectedDate(today);
 }
 
 bool fMain::eventFilter(QObject* watched, QEvent* event) {
-    if (watched == m_label && event->type() == QEvent::MouseButtonRelease) {
+    if (watched == m_Label1 && event->type() == QEvent::MouseButtonRelease) {
         const auto* mouse = static_cast<QMouseEvent*>(event);
         // A click is a left-button release over the label.
         if (mouse->button() == Qt::LeftButton &&
-            m_label->rect().contains(mouse->position().toPoint())) {
+            m_Label1->rect().contains(mouse->position().toPoint())) {
             Label1_Click();
             return true;
         }
@@ -129,27 +129,29 @@ bool fMain::eventFilter(QObject* watched, QEvent* event) {
 
 void fMain::showEvent(QShowEvent* event) {
     QWidget::showEvent(event);
-    if (m_placeWhenShown && !event->spontaneous()) {
-        m_placeWhenShown = false;
-        QTimer::singleShot(0, this, &fMain::placeTopRight);
-        m_followFrame = true;
-        QTimer::singleShot(3000, this, [this] { m_followFrame = false; });
+    if (m_ColocarAlMostrar && !event->spontaneous()) {
+        m_ColocarAlMostrar = false;
+        QTimer::singleShot(0, this, &fMain::ColocarArribaDerecha);
+        m_SeguirMarco = true;
+        QTimer::singleShot(3000, this, [this] { m_SeguirMarco = false; });
     }
 }
 
 bool fMain::event(QEvent* event) {
     const bool handled = QWidget::event(event);
-    if ((event->type() == QEvent::Move || event->type() == QEvent::Resize) && m_followFrame &&
-        frameGeometry().width() != m_placedOuterWidth)
-        placeTopRight();
+    if ((event->type() == QEvent::Move || event->type() == QEvent::Resize) && m_SeguirMarco &&
+        frameGeometry().width() != m_AnchoColocado)
+        ColocarArribaDerecha();
     return handled;
 }
 
-void fMain::placeTopRight() {
+void fMain::ColocarArribaDerecha() {
     const QScreen* where = screen();
     if (where == nullptr) {
         return;
     }
-    m_placedOuterWidth = frameGeometry().width();
-    move(topRightFramePosition(where->geometry(), m_placedOuterWidth));
+    m_AnchoColocado = frameGeometry().width();
+    move(EsquinaSuperiorDerecha(where->geometry(), m_AnchoColocado));
 }
+
+}  // namespace quelmar::calendario

@@ -9,6 +9,8 @@ class QCalendarWidget;
 class QLabel;
 class QTimer;
 
+namespace quelmar::calendario {
+
 // The Orbelle window: a month calendar (SSMonth1) over a one-line clock (Label1) that a one-second
 // timer (Timer1) refreshes. A click on the clock brings the calendar back to today.
 // The clock and the locale come in from outside so tests can choose the moment and the formats.
@@ -16,9 +18,9 @@ class fMain : public QWidget {
     Q_OBJECT
 
   public:
-    using Clock = std::function<QDateTime()>;
+    using Reloj = std::function<QDateTime()>;
 
-    explicit fMain(Clock clock, const QLocale& locale = QLocale::system(),
+    explicit fMain(Reloj clock, const QLocale& locale = QLocale::system(),
                    QWidget* parent = nullptr);
 
     // Puts the window in the top right corner of its screen (not under Wayland, where the
@@ -33,17 +35,19 @@ class fMain : public QWidget {
     bool event(QEvent* event) override;
 
   private:
-    void placeTopRight();
+    void ColocarArribaDerecha();
 
     // First, so that they are set before the children, whose creation already sends events.
-    bool m_placeWhenShown = false;
+    bool m_ColocarAlMostrar = false;
     // For a moment after showing, a frame that turns out wider than the one placed (the
     // window manager adds its borders late) is placed again.
-    bool m_followFrame = false;
-    int m_placedOuterWidth = -1;
-    Clock m_clock;
-    QLocale m_locale;
-    QCalendarWidget* m_month;
-    QLabel* m_label;
-    QTimer* m_timer;
+    bool m_SeguirMarco = false;
+    int m_AnchoColocado = -1;
+    Reloj m_Reloj;
+    QLocale m_Locale;
+    QCalendarWidget* m_SSMonth1;
+    QLabel* m_Label1;
+    QTimer* m_Timer1;
 };
+
+}  // namespace quelmar::calendario

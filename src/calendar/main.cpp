@@ -1,7 +1,7 @@
 #include <QApplication>
 #include <QDateTime>
 
-#include "calendar/SingleInstance.h"
+#include "calendar/InstanciaUnica.h"
 #include "calendar/fMain.h"
 #include "qtcomun/Idioma.h"
 
@@ -10,12 +10,13 @@ int main(int argc, char* argv[]) {
     const QLocale locale = quelmar::qtcomun::PonerEnEspanol(app);
 
     // A second copy ends at once, quietly, before it has a window.
-    const SingleInstance instance(SingleInstance::defaultDirectory());
-    if (!instance.isFirst()) {
+    const quelmar::calendario::InstanciaUnica instance(
+        quelmar::calendario::InstanciaUnica::CarpetaPorDefecto());
+    if (!instance.EsPrimera()) {
         return 0;
     }
 
-    fMain window([] { return QDateTime::currentDateTime(); }, locale);
+    quelmar::calendario::fMain window([] { return QDateTime::currentDateTime(); }, locale);
     window.Form_Load();
     window.show();
     return app.exec();

@@ -10,9 +10,11 @@
 #include <memory>
 #include <vector>
 
-#include "calendar/SingleInstance.h"
+#include "calendar/InstanciaUnica.h"
 
 namespace {
+
+using namespace quelmar::calendario;
 
 // Ceiling for things that take well under a second; it only guards against a hang.
 constexpr int kCeilingMs = 30000;
@@ -47,7 +49,7 @@ class OrbelleProcess : public ::testing::Test {
 
     // The pid written in the lock, 0 when there is no lock.
     qint64 lockOwner() const {
-        QLockFile probe(QDir(m_runtime.path()).filePath(QLatin1String(SingleInstance::kLockName)));
+        QLockFile probe(QDir(m_runtime.path()).filePath(QLatin1String(InstanciaUnica::kCerrojo)));
         qint64 pid = 0;
         return probe.getLockInfo(&pid, nullptr, nullptr) ? pid : 0;
     }

@@ -17,13 +17,15 @@
 
 namespace {
 
+using namespace quelmar::calendario;
+
 const QLocale kSpanish(QLocale::Spanish, QLocale::Spain);
 const QLocale kEnglish(QLocale::English, QLocale::UnitedStates);
 
 // A clock the test sets by hand; the window reads it through the injected function.
 struct ManualClock {
     QDateTime now;
-    fMain::Clock function() {
+    fMain::Reloj function() {
         return [this] { return now; };
     }
 };

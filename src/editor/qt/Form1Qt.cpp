@@ -25,6 +25,7 @@
 #include "editor/Disposicion.h"
 #include "editor/qt/Borde.h"
 #include "editor/qt/ModeloNombres.h"
+#include "qtcomun/Twips.h"
 
 namespace quelmar::editor {
 
@@ -32,12 +33,10 @@ namespace {
 
 using Clase = Disposicion::Clase;
 
-int Px(int twips) {
-    return (twips + Disposicion::kTwipsPorPixel / 2) / Disposicion::kTwipsPorPixel;
-}
+using qtcomun::Pixeles;
 
 QRect Rect(const Disposicion::Elemento& e) {
-    return QRect(Px(e.left), Px(e.top), Px(e.width), Px(e.height));
+    return QRect(Pixeles(e.left), Pixeles(e.top), Pixeles(e.width), Pixeles(e.height));
 }
 
 QString Q(std::string_view s) {
@@ -115,7 +114,7 @@ Form1Qt::Form1Qt(std::filesystem::path carpeta, std::shared_ptr<Escritura> escri
     QFont f = font();
     f.setPixelSize(10);
     setFont(f);
-    setFixedSize(Px(Disposicion::kAncho), Px(Disposicion::kAlto));
+    setFixedSize(Pixeles(Disposicion::kAncho), Pixeles(Disposicion::kAlto));
     Construir();
     connect(qApp, &QApplication::focusChanged, this, &Form1Qt::CambioDeFoco);
     Despachar([] {});

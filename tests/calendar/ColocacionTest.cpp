@@ -1,10 +1,12 @@
-#include "calendar/Placement.h"
+#include "calendar/Colocacion.h"
 
 #include <gtest/gtest.h>
 
 namespace {
 
-TEST(Placement, OuterFrameTouchesTopAndRightEdgeOfAnyScreen) {
+using namespace quelmar::calendario;
+
+TEST(Colocacion, OuterFrameTouchesTopAndRightEdgeOfAnyScreen) {
     struct Case {
         QRect screen;
         int outerWidth;
@@ -22,17 +24,17 @@ TEST(Placement, OuterFrameTouchesTopAndRightEdgeOfAnyScreen) {
         {{0, 0, 200, 150}, 222, {-22, 0}},
     };
     for (const Case& c : cases) {
-        const QPoint at = topRightFramePosition(c.screen, c.outerWidth);
+        const QPoint at = EsquinaSuperiorDerecha(c.screen, c.outerWidth);
         EXPECT_EQ(at, c.expected) << "screen width " << c.screen.width();
         EXPECT_EQ(at.x() + c.outerWidth, c.screen.x() + c.screen.width());
     }
 }
 
-TEST(Placement, OnlyWaylandRefusesSelfPlacement) {
-    EXPECT_FALSE(windowCanPlaceItself(QStringLiteral("wayland")));
-    EXPECT_FALSE(windowCanPlaceItself(QStringLiteral("wayland-egl")));
-    EXPECT_TRUE(windowCanPlaceItself(QStringLiteral("xcb")));
-    EXPECT_TRUE(windowCanPlaceItself(QStringLiteral("offscreen")));
+TEST(Colocacion, OnlyWaylandRefusesSelfPlacement) {
+    EXPECT_FALSE(PuedeColocarseSola(QStringLiteral("wayland")));
+    EXPECT_FALSE(PuedeColocarseSola(QStringLiteral("wayland-egl")));
+    EXPECT_TRUE(PuedeColocarseSola(QStringLiteral("xcb")));
+    EXPECT_TRUE(PuedeColocarseSola(QStringLiteral("offscreen")));
 }
 
 }  // namespace

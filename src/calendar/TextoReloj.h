@@ -4,6 +4,10 @@
 #include <QLocale>
 #include <QString>
 
+namespace quelmar::calendario {
+
 // The clock line: the date in the locale's long form, two spaces, the time in its short form
 // (hours and minutes only).
-QString clockCaption(const QDateTime& now, const QLocale& locale);
+QString TextoReloj(const QDateTime& now, const QLocale& locale);
+
+}  // namespace quelmar::calendario
