@@ -12,7 +12,6 @@ struct Disposicion {
     static constexpr std::string_view kTitulo = "Editor de tarifas";
     static constexpr int kAncho = 4005;  // client area, twips
     static constexpr int kAlto = 3855;
-    static constexpr int kTwipsPorPixel = 15;
 
     static constexpr std::array<std::string_view, 3> kPaginas = {"Semana", "Sabado", "Festivo"};
     static constexpr std::array<std::string_view, 2> kBandas = {"Normal", "Reducida"};
