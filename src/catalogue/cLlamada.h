@@ -7,14 +7,17 @@
 #include <string_view>
 #include <vector>
 
-#include "bono/cBono.h"
 #include "catalogue/FicherosUtil.h"
 #include "catalogue/tTarifa.h"
 #include "runtime/Variant.h"
 
 namespace quelmar {
 
-// The tariff catalogue of Tarifas.Dat and, in src/costing, the cost of a call under it.
+class cBono;
+class cCosteo;
+
+// The tariff catalogue of Tarifas.Dat and, through cCosteo (src/costing), the cost of a
+// call under it.
 //
 // Store half: the tariffs in file order in a growable array whose highest index equals
 // Count; slot Count is a spare that is no tariff (Save never writes it, Find never looks
@@ -67,7 +70,7 @@ class cLlamada {
     const std::string& NombreTarifa() const noexcept { return m_NombreTarifa; }
     void NombreTarifa(std::string s) { m_NombreTarifa = std::move(s); }
 
-    // ---- Costing half (src/costing) ----
+    // ---- Costing half: forwards to cCosteo (src/costing) ----
 
     // Sets the holiday list from an array whose last entry is a spare and is never read:
     // entries 0..n-1 of an array of n + 1 are converted to dates (error 13 for one that
@@ -85,15 +88,15 @@ class cLlamada {
     // a catalogue without the bono tariffs) reach the caller.
     void Datos(double dIni, double dFin, const cBono* m_Bono = nullptr, std::string_view sTar = {});
 
-    float importe() const noexcept { return m_Importe; }
-    const std::string& Duracion() const noexcept { return m_Duracion; }
-    std::int16_t Tipo() const noexcept { return m_Tipo; }
-    std::int16_t TipoActual() const noexcept { return m_TipoActual; }
-    bool BonoNet() const noexcept { return m_BonoNet; }
-    bool BonoNetActual() const noexcept { return m_BonoNetActual; }
+    float importe() const;
+    const std::string& Duracion() const;
+    std::int16_t Tipo() const;
+    std::int16_t TipoActual() const;
+    bool BonoNet() const;
+    bool BonoNetActual() const;
     // The engine's own registry, kept between calls.
-    cBono& Bono() noexcept { return m_BonoCalc; }
-    const cBono& Bono() const noexcept { return m_BonoCalc; }
+    cBono& Bono();
+    const cBono& Bono() const;
 
     const std::filesystem::path& Ruta() const noexcept { return m_Ruta; }
     // Whole records, for tools that move catalogues in and out.
@@ -102,14 +105,8 @@ class cLlamada {
   private:
     void ComprobarIndice(std::int16_t Index) const;
 
-    // Costing steps; instants are whole seconds on the continuous scale of fecha::ASegundos.
-    std::int16_t TipoHora(std::int16_t t, std::int64_t d) const;
-    std::int16_t GrupoHora(std::int64_t d) const;
-    float ImporteConexion(std::int16_t t, std::int64_t& d);
-    void ImporteTiempo(std::int16_t t, std::int64_t inicio, std::int64_t fin);
-    float ImporteTramo(std::int16_t t, std::int64_t& ini, std::int64_t fin);
-    static std::int32_t FinTramo(std::int32_t tv, double E);
-    std::int16_t TipoDiaSegundos(std::int64_t d) const;
+    // The costing state, made when first used.
+    cCosteo& Costeo() const;
 
     std::filesystem::path m_Ruta;
     std::shared_ptr<Escritura> m_Escritura;
@@ -121,14 +118,11 @@ class cLlamada {
     std::size_t m_BytesLeidos = 0;
     std::string m_NombreTarifa;
 
-    std::vector<double> m_Festivos = std::vector<double>(1, 0.0);
-    float m_Importe = 0.0f;
-    std::string m_Duracion;
-    std::int16_t m_Tipo = 0;
-    std::int16_t m_TipoActual = 0;
-    bool m_BonoNet = false;
-    bool m_BonoNetActual = false;
-    cBono m_BonoCalc;
+    // Deleted where cCosteo is complete (src/costing): the store half never includes it.
+    struct BorrarCosteo {
+        void operator()(cCosteo* c) const noexcept;
+    };
+    mutable std::unique_ptr<cCosteo, BorrarCosteo> m_Costeo;
 };
 
 }  // namespace quelmar

@@ -1,13 +1,12 @@
-// The costing half of cLlamada: holidays, day kinds, bands, bono groups and the cost of
-// a call. Instants are handled as whole seconds on the continuous scale of
-// fecha::ASegundos (day * 86400 + second of the day), so every segment lasts whole seconds.
+#include "costing/cCosteo.h"
+
 #include <cstdint>
+#include <memory>
 #include <optional>
 #include <string>
 #include <utility>
 #include <vector>
 
-#include "bono/cBono.h"
 #include "catalogue/cLlamada.h"
 #include "periods/cPeriodo.h"
 #include "runtime/Checked.h"
@@ -54,7 +53,7 @@ std::string TextoDeSegundos(std::int32_t s) {
 
 }  // namespace
 
-void cLlamada::Festivos(const std::vector<Variant>& fes) {
+void cCosteo::Festivos(const std::vector<Variant>& fes) {
     if (fes.empty()) Lanzar(kFueraDeRango, "a la lista de festivos le falta su entrada de reserva");
     const std::size_t n = fes.size() - 1;
     m_Festivos.assign(n + 1, 0.0);
@@ -63,7 +62,7 @@ void cLlamada::Festivos(const std::vector<Variant>& fes) {
     for (std::size_t i = 0; i < n; ++i) m_Festivos[i] = CDate(fes[i]);
 }
 
-std::int16_t cLlamada::TipoDiaSegundos(std::int64_t d) const {
+std::int16_t cCosteo::TipoDiaSegundos(std::int64_t d) const {
     const std::int64_t n = fecha::DiaDeSegundos(d);
     const auto dia = static_cast<double>(n);  // the date at midnight
     for (std::size_t i = 0; i + 1 < m_Festivos.size(); ++i)
@@ -79,16 +78,15 @@ std::int16_t cLlamada::TipoDiaSegundos(std::int64_t d) const {
     }
 }
 
-std::int16_t cLlamada::TipoDia(double d) const {
+std::int16_t cCosteo::TipoDia(double d) const {
     return TipoDiaSegundos(fecha::ASegundos(d));
 }
 
 // Band of an instant under tariff t: 0 inside the normal band (both ends inclusive, an
 // empty band never matches), otherwise 1, or -1 when the reduced band is empty. Stored
 // times are compared to the whole second.
-std::int16_t cLlamada::TipoHora(std::int16_t t, std::int64_t d) const {
-    ComprobarIndice(t);
-    const tTarifa& tar = m_Registros[static_cast<std::size_t>(t)];
+std::int16_t cCosteo::TipoHora(std::int16_t t, std::int64_t d) const {
+    const tTarifa& tar = Tarifa(t);
     const std::int16_t k = TipoDiaSegundos(d);
     const Banda n = BandaDe(k, 0), r = BandaDe(k, 1);
     const std::int64_t tv = fecha::SegundoDelDia(d);
@@ -101,21 +99,81 @@ std::int16_t cLlamada::TipoHora(std::int16_t t, std::int64_t d) const {
 }
 
 // The normal band of the tariff at position 1 is day-group time; all else is night.
-std::int16_t cLlamada::GrupoHora(std::int64_t d) const {
+std::int16_t cCosteo::GrupoHora(std::int64_t d) const {
     return TipoHora(1, d) != 0 ? 1 : 0;
 }
 
 // Seconds from tv to the end of a band whose last second is E (inclusive); a band that
 // runs over midnight measures across it. Between 1 second and 24 hours.
-std::int32_t cLlamada::FinTramo(std::int32_t tv, double E) {
+std::int32_t cCosteo::FinTramo(std::int32_t tv, double E) {
     const std::int32_t e = fecha::SegundoDelDia(fecha::ASegundos(E)) + 1;
     return tv < e ? e - tv : e + static_cast<std::int32_t>(kDia) - tv;
+}
+
+// ---- cLlamada's costing interface ----
+
+void cLlamada::BorrarCosteo::operator()(cCosteo* c) const noexcept {
+    delete c;
+}
+
+cCosteo& cLlamada::Costeo() const {
+    if (!m_Costeo) m_Costeo.reset(new cCosteo);
+    return *m_Costeo;
+}
+
+void cLlamada::Festivos(const std::vector<Variant>& fes) {
+    Costeo().Festivos(fes);
+}
+
+std::int16_t cLlamada::TipoDia(double d) const {
+    return Costeo().TipoDia(d);
 }
 
 void cLlamada::Datos(double dIni, double dFin, const cBono* m_Bono, std::string_view sTar) {
     Load();
     const std::int16_t t = Find(sTar.empty() ? std::string_view(m_NombreTarifa) : sTar);
     if (t == -1) return;
+    Costeo().Datos(*this, t, dIni, dFin, m_Bono);
+}
+
+float cLlamada::importe() const {
+    return Costeo().importe();
+}
+const std::string& cLlamada::Duracion() const {
+    return Costeo().Duracion();
+}
+std::int16_t cLlamada::Tipo() const {
+    return Costeo().Tipo();
+}
+std::int16_t cLlamada::TipoActual() const {
+    return Costeo().TipoActual();
+}
+bool cLlamada::BonoNet() const {
+    return Costeo().BonoNet();
+}
+bool cLlamada::BonoNetActual() const {
+    return Costeo().BonoNetActual();
+}
+cBono& cLlamada::Bono() {
+    return Costeo().Bono();
+}
+const cBono& cLlamada::Bono() const {
+    return Costeo().Bono();
+}
+
+// ---- the costing ----
+
+const tTarifa& cCosteo::Tarifa(std::int16_t t) const {
+    return m_Catalogo->Registro(t);
+}
+
+void cCosteo::Datos(const cLlamada& catalogo, std::int16_t t, double dIni, double dFin,
+                    const cBono* m_Bono) {
+    // The catalogue is lent for this call only, whatever way the call ends.
+    struct Prestamo {
+        const cLlamada*& c;
+        ~Prestamo() { c = nullptr; }
+    } prestamo{m_Catalogo = &catalogo};
 
     if (m_Bono)
         m_BonoCalc.Copiar(*m_Bono);
@@ -139,11 +197,10 @@ void cLlamada::Datos(double dIni, double dFin, const cBono* m_Bono, std::string_
 // The connection charge, under the bono kind's tariff while the group has bono time;
 // moves d past the connection time, whose hour field counts minutes and whose minute
 // field counts seconds (a stored 02:30 is 2 minutes 30 seconds).
-float cLlamada::ImporteConexion(std::int16_t t, std::int64_t& d) {
+float cCosteo::ImporteConexion(std::int16_t t, std::int64_t& d) {
     const std::int16_t g = GrupoHora(d);
     if (!m_BonoCalc.EstaVacioGrupo(g)) t = Sumar16(m_BonoCalc.Cual(g), 1);
-    ComprobarIndice(t);
-    const tTarifa& tar = m_Registros[static_cast<std::size_t>(t)];
+    const tTarifa& tar = Tarifa(t);
     static const tTarifa::Campo& kImporte = Campo("Conexion.Importe");
     static const tTarifa::Campo& kTiempo = Campo("Conexion.Tiempo");
     const auto cargo = static_cast<float>(NumeroInicial(tar.Texto(kImporte)));
@@ -153,7 +210,7 @@ float cLlamada::ImporteConexion(std::int16_t t, std::int64_t& d) {
 }
 
 // Prices the call period by billing period; bonos start every period full.
-void cLlamada::ImporteTiempo(std::int16_t t, std::int64_t inicio, std::int64_t fin) {
+void cCosteo::ImporteTiempo(std::int16_t t, std::int64_t inicio, std::int64_t fin) {
     cPeriodo periodo;
     periodo.Datos(m_BonoCalc.DiaFactura(), 2);
     periodo.Periodos(fecha::DesdeSegundos(inicio), fecha::DesdeSegundos(fin));
@@ -176,7 +233,7 @@ void cLlamada::ImporteTiempo(std::int16_t t, std::int64_t inicio, std::int64_t f
 
 // One segment from ini: to the end of its band, to where the bono kind's time runs out,
 // or to fin, whichever comes first. Moves ini to the segment's end; returns its cost.
-float cLlamada::ImporteTramo(std::int16_t t, std::int64_t& ini, std::int64_t fin) {
+float cCosteo::ImporteTramo(std::int16_t t, std::int64_t& ini, std::int64_t fin) {
     const std::int64_t inicio = ini;
     const std::int16_t g = GrupoHora(ini);
     bool conBono = !m_BonoCalc.EstaVacioGrupo(g);
@@ -192,8 +249,7 @@ float cLlamada::ImporteTramo(std::int16_t t, std::int64_t& ini, std::int64_t fin
         else
             conBono = false;
     }
-    ComprobarIndice(t);
-    const tTarifa& tar = m_Registros[static_cast<std::size_t>(t)];
+    const tTarifa& tar = Tarifa(t);
     const std::int16_t k = TipoDiaSegundos(ini);
     const std::int16_t b = TipoHora(t, ini);
     const std::int32_t tv = fecha::SegundoDelDia(ini);

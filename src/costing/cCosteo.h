@@ -1,0 +1,67 @@
+#pragma once
+
+#include <cstdint>
+#include <string>
+#include <vector>
+
+#include "bono/cBono.h"
+#include "catalogue/tTarifa.h"
+#include "runtime/Variant.h"
+
+namespace quelmar {
+
+class cLlamada;
+
+// The costing half of cLlamada: the holiday list, day kinds, bands and bono groups, the
+// cost of a call and the engine's own bono registry, kept between calls. cLlamada owns one
+// and its costing interface (Festivos, TipoDia, Datos and the results) forwards here; this
+// is where to read how a call is costed.
+//
+// Instants are whole seconds on the continuous scale of fecha::ASegundos (day * 86400 +
+// second of the day), so every segment lasts whole seconds.
+class cCosteo {
+  public:
+    // The holiday list from an array whose last entry is a spare and is never read (error
+    // 13 for an entry that is no date, the ones before it kept; 9 for an empty array; 6
+    // for more than 32768 holidays).
+    void Festivos(const std::vector<Variant>& fes);
+    // 0 weekday, 1 Saturday, 2 Sunday or a date of the holiday list.
+    std::int16_t TipoDia(double d) const;
+
+    // Costs a call from dIni to dFin under tariff t of `catalogo`, loaded and found by the
+    // caller. With m_Bono the registry becomes a copy of it, without it is refilled.
+    void Datos(const cLlamada& catalogo, std::int16_t t, double dIni, double dFin,
+               const cBono* m_Bono);
+
+    float importe() const noexcept { return m_Importe; }
+    const std::string& Duracion() const noexcept { return m_Duracion; }
+    std::int16_t Tipo() const noexcept { return m_Tipo; }
+    std::int16_t TipoActual() const noexcept { return m_TipoActual; }
+    bool BonoNet() const noexcept { return m_BonoNet; }
+    bool BonoNetActual() const noexcept { return m_BonoNetActual; }
+    cBono& Bono() noexcept { return m_BonoCalc; }
+    const cBono& Bono() const noexcept { return m_BonoCalc; }
+
+  private:
+    const tTarifa& Tarifa(std::int16_t t) const;
+    std::int16_t TipoHora(std::int16_t t, std::int64_t d) const;
+    std::int16_t GrupoHora(std::int64_t d) const;
+    float ImporteConexion(std::int16_t t, std::int64_t& d);
+    void ImporteTiempo(std::int16_t t, std::int64_t inicio, std::int64_t fin);
+    float ImporteTramo(std::int16_t t, std::int64_t& ini, std::int64_t fin);
+    static std::int32_t FinTramo(std::int32_t tv, double E);
+    std::int16_t TipoDiaSegundos(std::int64_t d) const;
+
+    // The catalogue of the call being costed; set for the length of Datos only.
+    const cLlamada* m_Catalogo = nullptr;
+    std::vector<double> m_Festivos = std::vector<double>(1, 0.0);
+    float m_Importe = 0.0f;
+    std::string m_Duracion;
+    std::int16_t m_Tipo = 0;
+    std::int16_t m_TipoActual = 0;
+    bool m_BonoNet = false;
+    bool m_BonoNetActual = false;
+    cBono m_BonoCalc;
+};
+
+}  // namespace quelmar
