@@ -155,10 +155,11 @@ int Costear(const OpcionesCosteo& o, std::FILE* entrada, std::FILE* salida, std:
         std::error_code ec;
         const auto carpeta = o.salidaBonos->parent_path().empty() ? std::filesystem::path(".")
                                                                   : o.salidaBonos->parent_path();
-        if (std::filesystem::is_directory(*o.salidaBonos, ec) ||
-            !std::filesystem::is_directory(carpeta, ec))
+        if (std::filesystem::is_directory(*o.salidaBonos, ec))
+            throw ErrorUso(EsCarpeta(*o.salidaBonos));
+        if (!std::filesystem::is_directory(carpeta, ec))
             throw ErrorUso("no se puede escribir " + Citar(o.salidaBonos->string()) +
-                           ": la carpeta no existe o es una carpeta");
+                           ": la carpeta " + Citar(carpeta.string()) + " no existe");
     }
 
     const bool interactivo = ::isatty(::fileno(entrada)) || ::isatty(::fileno(salida));

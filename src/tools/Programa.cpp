@@ -261,7 +261,7 @@ int Exportar(const std::vector<std::string>& args) {
 }
 
 int Importar(const std::vector<std::string>& args) {
-    const Opciones o = LeerOpciones("importar", args, {"--catalogo"}, {}, 1);
+    const Opciones o = LeerOpciones("importar", args, {"--catalogo"}, {"--tal-cual"}, 1);
     if (o.ayuda) {
         std::fputs(kAyudaImportar, stdout);
         return kSalidaBien;
@@ -284,16 +284,11 @@ int Importar(const std::vector<std::string>& args) {
     std::vector<std::string> avisos;
     std::vector<tTarifa> registros;
     try {
-        registros = ImportarCsv(texto, avisos);
+        registros = ImportarCsv(texto, avisos, o.Tiene("--tal-cual"));
     } catch (const ErrorUso& e) {
-        throw ErrorUso(Citar(origen) + ": " + e.what() + "\nTarifas.Dat no se ha tocado");
+        throw ErrorDatos(Citar(origen) + ": " + e.what() + "\nTarifas.Dat no se ha tocado");
     }
     for (const auto& a : avisos) std::fprintf(stderr, "aviso: %s\n", a.c_str());
-    if (registros.size() < 5)
-        std::fprintf(stderr,
-                     "aviso: el catálogo tiene %zu tarifas; Quelmar y el costeo esperan al menos "
-                     "las cinco fijas (la principal, 10DIA, 50DIA, 10NOCHE y 50NOCHE)\n",
-                     registros.size());
     std::string bytes(registros.size() * tTarifa::kTamano, '\0');
     for (std::size_t i = 0; i < registros.size(); ++i)
         registros[i].Codificar(reinterpret_cast<unsigned char*>(bytes.data()) +
@@ -323,7 +318,7 @@ int CostearOrden(const std::vector<std::string>& args) {
     if (!o.posicionales.empty() && o.posicionales[0] != "-") {
         std::error_code ec;
         if (std::filesystem::is_directory(o.posicionales[0], ec))
-            throw ErrorUso(Citar(o.posicionales[0]) + " es una carpeta, no un fichero");
+            throw ErrorUso(EsCarpeta(o.posicionales[0]));
         entrada = std::fopen(o.posicionales[0].c_str(), "rb");
         if (!entrada)
             throw ErrorUso("no se puede abrir " + Citar(o.posicionales[0]) + ": " +
@@ -353,12 +348,20 @@ int Ejecutar(int argc, char** argv) {
             std::fputs(kAyudaGeneral, stdout);
             return kSalidaBien;
         }
+        if (orden == "--version" || orden == "-V") {
+            std::puts("tarificador " QUELMAR_VERSION);
+            return kSalidaBien;
+        }
         if (orden == "costear") return CostearOrden(args);
         if (orden == "listar") return Listar(args);
         if (orden == "exportar") return Exportar(args);
         if (orden == "importar") return Importar(args);
         throw ErrorUso("orden desconocida " + Citar(orden) +
                        " (costear, listar, exportar o importar; véase «tarificador --help»)");
+    } catch (const ErrorDatos& e) {
+        std::fflush(stdout);
+        std::fprintf(stderr, "tarificador: %s\n", e.what());
+        return kSalidaLineasMalas;
     } catch (const ErrorUso& e) {
         std::fflush(stdout);
         std::fprintf(stderr, "tarificador: %s\n", e.what());
