@@ -319,6 +319,7 @@ int CostearOrden(const std::vector<std::string>& args) {
         std::error_code ec;
         if (std::filesystem::is_directory(o.posicionales[0], ec))
             throw ErrorUso(EsCarpeta(o.posicionales[0]));
+        oc.llamadas = o.posicionales[0];
         entrada = std::fopen(o.posicionales[0].c_str(), "rb");
         if (!entrada)
             throw ErrorUso("no se puede abrir " + Citar(o.posicionales[0]) + ": " +
