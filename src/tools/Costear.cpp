@@ -4,6 +4,7 @@
 #include <unistd.h>
 
 #include <algorithm>
+#include <cerrno>
 #include <chrono>
 #include <cstdint>
 #include <cstdio>
@@ -117,16 +118,25 @@ class LectorLineas {
         return {buf_.data() + ini_, fin_ - ini_};
     }
 
+    bool Error() const { return error_; }
+
   private:
+    // What the file has now, not a full buffer: a terminal or a pipe gets each line costed
+    // as it comes.
     bool Llenar() {
-        ini_ = 0;
-        fin_ = std::fread(buf_.data(), 1, buf_.size(), f_);
-        return fin_ > 0;
+        ini_ = fin_ = 0;
+        ssize_t n;
+        do n = ::read(::fileno(f_), buf_.data(), buf_.size());
+        while (n < 0 && errno == EINTR);
+        if (n < 0) error_ = true;
+        if (n > 0) fin_ = static_cast<std::size_t>(n);
+        return n > 0;
     }
 
     std::FILE* f_;
     std::vector<char> buf_ = std::vector<char>(1 << 16);
     std::size_t ini_ = 0, fin_ = 0;
+    bool error_ = false;
 };
 
 // Whether the first bytes of a file look like text: no NUL, and few control bytes.
@@ -175,7 +185,8 @@ class Progreso {
             return;
         ultimo_ = ahora;
         mostrado_ = true;
-        const long long pos = total_ > 0 ? static_cast<long long>(std::ftell(entrada)) : -1;
+        const long long pos =
+            total_ > 0 ? static_cast<long long>(::lseek(::fileno(entrada), 0, SEEK_CUR)) : -1;
         if (pos >= 0)
             std::fprintf(errores_, "\rtarificador: línea %zu (%lld %%)", n, pos * 100 / total_);
         else
@@ -421,7 +432,7 @@ int Costear(const OpcionesCosteo& o, std::FILE* entrada, std::FILE* salida, std:
         if (interactivo) std::fflush(salida);
     }
     progreso.Borrar();
-    const bool errorLectura = std::ferror(entrada) != 0;
+    const bool errorLectura = lector.Error();
     std::fflush(salida);
     if (std::ferror(salida)) throw ErrorUso("no se pudo escribir la salida");
     if (errorLectura) throw ErrorUso("error al leer las llamadas");
