@@ -72,12 +72,19 @@ std::string EsCarpeta(const std::filesystem::path& ruta) {
     return Citar(ruta.string()) + " es una carpeta, no un fichero";
 }
 
+std::string NoSePuedeAbrir(const std::filesystem::path& ruta, int err) {
+    try {
+        FicherosUtil::LanzarErrno(err, ruta);
+    } catch (const RuntimeError& e) {
+        return "no se puede abrir " + Citar(ruta.string()) + ": " + MensajeEngine(e);
+    }
+}
+
 std::string LeerFicheroEntero(const std::filesystem::path& ruta) {
     std::error_code ec;
     if (std::filesystem::is_directory(ruta, ec)) throw ErrorUso(EsCarpeta(ruta));
     std::ifstream f(ruta, std::ios::binary);
-    if (!f)
-        throw ErrorUso("no se puede abrir " + Citar(ruta.string()) + ": " + std::strerror(errno));
+    if (!f) throw ErrorUso(NoSePuedeAbrir(ruta, errno));
     std::string bytes{std::istreambuf_iterator<char>(f), std::istreambuf_iterator<char>()};
     if (f.bad()) throw ErrorUso("no se puede leer " + Citar(ruta.string()));
     return bytes;

@@ -39,6 +39,9 @@ bool EsUtf8(std::string_view bytes) noexcept;
 
 // The words for a path that is a folder where a file is needed, the same in every order.
 std::string EsCarpeta(const std::filesystem::path& ruta);
+// "no se puede abrir «ruta»: " and the engine's Spanish words for the errno value, as
+// every order says it.
+std::string NoSePuedeAbrir(const std::filesystem::path& ruta, int err);
 
 // The whole file as bytes; ErrorUso naming the file when it cannot be read.
 std::string LeerFicheroEntero(const std::filesystem::path& ruta);

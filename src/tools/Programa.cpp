@@ -347,9 +347,7 @@ int CostearOrden(const std::vector<std::string>& args) {
             throw ErrorUso(EsCarpeta(o.posicionales[0]));
         oc.llamadas = o.posicionales[0];
         entrada = std::fopen(o.posicionales[0].c_str(), "rb");
-        if (!entrada)
-            throw ErrorUso("no se puede abrir " + Citar(o.posicionales[0]) + ": " +
-                           std::strerror(errno));
+        if (!entrada) throw ErrorUso(NoSePuedeAbrir(o.posicionales[0], errno));
     }
     struct Cerrar {
         std::FILE* f;
