@@ -119,7 +119,7 @@ cBono LeerBonos(std::string_view texto, std::string_view origen) {
                 throw ErrorUso(o + "«per_factura» debe ser 1 (meses pares) o 2 (impares)");
             r.perFactura(static_cast<std::uint8_t>(valor.get<long long>()));
         } else if (clave != "bonos") {
-            throw ErrorUso(o + "clave desconocida " + Citar(clave) +
+            throw ErrorUso(o + "clave desconocida " + CitarCorto(clave) +
                            " (se admiten dia_factura, per_factura y bonos)");
         }
     }
@@ -132,7 +132,7 @@ cBono LeerBonos(std::string_view texto, std::string_view origen) {
         if (!b.is_object()) throw ErrorUso(donde + "se esperaba un objeto { ... }");
         for (const auto& [clave, valor] : b.items())
             if (clave != "tipo" && clave != "alta" && clave != "baja" && clave != "tiempo")
-                throw ErrorUso(donde + "clave desconocida " + Citar(clave) +
+                throw ErrorUso(donde + "clave desconocida " + CitarCorto(clave) +
                                " (se admiten tipo, alta, baja y tiempo)");
         if (!b.contains("tipo")) throw ErrorUso(donde + "falta «tipo»");
         if (!b.contains("alta")) throw ErrorUso(donde + "falta «alta»");

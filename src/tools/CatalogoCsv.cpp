@@ -83,19 +83,20 @@ std::string BytesDeCelda(std::string_view celda, std::size_t ancho) {
                 i += 4;
                 continue;
             }
-            throw FalloCelda{"la barra invertida de " + Citar(celda) + " no empieza \\\\ ni \\xHH"};
+            throw FalloCelda{"la barra invertida de " + CitarCorto(celda) +
+                             " no empieza \\\\ ni \\xHH"};
         }
         const std::size_t j = std::min(celda.find('\\', i), celda.size());
         const auto trozo = A1252(celda.substr(i, j - i));
         if (!trozo)
-            throw FalloCelda{Citar(celda) +
+            throw FalloCelda{CitarCorto(celda) +
                              " tiene caracteres que no existen en Windows-1252 (o UTF-8 mal "
                              "formado)"};
         bytes += *trozo;
         i = j;
     }
     if (bytes.size() > ancho)
-        throw FalloCelda{Citar(celda) + " ocupa " + std::to_string(bytes.size()) +
+        throw FalloCelda{CitarCorto(celda) + " ocupa " + std::to_string(bytes.size()) +
                          " caracteres y el campo admite " + std::to_string(ancho)};
     bytes.resize(ancho, ' ');
     return bytes;
@@ -264,12 +265,12 @@ std::vector<tTarifa> ImportarCsv(std::string_view texto, std::vector<std::string
         const std::string_view nombre = RecortarBlancos(celdas[k]);
         const tTarifa::Campo* campo = tTarifa::Buscar(nombre);
         if (!campo) {
-            fallos.push_back("la columna " + Citar(nombre) + " no es ninguna clave de tarifa");
+            fallos.push_back("la columna " + CitarCorto(nombre) + " no es ninguna clave de tarifa");
             continue;
         }
         const auto c = static_cast<std::size_t>(campo - campos.data());
         if (columna[c] != SIZE_MAX)
-            fallos.push_back("la columna " + Citar(nombre) + " está repetida");
+            fallos.push_back("la columna " + CitarCorto(nombre) + " está repetida");
         columna[c] = k;
     }
     for (std::size_t c = 0; c < kCampos; ++c)

@@ -62,7 +62,7 @@ std::vector<Variant> LeerFestivos(const std::filesystem::path& ruta) {
         const auto d = LeerDia(linea);
         if (!d)
             throw ErrorUso(Citar(ruta.string()) + " línea " + std::to_string(n) + ": " +
-                           Citar(linea) + " no es una fecha AAAA-MM-DD");
+                           CitarCorto(linea) + " no es una fecha AAAA-MM-DD");
         r.push_back(Variant::DeFecha(*d));
     }
     if (r.size() > 32768) throw ErrorUso(Citar(ruta.string()) + ": más de 32768 festivos");
@@ -168,6 +168,16 @@ std::size_t Distancia(std::string_view a, std::string_view b) {
     return fila[b.size()];
 }
 
+// "; ¿quizá «X»?" with the catalogue name closest to `pedido`, or nothing when none is.
+std::string Sugerencia(const std::vector<std::string>& nombres, std::string_view pedido) {
+    const std::string* mejor = nullptr;
+    std::size_t dMejor = SIZE_MAX;
+    for (const auto& n : nombres)
+        if (const auto d = Distancia(pedido, n); d < dMejor) dMejor = d, mejor = &n;
+    if (!mejor || dMejor > std::max<std::size_t>(2, pedido.size() / 3)) return {};
+    return "; ¿quizá " + Citar(*mejor) + "?";
+}
+
 class Progreso {
   public:
     Progreso(std::FILE* errores, std::FILE* entrada) : errores_(errores) {
@@ -225,10 +235,14 @@ int Costear(const OpcionesCosteo& o, std::FILE* entrada, std::FILE* salida, std:
                        std::to_string(m.Count()) +
                        " tarifas; el costeo necesita al menos las cinco fijas (la principal, "
                        "10DIA, 50DIA, 10NOCHE y 50NOCHE)");
+    std::vector<std::string> nombres;  // the catalogue's names in UTF-8, for suggestions
+    for (std::int16_t i = 0; i < m.Count(); ++i)
+        nombres.push_back(Cp1252AUtf8(NombreDeTarifa(m, i)));
     if (o.tarifa) {
         const auto b = A1252(*o.tarifa);
         if (!b || m.Find(*b) < 0)
-            throw ErrorUso("la tarifa " + Citar(*o.tarifa) + " no está en el catálogo");
+            throw ErrorUso("la tarifa " + CitarCorto(*o.tarifa) + " no está en el catálogo" +
+                           Sugerencia(nombres, *o.tarifa));
         m.NombreTarifa(*b);
     } else {
         m.NombreTarifa(NombreDeTarifa(m, 0));
@@ -273,7 +287,6 @@ int Costear(const OpcionesCosteo& o, std::FILE* entrada, std::FILE* salida, std:
     bool cabeceraVista = false, avisoOrden = false, aviso1252 = false;
     std::optional<double> finAnterior;
     std::vector<std::string> campos;
-    std::vector<std::string> nombres;  // the catalogue's names in UTF-8, for suggestions
     std::string fila, bruta, convertida;
     auto mala = [&](const std::string& motivo) {
         if (malas++ >= kMalasMostradas) return;
@@ -360,17 +373,7 @@ int Costear(const OpcionesCosteo& o, std::FILE* entrada, std::FILE* salida, std:
             const std::string_view pedido = RecortarBlancos(campos[2]);
             const auto b = A1252(pedido);
             if (!b || m.Find(*b) < 0) {
-                if (nombres.empty())
-                    for (std::int16_t i = 0; i < m.Count(); ++i)
-                        nombres.push_back(Cp1252AUtf8(NombreDeTarifa(m, i)));
-                std::string motivo = "tarifa desconocida " + CitarCorto(pedido);
-                const std::string* mejor = nullptr;
-                std::size_t dMejor = SIZE_MAX;
-                for (const auto& n : nombres)
-                    if (const auto d = Distancia(pedido, n); d < dMejor) dMejor = d, mejor = &n;
-                if (mejor && dMejor <= std::max<std::size_t>(2, pedido.size() / 3))
-                    motivo += "; ¿quizá " + Citar(*mejor) + "?";
-                mala(motivo);
+                mala("tarifa desconocida " + CitarCorto(pedido) + Sugerencia(nombres, pedido));
                 continue;
             }
             nombre = *b;

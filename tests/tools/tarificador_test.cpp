@@ -313,6 +313,8 @@ TEST_F(Costear, OpcionOFicheroInservibleParaAntesDeEscribirNada) {
          "«per_factura» debe ser 1"},
         {{"--bonos", (dir.ruta() / "falta.json").string(), llamadas}, "no se puede abrir"},
         {{"--tarifa", "Inexistente", llamadas}, "la tarifa «Inexistente» no está en el catálogo"},
+        {{"--tarifa", "normal", llamadas},
+         "la tarifa «normal» no está en el catálogo; ¿quizá «Normal»?"},
         {{"--bonos",
           Fichero("g.json", R"({"bonos": [{"tipo": "50NOCHE", "alta": "1999-12-01",)"
                             R"( "tiempo": "30000:00:00"}, {"tipo": 3, "alta": "1999-12-01",)"
