@@ -68,6 +68,20 @@ bool EsUtf8(std::string_view s) noexcept {
     return true;
 }
 
+bool PareceTexto(std::string_view principio) noexcept {
+    std::size_t control = 0;
+    for (const char ch : principio) {
+        const auto c = static_cast<unsigned char>(ch);
+        if (c == 0) return false;
+        if ((c < 0x20 && c != '\t' && c != '\n' && c != '\r' && c != '\f') || c == 0x7F) ++control;
+    }
+    return control * 10 <= principio.size();
+}
+
+std::string NoEsTexto(std::string_view nombre) {
+    return std::string(nombre) + " no es un fichero de texto (tiene bytes nulos o de control)";
+}
+
 std::string EsCarpeta(const std::filesystem::path& ruta) {
     return Citar(ruta.string()) + " es una carpeta, no un fichero";
 }

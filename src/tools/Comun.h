@@ -37,6 +37,11 @@ std::string CitarCorto(std::string_view texto, std::size_t maximo = 60);
 // Whether the bytes are well-formed UTF-8.
 bool EsUtf8(std::string_view bytes) noexcept;
 
+// Whether the first bytes of a file look like text: no NUL, and few control bytes.
+bool PareceTexto(std::string_view principio) noexcept;
+// "«nombre» no es un fichero de texto ...", the same words for every file read as text.
+std::string NoEsTexto(std::string_view nombre);
+
 // The words for a path that is a folder where a file is needed, the same in every order.
 std::string EsCarpeta(const std::filesystem::path& ruta);
 // "no se puede abrir «ruta»: " and the engine's Spanish words for the errno value, as

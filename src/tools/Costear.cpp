@@ -139,17 +139,6 @@ class LectorLineas {
     bool error_ = false;
 };
 
-// Whether the first bytes of a file look like text: no NUL, and few control bytes.
-bool PareceTexto(std::string_view principio) {
-    std::size_t control = 0;
-    for (const char ch : principio) {
-        const auto c = static_cast<unsigned char>(ch);
-        if (c == 0) return false;
-        if ((c < 0x20 && c != '\t' && c != '\n' && c != '\r' && c != '\f') || c == 0x7F) ++control;
-    }
-    return control * 10 <= principio.size();
-}
-
 // Edit distance between two names, letters compared without case.
 std::size_t Distancia(std::string_view a, std::string_view b) {
     auto baja = [](char c) { return c >= 'A' && c <= 'Z' ? static_cast<char>(c - 'A' + 'a') : c; };
@@ -267,9 +256,8 @@ int Costear(const OpcionesCosteo& o, std::FILE* entrada, std::FILE* salida, std:
         o.llamadas ? Citar(o.llamadas->string()) : std::string("la entrada estándar");
     LectorLineas lector(entrada);
     if (!PareceTexto(lector.Principio()))
-        throw ErrorUso(nombreEntrada +
-                       " no es un fichero de texto (tiene bytes nulos o de control); se espera "
-                       "un registro de llamadas, una por línea: inicio,fin[,tarifa]");
+        throw ErrorUso(NoEsTexto(nombreEntrada) +
+                       "; se espera un registro de llamadas, una por línea: inicio,fin[,tarifa]");
 
     const bool interactivo = ::isatty(::fileno(entrada)) || ::isatty(::fileno(salida));
     Progreso progreso(errores, entrada);

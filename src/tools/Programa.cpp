@@ -307,6 +307,8 @@ int Importar(const std::vector<std::string>& args) {
         return t;
     }()
                                             : LeerFicheroEntero(origen);
+    if (!PareceTexto(std::string_view(texto).substr(0, 65536)))
+        throw ErrorUso(NoEsTexto(Citar(origen)) + "; se espera un CSV de tarifas");
     std::vector<std::string> avisos;
     std::vector<tTarifa> registros;
     try {

@@ -522,6 +522,11 @@ TEST(Tarificador, LaMismaFaltaDaLasMismasPalabrasYVersion) {
     CatalogoDePrueba(dir.ruta());
     const std::string carpeta = dir.ruta().string(), falta = carpeta + "/falta";
     const std::string esCarpeta = "tarificador: «" + carpeta + "» es una carpeta, no un fichero\n";
+    const std::string binario = carpeta + "/programa";
+    EscribirTodo(binario, std::string("\x7F"
+                                      "ELF\0\0",
+                                      6) +
+                              "Nombre,,,\n");
     const std::string noEsta =
         "tarificador: no se puede abrir «" + falta + "»: fichero no encontrado (error 53)";
     for (const auto& [args, palabras] :
@@ -532,7 +537,11 @@ TEST(Tarificador, LaMismaFaltaDaLasMismasPalabrasYVersion) {
              {{"costear", "--catalogo", carpeta, "--salida-bonos", carpeta, "-"}, esCarpeta},
              {{"costear", "--catalogo", carpeta, falta}, noEsta},
              {{"importar", "--catalogo", carpeta, falta}, noEsta},
-             {{"costear", "--catalogo", carpeta, "--bonos", falta, "-"}, noEsta}}) {
+             {{"costear", "--catalogo", carpeta, "--bonos", falta, "-"}, noEsta},
+             {{"importar", "--catalogo", carpeta, binario},
+              "tarificador: «" + binario + "» no es un fichero de texto"},
+             {{"costear", "--catalogo", carpeta, binario},
+              "tarificador: «" + binario + "» no es un fichero de texto"}}) {
         const Resultado r = Ejecutar(dir.ruta(), args);
         EXPECT_EQ(r.estado, 2);
         EXPECT_TRUE(r.errores.starts_with(palabras)) << r.errores;
