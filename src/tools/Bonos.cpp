@@ -1,5 +1,6 @@
 #include "tools/Bonos.h"
 
+#include <algorithm>
 #include <array>
 #include <nlohmann/json.hpp>
 #include <optional>
@@ -32,6 +33,37 @@ std::string Posicion(std::string_view texto, std::size_t byte) {
     return "línea " + std::to_string(linea) + ", columna " + std::to_string(columna);
 }
 
+// A JSON value as a message quotes it: a short prefix of a scalar, only the kind of a
+// list or object (their text can be huge).
+std::string Mostrar(const json& v) {
+    if (v.is_array()) return "(una lista)";
+    if (v.is_object()) return "(un objeto)";
+    return CitarCorto(v.is_string() ? v.get_ref<const std::string&>() : v.dump());
+}
+
+// Deepest nesting of lists and objects in a JSON text, counted before parsing: the parser
+// and the value's copies recurse, so a hostile file must not reach them.
+std::size_t Profundidad(std::string_view texto) {
+    std::size_t hondo = 0, maximo = 0;
+    bool cadena = false;
+    for (std::size_t i = 0; i < texto.size(); ++i) {
+        const char c = texto[i];
+        if (cadena) {
+            if (c == '\\')
+                ++i;
+            else if (c == '"')
+                cadena = false;
+        } else if (c == '"') {
+            cadena = true;
+        } else if (c == '[' || c == '{') {
+            maximo = std::max(maximo, ++hondo);
+        } else if ((c == ']' || c == '}') && hondo > 0) {
+            --hondo;
+        }
+    }
+    return maximo;
+}
+
 std::int16_t TipoDe(const json& v, const std::string& donde) {
     if (v.is_number_integer()) {
         const auto n = v.get<long long>();
@@ -41,14 +73,14 @@ std::int16_t TipoDe(const json& v, const std::string& donde) {
         for (std::size_t k = 0; k < kTipos.size(); ++k)
             if (RecortarBlancos(s) == kTipos[k]) return static_cast<std::int16_t>(k);
     }
-    throw ErrorUso(donde + "tipo de bono desconocido " + Citar(v.dump()) +
+    throw ErrorUso(donde + "tipo de bono desconocido " + Mostrar(v) +
                    " (10DIA, 50DIA, 10NOCHE, 50NOCHE o su código 0 a 3)");
 }
 
 double FechaDe(const json& v, const std::string& donde, const char* clave) {
     if (v.is_string())
         if (auto d = LeerDiaOInstante(v.get<std::string>())) return *d;
-    throw ErrorUso(donde + "«" + clave + "» " + Citar(v.dump()) +
+    throw ErrorUso(donde + "«" + clave + "» " + Mostrar(v) +
                    " no es un día AAAA-MM-DD ni un instante AAAA-MM-DDTHH:MM:SS");
 }
 
@@ -56,12 +88,21 @@ double FechaDe(const json& v, const std::string& donde, const char* clave) {
 
 cBono LeerBonos(std::string_view texto, std::string_view origen) {
     const std::string o = Citar(origen) + ": ";
+    constexpr std::size_t kProfundidadMaxima = 64;
+    if (Profundidad(texto) > kProfundidadMaxima)
+        throw ErrorUso(o + "listas u objetos anidados a más de " +
+                       std::to_string(kProfundidadMaxima) +
+                       " niveles; un registro de bonos tiene tres");
     json raiz;
     try {
         raiz = json::parse(texto.begin(), texto.end());
     } catch (const json::parse_error& e) {
         throw ErrorUso(o + "JSON mal formado (" + Posicion(texto, e.byte == 0 ? 0 : e.byte - 1) +
                        ")");
+    } catch (const json::out_of_range&) {
+        throw ErrorUso(o + "un número es demasiado grande para leerlo");
+    } catch (const json::exception&) {
+        throw ErrorUso(o + "JSON mal formado");
     }
     if (!raiz.is_object()) throw ErrorUso(o + "se esperaba un objeto JSON { ... }");
 
@@ -78,7 +119,7 @@ cBono LeerBonos(std::string_view texto, std::string_view origen) {
                 throw ErrorUso(o + "«per_factura» debe ser 1 (meses pares) o 2 (impares)");
             r.perFactura(static_cast<std::uint8_t>(valor.get<long long>()));
         } else if (clave != "bonos") {
-            throw ErrorUso(o + "clave desconocida " + Citar(clave) +
+            throw ErrorUso(o + "clave desconocida " + CitarCorto(clave) +
                            " (se admiten dia_factura, per_factura y bonos)");
         }
     }
@@ -86,25 +127,37 @@ cBono LeerBonos(std::string_view texto, std::string_view origen) {
     const json& bonos = raiz["bonos"];
     if (!bonos.is_array()) throw ErrorUso(o + "«bonos» debe ser una lista [ ... ]");
     for (std::size_t i = 0; i < bonos.size(); ++i) {
-        const std::string donde = o + "bono " + std::to_string(i + 1) + ": ";
+        std::string donde = o + "bono " + std::to_string(i + 1) + ": ";
         const json& b = bonos[i];
         if (!b.is_object()) throw ErrorUso(donde + "se esperaba un objeto { ... }");
         for (const auto& [clave, valor] : b.items())
             if (clave != "tipo" && clave != "alta" && clave != "baja" && clave != "tiempo")
-                throw ErrorUso(donde + "clave desconocida " + Citar(clave) +
+                throw ErrorUso(donde + "clave desconocida " + CitarCorto(clave) +
                                " (se admiten tipo, alta, baja y tiempo)");
         if (!b.contains("tipo")) throw ErrorUso(donde + "falta «tipo»");
         if (!b.contains("alta")) throw ErrorUso(donde + "falta «alta»");
         const std::int16_t tipo = TipoDe(b["tipo"], donde);
+        const std::string_view nombreTipo = kTipos[static_cast<std::size_t>(tipo)];
+        donde = o + "bono " + std::to_string(i + 1) + " (" + std::string(nombreTipo) + "): ";
         const double alta = FechaDe(b["alta"], donde, "alta");
         std::optional<double> baja;
+        // JSON null is an absent value, as most writers put it.
         if (b.contains("baja") && !b["baja"].is_null()) baja = FechaDe(b["baja"], donde, "baja");
+        if (baja && *baja < alta)
+            throw ErrorUso(donde + "la baja " + TextoDiaOInstante(*baja) + " es anterior al alta " +
+                           TextoDiaOInstante(alta));
         std::optional<std::string> tiempo;
-        if (b.contains("tiempo")) {
+        if (b.contains("tiempo") && !b["tiempo"].is_null()) {
             const json& t = b["tiempo"];
-            if (!t.is_string() || !LeerDuracion(t.get<std::string>()))
-                throw ErrorUso(donde + "«tiempo» " + Citar(t.dump()) +
+            const auto segundos = t.is_string() ? LeerDuracion(t.get<std::string>()) : std::nullopt;
+            if (!segundos)
+                throw ErrorUso(donde + "«tiempo» " + Mostrar(t) +
                                " no es un tiempo H:MM:SS (horas de 0 a 32767)");
+            const int horas = nombreTipo.starts_with("10") ? 10 : 50;
+            if (*segundos > horas * 3600)
+                throw ErrorUso(donde + "«tiempo» " + Mostrar(t) + " es más de lo que cabe en un " +
+                               "bono " + std::string(nombreTipo) + " (" + std::to_string(horas) +
+                               ":00:00)");
             tiempo = t.get<std::string>();
         }
         if (r.Count() == INT16_MAX) throw ErrorUso(o + "demasiados bonos (32767 como mucho)");

@@ -11,6 +11,7 @@
 
 #include "runtime/CodePage.h"
 #include "runtime/OleDate.h"
+#include "runtime/Texto.h"
 #include "tools/Comun.h"
 #include "tools/Csv.h"
 #include "tools/Instantes.h"
@@ -82,25 +83,28 @@ std::string BytesDeCelda(std::string_view celda, std::size_t ancho) {
                 i += 4;
                 continue;
             }
-            throw FalloCelda{"la barra invertida de " + Citar(celda) + " no empieza \\\\ ni \\xHH"};
+            throw FalloCelda{"la barra invertida de " + CitarCorto(celda) +
+                             " no empieza \\\\ ni \\xHH"};
         }
         const std::size_t j = std::min(celda.find('\\', i), celda.size());
         const auto trozo = A1252(celda.substr(i, j - i));
         if (!trozo)
-            throw FalloCelda{Citar(celda) +
+            throw FalloCelda{CitarCorto(celda) +
                              " tiene caracteres que no existen en Windows-1252 (o UTF-8 mal "
                              "formado)"};
         bytes += *trozo;
         i = j;
     }
     if (bytes.size() > ancho)
-        throw FalloCelda{Citar(celda) + " ocupa " + std::to_string(bytes.size()) +
+        throw FalloCelda{CitarCorto(celda) + " ocupa " + std::to_string(bytes.size()) +
                          " caracteres y el campo admite " + std::to_string(ancho)};
     bytes.resize(ancho, ' ');
     return bytes;
 }
 
-double FechaDeCelda(std::string_view celda) {
+// An end time written HH:MM is stored as the editor stores it (the end-of-minute rule:
+// 17:59 is 17:59:59, 00:00 stays 00:00:00); a start written HH:MM gets :00.
+double FechaDeCelda(std::string_view celda, bool esFin) {
     const std::string_view s = RecortarBlancos(celda);
     if (s.empty()) return 0.0;
     if (s.size() == 18 && (s.starts_with("0x") || s.starts_with("0X"))) {
@@ -109,15 +113,72 @@ double FechaDeCelda(std::string_view celda) {
         if (r.ec == std::errc() && r.ptr == s.data() + s.size()) return std::bit_cast<double>(bits);
     } else if (s.find(':') != std::string_view::npos) {
         const auto d = s.find('-') != std::string_view::npos ? LeerInstante(s) : LeerHora(s);
+        if (d && esFin && s.find(':') == s.rfind(':')) {
+            const std::int64_t seg = fecha::ASegundos(*d);
+            const std::int64_t h = seg / 3600, m = seg / 60 % 60;
+            return fecha::DesdeHora(h, m, h == 0 && m == 0 ? 0 : 59);
+        }
         if (d) return *d;
     } else {
         double d = 0.0;
         const auto r = std::from_chars(s.data(), s.data() + s.size(), d);
         if (r.ec == std::errc() && r.ptr == s.data() + s.size()) return d;
     }
-    throw FalloCelda{Citar(celda) +
+    throw FalloCelda{CitarCorto(celda) +
                      " no es una hora (HH:MM:SS), una fecha y hora (AAAA-MM-DD HH:MM:SS) ni "
                      "un número"};
+}
+
+bool EsImporte(const tTarifa::Campo& campo) {
+    return std::string_view(campo.clave).ends_with("Importe");
+}
+
+// The amount a cell shows, when it is a plain number: "11.5", "-2", "1e3".
+std::optional<double> NumeroEscrito(std::string_view s) {
+    double d = 0.0;
+    const auto r = std::from_chars(s.data(), s.data() + s.size(), d);
+    if (s.empty() || r.ec != std::errc() || r.ptr != s.data() + s.size() || !std::isfinite(d))
+        return std::nullopt;
+    return d;
+}
+
+std::string TextoNumero(double d) {
+    char buf[40];
+    const auto r = std::to_chars(buf, buf + sizeof buf, d);
+    return std::string(buf, r.ptr);
+}
+
+// The text stored for an amount cell: the number it shows, in the engine's form ("." as
+// the decimal point; a decimal comma is turned into one and `coma` set). Blanks around
+// are dropped; an empty cell is a field never written.
+std::string TextoDeImporte(std::string_view celda, bool& coma) {
+    std::string s(RecortarBlancos(celda));
+    if (s.empty()) return s;
+    const auto pc = s.find(',');
+    if (pc != std::string::npos && s.find(',', pc + 1) == std::string::npos &&
+        s.find('.') == std::string::npos && pc + 1 < s.size() && pc > 0) {
+        s[pc] = '.';
+        if (NumeroEscrito(s)) coma = true;
+    }
+    const auto d = NumeroEscrito(s);
+    if (!d || NumeroInicial(s) != *d)
+        throw FalloCelda{CitarCorto(celda) + " no es un importe (se espera un número como 11.5)"};
+    return s;
+}
+
+// What the engine reads in an amount cell kept as written, when it is not what it shows.
+std::optional<std::string> LecturaDistinta(std::string_view celda) {
+    const std::string_view s = RecortarBlancos(celda);
+    if (s.empty()) return std::nullopt;
+    const auto d = NumeroEscrito(s);
+    const double leido = NumeroInicial(BytesDeCelda(celda, 7));
+    if (d && *d == leido) return std::nullopt;
+    return TextoNumero(leido);
+}
+
+std::string NombreLeido(const tTarifa& t) {
+    static const tTarifa::Campo& kNombre = *tTarifa::Buscar("Nombre");
+    return std::string(RecortarEspacios(t.Texto(kNombre)));
 }
 
 }  // namespace
@@ -178,7 +239,8 @@ std::string ExportarCsv(const std::vector<tTarifa>& registros) {
     return r;
 }
 
-std::vector<tTarifa> ImportarCsv(std::string_view texto, std::vector<std::string>& avisos) {
+std::vector<tTarifa> ImportarCsv(std::string_view texto, std::vector<std::string>& avisos,
+                                 bool talCual) {
     const std::vector<RegistroCsv> registros = RegistrosCsv(texto);
     std::size_t primero = 0;
     while (primero < registros.size() && RecortarBlancos(registros[primero].texto).empty())
@@ -203,12 +265,12 @@ std::vector<tTarifa> ImportarCsv(std::string_view texto, std::vector<std::string
         const std::string_view nombre = RecortarBlancos(celdas[k]);
         const tTarifa::Campo* campo = tTarifa::Buscar(nombre);
         if (!campo) {
-            fallos.push_back("la columna " + Citar(nombre) + " no es ninguna clave de tarifa");
+            fallos.push_back("la columna " + CitarCorto(nombre) + " no es ninguna clave de tarifa");
             continue;
         }
         const auto c = static_cast<std::size_t>(campo - campos.data());
         if (columna[c] != SIZE_MAX)
-            fallos.push_back("la columna " + Citar(nombre) + " está repetida");
+            fallos.push_back("la columna " + CitarCorto(nombre) + " está repetida");
         columna[c] = k;
     }
     for (std::size_t c = 0; c < kCampos; ++c)
@@ -220,6 +282,8 @@ std::vector<tTarifa> ImportarCsv(std::string_view texto, std::vector<std::string
     }
 
     std::vector<tTarifa> r;
+    std::vector<std::size_t> lineas;
+    bool coma = false;
     for (std::size_t k = primero + 1; k < registros.size(); ++k) {
         const RegistroCsv& reg = registros[k];
         if (reg.texto.empty()) continue;
@@ -237,22 +301,73 @@ std::vector<tTarifa> ImportarCsv(std::string_view texto, std::vector<std::string
         for (std::size_t c = 0; c < kCampos; ++c) {
             const auto& campo = campos[c];
             const std::string& celda = celdas[columna[c]];
+            const std::string donde =
+                "línea " + std::to_string(reg.linea) + ", " + Citar(campo.clave) + ": ";
             try {
-                if (campo.tipo == tTarifa::Tipo::Texto)
+                if (campo.tipo == tTarifa::Tipo::Texto && EsImporte(campo) && !talCual) {
+                    t.Texto(campo, BytesDeCelda(TextoDeImporte(celda, coma), campo.ancho));
+                } else if (campo.tipo == tTarifa::Tipo::Texto) {
                     t.Texto(campo, BytesDeCelda(celda, campo.ancho));
-                else
-                    t.Fecha(campo, FechaDeCelda(celda));
+                    if (EsImporte(campo))
+                        if (auto leido = LecturaDistinta(celda))
+                            avisos.push_back(donde + CitarCorto(celda) +
+                                             " se guarda tal cual, pero el costeo lo lee como " +
+                                             *leido);
+                } else {
+                    t.Fecha(campo, FechaDeCelda(
+                                       celda, !talCual &&
+                                                  std::string_view(campo.clave).ends_with(".Fin")));
+                }
             } catch (const FalloCelda& e) {
-                fallos.push_back(linea + std::string(campo.clave) + ": " + e.mensaje);
+                fallos.push_back(donde + e.mensaje);
             }
         }
-        const unsigned char b = t.PrimerByte();
-        if (b < 32 || b > 126)
-            avisos.push_back(linea +
-                             "el nombre empieza por un carácter que Quelmar no admite ahí; al "
-                             "leer el catálogo se detendrá en esta tarifa");
         r.push_back(t);
+        lineas.push_back(reg.linea);
     }
+    if (coma)
+        avisos.push_back(
+            "los importes con coma decimal (11,5) se guardan con punto (11.5), la forma que lee "
+            "el costeo");
+    if (r.size() > 32766)
+        throw ErrorUso("el CSV tiene " + std::to_string(r.size()) +
+                       " filas de tarifas: más de 32766 tarifas, y Quelmar no lee un catálogo "
+                       "así");
+
+    // What would make the catalogue read or cost otherwise than written; only once every
+    // row was read, since a dropped row shifts the others.
+    std::vector<std::string> catalogo;
+    if (!fallos.empty()) r.clear();
+    if (fallos.empty() && r.size() < 5)
+        catalogo.push_back("el catálogo tendría " + std::to_string(r.size()) +
+                           " tarifas; Quelmar y el costeo necesitan al menos las cinco fijas (la "
+                           "principal, 10DIA, 50DIA, 10NOCHE y 50NOCHE, en este orden)");
+    for (const char* bono : {"10DIA", "50DIA", "10NOCHE", "50NOCHE"})
+        if (!r.empty() && NombreLeido(r[0]) == bono)
+            catalogo.push_back("línea " + std::to_string(lineas[0]) + ": la primera tarifa es " +
+                               Citar(bono) +
+                               ", un tipo de bono; falta la tarifa principal, que va primera");
+    std::map<std::string, std::size_t> vistos;
+    for (std::size_t i = 0; i < r.size(); ++i) {
+        const std::string linea = "línea " + std::to_string(lineas[i]) + ": ";
+        const unsigned char b = r[i].PrimerByte();
+        if (b < 32 || b > 126) {
+            catalogo.push_back(linea +
+                               "el nombre está vacío o empieza por un carácter que Quelmar no "
+                               "admite ahí (fuera de ASCII, como Á, É, Ñ, ¡, ¿); al leer el "
+                               "catálogo se detendría en esta tarifa");
+            break;
+        }
+        const auto [it, nuevo] = vistos.emplace(NombreLeido(r[i]), lineas[i]);
+        if (!nuevo)
+            catalogo.push_back(linea + "la tarifa " + CitarCorto(Cp1252AUtf8(it->first)) +
+                               " ya está en la línea " + std::to_string(it->second) +
+                               "; el costeo solo encontraría la primera");
+    }
+    if (talCual)
+        avisos.insert(avisos.end(), catalogo.begin(), catalogo.end());
+    else
+        fallos.insert(fallos.end(), catalogo.begin(), catalogo.end());
     if (!fallos.empty()) {
         constexpr std::size_t kMostrados = 20;
         std::string m = fallos.size() == 1 ? std::string("error en el CSV:")

@@ -30,8 +30,15 @@ std::string TextoVisible(std::string_view bytes);
 std::string ExportarCsv(const std::vector<tTarifa>& registros);
 
 // Reads the CSV back (columns in any order, "," or ";" as the header uses). Every fault
-// is collected as "línea N: ..."; ErrorUso lists them when there is any. Rows that are
-// empty lines are skipped. `avisos` receives notes on rows the engine will not read.
-std::vector<tTarifa> ImportarCsv(std::string_view texto, std::vector<std::string>& avisos);
+// is collected as "línea N, «clave»: ..."; ErrorUso lists them when there is any. Rows
+// that are empty lines are skipped. An amount cell must show a number as the engine reads
+// it (a decimal comma becomes a point); an end time HH:MM gets the end-of-minute rule.
+// A catalogue the engine would read or cost otherwise (fewer than five tariffs, the
+// main one missing, a name twice, a name that ends the list) is refused.
+// With `talCual` every cell is kept exactly as written and those faults become notes in
+// `avisos`, as do amounts the engine reads as another number. More than 32766 tariffs is
+// always refused.
+std::vector<tTarifa> ImportarCsv(std::string_view texto, std::vector<std::string>& avisos,
+                                 bool talCual = false);
 
 }  // namespace quelmar::herramientas

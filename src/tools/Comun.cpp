@@ -22,13 +22,83 @@ std::string Citar(std::string_view texto) {
     return "«" + std::string(texto) + "»";
 }
 
+std::string CitarCorto(std::string_view texto, std::size_t maximo) {
+    bool cortado = false;
+    if (texto.size() > maximo) {
+        std::size_t n = maximo;
+        while (n > 0 && (static_cast<unsigned char>(texto[n]) & 0xC0) == 0x80) --n;
+        texto = texto.substr(0, n);
+        cortado = true;
+    }
+    std::string r(texto);
+    for (char& c : r)
+        if (static_cast<unsigned char>(c) < 0x20 || c == 0x7F) c = '?';
+    return Citar(r + (cortado ? "…" : ""));
+}
+
+bool EsUtf8(std::string_view s) noexcept {
+    std::size_t i = 0;
+    while (i < s.size()) {
+        const auto c = static_cast<unsigned char>(s[i]);
+        std::size_t n;
+        unsigned minimo;
+        unsigned v;
+        if (c < 0x80) {
+            ++i;
+            continue;
+        } else if ((c & 0xE0) == 0xC0) {
+            n = 1, minimo = 0x80, v = c & 0x1F;
+        } else if ((c & 0xF0) == 0xE0) {
+            n = 2, minimo = 0x800, v = c & 0x0F;
+        } else if ((c & 0xF8) == 0xF0) {
+            n = 3, minimo = 0x10000, v = c & 0x07;
+        } else {
+            return false;
+        }
+        if (i + n >= s.size()) return false;
+        for (std::size_t k = 1; k <= n; ++k) {
+            const auto d = static_cast<unsigned char>(s[i + k]);
+            if ((d & 0xC0) != 0x80) return false;
+            v = (v << 6) | (d & 0x3F);
+        }
+        // Overlong forms, surrogates and values past U+10FFFF are not UTF-8.
+        if (v < minimo || (v >= 0xD800 && v <= 0xDFFF) || v > 0x10FFFF) return false;
+        i += n + 1;
+    }
+    return true;
+}
+
+bool PareceTexto(std::string_view principio) noexcept {
+    std::size_t control = 0;
+    for (const char ch : principio) {
+        const auto c = static_cast<unsigned char>(ch);
+        if (c == 0) return false;
+        if ((c < 0x20 && c != '\t' && c != '\n' && c != '\r' && c != '\f') || c == 0x7F) ++control;
+    }
+    return control * 10 <= principio.size();
+}
+
+std::string NoEsTexto(std::string_view nombre) {
+    return std::string(nombre) + " no es un fichero de texto (tiene bytes nulos o de control)";
+}
+
+std::string EsCarpeta(const std::filesystem::path& ruta) {
+    return Citar(ruta.string()) + " es una carpeta, no un fichero";
+}
+
+std::string NoSePuedeAbrir(const std::filesystem::path& ruta, int err) {
+    try {
+        FicherosUtil::LanzarErrno(err, ruta);
+    } catch (const RuntimeError& e) {
+        return "no se puede abrir " + Citar(ruta.string()) + ": " + MensajeEngine(e);
+    }
+}
+
 std::string LeerFicheroEntero(const std::filesystem::path& ruta) {
     std::error_code ec;
-    if (std::filesystem::is_directory(ruta, ec))
-        throw ErrorUso(Citar(ruta.string()) + " es una carpeta, no un fichero");
+    if (std::filesystem::is_directory(ruta, ec)) throw ErrorUso(EsCarpeta(ruta));
     std::ifstream f(ruta, std::ios::binary);
-    if (!f)
-        throw ErrorUso("no se puede abrir " + Citar(ruta.string()) + ": " + std::strerror(errno));
+    if (!f) throw ErrorUso(NoSePuedeAbrir(ruta, errno));
     std::string bytes{std::istreambuf_iterator<char>(f), std::istreambuf_iterator<char>()};
     if (f.bad()) throw ErrorUso("no se puede leer " + Citar(ruta.string()));
     return bytes;
@@ -36,6 +106,8 @@ std::string LeerFicheroEntero(const std::filesystem::path& ruta) {
 
 void EscribirFicheroAtomico(const std::filesystem::path& ruta, std::string_view contenido) {
     Escritura escritura;
+    std::error_code ec;
+    if (std::filesystem::is_directory(ruta, ec)) throw ErrorUso(EsCarpeta(ruta));
     try {
         FicherosUtil::EscribirAtomico(ruta,
                                       reinterpret_cast<const unsigned char*>(contenido.data()),

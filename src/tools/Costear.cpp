@@ -3,10 +3,13 @@
 #include <sys/stat.h>
 #include <unistd.h>
 
+#include <algorithm>
+#include <cerrno>
 #include <chrono>
 #include <cstdint>
 #include <cstdio>
 #include <cstdlib>
+#include <cstring>
 #include <string>
 #include <string_view>
 #include <vector>
@@ -59,7 +62,7 @@ std::vector<Variant> LeerFestivos(const std::filesystem::path& ruta) {
         const auto d = LeerDia(linea);
         if (!d)
             throw ErrorUso(Citar(ruta.string()) + " línea " + std::to_string(n) + ": " +
-                           Citar(linea) + " no es una fecha AAAA-MM-DD");
+                           CitarCorto(linea) + " no es una fecha AAAA-MM-DD");
         r.push_back(Variant::DeFecha(*d));
     }
     if (r.size() > 32768) throw ErrorUso(Citar(ruta.string()) + ": más de 32768 festivos");
@@ -82,6 +85,88 @@ bool CruzaPeriodo(std::uint8_t diaFactura, double finAnterior, double inicio) {
     return false;
 }
 
+// Lines of a call log, each kept up to kMaximo bytes: the rest of a longer line is
+// skipped unread into memory, so a huge line costs no more than a short one.
+class LectorLineas {
+  public:
+    static constexpr std::size_t kMaximo = 1024;
+
+    explicit LectorLineas(std::FILE* f) : f_(f) {}
+
+    // The next line without its "\n" (and whether it was cut); false at the end.
+    bool Siguiente(std::string& linea, bool& cortada) {
+        linea.clear();
+        cortada = false;
+        bool algo = false;
+        while (true) {
+            if (ini_ == fin_ && !Llenar()) return algo;
+            algo = true;
+            const char* p = buf_.data() + ini_;
+            const auto* nl = static_cast<const char*>(std::memchr(p, '\n', fin_ - ini_));
+            const std::size_t n = nl ? static_cast<std::size_t>(nl - p) : fin_ - ini_;
+            const std::size_t cabe = std::min(n, kMaximo - linea.size());
+            linea.append(p, cabe);
+            cortada = cortada || cabe < n;
+            ini_ += nl ? n + 1 : n;
+            if (nl) return true;
+        }
+    }
+
+    // The first bytes of the input, read ahead and not consumed.
+    std::string_view Principio() {
+        if (ini_ == fin_) Llenar();
+        return {buf_.data() + ini_, fin_ - ini_};
+    }
+
+    bool Error() const { return error_; }
+
+  private:
+    // What the file has now, not a full buffer: a terminal or a pipe gets each line costed
+    // as it comes.
+    bool Llenar() {
+        ini_ = fin_ = 0;
+        ssize_t n;
+        do n = ::read(::fileno(f_), buf_.data(), buf_.size());
+        while (n < 0 && errno == EINTR);
+        if (n < 0) error_ = true;
+        if (n > 0) fin_ = static_cast<std::size_t>(n);
+        return n > 0;
+    }
+
+    std::FILE* f_;
+    std::vector<char> buf_ = std::vector<char>(1 << 16);
+    std::size_t ini_ = 0, fin_ = 0;
+    bool error_ = false;
+};
+
+// Edit distance between two names, letters compared without case.
+std::size_t Distancia(std::string_view a, std::string_view b) {
+    auto baja = [](char c) { return c >= 'A' && c <= 'Z' ? static_cast<char>(c - 'A' + 'a') : c; };
+    std::vector<std::size_t> fila(b.size() + 1);
+    for (std::size_t j = 0; j <= b.size(); ++j) fila[j] = j;
+    for (std::size_t i = 1; i <= a.size(); ++i) {
+        std::size_t diagonal = fila[0];
+        fila[0] = i;
+        for (std::size_t j = 1; j <= b.size(); ++j) {
+            const std::size_t arriba = fila[j];
+            fila[j] = std::min({fila[j] + 1, fila[j - 1] + 1,
+                                diagonal + (baja(a[i - 1]) == baja(b[j - 1]) ? 0 : 1)});
+            diagonal = arriba;
+        }
+    }
+    return fila[b.size()];
+}
+
+// "; ¿quizá «X»?" with the catalogue name closest to `pedido`, or nothing when none is.
+std::string Sugerencia(const std::vector<std::string>& nombres, std::string_view pedido) {
+    const std::string* mejor = nullptr;
+    std::size_t dMejor = SIZE_MAX;
+    for (const auto& n : nombres)
+        if (const auto d = Distancia(pedido, n); d < dMejor) dMejor = d, mejor = &n;
+    if (!mejor || dMejor > std::max<std::size_t>(2, pedido.size() / 3)) return {};
+    return "; ¿quizá " + Citar(*mejor) + "?";
+}
+
 class Progreso {
   public:
     Progreso(std::FILE* errores, std::FILE* entrada) : errores_(errores) {
@@ -99,7 +184,8 @@ class Progreso {
             return;
         ultimo_ = ahora;
         mostrado_ = true;
-        const long long pos = total_ > 0 ? static_cast<long long>(std::ftell(entrada)) : -1;
+        const long long pos =
+            total_ > 0 ? static_cast<long long>(::lseek(::fileno(entrada), 0, SEEK_CUR)) : -1;
         if (pos >= 0)
             std::fprintf(errores_, "\rtarificador: línea %zu (%lld %%)", n, pos * 100 / total_);
         else
@@ -138,10 +224,14 @@ int Costear(const OpcionesCosteo& o, std::FILE* entrada, std::FILE* salida, std:
                        std::to_string(m.Count()) +
                        " tarifas; el costeo necesita al menos las cinco fijas (la principal, "
                        "10DIA, 50DIA, 10NOCHE y 50NOCHE)");
+    std::vector<std::string> nombres;  // the catalogue's names in UTF-8, for suggestions
+    for (std::int16_t i = 0; i < m.Count(); ++i)
+        nombres.push_back(Cp1252AUtf8(NombreDeTarifa(m, i)));
     if (o.tarifa) {
         const auto b = A1252(*o.tarifa);
         if (!b || m.Find(*b) < 0)
-            throw ErrorUso("la tarifa " + Citar(*o.tarifa) + " no está en el catálogo");
+            throw ErrorUso("la tarifa " + CitarCorto(*o.tarifa) + " no está en el catálogo" +
+                           Sugerencia(nombres, *o.tarifa));
         m.NombreTarifa(*b);
     } else {
         m.NombreTarifa(NombreDeTarifa(m, 0));
@@ -155,11 +245,19 @@ int Costear(const OpcionesCosteo& o, std::FILE* entrada, std::FILE* salida, std:
         std::error_code ec;
         const auto carpeta = o.salidaBonos->parent_path().empty() ? std::filesystem::path(".")
                                                                   : o.salidaBonos->parent_path();
-        if (std::filesystem::is_directory(*o.salidaBonos, ec) ||
-            !std::filesystem::is_directory(carpeta, ec))
+        if (std::filesystem::is_directory(*o.salidaBonos, ec))
+            throw ErrorUso(EsCarpeta(*o.salidaBonos));
+        if (!std::filesystem::is_directory(carpeta, ec))
             throw ErrorUso("no se puede escribir " + Citar(o.salidaBonos->string()) +
-                           ": la carpeta no existe o es una carpeta");
+                           ": la carpeta " + Citar(carpeta.string()) + " no existe");
     }
+
+    const std::string nombreEntrada =
+        o.llamadas ? Citar(o.llamadas->string()) : std::string("la entrada estándar");
+    LectorLineas lector(entrada);
+    if (!PareceTexto(lector.Principio()))
+        throw ErrorUso(NoEsTexto(nombreEntrada) +
+                       "; se espera un registro de llamadas, una por línea: inicio,fin[,tarifa]");
 
     const bool interactivo = ::isatty(::fileno(entrada)) || ::isatty(::fileno(salida));
     Progreso progreso(errores, entrada);
@@ -169,34 +267,61 @@ int Costear(const OpcionesCosteo& o, std::FILE* entrada, std::FILE* salida, std:
             "bono_net_actual,bono_dia,bono_noche\n",
             salida);
 
+    // Past this many bad lines the rest are only counted.
+    constexpr std::size_t kMalasMostradas = 20;
     std::size_t numLinea = 0, costeadas = 0, malas = 0;
     double importeTotal = 0.0;
     std::int64_t segundosTotales = 0;
-    bool cabeceraVista = false, avisoOrden = false;
+    bool cabeceraVista = false, avisoOrden = false, aviso1252 = false;
     std::optional<double> finAnterior;
     std::vector<std::string> campos;
-    std::string fila;
-    char* buf = nullptr;
-    std::size_t cap = 0;
+    std::string fila, bruta, convertida;
     auto mala = [&](const std::string& motivo) {
+        if (malas++ >= kMalasMostradas) return;
         progreso.Borrar();
         std::fprintf(errores, "línea %zu: %s\n", numLinea, motivo.c_str());
-        ++malas;
     };
 
-    ssize_t leidos;
-    while ((leidos = ::getline(&buf, &cap, entrada)) >= 0) {
+    bool cortada = false;
+    while (lector.Siguiente(bruta, cortada)) {
         ++numLinea;
         progreso.Linea(numLinea, entrada);
-        std::string_view linea(buf, static_cast<std::size_t>(leidos));
+        std::string_view linea(bruta);
         if (numLinea == 1 && linea.starts_with("\xEF\xBB\xBF")) linea.remove_prefix(3);
         while (!linea.empty() && (linea.back() == '\n' || linea.back() == '\r'))
             linea.remove_suffix(1);
+        if (cortada) {
+            cabeceraVista = true;
+            mala("la línea mide más de " + std::to_string(LectorLineas::kMaximo) +
+                 " bytes; una llamada ocupa menos de 100 (empieza " + CitarCorto(linea, 40) + ")");
+            continue;
+        }
+        if (linea.find('\0') != std::string_view::npos) {
+            cabeceraVista = true;
+            mala("la línea tiene bytes nulos; no es texto");
+            continue;
+        }
+        // A log saved by an old editor or spreadsheet in Latin-1 or Windows-1252.
+        if (!EsUtf8(linea)) {
+            convertida = Cp1252AUtf8(linea);
+            linea = convertida;
+            if (!aviso1252) {
+                aviso1252 = true;
+                progreso.Borrar();
+                std::fprintf(errores,
+                             "línea %zu: aviso: el texto no es UTF-8; las líneas así se leen como "
+                             "Windows-1252 (Latin-1)\n",
+                             numLinea);
+            }
+        }
         const std::string_view contenido = RecortarBlancos(linea);
         if (contenido.empty() || contenido.starts_with('#')) continue;
         const bool primera = !cabeceraVista;
         cabeceraVista = true;
-        const auto fallo = PartirCsv(linea, ',', campos);
+        auto fallo = PartirCsv(linea, ',', campos);
+        // ";" separates too, as a Spanish spreadsheet writes it.
+        if (!fallo && campos.size() == 1 && linea.find(';') != std::string_view::npos)
+            fallo = PartirCsv(linea, ';', campos);
         // A first line whose first field does not start with a digit is a header.
         if (primera && !fallo) {
             const std::string_view c0 = RecortarBlancos(campos[0]);
@@ -214,17 +339,17 @@ int Costear(const OpcionesCosteo& o, std::FILE* entrada, std::FILE* salida, std:
         const std::string_view tIni = RecortarBlancos(campos[0]), tFin = RecortarBlancos(campos[1]);
         const auto ini = LeerInstante(tIni);
         if (!ini) {
-            mala("inicio " + Citar(tIni) + " ilegible (se espera AAAA-MM-DDTHH:MM:SS)");
+            mala("inicio " + CitarCorto(tIni) + " ilegible (se espera AAAA-MM-DDTHH:MM:SS)");
             continue;
         }
         const auto fin = LeerInstante(tFin);
         if (!fin) {
-            mala("fin " + Citar(tFin) + " ilegible (se espera AAAA-MM-DDTHH:MM:SS)");
+            mala("fin " + CitarCorto(tFin) + " ilegible (se espera AAAA-MM-DDTHH:MM:SS)");
             continue;
         }
         const std::int64_t segundos = fecha::SegundosEntre(*ini, *fin);
         if (segundos < 0) {
-            mala("el fin " + Citar(tFin) + " es anterior al inicio " + Citar(tIni));
+            mala("el fin " + CitarCorto(tFin) + " es anterior al inicio " + CitarCorto(tIni));
             continue;
         }
         if (segundos > kDuracionMaxima) {
@@ -236,7 +361,7 @@ int Costear(const OpcionesCosteo& o, std::FILE* entrada, std::FILE* salida, std:
             const std::string_view pedido = RecortarBlancos(campos[2]);
             const auto b = A1252(pedido);
             if (!b || m.Find(*b) < 0) {
-                mala("tarifa desconocida " + Citar(pedido));
+                mala("tarifa desconocida " + CitarCorto(pedido) + Sugerencia(nombres, pedido));
                 continue;
             }
             nombre = *b;
@@ -258,7 +383,14 @@ int Costear(const OpcionesCosteo& o, std::FILE* entrada, std::FILE* salida, std:
             m.Datos(*ini, *fin, &m.Bono(), nombre);
         } catch (const std::exception& e) {
             m.Bono() = respaldo;
-            mala("el motor no pudo costear la llamada: " + MensajeEngine(e));
+            std::string motivo = "el motor no pudo costear la llamada: " + MensajeEngine(e);
+            // The billing period of a call late in 9999 ends past the last date there is.
+            const auto* re = dynamic_cast<const RuntimeError*>(&e);
+            if (re && re->Numero() == 6 && fecha::Anio(*fin) == 9999)
+                motivo +=
+                    "; su periodo de facturación acaba después del año 9999, la última fecha que "
+                    "el motor cuenta";
+            mala(motivo);
             continue;
         }
         finAnterior = *fin;
@@ -290,9 +422,8 @@ int Costear(const OpcionesCosteo& o, std::FILE* entrada, std::FILE* salida, std:
         std::fwrite(fila.data(), 1, fila.size(), salida);
         if (interactivo) std::fflush(salida);
     }
-    std::free(buf);
     progreso.Borrar();
-    const bool errorLectura = std::ferror(entrada) != 0;
+    const bool errorLectura = lector.Error();
     std::fflush(salida);
     if (std::ferror(salida)) throw ErrorUso("no se pudo escribir la salida");
     if (errorLectura) throw ErrorUso("error al leer las llamadas");
@@ -307,6 +438,8 @@ int Costear(const OpcionesCosteo& o, std::FILE* entrada, std::FILE* salida, std:
     if (malas)
         std::fprintf(errores, "; %zu %s", malas,
                      malas == 1 ? "línea con errores" : "líneas con errores");
+    if (malas > kMalasMostradas)
+        std::fprintf(errores, " (solo se muestran las %zu primeras)", kMalasMostradas);
     std::fputs("\n", errores);
     return malas ? kSalidaLineasMalas : kSalidaBien;
 }

@@ -38,8 +38,9 @@ mueve catálogos a CSV y desde CSV.
   exportar   escribe el catálogo como CSV editable
   importar   crea Tarifas.Dat a partir de un CSV
 
-«tarificador ORDEN --help» explica cada orden. Salida: 0 bien, 1 alguna línea con
-errores (costear), 2 opción o fichero inservible.
+«tarificador ORDEN --help» explica cada orden; «tarificador --version» (o -V) dice la
+versión. Salida: 0 bien, 1 alguna línea con errores (costear) o un CSV con errores
+(importar, que entonces no escribe nada), 2 opción o fichero inservible.
 )";
 
 constexpr const char* kAyudaCostear =
@@ -47,9 +48,13 @@ constexpr const char* kAyudaCostear =
                           [--bonos FICHERO] [--salida-bonos FICHERO] [--json] [LLAMADAS]
 
 Cuesta cada llamada del fichero LLAMADAS (o de la entrada estándar si falta o es «-»).
-Una llamada por línea: inicio,fin[,tarifa], con instantes AAAA-MM-DDTHH:MM:SS (también
-con un espacio en lugar de la T). Se saltan las líneas en blanco, las que empiezan por
-«#» y una primera línea de cabecera (la que no empieza por una cifra).
+Una llamada por línea: inicio,fin[,tarifa] (o separada por «;»), con instantes
+AAAA-MM-DDTHH:MM:SS (también con un espacio en lugar de la T); una llamada cuyo periodo
+de facturación acaba pasado el año 9999 no se puede costear, y se dice así. Se saltan las líneas en blanco, las que empiezan por «#» y una primera línea de cabecera
+(la que no empieza por una cifra). El texto va en UTF-8; una línea que no es UTF-8 se
+lee como Windows-1252 (Latin-1) y se avisa una vez. Un fichero que no es texto (bytes
+nulos o de control) se rechaza sin costear nada. El nombre de tarifa se busca exacto; si
+no está, se sugiere el más parecido.
 
   --catalogo CARPETA      carpeta de Tarifas.Dat (por omisión, la del programa)
   --tarifa NOMBRE         tarifa de las líneas que no nombran ninguna (por omisión, la
@@ -60,7 +65,9 @@ con un espacio en lugar de la T). Se saltan las líneas en blanco, las que empie
                            "alta": "1999-12-01T00:00:00", "baja": "2000-02-10",
                            "tiempo": "49:30:00"}]}
                           per_factura 1 = meses pares, 2 = impares; «baja» y «tiempo» son
-                          opcionales (sin baja; capacidad completa)
+                          opcionales (sin baja; capacidad completa), también como null;
+                          «tiempo» no pasa de la capacidad del tipo (10 o 50 horas) y la
+                          baja no es anterior al alta
   --salida-bonos FICHERO  escribe el registro que queda tras la última llamada, en la misma
                           forma JSON
   --json                  un objeto JSON por llamada en lugar de CSV
@@ -71,8 +78,9 @@ otro periodo de facturación.
 
 Salida (CSV con cabecera): inicio,fin,tarifa,importe,duracion,tipo,tipo_actual,bono_net,
 bono_net_actual,bono_dia,bono_noche. Las líneas erróneas se avisan en la salida de
-errores como «línea N: ...» y se saltan; al final, el número de llamadas, el importe
-total y la duración total.
+errores como «línea N: ...» y se saltan (se muestran las 20 primeras; las demás solo se
+cuentan, y una línea de más de 1024 bytes es errónea); al final, el número de llamadas,
+el importe total, la duración total y cuántas líneas tenían errores.
 )";
 
 constexpr const char* kAyudaListar =
@@ -87,8 +95,8 @@ constexpr const char* kAyudaExportar =
     R"(Uso: tarificador exportar [--catalogo CARPETA] [FICHERO]
 
 Escribe Tarifas.Dat como CSV (en FICHERO, o en la salida estándar si falta o es «-»):
-una cabecera con las 21 claves y una fila por registro. Al importarlo de nuevo se
-obtiene el mismo Tarifas.Dat byte a byte.
+una cabecera con las 21 claves y una fila por registro. Al importarlo de nuevo con
+«importar --tal-cual» se obtiene el mismo Tarifas.Dat byte a byte.
 
   textos  sin los espacios finales; caracteres en UTF-8; una celda vacía es un campo
           nunca asignado (ceros) y una celda con un espacio, un campo de espacios;
@@ -98,11 +106,29 @@ obtiene el mismo Tarifas.Dat byte a byte.
 )";
 
 constexpr const char* kAyudaImportar =
-    R"(Uso: tarificador importar [--catalogo CARPETA] FICHERO
+    R"(Uso: tarificador importar [--catalogo CARPETA] [--tal-cual] FICHERO
 
 Crea o sustituye Tarifas.Dat a partir de un CSV como el de «tarificador exportar» (las
 columnas pueden ir en cualquier orden; separador «,» o «;»). El fichero se sustituye de
-una vez: si el CSV tiene algún error, se explica y Tarifas.Dat queda como estaba.
+una vez: si el CSV tiene algún error, se explica como «línea N, «clave»: ...», la salida
+es 1 y Tarifas.Dat queda como estaba.
+
+  importes  cada celda de importe es un número tal como lo lee el costeo (11.5; blancos
+            alrededor admitidos; vacía, un campo nunca asignado); la coma decimal de una
+            hoja de cálculo española (11,5) se guarda con punto (11.5) y se avisa una vez
+  horas     un fin sin segundos se guarda como lo guarda el editor (17:59 es 17:59:59,
+            00:00 queda 00:00:00); un inicio sin segundos, con :00
+  catálogo  se rechaza un catálogo de menos de cinco tarifas, sin la principal en
+            primer lugar (empieza por 10DIA, 50DIA, 10NOCHE o 50NOCHE), con dos tarifas del
+            mismo nombre, o con un nombre vacío o que empieza por un carácter fuera de
+            ASCII (Á, É, Ñ, ¡, ¿...), donde la lectura del catálogo se detendría; y siempre
+            uno de más de 32766 tarifas
+
+  --tal-cual  guarda el texto de cada celda exactamente como viene (horas sin segundos,
+              con :00), avisando de cada importe que el costeo leería como otro número y
+              de los fallos de catálogo de arriba, que no impiden escribirlo: así
+              «exportar» e «importar --tal-cual» devuelven siempre el mismo Tarifas.Dat
+              byte a byte
 )";
 
 // The options of one subcommand: which take a value, which are flags.
@@ -261,7 +287,7 @@ int Exportar(const std::vector<std::string>& args) {
 }
 
 int Importar(const std::vector<std::string>& args) {
-    const Opciones o = LeerOpciones("importar", args, {"--catalogo"}, {}, 1);
+    const Opciones o = LeerOpciones("importar", args, {"--catalogo"}, {"--tal-cual"}, 1);
     if (o.ayuda) {
         std::fputs(kAyudaImportar, stdout);
         return kSalidaBien;
@@ -281,19 +307,16 @@ int Importar(const std::vector<std::string>& args) {
         return t;
     }()
                                             : LeerFicheroEntero(origen);
+    if (!PareceTexto(std::string_view(texto).substr(0, 65536)))
+        throw ErrorUso(NoEsTexto(Citar(origen)) + "; se espera un CSV de tarifas");
     std::vector<std::string> avisos;
     std::vector<tTarifa> registros;
     try {
-        registros = ImportarCsv(texto, avisos);
+        registros = ImportarCsv(texto, avisos, o.Tiene("--tal-cual"));
     } catch (const ErrorUso& e) {
-        throw ErrorUso(Citar(origen) + ": " + e.what() + "\nTarifas.Dat no se ha tocado");
+        throw ErrorDatos(Citar(origen) + ": " + e.what() + "\nTarifas.Dat no se ha tocado");
     }
     for (const auto& a : avisos) std::fprintf(stderr, "aviso: %s\n", a.c_str());
-    if (registros.size() < 5)
-        std::fprintf(stderr,
-                     "aviso: el catálogo tiene %zu tarifas; Quelmar y el costeo esperan al menos "
-                     "las cinco fijas (la principal, 10DIA, 50DIA, 10NOCHE y 50NOCHE)\n",
-                     registros.size());
     std::string bytes(registros.size() * tTarifa::kTamano, '\0');
     for (std::size_t i = 0; i < registros.size(); ++i)
         registros[i].Codificar(reinterpret_cast<unsigned char*>(bytes.data()) +
@@ -323,11 +346,10 @@ int CostearOrden(const std::vector<std::string>& args) {
     if (!o.posicionales.empty() && o.posicionales[0] != "-") {
         std::error_code ec;
         if (std::filesystem::is_directory(o.posicionales[0], ec))
-            throw ErrorUso(Citar(o.posicionales[0]) + " es una carpeta, no un fichero");
+            throw ErrorUso(EsCarpeta(o.posicionales[0]));
+        oc.llamadas = o.posicionales[0];
         entrada = std::fopen(o.posicionales[0].c_str(), "rb");
-        if (!entrada)
-            throw ErrorUso("no se puede abrir " + Citar(o.posicionales[0]) + ": " +
-                           std::strerror(errno));
+        if (!entrada) throw ErrorUso(NoSePuedeAbrir(o.posicionales[0], errno));
     }
     struct Cerrar {
         std::FILE* f;
@@ -353,12 +375,20 @@ int Ejecutar(int argc, char** argv) {
             std::fputs(kAyudaGeneral, stdout);
             return kSalidaBien;
         }
+        if (orden == "--version" || orden == "-V") {
+            std::puts("tarificador " QUELMAR_VERSION);
+            return kSalidaBien;
+        }
         if (orden == "costear") return CostearOrden(args);
         if (orden == "listar") return Listar(args);
         if (orden == "exportar") return Exportar(args);
         if (orden == "importar") return Importar(args);
         throw ErrorUso("orden desconocida " + Citar(orden) +
                        " (costear, listar, exportar o importar; véase «tarificador --help»)");
+    } catch (const ErrorDatos& e) {
+        std::fflush(stdout);
+        std::fprintf(stderr, "tarificador: %s\n", e.what());
+        return kSalidaLineasMalas;
     } catch (const ErrorUso& e) {
         std::fflush(stdout);
         std::fprintf(stderr, "tarificador: %s\n", e.what());

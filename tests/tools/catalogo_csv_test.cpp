@@ -1,6 +1,7 @@
 // tarificador exportar / importar: the catalogue to a CSV and back, exact to the byte.
 #include <gtest/gtest.h>
 
+#include <algorithm>
 #include <bit>
 #include <cstdint>
 #include <limits>
@@ -62,10 +63,13 @@ class Catalogo : public ::testing::Test {
     Resultado Exportar(const CarpetaTemporal& c) {
         return Ejecutar(c.ruta(), {"exportar", "--catalogo", c.ruta().string()});
     }
-    Resultado Importar(const CarpetaTemporal& c, const std::string& csv) {
+    Resultado Importar(const CarpetaTemporal& c, const std::string& csv,
+                       const std::vector<std::string>& opciones = {}) {
         EscribirTodo(c.ruta() / "entrada.csv", csv);
-        const Resultado r = Ejecutar(c.ruta(), {"importar", "--catalogo", c.ruta().string(),
-                                                (c.ruta() / "entrada.csv").string()});
+        std::vector<std::string> args = {"importar", "--catalogo", c.ruta().string(),
+                                         (c.ruta() / "entrada.csv").string()};
+        args.insert(args.begin() + 1, opciones.begin(), opciones.end());
+        const Resultado r = Ejecutar(c.ruta(), args);
         std::filesystem::remove(c.ruta() / "entrada.csv");
         return r;
     }
@@ -120,10 +124,10 @@ TEST_F(Catalogo, ExportarEImportarDaElMismoFicheroByteAByte) {
     EXPECT_EQ(Lineas(exportado.salida).size(), 1 + registros.size());
     EXPECT_NE(exportado.errores.find("aviso: el registro 4 empieza por un byte"),
               std::string::npos);
-    const Resultado importado = Importar(destino, exportado.salida);
+    const Resultado importado = Importar(destino, exportado.salida, {"--tal-cual"});
     EXPECT_EQ(importado.estado, 0) << importado.errores;
     EXPECT_EQ(destino.Leer(), original);
-    EXPECT_NE(importado.errores.find("aviso: línea 5: el nombre empieza por un carácter"),
+    EXPECT_NE(importado.errores.find("aviso: línea 5: el nombre está vacío o empieza por"),
               std::string::npos)
         << importado.errores;
 
@@ -146,7 +150,7 @@ TEST_F(Catalogo, ImportarLeeColumnasEnOtroOrdenPuntoYComaBomYCrLf) {
     for (std::size_t i = 0; i < orden.size(); ++i) csv += (i ? ";" : "") + orden[i];
     csv += "\r\n";
     csv += "12.5;\"A;\nB\";08:30;7;;;;;;;;;;;;;;;;;23:59:59\r\n";
-    const Resultado r = Importar(destino, csv);
+    const Resultado r = Importar(destino, csv, {"--tal-cual"});
     EXPECT_EQ(r.estado, 0) << r.errores;
 
     tTarifa t;
@@ -177,15 +181,15 @@ TEST_F(Catalogo, ImportarConErroresExplicaCadaUnoYNoTocaElCatalogo) {
                             std::string(18, ',') + "\n" + "Barra\\q" + vacias + "\n" +
                             "Euro \xE2\x82\xAC y \xE2\x9C\x93" + vacias + "\n";
     const Resultado r = Importar(destino, csv);
-    EXPECT_EQ(r.estado, 2);
+    EXPECT_EQ(r.estado, 1);
     const std::vector<std::string> esperadas = {
         "5 errores en el CSV:",
         "  línea 3: tiene 3 columnas y la cabecera 21",
-        "  línea 4: Nombre: «Nombre de mas de quince» ocupa 23 caracteres y el campo admite 15",
-        "  línea 5: Conexion.Tiempo: «25:00» no es una hora (HH:MM:SS), una fecha y hora "
+        "  línea 4, «Nombre»: «Nombre de mas de quince» ocupa 23 caracteres y el campo admite 15",
+        "  línea 5, «Conexion.Tiempo»: «25:00» no es una hora (HH:MM:SS), una fecha y hora "
         "(AAAA-MM-DD HH:MM:SS) ni un número",
-        "  línea 6: Nombre: la barra invertida de «Barra\\q» no empieza \\\\ ni \\xHH",
-        "  línea 7: Nombre: «Euro € y ✓» tiene caracteres que no existen en Windows-1252 (o "
+        "  línea 6, «Nombre»: la barra invertida de «Barra\\q» no empieza \\\\ ni \\xHH",
+        "  línea 7, «Nombre»: «Euro € y ✓» tiene caracteres que no existen en Windows-1252 (o "
         "UTF-8 mal formado)",
         "Tarifas.Dat no se ha tocado",
     };
@@ -199,11 +203,97 @@ TEST_F(Catalogo, ImportarConErroresExplicaCadaUnoYNoTocaElCatalogo) {
 
     // A bad header names what is missing or unknown.
     const Resultado h = Importar(destino, "Nombre,Precio\nA,1\n");
-    EXPECT_EQ(h.estado, 2);
+    EXPECT_EQ(h.estado, 1);
     EXPECT_NE(h.errores.find("la columna «Precio» no es ninguna clave de tarifa"),
               std::string::npos);
     EXPECT_NE(h.errores.find("falta la columna «Festivo.Reducida.Fin»"), std::string::npos);
     EXPECT_EQ(destino.Leer(), antiguo);
+}
+
+// The sample catalogue with one line replaced (from 1; 0 appends it).
+std::string Muestra(std::size_t linea = 0, const std::string& por = "") {
+    std::string csv = LeerTodo(CARPETA_DATOS "/tarifas.csv"), r;
+    auto lineas = Lineas(csv);
+    if (linea == 0)
+        lineas.push_back(por);
+    else
+        lineas[linea - 1] = por;
+    for (const auto& l : lineas)
+        if (!l.empty()) r += l + "\n";
+    return r;
+}
+
+// What the engine would cost or read otherwise than the CSV shows is refused, naming the
+// line and the cell, and nothing is written; --tal-cual keeps it with a warning.
+TEST_F(Catalogo, ImportarRechazaLoQueElCosteoLeeriaDeOtraForma) {
+    const auto fila = Lineas(Muestra())[1];  // Metropolitana,11.5,...
+    const std::string resto = fila.substr(fila.find(",03:00:00"));
+    std::string muchas = Muestra();
+    for (int i = 0; i < 32767; ++i) muchas += "T" + std::to_string(i) + ",1" + resto + "\n";
+    struct Caso {
+        std::string csv;
+        std::string palabras;
+        bool talCualLoGuarda;
+    };
+    const std::vector<Caso> casos = {
+        {Muestra(2, "Metropolitana,abc" + resto),
+         "línea 2, «Conexion.Importe»: «abc» no es un importe", true},
+        {Muestra(2, "Metropolitana,11.5€" + resto), "«11.5€» no es un importe", true},
+        {Muestra(2, "Metropolitana,11.5" + std::string(resto).replace(10, 3, "4 1")),
+         "línea 2, «Semana.Normal.Importe»: «4 1» no es un importe", true},
+        {Muestra(2, Lineas(Muestra())[2]), "línea 3: la tarifa «10DIA» ya está en la línea 2",
+         true},
+        {Muestra(2, "10DIA,0" + resto) + "Otra,1" + resto + "\n", "falta la tarifa principal",
+         true},
+        {Lineas(Muestra())[0] + "\n" + fila + "\n", "el catálogo tendría 1 tarifas", true},
+        {Muestra(0, "Ñandú,1" + resto), "línea 13: el nombre está vacío o empieza por", true},
+        {Muestra(0, ",1" + resto), "línea 13: el nombre está vacío", true},
+        {muchas, "más de 32766 tarifas", false},
+    };
+    for (const Caso& c : casos) {
+        const Resultado r = Importar(destino, c.csv);
+        EXPECT_EQ(r.estado, 1) << c.palabras;
+        EXPECT_NE(r.errores.find(c.palabras), std::string::npos) << r.errores;
+        EXPECT_EQ(destino.Entradas(), std::vector<std::string>{}) << c.palabras;
+        const Resultado t = Importar(destino, c.csv, {"--tal-cual"});
+        EXPECT_EQ(t.estado, c.talCualLoGuarda ? 0 : 1) << t.errores;
+        EXPECT_NE(t.errores.find(c.talCualLoGuarda ? "aviso: " : "más de 32766"), std::string::npos)
+            << t.errores;
+        std::filesystem::remove(destino.ruta() / "Tarifas.Dat");
+    }
+}
+
+// A Spanish spreadsheet writes ";", "11,5" and end times without seconds: they are read
+// as the user meant them and cost the sample log as the sample catalogue does.
+TEST_F(Catalogo, ImportarLeeComaDecimalYHorasSinSegundosComoLaHojaLasMuestra) {
+    std::string csv = Muestra();
+    std::replace(csv.begin(), csv.end(), ',', ';');
+    auto lineas = Lineas(csv);
+    lineas[1] =
+        "Metropolitana;\" 11,5 \";03:00;4,1;08:00;17:59;2;18:00;07:59;4,1;08:00;13:59;2;"
+        "14:00;07:59;0;00:00;00:00;2;00:00;23:59";
+    csv.clear();
+    for (const auto& l : lineas) csv += l + "\n";
+    const Resultado r = Importar(destino, csv);
+    ASSERT_EQ(r.estado, 0) << r.errores;
+    EXPECT_EQ(Lineas(r.errores)[0],
+              "aviso: los importes con coma decimal (11,5) se guardan con punto (11.5), la forma "
+              "que lee el costeo");
+    EXPECT_EQ(Exportar(destino).salida, LeerTodo(CARPETA_DATOS "/tarifas.csv"));
+    const Resultado c = Ejecutar(destino.ruta(), {"costear", "--catalogo", destino.ruta().string(),
+                                                  CARPETA_DATOS "/llamadas.csv"});
+    EXPECT_NE(c.errores.find("8 llamadas, importe total 2656.70"), std::string::npos) << c.errores;
+
+    // Kept as written, an old "3,5" warns of what it costs.
+    const Resultado t =
+        Importar(destino, Muestra(2, "Metropolitana,\"3,5\"" + Lineas(Muestra())[1].substr(18)),
+                 {"--tal-cual"});
+    EXPECT_EQ(t.estado, 0);
+    EXPECT_NE(t.errores.find("aviso: línea 2, «Conexion.Importe»: «3,5» se guarda tal cual, pero "
+                             "el costeo lo lee como 3"),
+              std::string::npos)
+        << t.errores;
+    EXPECT_EQ(Lineas(Exportar(destino).salida)[1].substr(0, 20), "Metropolitana,\"3,5\",");
 }
 
 TEST_F(Catalogo, ExportarRechazaUnFicheroDeRegistrosIncompletos) {

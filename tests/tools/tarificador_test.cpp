@@ -179,7 +179,8 @@ TEST_F(Costear, LineasMalasSeAvisanYSeSaltan) {
         "línea 7: tarifa desconocida «Inexistente»",
         "línea 9: se esperaban 2 o 3 campos (inicio,fin[,tarifa]) y hay 4",
         "línea 10: unas comillas no se cierran",
-        "línea 11: el motor no pudo costear la llamada: desbordamiento (error 6)",
+        "línea 11: el motor no pudo costear la llamada: desbordamiento (error 6); su periodo de "
+        "facturación acaba después del año 9999, la última fecha que el motor cuenta",
         "línea 12: inicio «0099-12-31T10:00:00» ilegible (se espera AAAA-MM-DDTHH:MM:SS)",
         "tarificador: 3 llamadas, importe total 85.00, duración total 00:02:40; 9 líneas con "
         "errores",
@@ -299,7 +300,7 @@ TEST_F(Costear, OpcionOFicheroInservibleParaAntesDeEscribirNada) {
          "JSON mal formado (línea 1, columna 12)"},
         {{"--bonos", Fichero("b.json", R"({"bonos": [{"tipo": "20DIA", "alta": "1999-12-01"}]})"),
           llamadas},
-         "bono 1: tipo de bono desconocido «\"20DIA\"»"},
+         "bono 1: tipo de bono desconocido «20DIA»"},
         {{"--bonos", Fichero("c.json", R"({"bonos": [{"tipo": 4, "alta": "1999-12-01"}]})"),
           llamadas},
          "tipo de bono desconocido «4»"},
@@ -307,17 +308,43 @@ TEST_F(Costear, OpcionOFicheroInservibleParaAntesDeEscribirNada) {
          "clave desconocida «bonus»"},
         {{"--bonos", Fichero("e.json", R"({"bonos": [{"tipo": "10DIA", "alta": "1/12/1999"}]})"),
           llamadas},
-         "«alta» «\"1/12/1999\"» no es un día"},
+         "bono 1 (10DIA): «alta» «1/12/1999» no es un día"},
         {{"--bonos", Fichero("f.json", R"({"per_factura": 3})"), llamadas},
          "«per_factura» debe ser 1"},
         {{"--bonos", (dir.ruta() / "falta.json").string(), llamadas}, "no se puede abrir"},
         {{"--tarifa", "Inexistente", llamadas}, "la tarifa «Inexistente» no está en el catálogo"},
+        {{"--tarifa", "normal", llamadas},
+         "la tarifa «normal» no está en el catálogo; ¿quizá «Normal»?"},
         {{"--bonos",
           Fichero("g.json", R"({"bonos": [{"tipo": "50NOCHE", "alta": "1999-12-01",)"
                             R"( "tiempo": "30000:00:00"}, {"tipo": 3, "alta": "1999-12-01",)"
                             R"( "tiempo": "2768:00:00"}]})"),
           llamadas},
-         "g.json»: los bonos de noche suman más de 32767 horas"},
+         "g.json»: bono 1 (50NOCHE): «tiempo» «30000:00:00» es más de lo que cabe en un bono "
+         "50NOCHE (50:00:00)"},
+        {{"--bonos",
+          Fichero("g2.json", R"({"bonos": [{"tipo": "10DIA", "alta": "1999-12-01",)"
+                             R"( "tiempo": "10:00:01"}]})"),
+          llamadas},
+         "bono 1 (10DIA): «tiempo» «10:00:01» es más de lo que cabe en un bono 10DIA"},
+        {{"--bonos",
+          Fichero("g3.json", R"({"bonos": [{"tipo": 0, "alta": "1999-12-01"},)"
+                             R"( {"tipo": 3, "alta": "2000-01-01", "baja": "1999-12-31"}]})"),
+          llamadas},
+         "bono 2 (50NOCHE): la baja 1999-12-31 es anterior al alta 2000-01-01"},
+        // The parser and the message must survive values built to overflow them.
+        {{"--bonos",
+          Fichero("i.json", R"({"bonos": [{"tipo": )" + std::string(100000, '[') +
+                                std::string(100000, ']') + "}]}"),
+          llamadas},
+         "anidados a más de 64 niveles"},
+        {{"--bonos", Fichero("j.json", R"({"dia_factura": 1e999})"), llamadas},
+         "j.json»: un número es demasiado grande"},
+        {{"--bonos",
+          Fichero("k.json",
+                  R"({"bonos": [{"tipo": ")" + std::string(100000, 'x') + R"(", "alta": 1}]})"),
+          llamadas},
+         "tipo de bono desconocido «" + std::string(60, 'x') + "…» (10DIA"},
         {{"--bonos", Fichero("h.json", llenos), llamadas},
          "h.json»: los bonos de día suman más de 32767 horas"},
         {{"--festivos", Fichero("fes.txt", "1999-12-25\n25/12/1999\n"), llamadas},
@@ -334,6 +361,7 @@ TEST_F(Costear, OpcionOFicheroInservibleParaAntesDeEscribirNada) {
         EXPECT_EQ(r.salida, "") << c.mensaje;
         EXPECT_NE(r.errores.find(c.mensaje), std::string::npos) << r.errores;
         EXPECT_FALSE(std::filesystem::exists(salidaBonos)) << c.mensaje;
+        EXPECT_LT(r.errores.size(), 400u) << c.mensaje;
     }
     const Resultado r =
         Correr({"--salida-bonos", (dir.ruta() / "no" / "hay.json").string(), llamadas});
@@ -435,6 +463,94 @@ TEST_F(Costear, ListarDaLosVeintiunValoresConHorasHHMMSS) {
                              "\"10\",\n  \"Conexion.Tiempo\": \"00:30:00\",\n"))
         << r.salida;
     EXPECT_NE(r.salida.find("\"Nombre\": \"Móvil\""), std::string::npos);
+}
+
+TEST_F(Costear, NullEsAusente) {
+    const std::string bonos =
+        Fichero("n.json", R"({"bonos": [{"tipo": "10DIA", "alta": "1999-12-01", "baja": null,)"
+                          R"( "tiempo": null}]})");
+    const Resultado r = Correr({"--bonos", bonos}, "1999-12-27T10:00:00,1999-12-27T10:06:00\n");
+    EXPECT_EQ(r.estado, 0) << r.errores;
+    EXPECT_NE(r.salida.find(",Normal,19,00:06:00,0,0,1,1,09:54:00,"), std::string::npos)
+        << r.salida;
+}
+
+// Logs as they come from other programs: each is read as the user meant it, or refused
+// with one short message, never echoed whole.
+TEST_F(Costear, RegistrosDeOtrosProgramasSeLeenOSeRechazanSinInundar) {
+    std::string malas;
+    for (int i = 0; i < 25; ++i) malas += "1999-12-27T10:00:00,mal\n";
+    struct Caso {
+        std::string entrada;
+        int estado;
+        std::vector<std::string> palabras;
+    };
+    const std::vector<Caso> casos = {
+        {std::string("\x7F"
+                     "ELF\x02\x01\x01\0\0\0",
+                     10) +
+             std::string(5000, '\0') + "9,9\n",
+         2,
+         {"no es un fichero de texto"}},
+        {"1999-12-27T10:01:00,1999-12-27T10:02:30,M\xF3vil\n",
+         0,
+         {"se leen como Windows-1252", "tarificador: 1 llamada, importe total 45.00"}},
+        {"inicio;fin;tarifa\n1999-12-27T10:01:00;1999-12-27T10:02:30;Móvil\n",
+         0,
+         {"tarificador: 1 llamada, importe total 45.00"}},
+        {"1999-12-27T10:01:00,1999-12-27T10:02:30,movil\n",
+         1,
+         {"tarifa desconocida «movil»; ¿quizá «Móvil»?"}},
+        {malas, 1, {"línea 20: fin «mal»", "25 líneas con errores (solo se muestran las 20 "}},
+        {"1999-12-27T10:00:00,1999-12-27T10:00:10," + std::string(100000, 'A') + "\n",
+         1,
+         {"la línea mide más de 1024 bytes",
+          "(empieza «1999-12-27T10:00:00,1999-12-27T10:00:10,…»)"}},
+    };
+    for (const Caso& c : casos) {
+        const Resultado r = Correr({Fichero("l.csv", c.entrada)});
+        EXPECT_EQ(r.estado, c.estado) << r.errores;
+        for (const auto& p : c.palabras)
+            EXPECT_NE(r.errores.find(p), std::string::npos) << r.errores;
+        EXPECT_LE(Lineas(r.errores).size(), 22u);
+        EXPECT_LT(r.errores.size(), 2500u);
+    }
+}
+
+TEST(Tarificador, LaMismaFaltaDaLasMismasPalabrasYVersion) {
+    CarpetaTemporal dir;
+    CatalogoDePrueba(dir.ruta());
+    const std::string carpeta = dir.ruta().string(), falta = carpeta + "/falta";
+    const std::string esCarpeta = "tarificador: «" + carpeta + "» es una carpeta, no un fichero\n";
+    const std::string binario = carpeta + "/programa";
+    EscribirTodo(binario, std::string("\x7F"
+                                      "ELF\0\0",
+                                      6) +
+                              "Nombre,,,\n");
+    const std::string noEsta =
+        "tarificador: no se puede abrir «" + falta + "»: fichero no encontrado (error 53)";
+    for (const auto& [args, palabras] :
+         std::vector<std::pair<std::vector<std::string>, std::string>>{
+             {{"costear", "--catalogo", carpeta, carpeta}, esCarpeta},
+             {{"exportar", "--catalogo", carpeta, carpeta}, esCarpeta},
+             {{"importar", "--catalogo", carpeta, carpeta}, esCarpeta},
+             {{"costear", "--catalogo", carpeta, "--salida-bonos", carpeta, "-"}, esCarpeta},
+             {{"costear", "--catalogo", carpeta, falta}, noEsta},
+             {{"importar", "--catalogo", carpeta, falta}, noEsta},
+             {{"costear", "--catalogo", carpeta, "--bonos", falta, "-"}, noEsta},
+             {{"importar", "--catalogo", carpeta, binario},
+              "tarificador: «" + binario + "» no es un fichero de texto"},
+             {{"costear", "--catalogo", carpeta, binario},
+              "tarificador: «" + binario + "» no es un fichero de texto"}}) {
+        const Resultado r = Ejecutar(dir.ruta(), args);
+        EXPECT_EQ(r.estado, 2);
+        EXPECT_TRUE(r.errores.starts_with(palabras)) << r.errores;
+    }
+    for (const char* v : {"--version", "-V"}) {
+        const Resultado r = Ejecutar(dir.ruta(), {v});
+        EXPECT_EQ(r.estado, 0);
+        EXPECT_EQ(r.salida, "tarificador " QUELMAR_VERSION "\n");
+    }
 }
 
 TEST(Tarificador, CadaOrdenTieneAyudaYUnaOrdenDesconocidaSeRechaza) {
