@@ -27,6 +27,9 @@ class cLlamada {
     static constexpr std::string_view kNombreFichero = "Tarifas.Dat";
     // Most tariffs a file may give; a file with more fails to read with error 6.
     static constexpr std::int16_t kMaxTarifasFichero = 32766;
+    // The first five tariffs belong to the program: the main tariff, then the tariffs of
+    // the four bono kinds. The editor protects them; costing needs them all.
+    static constexpr std::int16_t kTarifasDelPrograma = 5;
 
     // The catalogue of Tarifas.Dat in the running program's folder.
     cLlamada();

@@ -26,7 +26,7 @@ namespace quelmar::editor {
 // reading at start, are shown in the "Atencion" box instead.
 class Form1 {
   public:
-    static constexpr std::int16_t kIncorporadas = 5;  // built-in tariffs 0..4
+    static constexpr std::int16_t kIncorporadas = cLlamada::kTarifasDelPrograma;  // 0..4
     static constexpr std::int16_t kImagen = 1;        // the one image of ImageList1
     static constexpr std::int16_t vbKeyDelete = 46;
     static constexpr std::string_view kTituloAviso = "Atencion";
