@@ -42,7 +42,7 @@ std::string Componer(int numero, const std::string& detalle) {
 }  // namespace
 
 RuntimeError::RuntimeError(int numero, const std::string& detalle)
-    : std::runtime_error(Componer(numero, detalle)), numero_(numero), detalle_(detalle) {}
+    : std::runtime_error(Componer(numero, detalle)), m_Numero(numero), m_Detalle(detalle) {}
 
 std::string MensajeError(int numero) {
     return std::string(TextoError(numero)) + " (error " + std::to_string(numero) + ")";

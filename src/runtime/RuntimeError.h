@@ -26,12 +26,12 @@ enum CodigoError : int {
 class RuntimeError : public std::runtime_error {
   public:
     explicit RuntimeError(int numero, const std::string& detalle = {});
-    int Numero() const noexcept { return numero_; }
-    const std::string& Detalle() const noexcept { return detalle_; }
+    int Numero() const noexcept { return m_Numero; }
+    const std::string& Detalle() const noexcept { return m_Detalle; }
 
   private:
-    int numero_;
-    std::string detalle_;
+    int m_Numero;
+    std::string m_Detalle;
 };
 
 // The one table of error texts, in Spanish, with the number: "desbordamiento (error 6)".

@@ -17,17 +17,17 @@ double ADobleBruto(const Variant& v) {
         case Variant::Tipo::Vacio:
             return 0.0;
         case Variant::Tipo::Entero:
-            return std::get<std::int16_t>(v.v_);
+            return std::get<std::int16_t>(v.m_Valor);
         case Variant::Tipo::Largo:
-            return std::get<std::int32_t>(v.v_);
+            return std::get<std::int32_t>(v.m_Valor);
         case Variant::Tipo::Simple:
-            return std::get<float>(v.v_);
+            return std::get<float>(v.m_Valor);
         case Variant::Tipo::Doble:
-            return std::get<double>(v.v_);
+            return std::get<double>(v.m_Valor);
         case Variant::Tipo::Fecha:
             return v.fecha();
         case Variant::Tipo::Booleano:
-            return std::get<bool>(v.v_) ? -1.0 : 0.0;
+            return std::get<bool>(v.m_Valor) ? -1.0 : 0.0;
         case Variant::Tipo::Texto:
             break;
     }
@@ -35,7 +35,7 @@ double ADobleBruto(const Variant& v) {
 }
 
 bool ABooleanoBruto(const Variant& v) {
-    return std::get<bool>(v.v_);
+    return std::get<bool>(v.m_Valor);
 }
 
 std::string CStr(const Variant& v) {

@@ -14,30 +14,30 @@ class Variant {
     enum class Tipo { Vacio, Entero, Largo, Simple, Doble, Fecha, Texto, Booleano };
 
     Variant() = default;
-    Variant(std::int16_t v) : v_(v) {}
-    Variant(std::int32_t v) : v_(v) {}
-    Variant(float v) : v_(v) {}
-    Variant(double v) : v_(v) {}
-    Variant(bool v) : v_(v) {}
-    Variant(std::string v) : v_(std::move(v)) {}
-    Variant(const char* v) : v_(std::string(v)) {}
+    Variant(std::int16_t v) : m_Valor(v) {}
+    Variant(std::int32_t v) : m_Valor(v) {}
+    Variant(float v) : m_Valor(v) {}
+    Variant(double v) : m_Valor(v) {}
+    Variant(bool v) : m_Valor(v) {}
+    Variant(std::string v) : m_Valor(std::move(v)) {}
+    Variant(const char* v) : m_Valor(std::string(v)) {}
     static Variant DeFecha(double d) {
         Variant r;
-        r.v_ = FechaOle{d};
+        r.m_Valor = FechaOle{d};
         return r;
     }
 
-    Tipo tipo() const noexcept { return static_cast<Tipo>(v_.index()); }
+    Tipo tipo() const noexcept { return static_cast<Tipo>(m_Valor.index()); }
     bool EsVacio() const noexcept { return tipo() == Tipo::Vacio; }
     bool EsTexto() const noexcept { return tipo() == Tipo::Texto; }
     bool EsFecha() const noexcept { return tipo() == Tipo::Fecha; }
     bool EsNumero() const noexcept;
 
     // Raw access; the caller has checked the tag.
-    const std::string& texto() const { return std::get<std::string>(v_); }
-    double fecha() const { return std::get<FechaOle>(v_).d; }
+    const std::string& texto() const { return std::get<std::string>(m_Valor); }
+    double fecha() const { return std::get<FechaOle>(m_Valor).d; }
 
-    friend bool operator==(const Variant& a, const Variant& b) { return a.v_ == b.v_; }
+    friend bool operator==(const Variant& a, const Variant& b) { return a.m_Valor == b.m_Valor; }
 
   private:
     struct FechaOle {
@@ -46,7 +46,7 @@ class Variant {
     };
     std::variant<std::monostate, std::int16_t, std::int32_t, float, double, FechaOle, std::string,
                  bool>
-        v_;
+        m_Valor;
     friend double ADobleBruto(const Variant& v);
     friend bool ABooleanoBruto(const Variant& v);
 };

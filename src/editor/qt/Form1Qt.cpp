@@ -107,7 +107,7 @@ QMessageBox::Icon Icono(int estilo) {
 
 Form1Qt::Form1Qt(std::filesystem::path carpeta, std::shared_ptr<Escritura> escritura,
                  QWidget* parent)
-    : QWidget(parent), m_form(*this, std::move(carpeta), std::move(escritura)) {
+    : QWidget(parent), m_Form(*this, std::move(carpeta), std::move(escritura)) {
     setWindowTitle(Q(Disposicion::kTitulo));
     // The layout was drawn for the small captions of its time: at 15 twips a pixel they must
     // be about 10 pixels high to fit.
@@ -125,8 +125,8 @@ Form1Qt::~Form1Qt() {
     // hook nor a model that is already gone.
     disconnect(qApp, nullptr, this, nullptr);
     for (QObject* o : findChildren<QObject*>()) o->removeEventFilter(this);
-    m_txtNombre = nullptr;
-    m_ocupado = true;
+    m_TxtNombre = nullptr;
+    m_Ocupado = true;
     const auto hijos = findChildren<QObject*>(Qt::FindDirectChildrenOnly);
     qDeleteAll(hijos);
 }
@@ -134,30 +134,30 @@ Form1Qt::~Form1Qt() {
 // The widgets of the layout table, in its order: each is made by the step for its kind,
 // then placed, named and registered; the tab order and Escape come last.
 void Form1Qt::Construir() {
-    m_estiloPestanas = new EstiloPestanas;
-    m_estiloPestanas->setParent(this);
-    m_estiloMarco = new EstiloMarco;
-    m_estiloMarco->setParent(this);
+    m_EstiloPestanas = new EstiloPestanas;
+    m_EstiloPestanas->setParent(this);
+    m_EstiloMarco = new EstiloMarco;
+    m_EstiloMarco->setParent(this);
     std::unordered_map<std::string_view, QWidget*> contenedores{{"", this}};
     std::vector<std::pair<int, QWidget*>> paradas;
     for (const Disposicion::Elemento& e : Disposicion::kElementos) {
-        QWidget* padre = e.pagina >= 0 ? m_paginas[static_cast<std::size_t>(e.pagina)]
+        QWidget* padre = e.pagina >= 0 ? m_Paginas[static_cast<std::size_t>(e.pagina)]
                                        : contenedores.at(e.contenedor);
-        Control* control = m_form.Buscar(e.nombre);
+        Control* control = m_Form.Buscar(e.nombre);
         QWidget* w = CrearWidget(e, padre, control);
         if (e.clase == Clase::Frame) contenedores[e.nombre] = w;
         if (e.clase == Clase::SSTab) contenedores[e.nombre] = w->parentWidget();  // its area
         if (e.clase != Clase::SSTab) w->setGeometry(Rect(e));
         if (e.clase == Clase::TabStrip) w->raise();  // over the day pages
         w->setObjectName(Q(e.nombre));
-        m_widgets[e.nombre] = w;
-        if (control) m_controlDe[w] = control;
+        m_Widgets[e.nombre] = w;
+        if (control) m_ControlDe[w] = control;
         if (e.tabStop) paradas.emplace_back(e.tabIndex, w);
     }
     OrdenarTabulacion(paradas);
     // Escape presses the cancel button.
     auto* escape = new QShortcut(QKeySequence(Qt::Key_Escape), this);
-    auto* cancelar = static_cast<QPushButton*>(m_widgets.at("cmdCancelar"));
+    auto* cancelar = static_cast<QPushButton*>(m_Widgets.at("cmdCancelar"));
     connect(escape, &QShortcut::activated, cancelar, &QPushButton::click);
 }
 
@@ -165,12 +165,12 @@ QWidget* Form1Qt::CrearWidget(const Disposicion::Elemento& e, QWidget* padre, Co
     switch (e.clase) {
         case Clase::Frame: {
             auto* marco = new QGroupBox(Q(e.caption), padre);
-            marco->setStyle(m_estiloMarco);
+            marco->setStyle(m_EstiloMarco);
             return marco;
         }
         case Clase::Label: {
             auto* l = new QLabel(Q(e.caption), padre);
-            if (e.nombre == "lRegistro") m_lRegistro = l;
+            if (e.nombre == "lRegistro") m_LRegistro = l;
             return l;
         }
         case Clase::TextBox:
@@ -194,10 +194,10 @@ QWidget* Form1Qt::CrearWidget(const Disposicion::Elemento& e, QWidget* padre, Co
 QWidget* Form1Qt::CrearTexto(QWidget* padre, TextBox& modelo) {
     auto* t = new QLineEdit(padre);
     connect(t, &QLineEdit::textEdited, this, [this, &modelo](const QString& s) {
-        if (!m_ocupado) modelo.Teclear(borde::DePantalla(s));
+        if (!m_Ocupado) modelo.Teclear(borde::DePantalla(s));
     });
     t->setAutoFillBackground(true);  // for the colour of a charge charged otherwise
-    m_textos.emplace_back(&modelo, t);
+    m_Textos.emplace_back(&modelo, t);
     return t;
 }
 
@@ -207,10 +207,10 @@ QWidget* Form1Qt::CrearHora(QWidget* padre, TimeSpinner& modelo) {
     // Stepped with the arrow keys and the wheel; buttons would hide the digits.
     t->setButtonSymbols(QAbstractSpinBox::NoButtons);
     connect(t, &QTimeEdit::timeChanged, this, [this, &modelo](QTime h) {
-        if (!m_ocupado && h.isValid()) modelo.EditarHora(h.hour(), h.minute());
+        if (!m_Ocupado && h.isValid()) modelo.EditarHora(h.hour(), h.minute());
     });
     t->installEventFilter(this);
-    m_horas.emplace_back(&modelo, t);
+    m_Horas.emplace_back(&modelo, t);
     return t;
 }
 
@@ -222,17 +222,17 @@ QWidget* Form1Qt::CrearListaNombres(QWidget* padre) {
     c->setSizeAdjustPolicy(QComboBox::AdjustToMinimumContentsLengthWithIcon);
     c->setIconSize(QSize(16, 16));
     c->setMaxVisibleItems(16);
-    m_nombres = new ModeloNombres(m_form.txtNombre, Imagen(), c);
-    c->setModel(m_nombres);
+    m_Nombres = new ModeloNombres(m_Form.txtNombre, Imagen(), c);
+    c->setModel(m_Nombres);
     if (auto* lista = qobject_cast<QListView*>(c->view())) {
         lista->setUniformItemSizes(true);  // no measuring of 32766 rows
     }
     connect(c, &QComboBox::activated, this,
-            [this](int i) { Despachar([this, i] { m_form.txtNombre.Elegir(i + 1); }); });
+            [this](int i) { Despachar([this, i] { m_Form.txtNombre.Elegir(i + 1); }); });
     connect(c->lineEdit(), &QLineEdit::textEdited, this, &Form1Qt::NombreEditado);
     c->installEventFilter(this);
     c->lineEdit()->installEventFilter(this);
-    m_txtNombre = c;
+    m_TxtNombre = c;
     return c;
 }
 
@@ -243,10 +243,10 @@ QWidget* Form1Qt::CrearBarra(QWidget* padre) {
     s->setPageStep(1);  // a click on the track moves one position too
     s->setFocusPolicy(Qt::StrongFocus);
     connect(s, &QScrollBar::valueChanged, this, [this](int v) {
-        Despachar([this, v] { m_form.hs.Mover(static_cast<std::int16_t>(v)); });
+        Despachar([this, v] { m_Form.hs.Mover(static_cast<std::int16_t>(v)); });
     });
     s->installEventFilter(this);
-    m_hs = s;
+    m_Hs = s;
     return s;
 }
 
@@ -256,37 +256,37 @@ QWidget* Form1Qt::CrearPaginas(const Disposicion::Elemento& e, QWidget* padre) {
     auto* area = new QWidget(padre);
     area->setGeometry(Rect(e));
     auto* marco = new QFrame(area);
-    for (QWidget*& pagina : m_paginas) {
+    for (QWidget*& pagina : m_Paginas) {
         pagina = new QWidget(area);
         pagina->setGeometry(0, 0, area->width(), area->height());
     }
-    m_ssTab = new QTabBar(area);
-    m_ssTab->setStyle(m_estiloPestanas);
-    for (std::string_view pagina : Disposicion::kPaginas) m_ssTab->addTab(Q(pagina));
-    m_ssTab->setExpanding(true);
-    m_ssTab->setUsesScrollButtons(false);
-    m_ssTab->setDrawBase(false);
-    m_ssTab->setFocusPolicy(Qt::ClickFocus);
-    const int alto = m_ssTab->sizeHint().height();
-    m_ssTab->setGeometry(0, 0, area->width(), alto);
+    m_SsTab = new QTabBar(area);
+    m_SsTab->setStyle(m_EstiloPestanas);
+    for (std::string_view pagina : Disposicion::kPaginas) m_SsTab->addTab(Q(pagina));
+    m_SsTab->setExpanding(true);
+    m_SsTab->setUsesScrollButtons(false);
+    m_SsTab->setDrawBase(false);
+    m_SsTab->setFocusPolicy(Qt::ClickFocus);
+    const int alto = m_SsTab->sizeHint().height();
+    m_SsTab->setGeometry(0, 0, area->width(), alto);
     marco->setFrameStyle(QFrame::StyledPanel | QFrame::Raised);
     marco->setGeometry(0, alto - 1, area->width(), area->height() - alto + 1);
-    connect(m_ssTab, &QTabBar::currentChanged, this, [this](int i) {
-        Despachar([this, i] { m_form.ssTab.Seleccionar(static_cast<std::int16_t>(i)); });
+    connect(m_SsTab, &QTabBar::currentChanged, this, [this](int i) {
+        Despachar([this, i] { m_Form.ssTab.Seleccionar(static_cast<std::int16_t>(i)); });
     });
-    m_ssTab->installEventFilter(this);
-    return m_ssTab;
+    m_SsTab->installEventFilter(this);
+    return m_SsTab;
 }
 
 QWidget* Form1Qt::CrearBandas(QWidget* padre) {
     auto* t = new QTabBar(padre);
-    t->setStyle(m_estiloPestanas);
+    t->setStyle(m_EstiloPestanas);
     for (std::string_view banda : Disposicion::kBandas) t->addTab(Q(banda));
     t->setFocusPolicy(Qt::ClickFocus);
     t->setUsesScrollButtons(false);
     t->setExpanding(true);
     const auto seleccionar = [this](int i) {
-        Despachar([this, i] { m_form.TabStrip1.Seleccionar(static_cast<std::int16_t>(i + 1)); });
+        Despachar([this, i] { m_Form.TabStrip1.Seleccionar(static_cast<std::int16_t>(i + 1)); });
     };
     connect(t, &QTabBar::currentChanged, this, seleccionar);
     // A click on the tab already selected is a click too: it redraws the band fields from
@@ -304,7 +304,7 @@ QWidget* Form1Qt::CrearBoton(const Disposicion::Elemento& e, QWidget* padre, But
     b->setAutoDefault(false);
     connect(b, &QPushButton::clicked, this, [this, &modelo] { PulsarBoton(modelo); });
     b->installEventFilter(this);  // Enter presses it
-    m_botones.emplace_back(&modelo, b);
+    m_Botones.emplace_back(&modelo, b);
     return b;
 }
 
@@ -316,38 +316,38 @@ void Form1Qt::OrdenarTabulacion(std::vector<std::pair<int, QWidget*>> paradas) {
 }
 
 QWidget* Form1Qt::Widget(std::string_view nombre) const {
-    const auto it = m_widgets.find(nombre);
-    return it == m_widgets.end() ? nullptr : it->second;
+    const auto it = m_Widgets.find(nombre);
+    return it == m_Widgets.end() ? nullptr : it->second;
 }
 
 bool Form1Qt::Abrir() {
     bool ok = false;
-    Despachar([this, &ok] { ok = m_form.Abrir(); });
+    Despachar([this, &ok] { ok = m_Form.Abrir(); });
     return ok;
 }
 
 // ---- from the user to the model ----
 
 void Form1Qt::Despachar(const std::function<void()>& accion) {
-    if (m_ocupado) return;
-    m_ocupado = true;
+    if (m_Ocupado) return;
+    m_Ocupado = true;
     try {
         accion();
     } catch (const std::exception& e) {
         MsgBox(e.what(), IVentana::vbCritical, std::string(Form1::kTituloAviso));
     }
     Reflejar();
-    if (QWidget* w = std::exchange(m_focoPendiente, nullptr)) {
+    if (QWidget* w = std::exchange(m_FocoPendiente, nullptr)) {
         w->setFocus(Qt::OtherFocusReason);
-        m_campoConFoco = ControlDe(w);
+        m_CampoConFoco = ControlDe(w);
     }
-    m_ocupado = false;
+    m_Ocupado = false;
 }
 
 Control* Form1Qt::ControlDe(QWidget* w) const {
     for (; w; w = w->parentWidget()) {
-        const auto it = m_controlDe.find(w);
-        if (it != m_controlDe.end()) return it->second;
+        const auto it = m_ControlDe.find(w);
+        if (it != m_ControlDe.end()) return it->second;
     }
     return nullptr;
 }
@@ -356,8 +356,8 @@ Control* Form1Qt::ControlDe(QWidget* w) const {
 // are no leaving; only a move between two controls of this window is.
 void Form1Qt::CambioDeFoco(QWidget* /*viejo*/, QWidget* nuevo) {
     if (!nuevo || nuevo->window() != this) return;
-    Control* dejado = std::exchange(m_campoConFoco, ControlDe(nuevo));
-    if (m_ocupado || !dejado || dejado == m_campoConFoco) return;
+    Control* dejado = std::exchange(m_CampoConFoco, ControlDe(nuevo));
+    if (m_Ocupado || !dejado || dejado == m_CampoConFoco) return;
     Despachar([dejado] { SalirDe(*dejado); });
 }
 
@@ -371,8 +371,8 @@ void Form1Qt::SalirDe(Control& c) {
 // no leaving of the field is reported: the field is left here all the same, before the
 // click, as a click with the mouse would leave it. Cancelar stores nothing.
 void Form1Qt::PulsarBoton(Button& boton) {
-    Control* campo = m_campoConFoco;
-    const bool dejar = campo && campo != &boton && &boton != &m_form.cmdCancelar;
+    Control* campo = m_CampoConFoco;
+    const bool dejar = campo && campo != &boton && &boton != &m_Form.cmdCancelar;
     Despachar([&] {
         if (dejar) SalirDe(*campo);
         boton.Pulsar();
@@ -381,19 +381,19 @@ void Form1Qt::PulsarBoton(Button& boton) {
 
 bool Form1Qt::TeclaNombre(const QKeyEvent& e) {
     // Tab moves the focus and reaches no key handler.
-    if (m_ocupado || e.key() == Qt::Key_Tab || e.key() == Qt::Key_Backtab) return false;
+    if (m_Ocupado || e.key() == Qt::Key_Tab || e.key() == Qt::Key_Backtab) return false;
     bool tragar = false;
     Despachar([this, &e, &tragar] {
         const std::int16_t codigo = borde::CodigoTecla(e);
         std::int16_t KeyCode = codigo;
-        m_form.txtNombre.PulsarTecla(KeyCode, borde::Mayusculas(e));
+        m_Form.txtNombre.PulsarTecla(KeyCode, borde::Mayusculas(e));
         if (codigo != 0 && KeyCode == 0) {
             tragar = true;
             return;
         }
         if (const auto caracter = borde::CaracterTecla(e)) {
             std::int16_t KeyAscii = *caracter;
-            m_form.txtNombre.TeclearCaracter(KeyAscii);
+            m_Form.txtNombre.TeclearCaracter(KeyAscii);
             tragar = KeyAscii == 0;
         }
     });
@@ -403,26 +403,26 @@ bool Form1Qt::TeclaNombre(const QKeyEvent& e) {
 
 bool Form1Qt::PedirCambioNombre() {
     bool permitido = true;
-    Despachar([this, &permitido] { permitido = m_form.txtNombre.PedirCambio(); });
+    Despachar([this, &permitido] { permitido = m_Form.txtNombre.PedirCambio(); });
     return permitido;
 }
 
 // Any edit that got past the key handlers (a paste from the context menu, the middle
 // button, an undo) is checked here and taken back when the model refuses it.
 void Form1Qt::NombreEditado(const QString& texto) {
-    if (m_ocupado) return;
+    if (m_Ocupado) return;
     if (PedirCambioNombre()) {
-        m_form.txtNombre.Teclear(borde::DePantalla(texto));
+        m_Form.txtNombre.Teclear(borde::DePantalla(texto));
         return;
     }
-    m_ocupado = true;
-    const QSignalBlocker b(m_txtNombre->lineEdit());
-    m_txtNombre->lineEdit()->setText(borde::APantalla(m_form.txtNombre.Text()));
-    m_ocupado = false;
+    m_Ocupado = true;
+    const QSignalBlocker b(m_TxtNombre->lineEdit());
+    m_TxtNombre->lineEdit()->setText(borde::APantalla(m_Form.txtNombre.Text()));
+    m_Ocupado = false;
 }
 
 bool Form1Qt::eventFilter(QObject* objeto, QEvent* evento) {
-    const bool nombre = m_txtNombre && (objeto == m_txtNombre || objeto == m_txtNombre->lineEdit());
+    const bool nombre = m_TxtNombre && (objeto == m_TxtNombre || objeto == m_TxtNombre->lineEdit());
     switch (evento->type()) {
         case QEvent::KeyPress: {
             const auto& tecla = *static_cast<QKeyEvent*>(evento);
@@ -476,20 +476,20 @@ bool Form1Qt::eventFilter(QObject* objeto, QEvent* evento) {
 
 void Form1Qt::showEvent(QShowEvent* evento) {
     QWidget::showEvent(evento);
-    if (std::exchange(m_primeraVez, false)) m_txtNombre->setFocus(Qt::OtherFocusReason);
+    if (std::exchange(m_PrimeraVez, false)) m_TxtNombre->setFocus(Qt::OtherFocusReason);
 }
 
 // ---- from the model to the widgets ----
 
 bool Form1Qt::Cambio(const Control& c) {
-    const auto it = m_visto.find(&c);
-    if (it != m_visto.end() && it->second == c.Revision()) return false;
-    m_visto[&c] = c.Revision();
+    const auto it = m_Visto.find(&c);
+    if (it != m_Visto.end() && it->second == c.Revision()) return false;
+    m_Visto[&c] = c.Revision();
     return true;
 }
 
 void Form1Qt::Reflejar() {
-    for (auto& [modelo, w] : m_textos) {
+    for (auto& [modelo, w] : m_Textos) {
         if (!Cambio(*modelo)) continue;
         const QSignalBlocker b(w);
         const QString t = borde::APantalla(modelo->Text());
@@ -511,28 +511,28 @@ void Form1Qt::Reflejar() {
             w->setPalette(p);
         }
     }
-    for (auto& [modelo, w] : m_horas) {
+    for (auto& [modelo, w] : m_Horas) {
         if (!Cambio(*modelo)) continue;
         const QSignalBlocker b(w);
         w->setTime(QTime(modelo->Hora(), modelo->Minuto()));
         w->setEnabled(modelo->Enabled());
     }
-    for (auto& [modelo, w] : m_botones)
+    for (auto& [modelo, w] : m_Botones)
         if (Cambio(*modelo)) w->setEnabled(modelo->Enabled());
 
-    const Form1& f = m_form;
-    if (Cambio(f.lRegistro)) m_lRegistro->setText(borde::APantalla(f.lRegistro.Caption()));
+    const Form1& f = m_Form;
+    if (Cambio(f.lRegistro)) m_LRegistro->setText(borde::APantalla(f.lRegistro.Caption()));
     if (Cambio(f.hs)) {
-        const QSignalBlocker b(m_hs);
-        m_hs->setRange(std::min(f.hs.Min(), f.hs.Max()), std::max(f.hs.Min(), f.hs.Max()));
-        m_hs->setValue(f.hs.Value());
-        m_hs->setEnabled(f.hs.Enabled());
+        const QSignalBlocker b(m_Hs);
+        m_Hs->setRange(std::min(f.hs.Min(), f.hs.Max()), std::max(f.hs.Min(), f.hs.Max()));
+        m_Hs->setValue(f.hs.Value());
+        m_Hs->setEnabled(f.hs.Enabled());
     }
     if (Cambio(f.ssTab)) {
-        const QSignalBlocker b(m_ssTab);
-        m_ssTab->setCurrentIndex(f.ssTab.Tab());
-        for (std::size_t p = 0; p < m_paginas.size(); ++p)
-            m_paginas[p]->setVisible(static_cast<int>(p) == f.ssTab.Tab());
+        const QSignalBlocker b(m_SsTab);
+        m_SsTab->setCurrentIndex(f.ssTab.Tab());
+        for (std::size_t p = 0; p < m_Paginas.size(); ++p)
+            m_Paginas[p]->setVisible(static_cast<int>(p) == f.ssTab.Tab());
     }
     if (Cambio(f.TabStrip1)) {
         const QSignalBlocker b(m_TabStrip1);
@@ -541,26 +541,26 @@ void Form1Qt::Reflejar() {
 
     const ImageCombo& cb = f.txtNombre;
     bool lista = false;
-    if (cb.RevisionLista() != m_revLista) {
-        m_revLista = cb.RevisionLista();
-        m_revTextos = cb.RevisionTextos();
-        m_nombres->Reiniciar();
+    if (cb.RevisionLista() != m_RevLista) {
+        m_RevLista = cb.RevisionLista();
+        m_RevTextos = cb.RevisionTextos();
+        m_Nombres->Reiniciar();
         lista = true;
-    } else if (cb.RevisionTextos() != m_revTextos) {
-        m_revTextos = cb.RevisionTextos();
-        m_nombres->Refrescar();
+    } else if (cb.RevisionTextos() != m_RevTextos) {
+        m_RevTextos = cb.RevisionTextos();
+        m_Nombres->Refrescar();
         lista = true;
     }
     // The combo rewrites its edit text when its entries change, so the model's text is
     // put back after any change of the list.
-    if (Cambio(cb) || lista || m_indiceVisto != f.Indice()) {
-        m_indiceVisto = f.Indice();
-        const QSignalBlocker b(m_txtNombre);
+    if (Cambio(cb) || lista || m_IndiceVisto != f.Indice()) {
+        m_IndiceVisto = f.Indice();
+        const QSignalBlocker b(m_TxtNombre);
         const int fila = f.Indice() < cb.ListCount() ? f.Indice() : -1;
-        if (m_txtNombre->currentIndex() != fila) m_txtNombre->setCurrentIndex(fila);
+        if (m_TxtNombre->currentIndex() != fila) m_TxtNombre->setCurrentIndex(fila);
         const QString t = borde::APantalla(cb.Text());
-        if (m_txtNombre->lineEdit()->text() != t) m_txtNombre->lineEdit()->setText(t);
-        m_txtNombre->setEnabled(cb.Enabled());
+        if (m_TxtNombre->lineEdit()->text() != t) m_TxtNombre->lineEdit()->setText(t);
+        m_TxtNombre->setEnabled(cb.Enabled());
     }
 }
 
@@ -589,8 +589,8 @@ void Form1Qt::Cerrar() {
 
 void Form1Qt::FocoEn(const Control& control) {
     // Applied once the widgets show the model again: the control may be enabled only now.
-    for (const auto& [w, c] : m_controlDe) {
-        if (c == &control) m_focoPendiente = w;
+    for (const auto& [w, c] : m_ControlDe) {
+        if (c == &control) m_FocoPendiente = w;
     }
 }
 

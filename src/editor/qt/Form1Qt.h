@@ -47,7 +47,7 @@ class Form1Qt : public QWidget, public IVentana {
     // The startup step; false when the catalogue could not be read (the error was shown).
     bool Abrir();
 
-    Form1& Modelo() noexcept { return m_form; }
+    Form1& Modelo() noexcept { return m_Form; }
     // The widget of a control or frame of the layout table, nullptr for an unknown name.
     QWidget* Widget(std::string_view nombre) const;
 
@@ -84,29 +84,29 @@ class Form1Qt : public QWidget, public IVentana {
     bool PedirCambioNombre();
     void NombreEditado(const QString& texto);
 
-    Form1 m_form;
-    QProxyStyle* m_estiloPestanas = nullptr;
-    QProxyStyle* m_estiloMarco = nullptr;
-    bool m_ocupado = false;
-    Control* m_campoConFoco = nullptr;
-    QWidget* m_focoPendiente = nullptr;
-    bool m_primeraVez = true;
+    Form1 m_Form;
+    QProxyStyle* m_EstiloPestanas = nullptr;
+    QProxyStyle* m_EstiloMarco = nullptr;
+    bool m_Ocupado = false;
+    Control* m_CampoConFoco = nullptr;
+    QWidget* m_FocoPendiente = nullptr;
+    bool m_PrimeraVez = true;
 
-    std::unordered_map<std::string_view, QWidget*> m_widgets;
-    std::unordered_map<QWidget*, Control*> m_controlDe;
-    std::unordered_map<const Control*, std::uint64_t> m_visto;
-    std::vector<std::pair<TextBox*, QLineEdit*>> m_textos;
-    std::vector<std::pair<TimeSpinner*, QTimeEdit*>> m_horas;
-    std::vector<std::pair<Button*, QPushButton*>> m_botones;
-    QComboBox* m_txtNombre = nullptr;
-    ModeloNombres* m_nombres = nullptr;
-    std::uint64_t m_revLista = ~std::uint64_t{0};
-    std::uint64_t m_revTextos = ~std::uint64_t{0};
-    int m_indiceVisto = -1;
-    QLabel* m_lRegistro = nullptr;
-    QScrollBar* m_hs = nullptr;
-    QTabBar* m_ssTab = nullptr;
-    std::array<QWidget*, 3> m_paginas{};
+    std::unordered_map<std::string_view, QWidget*> m_Widgets;
+    std::unordered_map<QWidget*, Control*> m_ControlDe;
+    std::unordered_map<const Control*, std::uint64_t> m_Visto;
+    std::vector<std::pair<TextBox*, QLineEdit*>> m_Textos;
+    std::vector<std::pair<TimeSpinner*, QTimeEdit*>> m_Horas;
+    std::vector<std::pair<Button*, QPushButton*>> m_Botones;
+    QComboBox* m_TxtNombre = nullptr;
+    ModeloNombres* m_Nombres = nullptr;
+    std::uint64_t m_RevLista = ~std::uint64_t{0};
+    std::uint64_t m_RevTextos = ~std::uint64_t{0};
+    int m_IndiceVisto = -1;
+    QLabel* m_LRegistro = nullptr;
+    QScrollBar* m_Hs = nullptr;
+    QTabBar* m_SsTab = nullptr;
+    std::array<QWidget*, 3> m_Paginas{};
     QTabBar* m_TabStrip1 = nullptr;
 };
 

@@ -5,22 +5,22 @@
 namespace quelmar::editor {
 
 ModeloNombres::ModeloNombres(const ImageCombo& combo, QIcon imagen, QObject* parent)
-    : QAbstractListModel(parent), m_combo(combo), m_imagen(std::move(imagen)) {}
+    : QAbstractListModel(parent), m_Combo(combo), m_Imagen(std::move(imagen)) {}
 
 int ModeloNombres::rowCount(const QModelIndex& parent) const {
-    return parent.isValid() ? 0 : m_combo.ListCount();
+    return parent.isValid() ? 0 : m_Combo.ListCount();
 }
 
 QVariant ModeloNombres::data(const QModelIndex& index, int role) const {
     // Between a change of the entries and the next Reiniciar a view may still ask for rows
     // that are gone.
-    if (!index.isValid() || index.row() >= m_combo.ListCount()) return {};
+    if (!index.isValid() || index.row() >= m_Combo.ListCount()) return {};
     switch (role) {
         case Qt::DisplayRole:
         case Qt::EditRole:
-            return borde::APantalla(m_combo.Item(index.row() + 1).Text);
+            return borde::APantalla(m_Combo.Item(index.row() + 1).Text);
         case Qt::DecorationRole:
-            return m_imagen;
+            return m_Imagen;
         default:
             return {};
     }

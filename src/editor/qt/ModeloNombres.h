@@ -23,8 +23,8 @@ class ModeloNombres : public QAbstractListModel {
     void Refrescar();
 
   private:
-    const ImageCombo& m_combo;
-    QIcon m_imagen;
+    const ImageCombo& m_Combo;
+    QIcon m_Imagen;
 };
 
 }  // namespace quelmar::editor
