@@ -13,7 +13,7 @@ namespace quelmar {
 
 namespace {
 
-constexpr std::array<std::string_view, 4> kNombres{"10DIA", "50DIA", "10NOCHE", "50NOCHE"};
+constexpr const auto& kNombres = cBono::kNombresTipo;
 constexpr std::array<std::int16_t, 4> kGrupos{0, 0, 1, 1};
 constexpr std::string_view kDiezHoras = "10:00:00";
 constexpr std::string_view kCincuentaHoras = "50:00:00";

@@ -1,5 +1,6 @@
 #pragma once
 
+#include <array>
 #include <cstdint>
 #include <optional>
 #include <string>
@@ -26,6 +27,10 @@ namespace quelmar {
 class cBono {
   public:
     explicit cBono(Reloj reloj = AhoraLocal);
+
+    // The kinds' names, by kind code.
+    static constexpr std::array<std::string_view, 4> kNombresTipo{"10DIA", "50DIA", "10NOCHE",
+                                                                  "50NOCHE"};
 
     // Registers a bono of kind Tipo at position Count(), full capacity, no end date. fecha
     // (now when missing) converts as a date: a text that is no date is error 13, a value

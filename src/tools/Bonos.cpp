@@ -17,7 +17,7 @@ namespace {
 
 using nlohmann::json;
 
-constexpr std::array<std::string_view, 4> kTipos = {"10DIA", "50DIA", "10NOCHE", "50NOCHE"};
+constexpr const auto& kTipos = cBono::kNombresTipo;
 
 // Line and column (from 1) of a byte offset, for parse errors.
 std::string Posicion(std::string_view texto, std::size_t byte) {
