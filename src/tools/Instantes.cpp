@@ -5,6 +5,7 @@
 #include <cstdio>
 
 #include "runtime/OleDate.h"
+#include "time/cTiempo.h"
 
 namespace quelmar::herramientas {
 
@@ -23,7 +24,7 @@ std::optional<int> Digitos(std::string_view s, std::size_t pos, std::size_t n) {
     return v;
 }
 
-// Seconds since 1899-12-30 00:00:00 of a valid calendar day; nothing otherwise.
+// Seconds on fecha::ASegundos's scale of a valid calendar day; nothing otherwise.
 std::optional<std::int64_t> SegundosDia(std::string_view s) {
     if (s.size() != 10 || s[4] != '-' || s[7] != '-') return std::nullopt;
     const auto a = Digitos(s, 0, 4), m = Digitos(s, 5, 2), d = Digitos(s, 8, 2);
@@ -31,8 +32,7 @@ std::optional<std::int64_t> SegundosDia(std::string_view s) {
     const year_month_day ymd{year{*a}, month{static_cast<unsigned>(*m)},
                              day{static_cast<unsigned>(*d)}};
     if (!ymd.ok()) return std::nullopt;
-    constexpr sys_days kEpoca = sys_days{year{1899} / December / 30};
-    return static_cast<std::int64_t>((sys_days{ymd} - kEpoca).count()) * fecha::kSegundosDia;
+    return fecha::ASegundos(fecha::DesdeCalendario(*a, *m, *d));
 }
 
 // HH:MM:SS, two digits each, a time of day.
@@ -87,7 +87,7 @@ std::optional<std::int32_t> LeerDuracion(std::string_view s) {
     if (p1 == std::string_view::npos || p1 == 0 || p1 > 5 || s.size() != p1 + 6 || s[p1 + 3] != ':')
         return std::nullopt;
     const auto h = Digitos(s, 0, p1), m = Digitos(s, p1 + 1, 2), x = Digitos(s, p1 + 4, 2);
-    if (!h || !m || !x || *h > 32767 || *m > 59 || *x > 59) return std::nullopt;
+    if (!h || !m || !x || *h > cTiempo::kHorasMaximas || *m > 59 || *x > 59) return std::nullopt;
     return *h * 3600 + *m * 60 + *x;
 }
 
@@ -97,10 +97,6 @@ std::string TextoInstante(double d) {
     std::snprintf(buf, sizeof buf, "%04d-%02d-%02dT%02d:%02d:%02d", p.anio, p.mes, p.dia, p.hora,
                   p.minuto, p.segundo);
     return buf;
-}
-
-std::string TextoDia(double d) {
-    return TextoInstante(d).substr(0, 10);
 }
 
 std::string TextoDiaOInstante(double d) {

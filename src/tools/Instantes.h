@@ -23,7 +23,6 @@ std::optional<std::int32_t> LeerDuracion(std::string_view s);
 
 // Instants are taken to the whole second, as the engine does.
 std::string TextoInstante(double d);
-std::string TextoDia(double d);
 // The day alone when the time is 00:00:00, else the instant.
 std::string TextoDiaOInstante(double d);
 // Time of day of the value, HH:MM:SS.
