@@ -16,6 +16,7 @@
 #include <optional>
 #include <string>
 #include <string_view>
+#include <unordered_map>
 #include <utility>
 #include <vector>
 
@@ -262,7 +263,8 @@ class Costeador {
           salida_(salida),
           errores_(errores),
           interactivo_(::isatty(::fileno(entrada)) || ::isatty(::fileno(salida))),
-          progreso_(errores, entrada) {}
+          progreso_(errores, entrada),
+          principal_(m.NombreTarifa()) {}
 
     void Cabecera();
     void Linea(std::string_view bruta, bool cortada);
@@ -280,6 +282,8 @@ class Costeador {
     void EscribirFila(const Llamada& l);
     void Mala(const std::string& motivo);
     void Aviso(bool& dado, const char* texto);
+    const std::optional<std::string>& BytesDe(std::string_view pedido);
+    const std::pair<std::string, std::string>& TextosDe(const std::string& nombre);
 
     cLlamada& m_;
     const OpcionesCosteo& o_;
@@ -294,7 +298,34 @@ class Costeador {
     std::optional<double> finAnterior_;
     std::vector<std::string> campos_;
     std::string fila_, convertida_;
+    // Kept between calls so that no call allocates for them.
+    cBono respaldo_;
+    const std::string principal_;
+    // A log names few tariffs over and over: their conversions are worked out once.
+    std::unordered_map<std::string, std::optional<std::string>> bytesDe_;
+    std::unordered_map<std::string, std::pair<std::string, std::string>> textosDe_;
 };
+
+// The catalogue bytes of a tariff name of the log (Utf8ACp1252Exacto), remembered.
+const std::optional<std::string>& Costeador::BytesDe(std::string_view pedido) {
+    // A log of endless different names must not fill the memory.
+    if (bytesDe_.size() > 4096) bytesDe_.clear();
+    auto it = bytesDe_.find(std::string(pedido));
+    if (it == bytesDe_.end())
+        it = bytesDe_.emplace(std::string(pedido), Utf8ACp1252Exacto(pedido)).first;
+    return it->second;
+}
+
+// A catalogue name in UTF-8 and as a CSV cell, remembered: names come from the catalogue.
+const std::pair<std::string, std::string>& Costeador::TextosDe(const std::string& nombre) {
+    auto it = textosDe_.find(nombre);
+    if (it == textosDe_.end()) {
+        std::string utf8 = Cp1252AUtf8(nombre);
+        std::string celda = CeldaCsv(utf8);
+        it = textosDe_.emplace(nombre, std::pair{std::move(utf8), std::move(celda)}).first;
+    }
+    return it->second;
+}
 
 void Costeador::Cabecera() {
     if (!o_.json)
@@ -393,10 +424,10 @@ std::optional<Llamada> Costeador::LeerCampos() {
         Mala("la llamada dura más de " + std::to_string(cTiempo::kHorasMaximas) + " horas");
         return std::nullopt;
     }
-    Llamada l{*ini, *fin, segundos, m_.NombreTarifa()};
+    Llamada l{*ini, *fin, segundos, principal_};
     if (campos_.size() == 3 && !RecortarBlancos(campos_[2]).empty()) {
         const std::string_view pedido = RecortarBlancos(campos_[2]);
-        const auto b = Utf8ACp1252Exacto(pedido);
+        const auto& b = BytesDe(pedido);
         if (!b || m_.Find(*b) < 0) {
             Mala("tarifa desconocida " + CitarCorto(pedido) + Sugerencia(nombres_, pedido));
             return std::nullopt;
@@ -409,7 +440,7 @@ std::optional<Llamada> Costeador::LeerCampos() {
 // Costs the call with the registry carried from the previous one, refilled when a billing
 // period began in between; false (told) when the engine fails, the registry as it was.
 bool Costeador::CostearLlamada(const Llamada& l) {
-    cBono respaldo = m_.Bono();
+    respaldo_ = m_.Bono();
     try {
         if (finAnterior_ && l.ini > *finAnterior_) {
             if (cCosteo::SeRellenaEntre(m_.Bono().DiaFactura(), *finAnterior_, l.ini))
@@ -421,7 +452,7 @@ bool Costeador::CostearLlamada(const Llamada& l) {
         }
         m_.Datos(l.ini, l.fin, &m_.Bono(), l.nombre);
     } catch (const std::exception& e) {
-        m_.Bono() = respaldo;
+        m_.Bono() = respaldo_;
         std::string motivo = "el motor no pudo costear la llamada: " + MensajeEngine(e);
         // The billing period of a call late in 9999 ends past the last date there is.
         const auto* re = dynamic_cast<const RuntimeError*>(&e);
@@ -449,7 +480,7 @@ nlohmann::ordered_json NumeroJson(float importe) {
 }
 
 void Costeador::EscribirFila(const Llamada& l) {
-    const std::string tarifa = Cp1252AUtf8(l.nombre);
+    const auto& [tarifa, celda] = TextosDe(l.nombre);
     const std::string dia = m_.Bono().TotalTiempoGrupo(0);
     const std::string noche = m_.Bono().TotalTiempoGrupo(1);
     if (o_.json) {
@@ -469,10 +500,27 @@ void Costeador::EscribirFila(const Llamada& l) {
         fila_ = fila.dump();
         fila_ += '\n';
     } else {
-        fila_ = TextoInstante(l.ini) + ',' + TextoInstante(l.fin) + ',' + CeldaCsv(tarifa) + ',' +
-                TextoImporte(m_.importe()) + ',' + m_.Duracion() + ',' + std::to_string(m_.Tipo()) +
-                ',' + std::to_string(m_.TipoActual()) + ',' + (m_.BonoNet() ? '1' : '0') + ',' +
-                (m_.BonoNetActual() ? '1' : '0') + ',' + dia + ',' + noche + '\n';
+        // Appended into one buffer: no temporary strings per call.
+        fila_.clear();
+        fila_ += TextoInstante(l.ini);
+        fila_ += ',';
+        fila_ += TextoInstante(l.fin);
+        fila_ += ',';
+        fila_ += celda;
+        fila_ += ',';
+        fila_ += TextoImporte(m_.importe());
+        fila_ += ',';
+        fila_ += m_.Duracion();
+        fila_ += ',';
+        fila_ += std::to_string(m_.Tipo());
+        fila_ += ',';
+        fila_ += std::to_string(m_.TipoActual());
+        fila_ += m_.BonoNet() ? ",1," : ",0,";
+        fila_ += m_.BonoNetActual() ? "1," : "0,";
+        fila_ += dia;
+        fila_ += ',';
+        fila_ += noche;
+        fila_ += '\n';
     }
     std::fwrite(fila_.data(), 1, fila_.size(), salida_);
     if (interactivo_) std::fflush(salida_);

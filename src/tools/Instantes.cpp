@@ -93,6 +93,20 @@ std::optional<std::int32_t> LeerDuracion(std::string_view s) {
 
 std::string TextoInstante(double d) {
     const fecha::Partes p = fecha::Descomponer(d);
+    // Digits by hand: costear writes two instants a call, and printf was a quarter of its time.
+    if (p.anio >= 0 && p.anio <= 9999) {
+        std::string r = "0000-00-00T00:00:00";
+        auto poner = [&r](std::size_t fin, int v) {
+            for (std::size_t i = fin; v > 0; --i, v /= 10) r[i] = static_cast<char>('0' + v % 10);
+        };
+        poner(3, p.anio);
+        poner(6, p.mes);
+        poner(9, p.dia);
+        poner(12, p.hora);
+        poner(15, p.minuto);
+        poner(18, p.segundo);
+        return r;
+    }
     char buf[40];
     std::snprintf(buf, sizeof buf, "%04d-%02d-%02dT%02d:%02d:%02d", p.anio, p.mes, p.dia, p.hora,
                   p.minuto, p.segundo);
