@@ -12,10 +12,10 @@
 namespace quelmar::herramientas {
 
 std::string_view RecortarBlancos(std::string_view s) noexcept {
-    const auto ini = s.find_first_not_of(" \t");
-    if (ini == std::string_view::npos) return {};
-    const auto fin = s.find_last_not_of(" \t");
-    return s.substr(ini, fin - ini + 1);
+    // Plain loops: costear trims every field of every line.
+    while (!s.empty() && (s.front() == ' ' || s.front() == '\t')) s.remove_prefix(1);
+    while (!s.empty() && (s.back() == ' ' || s.back() == '\t')) s.remove_suffix(1);
+    return s;
 }
 
 std::string Citar(std::string_view texto) {
