@@ -12,6 +12,7 @@
 #include "bono/cBono.h"
 #include "catalogue/cLlamada.h"
 #include "runtime/CodePage.h"
+#include "runtime/Importe.h"
 #include "runtime/OleDate.h"
 #include "runtime/Texto.h"
 #include "tools/Comun.h"
@@ -156,7 +157,7 @@ std::string TextoDeImporte(std::string_view celda, bool& coma) {
         if (NumeroEscrito(s)) coma = true;
     }
     const auto d = NumeroEscrito(s);
-    if (!d || NumeroInicial(s) != *d)
+    if (!d || ImporteCobrado(s) != *d)
         throw FalloCelda{CitarCorto(celda) + " no es un importe (se espera un número como 11.5)"};
     return s;
 }
@@ -166,7 +167,7 @@ std::optional<std::string> LecturaDistinta(std::string_view celda) {
     const std::string_view s = RecortarBlancos(celda);
     if (s.empty()) return std::nullopt;
     const auto d = NumeroEscrito(s);
-    const double leido = NumeroInicial(BytesDeCelda(celda, 7));
+    const double leido = ImporteCobrado(BytesDeCelda(celda, 7));
     if (d && *d == leido) return std::nullopt;
     return TextoNumero(leido);
 }

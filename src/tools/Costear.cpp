@@ -280,6 +280,7 @@ class Costeador {
     std::optional<Llamada> LeerCampos();
     bool CostearLlamada(const Llamada& l);
     void EscribirFila(const Llamada& l);
+    void Vaciar();
     void Mala(const std::string& motivo);
     void Aviso(bool& dado, const char* texto);
     const std::optional<std::string>& BytesDe(std::string_view pedido);
@@ -297,6 +298,7 @@ class Costeador {
     bool cabeceraVista_ = false, avisoOrden_ = false, aviso1252_ = false;
     std::optional<double> finAnterior_;
     std::vector<std::string> campos_;
+    // Rows not yet written: written in blocks, or each at once when someone is watching.
     std::string fila_, convertida_;
     // Kept between calls so that no call allocates for them.
     cBono respaldo_;
@@ -497,11 +499,10 @@ void Costeador::EscribirFila(const Llamada& l) {
             {"bono_dia", dia},
             {"bono_noche", noche},
         };
-        fila_ = fila.dump();
+        fila_ += fila.dump();
         fila_ += '\n';
     } else {
         // Appended into one buffer: no temporary strings per call.
-        fila_.clear();
         fila_ += TextoInstante(l.ini);
         fila_ += ',';
         fila_ += TextoInstante(l.fin);
@@ -522,7 +523,12 @@ void Costeador::EscribirFila(const Llamada& l) {
         fila_ += noche;
         fila_ += '\n';
     }
+    if (interactivo_ || fila_.size() >= (1 << 16)) Vaciar();
+}
+
+void Costeador::Vaciar() {
     std::fwrite(fila_.data(), 1, fila_.size(), salida_);
+    fila_.clear();
     if (interactivo_) std::fflush(salida_);
 }
 
@@ -538,6 +544,7 @@ void Costeador::Linea(std::string_view bruta, bool cortada) {
 // After the last line: the output flushed, a failed read or write told.
 void Costeador::Terminar(bool errorLectura) {
     progreso_.Borrar();
+    Vaciar();
     std::fflush(salida_);
     if (std::ferror(salida_)) throw ErrorUso("no se pudo escribir la salida");
     if (errorLectura) throw ErrorUso("error al leer las llamadas");

@@ -2,7 +2,9 @@
 
 #include <charconv>
 #include <chrono>
+#include <cstdint>
 #include <cstdio>
+#include <string>
 
 #include "runtime/OleDate.h"
 #include "time/cTiempo.h"
@@ -25,7 +27,7 @@ std::optional<int> Digitos(std::string_view s, std::size_t pos, std::size_t n) {
 }
 
 // Seconds on fecha::ASegundos's scale of a valid calendar day; nothing otherwise.
-std::optional<std::int64_t> SegundosDia(std::string_view s) {
+std::optional<std::int64_t> SegundosDiaSinRecordar(std::string_view s) {
     if (s.size() != 10 || s[4] != '-' || s[7] != '-') return std::nullopt;
     const auto a = Digitos(s, 0, 4), m = Digitos(s, 5, 2), d = Digitos(s, 8, 2);
     if (!a || !m || !d || *a < 100) return std::nullopt;
@@ -33,6 +35,17 @@ std::optional<std::int64_t> SegundosDia(std::string_view s) {
                              day{static_cast<unsigned>(*d)}};
     if (!ymd.ok()) return std::nullopt;
     return fecha::ASegundos(fecha::DesdeCalendario(*a, *m, *d));
+}
+
+// The last day read is remembered: a log's calls come day after day, many on each.
+std::optional<std::int64_t> SegundosDia(std::string_view s) {
+    thread_local std::string ultimoTexto;
+    thread_local std::optional<std::int64_t> ultimo;
+    if (s != ultimoTexto) {
+        ultimo = SegundosDiaSinRecordar(s);
+        ultimoTexto.assign(s);
+    }
+    return ultimo;
 }
 
 // HH:MM:SS, two digits each, a time of day.
@@ -92,21 +105,34 @@ std::optional<std::int32_t> LeerDuracion(std::string_view s) {
 }
 
 std::string TextoInstante(double d) {
-    const fecha::Partes p = fecha::Descomponer(d);
-    // Digits by hand: costear writes two instants a call, and printf was a quarter of its time.
-    if (p.anio >= 0 && p.anio <= 9999) {
-        std::string r = "0000-00-00T00:00:00";
-        auto poner = [&r](std::size_t fin, int v) {
-            for (std::size_t i = fin; v > 0; --i, v /= 10) r[i] = static_cast<char>('0' + v % 10);
-        };
-        poner(3, p.anio);
-        poner(6, p.mes);
-        poner(9, p.dia);
-        poner(12, p.hora);
-        poner(15, p.minuto);
-        poner(18, p.segundo);
+    // Digits by hand, the day's part remembered from the last instant of the same day:
+    // costear writes two instants a call, and printf was a quarter of its time.
+    thread_local std::int64_t ultimoDia = INT64_MIN;
+    thread_local std::string ultimoTexto = "0000-00-00T00:00:00";
+    auto poner = [](std::string& r, std::size_t fin, int v) {
+        for (std::size_t i = fin; v > 0; --i, v /= 10) r[i] = static_cast<char>('0' + v % 10);
+    };
+    const std::int64_t s = fecha::ASegundos(d);
+    const std::int64_t dia = fecha::DiaDeSegundos(s);
+    if (dia != ultimoDia) {
+        const fecha::Partes p = fecha::Descomponer(d);
+        if (p.anio >= 0 && p.anio <= 9999) {
+            ultimoTexto = "0000-00-00T00:00:00";
+            poner(ultimoTexto, 3, p.anio);
+            poner(ultimoTexto, 6, p.mes);
+            poner(ultimoTexto, 9, p.dia);
+            ultimoDia = dia;
+        }
+    }
+    if (dia == ultimoDia) {
+        const std::int32_t x = fecha::SegundoDelDia(s);
+        std::string r = ultimoTexto;  // its time part is 00:00:00
+        poner(r, 12, x / 3600);
+        poner(r, 15, x / 60 % 60);
+        poner(r, 18, x % 60);
         return r;
     }
+    const fecha::Partes p = fecha::Descomponer(d);
     char buf[40];
     std::snprintf(buf, sizeof buf, "%04d-%02d-%02dT%02d:%02d:%02d", p.anio, p.mes, p.dia, p.hora,
                   p.minuto, p.segundo);
