@@ -239,6 +239,16 @@ std::string cBono::TotalTiempoGrupo(std::int16_t gr) const {
     return SumaTiempos(true, gr).Valor();
 }
 
+bool cBono::MismosTiempos(const cBono& otro) const noexcept {
+    if (Bonos() != otro.Bonos()) return false;
+    for (std::size_t i = 0; i < Bonos(); ++i) {
+        const tBono &a = m_Bonos[i], &b = otro.m_Bonos[i];
+        if (!(a.sNombre == b.sNombre) || a.oTiempo.ConvSegundos() != b.oTiempo.ConvSegundos())
+            return false;
+    }
+    return true;
+}
+
 std::string cBono::TiempoGastadoGrupo(std::int16_t gr) const {
     cTiempo gastado;
     for (std::size_t i = 0; i < Bonos(); ++i)

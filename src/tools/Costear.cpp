@@ -302,6 +302,8 @@ class Costeador {
     std::string fila_, convertida_;
     // Kept between calls so that no call allocates for them.
     cBono respaldo_;
+    std::string dia_, noche_;
+    bool totalesVistos_ = false;
     const std::string principal_;
     // A log names few tariffs over and over: their conversions are worked out once.
     std::unordered_map<std::string, std::optional<std::string>> bytesDe_;
@@ -483,8 +485,14 @@ nlohmann::ordered_json NumeroJson(float importe) {
 
 void Costeador::EscribirFila(const Llamada& l) {
     const auto& [tarifa, celda] = TextosDe(l.nombre);
-    const std::string dia = m_.Bono().TotalTiempoGrupo(0);
-    const std::string noche = m_.Bono().TotalTiempoGrupo(1);
+    // The group totals of the registry, worked out again only when the call changed it:
+    // respaldo_ is the registry the totals were last worked out for.
+    if (!totalesVistos_ || !m_.Bono().MismosTiempos(respaldo_)) {
+        dia_ = m_.Bono().TotalTiempoGrupo(0);
+        noche_ = m_.Bono().TotalTiempoGrupo(1);
+        totalesVistos_ = true;
+    }
+    const std::string &dia = dia_, &noche = noche_;
     if (o_.json) {
         const nlohmann::ordered_json fila = {
             {"inicio", TextoInstante(l.ini)},
@@ -503,9 +511,9 @@ void Costeador::EscribirFila(const Llamada& l) {
         fila_ += '\n';
     } else {
         // Appended into one buffer: no temporary strings per call.
-        fila_ += TextoInstante(l.ini);
+        AnadirInstante(fila_, l.ini);
         fila_ += ',';
-        fila_ += TextoInstante(l.fin);
+        AnadirInstante(fila_, l.fin);
         fila_ += ',';
         fila_ += celda;
         fila_ += ',';

@@ -105,6 +105,12 @@ std::optional<std::int32_t> LeerDuracion(std::string_view s) {
 }
 
 std::string TextoInstante(double d) {
+    std::string r;
+    AnadirInstante(r, d);
+    return r;
+}
+
+void AnadirInstante(std::string& salida, double d) {
     // Digits by hand, the day's part remembered from the last instant of the same day:
     // costear writes two instants a call, and printf was a quarter of its time.
     thread_local std::int64_t ultimoDia = INT64_MIN;
@@ -126,17 +132,22 @@ std::string TextoInstante(double d) {
     }
     if (dia == ultimoDia) {
         const std::int32_t x = fecha::SegundoDelDia(s);
-        std::string r = ultimoTexto;  // its time part is 00:00:00
-        poner(r, 12, x / 3600);
-        poner(r, 15, x / 60 % 60);
-        poner(r, 18, x % 60);
-        return r;
+        const std::size_t ini = salida.size();
+        salida += ultimoTexto;  // its time part is 00:00:00
+        auto poner2 = [&salida, ini](std::size_t pos, int v) {
+            salida[ini + pos - 1] = static_cast<char>('0' + v / 10);
+            salida[ini + pos] = static_cast<char>('0' + v % 10);
+        };
+        poner2(12, x / 3600);
+        poner2(15, x / 60 % 60);
+        poner2(18, x % 60);
+        return;
     }
     const fecha::Partes p = fecha::Descomponer(d);
     char buf[40];
     std::snprintf(buf, sizeof buf, "%04d-%02d-%02dT%02d:%02d:%02d", p.anio, p.mes, p.dia, p.hora,
                   p.minuto, p.segundo);
-    return buf;
+    salida += buf;
 }
 
 std::string TextoDiaOInstante(double d) {
