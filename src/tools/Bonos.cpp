@@ -187,17 +187,19 @@ cBono LeerBonos(std::string_view texto, std::string_view origen) {
 }
 
 std::string EscribirBonos(const cBono& r) {
+    // nlohmann writes every value; the layout, one bono a line, is this file's own.
+    auto cadena = [](std::string_view texto) { return json(std::string(texto)).dump(); };
     std::string s = "{\"dia_factura\": " + std::to_string(r.DiaFactura()) +
                     ", \"per_factura\": " + std::to_string(r.perFactura()) + ", \"bonos\": [";
     for (std::int16_t i = 0; i < r.Count(); ++i) {
         s += i ? ",\n  " : "\n  ";
         // Tipo is 0-3 for every name (an unknown one reads as 10DIA, as the engine charges it).
-        s += "{\"tipo\": " + CadenaJson(kTipos[static_cast<std::size_t>(r.Tipo(i))]);
-        s += ", \"alta\": " + CadenaJson(TextoInstante(r.Alta(i)));
+        s += "{\"tipo\": " + cadena(kTipos[static_cast<std::size_t>(r.Tipo(i))]);
+        s += ", \"alta\": " + cadena(TextoInstante(r.Alta(i)));
         const Variant baja = r.Baja(i);
         if (!(baja.EsTexto() && baja.texto().empty()))
-            s += ", \"baja\": " + CadenaJson(TextoDiaOInstante(CDate(baja)));
-        s += ", \"tiempo\": " + CadenaJson(r.tiempo(i)) + "}";
+            s += ", \"baja\": " + cadena(TextoDiaOInstante(CDate(baja)));
+        s += ", \"tiempo\": " + cadena(r.tiempo(i)) + "}";
     }
     s += r.Count() ? "\n]}\n" : "]}\n";
     return s;

@@ -1,7 +1,5 @@
 #include "tools/Csv.h"
 
-#include <cstdio>
-
 namespace quelmar::herramientas {
 
 namespace {
@@ -89,39 +87,6 @@ std::string CeldaCsv(std::string_view campo, char sep) {
     for (char c : campo) {
         if (c == '"') r += '"';
         r += c;
-    }
-    r += '"';
-    return r;
-}
-
-std::string CadenaJson(std::string_view texto) {
-    std::string r = "\"";
-    for (char c : texto) {
-        switch (c) {
-            case '"':
-                r += "\\\"";
-                break;
-            case '\\':
-                r += "\\\\";
-                break;
-            case '\n':
-                r += "\\n";
-                break;
-            case '\r':
-                r += "\\r";
-                break;
-            case '\t':
-                r += "\\t";
-                break;
-            default:
-                if (static_cast<unsigned char>(c) < 0x20) {
-                    char buf[8];
-                    std::snprintf(buf, sizeof buf, "\\u%04x", static_cast<unsigned>(c));
-                    r += buf;
-                } else {
-                    r += c;
-                }
-        }
     }
     r += '"';
     return r;
