@@ -280,6 +280,9 @@ class Costeador {
     std::optional<Llamada> LeerCampos();
     bool CostearLlamada(const Llamada& l);
     void EscribirFila(const Llamada& l);
+    void TotalesDeGrupo();
+    void FilaJson(const Llamada& l, const std::string& tarifa);
+    void FilaCsv(const Llamada& l, const std::string& celdaTarifa);
     void Vaciar();
     void Mala(const std::string& motivo);
     void Aviso(bool& dado, const char* texto);
@@ -475,7 +478,8 @@ bool Costeador::CostearLlamada(const Llamada& l) {
 }
 
 // The amount as a JSON number with the digits of TextoImporte: a whole amount as an
-// integer, any other as the double those digits read as.
+// integer, any other as the double those digits read as. nlohmann writes the same digits,
+// in exponent form below 0.0001 ("5e-05" where TextoImporte gives "0.00005").
 nlohmann::ordered_json NumeroJson(float importe) {
     const std::string texto = TextoImporte(importe);
     if (texto.find('.') == std::string::npos && std::fabs(importe) < 9e18f)
@@ -483,54 +487,63 @@ nlohmann::ordered_json NumeroJson(float importe) {
     return std::strtod(texto.c_str(), nullptr);
 }
 
+// The registry's group totals, worked out again only when the call changed the registry:
+// respaldo_ holds the registry they were last worked out for.
+void Costeador::TotalesDeGrupo() {
+    if (totalesVistos_ && m_.Bono().MismosTiempos(respaldo_)) return;
+    dia_ = m_.Bono().TotalTiempoGrupo(0);
+    noche_ = m_.Bono().TotalTiempoGrupo(1);
+    totalesVistos_ = true;
+}
+
+void Costeador::FilaJson(const Llamada& l, const std::string& tarifa) {
+    const nlohmann::ordered_json fila = {
+        {"inicio", TextoInstante(l.ini)},
+        {"fin", TextoInstante(l.fin)},
+        {"tarifa", tarifa},
+        {"importe", NumeroJson(m_.importe())},
+        {"duracion", m_.Duracion()},
+        {"tipo", m_.Tipo()},
+        {"tipo_actual", m_.TipoActual()},
+        {"bono_net", m_.BonoNet()},
+        {"bono_net_actual", m_.BonoNetActual()},
+        {"bono_dia", dia_},
+        {"bono_noche", noche_},
+    };
+    fila_ += fila.dump();
+    fila_ += '\n';
+}
+
+// Appended into the pending rows: no temporary strings per call.
+void Costeador::FilaCsv(const Llamada& l, const std::string& celdaTarifa) {
+    AnadirInstante(fila_, l.ini);
+    fila_ += ',';
+    AnadirInstante(fila_, l.fin);
+    fila_ += ',';
+    fila_ += celdaTarifa;
+    fila_ += ',';
+    fila_ += TextoImporte(m_.importe());
+    fila_ += ',';
+    fila_ += m_.Duracion();
+    fila_ += ',';
+    fila_ += std::to_string(m_.Tipo());
+    fila_ += ',';
+    fila_ += std::to_string(m_.TipoActual());
+    fila_ += m_.BonoNet() ? ",1," : ",0,";
+    fila_ += m_.BonoNetActual() ? "1," : "0,";
+    fila_ += dia_;
+    fila_ += ',';
+    fila_ += noche_;
+    fila_ += '\n';
+}
+
 void Costeador::EscribirFila(const Llamada& l) {
     const auto& [tarifa, celda] = TextosDe(l.nombre);
-    // The group totals of the registry, worked out again only when the call changed it:
-    // respaldo_ is the registry the totals were last worked out for.
-    if (!totalesVistos_ || !m_.Bono().MismosTiempos(respaldo_)) {
-        dia_ = m_.Bono().TotalTiempoGrupo(0);
-        noche_ = m_.Bono().TotalTiempoGrupo(1);
-        totalesVistos_ = true;
-    }
-    const std::string &dia = dia_, &noche = noche_;
-    if (o_.json) {
-        const nlohmann::ordered_json fila = {
-            {"inicio", TextoInstante(l.ini)},
-            {"fin", TextoInstante(l.fin)},
-            {"tarifa", tarifa},
-            {"importe", NumeroJson(m_.importe())},
-            {"duracion", m_.Duracion()},
-            {"tipo", m_.Tipo()},
-            {"tipo_actual", m_.TipoActual()},
-            {"bono_net", m_.BonoNet()},
-            {"bono_net_actual", m_.BonoNetActual()},
-            {"bono_dia", dia},
-            {"bono_noche", noche},
-        };
-        fila_ += fila.dump();
-        fila_ += '\n';
-    } else {
-        // Appended into one buffer: no temporary strings per call.
-        AnadirInstante(fila_, l.ini);
-        fila_ += ',';
-        AnadirInstante(fila_, l.fin);
-        fila_ += ',';
-        fila_ += celda;
-        fila_ += ',';
-        fila_ += TextoImporte(m_.importe());
-        fila_ += ',';
-        fila_ += m_.Duracion();
-        fila_ += ',';
-        fila_ += std::to_string(m_.Tipo());
-        fila_ += ',';
-        fila_ += std::to_string(m_.TipoActual());
-        fila_ += m_.BonoNet() ? ",1," : ",0,";
-        fila_ += m_.BonoNetActual() ? "1," : "0,";
-        fila_ += dia;
-        fila_ += ',';
-        fila_ += noche;
-        fila_ += '\n';
-    }
+    TotalesDeGrupo();
+    if (o_.json)
+        FilaJson(l, tarifa);
+    else
+        FilaCsv(l, celda);
     if (interactivo_ || fila_.size() >= (1 << 16)) Vaciar();
 }
 
