@@ -74,10 +74,10 @@ class cBono {
 
     // Sums of remaining times of a kind / a group, expired bonos included.
     std::string TotalTiempoTipo(std::int16_t tip) const;
+    std::string TotalTiempoGrupo(std::int16_t gr) const;
     // Whether `otro` holds as many bonos with the same names and remaining seconds, position
     // by position: every total of a kind or a group then reads the same in both.
     bool MismosTiempos(const cBono& otro) const noexcept;
-    std::string TotalTiempoGrupo(std::int16_t gr) const;
     // Capacities of the group less its remaining times.
     std::string TiempoGastadoGrupo(std::int16_t gr) const;
 

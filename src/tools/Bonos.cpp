@@ -7,6 +7,7 @@
 
 #include "runtime/RuntimeError.h"
 #include "runtime/Variant.h"
+#include "time/cTiempo.h"
 #include "tools/Comun.h"
 #include "tools/Csv.h"
 #include "tools/Instantes.h"
@@ -152,7 +153,8 @@ cBono LeerBonos(std::string_view texto, std::string_view origen) {
             const auto segundos = t.is_string() ? LeerDuracion(t.get<std::string>()) : std::nullopt;
             if (!segundos)
                 throw ErrorUso(donde + "«tiempo» " + Mostrar(t) +
-                               " no es un tiempo H:MM:SS (horas de 0 a 32767)");
+                               " no es un tiempo H:MM:SS (horas de 0 a " +
+                               std::to_string(cTiempo::kHorasMaximas) + ")");
             const int horas = nombreTipo.starts_with("10") ? 10 : 50;
             if (*segundos > horas * 3600)
                 throw ErrorUso(donde + "«tiempo» " + Mostrar(t) + " es más de lo que cabe en un " +
@@ -181,8 +183,9 @@ cBono LeerBonos(std::string_view texto, std::string_view origen) {
     lleno.Reset();
     for (std::int16_t g = 0; g < 2; ++g)
         if (!cabe(r, g) || !cabe(lleno, g))
-            throw ErrorUso(o + "los bonos de " + (g == 0 ? "día" : "noche") +
-                           " suman más de 32767 horas, más de lo que el motor puede contar");
+            throw ErrorUso(o + "los bonos de " + (g == 0 ? "día" : "noche") + " suman más de " +
+                           std::to_string(cTiempo::kHorasMaximas) +
+                           " horas, más de lo que el motor puede contar");
     return r;
 }
 
