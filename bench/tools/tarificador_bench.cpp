@@ -1,9 +1,13 @@
 // costear on 100 000 calls of one to six minutes over the sample catalogue and bonos, run
 // as a user runs it, next to a bare loop of the engine's Datos on the same calls with the
 // registry passed back. Both report calls per second (items_per_second).
+// BM_CostearFrenteAlMotor runs the two in turn in each iteration and counts the processor
+// time each takes (the child's user + system time for costear), so that a busy machine
+// slows both alike: costear_frente_al_motor is costear's rate over the engine's.
 #include <benchmark/benchmark.h>
 #include <fcntl.h>
 #include <spawn.h>
+#include <sys/resource.h>
 #include <sys/wait.h>
 #include <unistd.h>
 
@@ -11,6 +15,7 @@
 #include <chrono>
 #include <cstdint>
 #include <cstdlib>
+#include <ctime>
 #include <filesystem>
 #include <fstream>
 #include <string>
@@ -41,7 +46,8 @@ struct Datos {
     std::vector<Llamada> llamadas;
 };
 
-int Lanzar(std::vector<std::string> args, const char* salida) {
+// Runs the program; `cpu` gets its user + system time in seconds.
+int Lanzar(std::vector<std::string> args, const char* salida, double* cpu = nullptr) {
     posix_spawn_file_actions_t acc;
     posix_spawn_file_actions_init(&acc);
     posix_spawn_file_actions_addopen(&acc, 1, salida, O_WRONLY | O_TRUNC, 0);
@@ -53,7 +59,12 @@ int Lanzar(std::vector<std::string> args, const char* salida) {
     if (posix_spawn(&pid, TARIFICADOR, &acc, nullptr, argv.data(), environ) != 0) std::abort();
     posix_spawn_file_actions_destroy(&acc);
     int st = 0;
-    ::waitpid(pid, &st, 0);
+    struct rusage uso {};
+    ::wait4(pid, &st, 0, &uso);
+    auto segundos = [](const timeval& t) {
+        return static_cast<double>(t.tv_sec) + static_cast<double>(t.tv_usec) / 1e6;
+    };
+    if (cpu) *cpu = segundos(uso.ru_utime) + segundos(uso.ru_stime);
     return WIFEXITED(st) ? WEXITSTATUS(st) : -1;
 }
 
@@ -136,8 +147,43 @@ void BM_DatosDelMotor(benchmark::State& st) {
     st.SetItemsProcessed(static_cast<std::int64_t>(st.iterations() * kLlamadas));
 }
 
+double CpuDelHilo() {
+    timespec t{};
+    ::clock_gettime(CLOCK_THREAD_CPUTIME_ID, &t);
+    return static_cast<double>(t.tv_sec) + static_cast<double>(t.tv_nsec) / 1e9;
+}
+
+void BM_CostearFrenteAlMotor(benchmark::State& st) {
+    const Datos& d = Preparar();
+    std::ifstream f(CARPETA_DATOS "/bonos.json");
+    const std::string json{std::istreambuf_iterator<char>(f), std::istreambuf_iterator<char>()};
+    double motor = 0.0, costear = 0.0;
+    for (auto _ : st) {
+        const double t0 = CpuDelHilo();
+        cLlamada m(d.carpeta);
+        m.NombreTarifa("Metropolitana");
+        m.Bono() = herramientas::LeerBonos(json, "bonos.json");
+        for (const Llamada& l : d.llamadas) {
+            m.Datos(l.ini, l.fin, &m.Bono(), l.tarifa);
+            benchmark::DoNotOptimize(m.importe());
+        }
+        motor += CpuDelHilo() - t0;
+        double cpu = 0.0;
+        if (Lanzar({TARIFICADOR, "costear", "--catalogo", d.carpeta.string(), "--bonos",
+                    CARPETA_DATOS "/bonos.json", d.fichero.string()},
+                   "/dev/null", &cpu) != 0)
+            st.SkipWithError("costear failed");
+        costear += cpu;
+    }
+    const double llamadas = static_cast<double>(st.iterations() * kLlamadas);
+    st.counters["motor_llamadas_s"] = llamadas / motor;
+    st.counters["costear_llamadas_s"] = llamadas / costear;
+    st.counters["costear_frente_al_motor"] = motor / costear;
+}
+
 }  // namespace
 
+BENCHMARK(BM_CostearFrenteAlMotor)->Unit(benchmark::kMillisecond)->Iterations(5);
 BENCHMARK(BM_Costear)->UseManualTime()->Unit(benchmark::kMillisecond)->Iterations(3);
 BENCHMARK(BM_DatosDelMotor)->Unit(benchmark::kMillisecond)->Iterations(3);
 

@@ -13,7 +13,7 @@ namespace quelmar {
 
 namespace {
 
-constexpr std::array<std::string_view, 4> kNombres{"10DIA", "50DIA", "10NOCHE", "50NOCHE"};
+constexpr const auto& kNombres = cBono::kNombresTipo;
 constexpr std::array<std::int16_t, 4> kGrupos{0, 0, 1, 1};
 constexpr std::string_view kDiezHoras = "10:00:00";
 constexpr std::string_view kCincuentaHoras = "50:00:00";
@@ -237,6 +237,16 @@ std::string cBono::TotalTiempoTipo(std::int16_t tip) const {
 
 std::string cBono::TotalTiempoGrupo(std::int16_t gr) const {
     return SumaTiempos(true, gr).Valor();
+}
+
+bool cBono::MismosTiempos(const cBono& otro) const noexcept {
+    if (Bonos() != otro.Bonos()) return false;
+    for (std::size_t i = 0; i < Bonos(); ++i) {
+        const tBono &a = m_Bonos[i], &b = otro.m_Bonos[i];
+        if (!(a.sNombre == b.sNombre) || a.oTiempo.ConvSegundos() != b.oTiempo.ConvSegundos())
+            return false;
+    }
+    return true;
 }
 
 std::string cBono::TiempoGastadoGrupo(std::int16_t gr) const {

@@ -1,5 +1,6 @@
 #pragma once
 
+#include <array>
 #include <cstdint>
 #include <optional>
 #include <string>
@@ -26,6 +27,10 @@ namespace quelmar {
 class cBono {
   public:
     explicit cBono(Reloj reloj = AhoraLocal);
+
+    // The kinds' names, by kind code.
+    static constexpr std::array<std::string_view, 4> kNombresTipo{"10DIA", "50DIA", "10NOCHE",
+                                                                  "50NOCHE"};
 
     // Registers a bono of kind Tipo at position Count(), full capacity, no end date. fecha
     // (now when missing) converts as a date: a text that is no date is error 13, a value
@@ -70,6 +75,9 @@ class cBono {
     // Sums of remaining times of a kind / a group, expired bonos included.
     std::string TotalTiempoTipo(std::int16_t tip) const;
     std::string TotalTiempoGrupo(std::int16_t gr) const;
+    // Whether `otro` holds as many bonos with the same names and remaining seconds, position
+    // by position: every total of a kind or a group then reads the same in both.
+    bool MismosTiempos(const cBono& otro) const noexcept;
     // Capacities of the group less its remaining times.
     std::string TiempoGastadoGrupo(std::int16_t gr) const;
 

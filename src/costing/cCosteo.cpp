@@ -209,24 +209,36 @@ float cCosteo::ImporteConexion(std::int16_t t, std::int64_t& d) {
     return cargo;
 }
 
-// Prices the call period by billing period; bonos start every period full.
+cCosteo::PeriodosFactura::PeriodosFactura(std::uint8_t diaFactura, double desde, double hasta) {
+    m_Periodo.Datos(diaFactura, 2);
+    m_Periodo.Periodos(desde, hasta);
+    m_Periodo.Reset();
+}
+
+// The periods' instants, as their texts would give them back, to the second.
+std::optional<std::pair<std::int64_t, std::int64_t>> cCosteo::PeriodosFactura::Siguiente() {
+    while (const auto p = m_Periodo.PeriodoFechas())
+        if (!p->otro) return std::pair{fecha::ASegundos(p->ini), fecha::ASegundos(p->fin)};
+    return std::nullopt;
+}
+
+bool cCosteo::SeRellenaEntre(std::uint8_t diaFactura, double desde, double hasta) {
+    // Periods cover whole days, so two instants of one day share a period.
+    if (fecha::SoloFecha(desde) == fecha::SoloFecha(hasta)) return false;
+    PeriodosFactura periodos(diaFactura, desde, hasta);
+    return periodos.Siguiente() && periodos.Siguiente();
+}
+
+// Prices the call period by billing period; the registry is refilled between periods, not
+// after the last.
 void cCosteo::ImporteTiempo(std::int16_t t, std::int64_t inicio, std::int64_t fin) {
-    cPeriodo periodo;
-    periodo.Datos(m_BonoCalc.DiaFactura(), 2);
-    periodo.Periodos(fecha::DesdeSegundos(inicio), fecha::DesdeSegundos(fin));
-    periodo.Reset();
-    // The periods' instants, as their texts would give them back, to the second. The
-    // registry is refilled between periods, not after the last.
-    auto siguiente = [&periodo]() -> std::optional<std::pair<std::int64_t, std::int64_t>> {
-        while (const auto p = periodo.PeriodoFechas())
-            if (!p->otro) return std::pair{fecha::ASegundos(p->ini), fecha::ASegundos(p->fin)};
-        return std::nullopt;
-    };
-    for (auto tramo = siguiente(); tramo;) {
+    PeriodosFactura periodos(m_BonoCalc.DiaFactura(), fecha::DesdeSegundos(inicio),
+                             fecha::DesdeSegundos(fin));
+    for (auto tramo = periodos.Siguiente(); tramo;) {
         std::int64_t ini = tramo->first;
         const std::int64_t hasta = tramo->second;
         while (ini < hasta) m_Importe += ImporteTramo(t, ini, hasta);
-        tramo = siguiente();
+        tramo = periodos.Siguiente();
         if (tramo) m_BonoCalc.Reset();
     }
 }

@@ -1,11 +1,14 @@
 #pragma once
 
 #include <cstdint>
+#include <optional>
 #include <string>
+#include <utility>
 #include <vector>
 
 #include "bono/cBono.h"
 #include "catalogue/tTarifa.h"
+#include "periods/cPeriodo.h"
 #include "runtime/Variant.h"
 
 namespace quelmar {
@@ -21,6 +24,23 @@ class cLlamada;
 // second of the day), so every segment lasts whole seconds.
 class cCosteo {
   public:
+    // Bono time refills at the start of every billing period (two-month class, the
+    // registry's billing day): these are the periods from one whole second to another, in
+    // order, each as its first and last second. The registry starts the first as it is
+    // and every later one full.
+    class PeriodosFactura {
+      public:
+        PeriodosFactura(std::uint8_t diaFactura, double desde, double hasta);
+        std::optional<std::pair<std::int64_t, std::int64_t>> Siguiente();
+
+      private:
+        cPeriodo m_Periodo;
+    };
+
+    // Whether a registry carried from instant `desde` to a later `hasta` is full again at
+    // `hasta`: some billing period begins between them.
+    static bool SeRellenaEntre(std::uint8_t diaFactura, double desde, double hasta);
+
     // The holiday list from an array whose last entry is a spare and is never read (error
     // 13 for an entry that is no date, the ones before it kept; 9 for an empty array; 6
     // for more than 32768 holidays).

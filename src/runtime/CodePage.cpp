@@ -87,4 +87,10 @@ std::string Utf8ACp1252(std::string_view s) {
     return out;
 }
 
+std::optional<std::string> Utf8ACp1252Exacto(std::string_view utf8) {
+    std::string bytes = Utf8ACp1252(utf8);
+    if (Cp1252AUtf8(bytes) != utf8) return std::nullopt;
+    return bytes;
+}
+
 }  // namespace quelmar

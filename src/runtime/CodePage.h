@@ -1,5 +1,6 @@
 #pragma once
 
+#include <optional>
 #include <string>
 #include <string_view>
 
@@ -13,5 +14,8 @@ std::string Cp1252AUtf8(std::string_view bytes);
 // UTF-8 to Windows-1252; a character the code page cannot hold, and any malformed
 // UTF-8 sequence, becomes "?".
 std::string Utf8ACp1252(std::string_view utf8);
+// UTF-8 to Windows-1252 where nothing may be lost: nothing when some character cannot be
+// held or the UTF-8 is malformed (the bytes would not read back as the text given).
+std::optional<std::string> Utf8ACp1252Exacto(std::string_view utf8);
 
 }  // namespace quelmar

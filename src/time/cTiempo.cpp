@@ -16,11 +16,19 @@ std::int16_t LeerParte(std::string_view s) {
     return CInt(NumeroInicial(s));
 }
 
-std::string Parte(std::int16_t v) {
-    const int n = v < 0 ? -static_cast<int>(v) : v;
-    std::string digitos = std::to_string(n);
-    if (digitos.size() < 2) digitos.insert(0, 1, '0');
-    return v < 0 ? "-" + digitos : digitos;
+// Appends a part: the sign, then at least two digits. Written into one string without
+// temporaries: costing writes a time text for every call and bono segment.
+void PonerParte(std::string& r, std::int16_t v) {
+    int n = v < 0 ? -static_cast<int>(v) : v;
+    if (v < 0) r += '-';
+    char digitos[8];
+    int k = 0;
+    do {
+        digitos[k++] = static_cast<char>('0' + n % 10);
+        n /= 10;
+    } while (n > 0);
+    if (k < 2) digitos[k++] = '0';
+    while (k > 0) r += digitos[--k];
 }
 
 std::int32_t SegundosDeTexto(std::string_view s) {
@@ -59,7 +67,13 @@ void cTiempo::Valor(std::string_view s) {
 }
 
 std::string cTiempo::Valor() const {
-    return Parte(m_Horas) + ":" + Parte(m_Minutos) + ":" + Parte(m_Segundos);
+    std::string r;
+    PonerParte(r, m_Horas);
+    r += ':';
+    PonerParte(r, m_Minutos);
+    r += ':';
+    PonerParte(r, m_Segundos);
+    return r;
 }
 
 void cTiempo::Sumar(std::string_view s) {

@@ -17,6 +17,10 @@ class cTiempo {
   public:
     cTiempo() = default;
 
+    // The hours are 16-bit: the longest time ConvTiempo holds (positive) is 32767:59:59.
+    static constexpr std::int16_t kHorasMaximas = INT16_MAX;
+    static constexpr std::int32_t kSegundosMaximos = kHorasMaximas * 3600 + 59 * 60 + 59;
+
     // Parses "h:m:s" leniently: each part is the leading number of its piece, halves to
     // even, error 6 outside -32768..32767. Parts are stored one after another, so a part
     // that fails leaves the earlier ones with their new values. A text without ":" gives

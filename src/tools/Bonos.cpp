@@ -7,6 +7,7 @@
 
 #include "runtime/RuntimeError.h"
 #include "runtime/Variant.h"
+#include "time/cTiempo.h"
 #include "tools/Comun.h"
 #include "tools/Csv.h"
 #include "tools/Instantes.h"
@@ -17,7 +18,7 @@ namespace {
 
 using nlohmann::json;
 
-constexpr std::array<std::string_view, 4> kTipos = {"10DIA", "50DIA", "10NOCHE", "50NOCHE"};
+constexpr const auto& kTipos = cBono::kNombresTipo;
 
 // Line and column (from 1) of a byte offset, for parse errors.
 std::string Posicion(std::string_view texto, std::size_t byte) {
@@ -152,7 +153,8 @@ cBono LeerBonos(std::string_view texto, std::string_view origen) {
             const auto segundos = t.is_string() ? LeerDuracion(t.get<std::string>()) : std::nullopt;
             if (!segundos)
                 throw ErrorUso(donde + "«tiempo» " + Mostrar(t) +
-                               " no es un tiempo H:MM:SS (horas de 0 a 32767)");
+                               " no es un tiempo H:MM:SS (horas de 0 a " +
+                               std::to_string(cTiempo::kHorasMaximas) + ")");
             const int horas = nombreTipo.starts_with("10") ? 10 : 50;
             if (*segundos > horas * 3600)
                 throw ErrorUso(donde + "«tiempo» " + Mostrar(t) + " es más de lo que cabe en un " +
@@ -181,23 +183,26 @@ cBono LeerBonos(std::string_view texto, std::string_view origen) {
     lleno.Reset();
     for (std::int16_t g = 0; g < 2; ++g)
         if (!cabe(r, g) || !cabe(lleno, g))
-            throw ErrorUso(o + "los bonos de " + (g == 0 ? "día" : "noche") +
-                           " suman más de 32767 horas, más de lo que el motor puede contar");
+            throw ErrorUso(o + "los bonos de " + (g == 0 ? "día" : "noche") + " suman más de " +
+                           std::to_string(cTiempo::kHorasMaximas) +
+                           " horas, más de lo que el motor puede contar");
     return r;
 }
 
 std::string EscribirBonos(const cBono& r) {
+    // nlohmann writes every value; the layout, one bono a line, is this file's own.
+    auto cadena = [](std::string_view texto) { return json(std::string(texto)).dump(); };
     std::string s = "{\"dia_factura\": " + std::to_string(r.DiaFactura()) +
                     ", \"per_factura\": " + std::to_string(r.perFactura()) + ", \"bonos\": [";
     for (std::int16_t i = 0; i < r.Count(); ++i) {
         s += i ? ",\n  " : "\n  ";
         // Tipo is 0-3 for every name (an unknown one reads as 10DIA, as the engine charges it).
-        s += "{\"tipo\": " + CadenaJson(kTipos[static_cast<std::size_t>(r.Tipo(i))]);
-        s += ", \"alta\": " + CadenaJson(TextoInstante(r.Alta(i)));
+        s += "{\"tipo\": " + cadena(kTipos[static_cast<std::size_t>(r.Tipo(i))]);
+        s += ", \"alta\": " + cadena(TextoInstante(r.Alta(i)));
         const Variant baja = r.Baja(i);
         if (!(baja.EsTexto() && baja.texto().empty()))
-            s += ", \"baja\": " + CadenaJson(TextoDiaOInstante(CDate(baja)));
-        s += ", \"tiempo\": " + CadenaJson(r.tiempo(i)) + "}";
+            s += ", \"baja\": " + cadena(TextoDiaOInstante(CDate(baja)));
+        s += ", \"tiempo\": " + cadena(r.tiempo(i)) + "}";
     }
     s += r.Count() ? "\n]}\n" : "]}\n";
     return s;

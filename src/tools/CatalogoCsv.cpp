@@ -9,7 +9,10 @@
 #include <map>
 #include <optional>
 
+#include "bono/cBono.h"
+#include "catalogue/cLlamada.h"
 #include "runtime/CodePage.h"
+#include "runtime/Importe.h"
 #include "runtime/OleDate.h"
 #include "runtime/Texto.h"
 #include "tools/Comun.h"
@@ -58,13 +61,6 @@ int ValorHex(char c) {
     return -1;
 }
 
-// UTF-8 text to Windows-1252 bytes, refusing what the code page cannot hold.
-std::optional<std::string> A1252(std::string_view utf8) {
-    std::string bytes = Utf8ACp1252(utf8);
-    if (Cp1252AUtf8(bytes) != utf8) return std::nullopt;
-    return bytes;
-}
-
 // The bytes of a text cell at the field's width; throws the fault as text.
 std::string BytesDeCelda(std::string_view celda, std::size_t ancho) {
     if (celda.empty()) return std::string(ancho, '\0');
@@ -87,7 +83,7 @@ std::string BytesDeCelda(std::string_view celda, std::size_t ancho) {
                              " no empieza \\\\ ni \\xHH"};
         }
         const std::size_t j = std::min(celda.find('\\', i), celda.size());
-        const auto trozo = A1252(celda.substr(i, j - i));
+        const auto trozo = Utf8ACp1252Exacto(celda.substr(i, j - i));
         if (!trozo)
             throw FalloCelda{CitarCorto(celda) +
                              " tiene caracteres que no existen en Windows-1252 (o UTF-8 mal "
@@ -161,7 +157,7 @@ std::string TextoDeImporte(std::string_view celda, bool& coma) {
         if (NumeroEscrito(s)) coma = true;
     }
     const auto d = NumeroEscrito(s);
-    if (!d || NumeroInicial(s) != *d)
+    if (!d || ImporteCobrado(s) != *d)
         throw FalloCelda{CitarCorto(celda) + " no es un importe (se espera un número como 11.5)"};
     return s;
 }
@@ -171,7 +167,7 @@ std::optional<std::string> LecturaDistinta(std::string_view celda) {
     const std::string_view s = RecortarBlancos(celda);
     if (s.empty()) return std::nullopt;
     const auto d = NumeroEscrito(s);
-    const double leido = NumeroInicial(BytesDeCelda(celda, 7));
+    const double leido = ImporteCobrado(BytesDeCelda(celda, 7));
     if (d && *d == leido) return std::nullopt;
     return TextoNumero(leido);
 }
@@ -338,11 +334,11 @@ std::vector<tTarifa> ImportarCsv(std::string_view texto, std::vector<std::string
     // row was read, since a dropped row shifts the others.
     std::vector<std::string> catalogo;
     if (!fallos.empty()) r.clear();
-    if (fallos.empty() && r.size() < 5)
+    if (fallos.empty() && r.size() < static_cast<std::size_t>(cLlamada::kTarifasDelPrograma))
         catalogo.push_back("el catálogo tendría " + std::to_string(r.size()) +
                            " tarifas; Quelmar y el costeo necesitan al menos las cinco fijas (la "
                            "principal, 10DIA, 50DIA, 10NOCHE y 50NOCHE, en este orden)");
-    for (const char* bono : {"10DIA", "50DIA", "10NOCHE", "50NOCHE"})
+    for (const std::string_view bono : cBono::kNombresTipo)
         if (!r.empty() && NombreLeido(r[0]) == bono)
             catalogo.push_back("línea " + std::to_string(lineas[0]) + ": la primera tarifa es " +
                                Citar(bono) +
@@ -350,8 +346,7 @@ std::vector<tTarifa> ImportarCsv(std::string_view texto, std::vector<std::string
     std::map<std::string, std::size_t> vistos;
     for (std::size_t i = 0; i < r.size(); ++i) {
         const std::string linea = "línea " + std::to_string(lineas[i]) + ": ";
-        const unsigned char b = r[i].PrimerByte();
-        if (b < 32 || b > 126) {
+        if (!r[i].AbreTarifa()) {
             catalogo.push_back(linea +
                                "el nombre está vacío o empieza por un carácter que Quelmar no "
                                "admite ahí (fuera de ASCII, como Á, É, Ñ, ¡, ¿); al leer el "

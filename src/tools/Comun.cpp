@@ -1,6 +1,7 @@
 #include "tools/Comun.h"
 
 #include <cerrno>
+#include <cstdint>
 #include <cstring>
 #include <fstream>
 #include <iterator>
@@ -12,10 +13,10 @@
 namespace quelmar::herramientas {
 
 std::string_view RecortarBlancos(std::string_view s) noexcept {
-    const auto ini = s.find_first_not_of(" \t");
-    if (ini == std::string_view::npos) return {};
-    const auto fin = s.find_last_not_of(" \t");
-    return s.substr(ini, fin - ini + 1);
+    // Plain loops: costear trims every field of every line.
+    while (!s.empty() && (s.front() == ' ' || s.front() == '\t')) s.remove_prefix(1);
+    while (!s.empty() && (s.back() == ' ' || s.back() == '\t')) s.remove_suffix(1);
+    return s;
 }
 
 std::string Citar(std::string_view texto) {
@@ -39,6 +40,15 @@ std::string CitarCorto(std::string_view texto, std::size_t maximo) {
 bool EsUtf8(std::string_view s) noexcept {
     std::size_t i = 0;
     while (i < s.size()) {
+        // Eight ASCII bytes at a time: costear checks every line of a log.
+        if (i + 8 <= s.size()) {
+            std::uint64_t ocho;
+            std::memcpy(&ocho, s.data() + i, 8);
+            if ((ocho & 0x8080808080808080ULL) == 0) {
+                i += 8;
+                continue;
+            }
+        }
         const auto c = static_cast<unsigned char>(s[i]);
         std::size_t n;
         unsigned minimo;

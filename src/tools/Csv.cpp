@@ -1,7 +1,5 @@
 #include "tools/Csv.h"
 
-#include <cstdio>
-
 namespace quelmar::herramientas {
 
 namespace {
@@ -12,17 +10,24 @@ bool EsBlanco(char c) {
 
 std::optional<std::string> PartirCsv(std::string_view s, char sep,
                                      std::vector<std::string>& campos) {
-    campos.clear();
+    // The strings already in `campos` are reused: a log of calls is split line after line.
+    std::size_t usados = 0;
+    auto fallo = [&](const char* motivo) {
+        campos.resize(usados - 1);
+        return std::optional<std::string>(motivo);
+    };
     const std::size_t n = s.size();
     std::size_t i = 0;
     while (true) {
         std::size_t j = i;
         while (j < n && EsBlanco(s[j])) ++j;
-        std::string campo;
+        if (usados == campos.size()) campos.emplace_back();
+        std::string& campo = campos[usados++];
+        campo.clear();
         if (j < n && s[j] == '"') {
             ++j;
             while (true) {
-                if (j >= n) return "unas comillas no se cierran";
+                if (j >= n) return fallo("unas comillas no se cierran");
                 if (s[j] == '"') {
                     if (j + 1 < n && s[j + 1] == '"') {
                         campo += '"';
@@ -35,7 +40,7 @@ std::optional<std::string> PartirCsv(std::string_view s, char sep,
                 campo += s[j++];
             }
             while (j < n && EsBlanco(s[j])) ++j;
-            if (j < n && s[j] != sep) return "hay texto tras unas comillas de cierre";
+            if (j < n && s[j] != sep) return fallo("hay texto tras unas comillas de cierre");
             i = j;
         } else {
             std::size_t k = s.find(sep, i);
@@ -43,10 +48,10 @@ std::optional<std::string> PartirCsv(std::string_view s, char sep,
             campo.assign(s.substr(i, k - i));
             i = k;
         }
-        campos.push_back(std::move(campo));
         if (i >= n) break;
         ++i;  // the separator
     }
+    campos.resize(usados);
     return std::nullopt;
 }
 
@@ -82,39 +87,6 @@ std::string CeldaCsv(std::string_view campo, char sep) {
     for (char c : campo) {
         if (c == '"') r += '"';
         r += c;
-    }
-    r += '"';
-    return r;
-}
-
-std::string CadenaJson(std::string_view texto) {
-    std::string r = "\"";
-    for (char c : texto) {
-        switch (c) {
-            case '"':
-                r += "\\\"";
-                break;
-            case '\\':
-                r += "\\\\";
-                break;
-            case '\n':
-                r += "\\n";
-                break;
-            case '\r':
-                r += "\\r";
-                break;
-            case '\t':
-                r += "\\t";
-                break;
-            default:
-                if (static_cast<unsigned char>(c) < 0x20) {
-                    char buf[8];
-                    std::snprintf(buf, sizeof buf, "\\u%04x", static_cast<unsigned>(c));
-                    r += buf;
-                } else {
-                    r += c;
-                }
-        }
     }
     r += '"';
     return r;

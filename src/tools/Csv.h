@@ -28,7 +28,4 @@ std::vector<RegistroCsv> RegistrosCsv(std::string_view texto);
 // ends with a blank (so that a spreadsheet keeps it as it is).
 std::string CeldaCsv(std::string_view campo, char sep = ',');
 
-// The text as a JSON string literal, quotes included (UTF-8 passes unchanged).
-std::string CadenaJson(std::string_view texto);
-
 }  // namespace quelmar::herramientas

@@ -2,9 +2,12 @@
 
 #include <charconv>
 #include <chrono>
+#include <cstdint>
 #include <cstdio>
+#include <string>
 
 #include "runtime/OleDate.h"
+#include "time/cTiempo.h"
 
 namespace quelmar::herramientas {
 
@@ -23,16 +26,26 @@ std::optional<int> Digitos(std::string_view s, std::size_t pos, std::size_t n) {
     return v;
 }
 
-// Seconds since 1899-12-30 00:00:00 of a valid calendar day; nothing otherwise.
-std::optional<std::int64_t> SegundosDia(std::string_view s) {
+// Seconds on fecha::ASegundos's scale of a valid calendar day; nothing otherwise.
+std::optional<std::int64_t> SegundosDiaSinRecordar(std::string_view s) {
     if (s.size() != 10 || s[4] != '-' || s[7] != '-') return std::nullopt;
     const auto a = Digitos(s, 0, 4), m = Digitos(s, 5, 2), d = Digitos(s, 8, 2);
     if (!a || !m || !d || *a < 100) return std::nullopt;
     const year_month_day ymd{year{*a}, month{static_cast<unsigned>(*m)},
                              day{static_cast<unsigned>(*d)}};
     if (!ymd.ok()) return std::nullopt;
-    constexpr sys_days kEpoca = sys_days{year{1899} / December / 30};
-    return static_cast<std::int64_t>((sys_days{ymd} - kEpoca).count()) * fecha::kSegundosDia;
+    return fecha::ASegundos(fecha::DesdeCalendario(*a, *m, *d));
+}
+
+// The last day read is remembered: a log's calls come day after day, many on each.
+std::optional<std::int64_t> SegundosDia(std::string_view s) {
+    thread_local std::string ultimoTexto;
+    thread_local std::optional<std::int64_t> ultimo;
+    if (s != ultimoTexto) {
+        ultimo = SegundosDiaSinRecordar(s);
+        ultimoTexto.assign(s);
+    }
+    return ultimo;
 }
 
 // HH:MM:SS, two digits each, a time of day.
@@ -87,20 +100,54 @@ std::optional<std::int32_t> LeerDuracion(std::string_view s) {
     if (p1 == std::string_view::npos || p1 == 0 || p1 > 5 || s.size() != p1 + 6 || s[p1 + 3] != ':')
         return std::nullopt;
     const auto h = Digitos(s, 0, p1), m = Digitos(s, p1 + 1, 2), x = Digitos(s, p1 + 4, 2);
-    if (!h || !m || !x || *h > 32767 || *m > 59 || *x > 59) return std::nullopt;
+    if (!h || !m || !x || *h > cTiempo::kHorasMaximas || *m > 59 || *x > 59) return std::nullopt;
     return *h * 3600 + *m * 60 + *x;
 }
 
 std::string TextoInstante(double d) {
+    std::string r;
+    AnadirInstante(r, d);
+    return r;
+}
+
+void AnadirInstante(std::string& salida, double d) {
+    // Digits by hand, the day's part remembered from the last instant of the same day:
+    // costear writes two instants a call, and printf was a quarter of its time.
+    thread_local std::int64_t ultimoDia = INT64_MIN;
+    thread_local std::string ultimoTexto = "0000-00-00T00:00:00";
+    auto poner = [](std::string& r, std::size_t fin, int v) {
+        for (std::size_t i = fin; v > 0; --i, v /= 10) r[i] = static_cast<char>('0' + v % 10);
+    };
+    const std::int64_t s = fecha::ASegundos(d);
+    const std::int64_t dia = fecha::DiaDeSegundos(s);
+    if (dia != ultimoDia) {
+        const fecha::Partes p = fecha::Descomponer(d);
+        if (p.anio >= 0 && p.anio <= 9999) {
+            ultimoTexto = "0000-00-00T00:00:00";
+            poner(ultimoTexto, 3, p.anio);
+            poner(ultimoTexto, 6, p.mes);
+            poner(ultimoTexto, 9, p.dia);
+            ultimoDia = dia;
+        }
+    }
+    if (dia == ultimoDia) {
+        const std::int32_t x = fecha::SegundoDelDia(s);
+        const std::size_t ini = salida.size();
+        salida += ultimoTexto;  // its time part is 00:00:00
+        auto poner2 = [&salida, ini](std::size_t pos, int v) {
+            salida[ini + pos - 1] = static_cast<char>('0' + v / 10);
+            salida[ini + pos] = static_cast<char>('0' + v % 10);
+        };
+        poner2(12, x / 3600);
+        poner2(15, x / 60 % 60);
+        poner2(18, x % 60);
+        return;
+    }
     const fecha::Partes p = fecha::Descomponer(d);
     char buf[40];
     std::snprintf(buf, sizeof buf, "%04d-%02d-%02dT%02d:%02d:%02d", p.anio, p.mes, p.dia, p.hora,
                   p.minuto, p.segundo);
-    return buf;
-}
-
-std::string TextoDia(double d) {
-    return TextoInstante(d).substr(0, 10);
+    salida += buf;
 }
 
 std::string TextoDiaOInstante(double d) {

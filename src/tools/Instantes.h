@@ -23,7 +23,8 @@ std::optional<std::int32_t> LeerDuracion(std::string_view s);
 
 // Instants are taken to the whole second, as the engine does.
 std::string TextoInstante(double d);
-std::string TextoDia(double d);
+// The same text appended to `r`.
+void AnadirInstante(std::string& r, double d);
 // The day alone when the time is 00:00:00, else the instant.
 std::string TextoDiaOInstante(double d);
 // Time of day of the value, HH:MM:SS.

@@ -269,8 +269,7 @@ int Exportar(const std::vector<std::string>& args) {
     }
     const auto registros = RegistrosDelFichero(Carpeta(o));
     for (std::size_t i = 0; i < registros.size(); ++i) {
-        const unsigned char b = registros[i].PrimerByte();
-        if (b < 32 || b > 126) {
+        if (!registros[i].AbreTarifa()) {
             std::fprintf(stderr,
                          "aviso: el registro %zu empieza por un byte que Quelmar no admite ahí; "
                          "al leer el catálogo se detiene en él (se exporta igualmente)\n",
