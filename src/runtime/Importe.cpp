@@ -22,13 +22,14 @@ std::string_view SinBlancos(std::string_view s) noexcept {
 }
 
 // A plain number: an optional sign, digits and at most one of the separators `seps`, with
-// at least one digit. Answers the position of the separator (npos when none), or false.
+// at least one digit, then an optional exponent (e or E, a sign, digits), which the engine
+// reads too. Answers the position of the separator (npos when none), or false.
 bool NumeroLlano(std::string_view s, std::string_view seps, std::size_t& separador) noexcept {
     separador = std::string_view::npos;
     std::size_t i = 0;
     if (i < s.size() && (s[i] == '+' || s[i] == '-')) ++i;
     bool digitos = false;
-    for (; i < s.size(); ++i) {
+    for (; i < s.size() && s[i] != 'e' && s[i] != 'E'; ++i) {
         if (Digito(s[i])) {
             digitos = true;
         } else if (seps.find(s[i]) != std::string_view::npos &&
@@ -38,7 +39,14 @@ bool NumeroLlano(std::string_view s, std::string_view seps, std::size_t& separad
             return false;
         }
     }
-    return digitos;
+    if (!digitos) return false;
+    if (i == s.size()) return true;
+    ++i;  // the exponent's letter
+    if (i < s.size() && (s[i] == '+' || s[i] == '-')) ++i;
+    if (i == s.size()) return false;
+    for (; i < s.size(); ++i)
+        if (!Digito(s[i])) return false;
+    return true;
 }
 
 }  // namespace

@@ -21,8 +21,8 @@ bool ImporteSinNumero(std::string_view guardado) noexcept;
 
 // An amount the user wrote, in the engine's form: blanks around removed, the locale's
 // decimal separator or "." turned into ".". Only a plain number passes (an optional sign,
-// digits, at most one decimal separator; no grouping, no exponent); a blank text gives the
-// empty text. Nothing for anything else.
+// digits, at most one decimal separator, an optional exponent; no grouping); a blank text
+// gives the empty text. Nothing for anything else.
 std::optional<std::string> ImporteDeUsuario(std::string_view texto, char decimal);
 
 // A stored amount as the user reads it: a plain number gets the locale's decimal separator;

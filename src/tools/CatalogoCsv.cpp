@@ -148,18 +148,12 @@ std::string TextoNumero(double d) {
 // the decimal point; a decimal comma is turned into one and `coma` set). Blanks around
 // are dropped; an empty cell is a field never written.
 std::string TextoDeImporte(std::string_view celda, bool& coma) {
-    std::string s(RecortarBlancos(celda));
-    if (s.empty()) return s;
-    const auto pc = s.find(',');
-    if (pc != std::string::npos && s.find(',', pc + 1) == std::string::npos &&
-        s.find('.') == std::string::npos && pc + 1 < s.size() && pc > 0) {
-        s[pc] = '.';
-        if (NumeroEscrito(s)) coma = true;
-    }
-    const auto d = NumeroEscrito(s);
-    if (!d || ImporteCobrado(s) != *d)
+    const std::string_view s = RecortarBlancos(celda);
+    const auto motor = ImporteDeUsuario(s, ',');
+    if (!motor || (!motor->empty() && !std::isfinite(ImporteCobrado(*motor))))
         throw FalloCelda{CitarCorto(celda) + " no es un importe (se espera un número como 11.5)"};
-    return s;
+    if (s.find(',') != std::string_view::npos) coma = true;
+    return *motor;
 }
 
 // What the engine reads in an amount cell kept as written, when it is not what it shows.
