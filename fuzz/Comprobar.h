@@ -15,8 +15,13 @@ namespace quelmar::fuzz {
     std::abort();
 }
 
-inline void Exigir(bool cumple, const std::string& que) {
+// The text of a property is built only when it fails: checks inside loops stay cheap.
+inline void Exigir(bool cumple, const char* que) {
     if (!cumple) Fallo(que);
+}
+template <typename F>
+inline void Exigir(bool cumple, F&& que) {
+    if (!cumple) Fallo(que());
 }
 
 // Runs f; answers the run-time error number it raised (0 for none). Every other exception
@@ -26,8 +31,8 @@ int Error(F&& f) {
     try {
         f();
     } catch (const RuntimeError& e) {
-        Exigir(e.Numero() > 0 && std::string(e.what()).find("(error ") != std::string::npos,
-               std::string("error sin número ni texto: ") + e.what());
+        if (e.Numero() <= 0 || std::string(e.what()).find("(error ") == std::string::npos)
+            Fallo(std::string("error sin número ni texto: ") + e.what());
         return e.Numero();
     }
     return 0;

@@ -119,7 +119,8 @@ extern "C" int LLVMFuzzerTestOneInput(const std::uint8_t* datos, std::size_t n) 
                               fuzz::Error([&] { (void)b.EstaVacioGrupo(g); }),
                               fuzz::Error([&] { (void)b.Cual(g); }),
                               fuzz::Error([&] { (void)b.CountTipo(g); })})
-                    fuzz::Exigir(r == 0 || r == kDesbordamiento, "lectura: " + std::to_string(r));
+                    fuzz::Exigir(r == 0 || r == kDesbordamiento,
+                                 [&] { return std::string("lectura: " + std::to_string(r)); });
                 break;
             }
             default:
@@ -128,9 +129,11 @@ extern "C" int LLVMFuzzerTestOneInput(const std::uint8_t* datos, std::size_t n) 
         }
         if (err != 0) {
             fuzz::Exigir(err == kFueraDeRango || err == kDesbordamiento || err == kTiposNoCoinciden,
-                         "error " + std::to_string(err));
-            fuzz::Exigir(Estado(b, true, true) == antes,
-                         "la operación " + std::to_string(paso) + " falló y cambió el registro");
+                         [&] { return std::string("error " + std::to_string(err)); });
+            fuzz::Exigir(Estado(b, true, true) == antes, [&] {
+                return std::string("la operación " + std::to_string(paso) +
+                                   " falló y cambió el registro");
+            });
         }
     }
     return 0;

@@ -26,7 +26,8 @@ extern "C" int LLVMFuzzerTestOneInput(const std::uint8_t* datos, std::size_t n) 
     } catch (const ErrorUso& e) {
         fuzz::Fallo(std::string("lo escrito no se lee: ") + e.what() + "\n" + primera);
     }
-    fuzz::Exigir(segunda == primera,
-                 "leer, escribir y leer no da lo mismo:\n" + primera + "\n" + segunda);
+    fuzz::Exigir(segunda == primera, [&] {
+        return std::string("leer, escribir y leer no da lo mismo:\n" + primera + "\n" + segunda);
+    });
     return 0;
 }

@@ -37,7 +37,8 @@ extern "C" int LLVMFuzzerTestOneInput(const std::uint8_t* datos, std::size_t n) 
     cat.Valor(0, "Nombre", "Previa");
     const int err = fuzz::Error([&] { cat.Load(); });
     if (err != 0) {
-        fuzz::Exigir(err == kDesbordamiento, "error de lectura " + std::to_string(err));
+        fuzz::Exigir(err == kDesbordamiento,
+                     [&] { return std::string("error de lectura " + std::to_string(err)); });
         fuzz::Exigir(cat.Count() == 1, "una lectura fallida cambió el catálogo");
         return 0;
     }
@@ -48,8 +49,9 @@ extern "C" int LLVMFuzzerTestOneInput(const std::uint8_t* datos, std::size_t n) 
     esperado.resize(tarifas * 168, '\0');
     for (std::size_t i = 0; i < tarifas; ++i) {
         const auto& r = cat.Registro(static_cast<std::int16_t>(i)).Registro();
-        fuzz::Exigir(std::memcmp(r.data(), esperado.data() + i * 168, 168) == 0,
-                     "registro " + std::to_string(i) + " distinto del fichero");
+        fuzz::Exigir(std::memcmp(r.data(), esperado.data() + i * 168, 168) == 0, [&] {
+            return std::string("registro " + std::to_string(i) + " distinto del fichero");
+        });
         fuzz::Exigir(r[0] >= 32 && r[0] <= 126, "tarifa con un nombre que acaba la lista");
     }
     // The record after the last tariff ended the list (or the file ended).

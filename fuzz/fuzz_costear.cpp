@@ -65,9 +65,9 @@ extern "C" int LLVMFuzzerTestOneInput(const std::uint8_t* datos, std::size_t n) 
     const std::size_t resultados = Lineas(sal, nSal) - 1;  // less the header
     std::free(sal);
     std::free(err);
-    fuzz::Exigir(rc == 0 || rc == 1, "estado " + std::to_string(rc));
+    fuzz::Exigir(rc == 0 || rc == 1, [&] { return std::string("estado " + std::to_string(rc)); });
     fuzz::Exigir((rc == 1) == (textoErr.find("línea ") != std::string::npos),
-                 "estado y líneas malas no casan:\n" + textoErr);
+                 [&] { return std::string("estado y líneas malas no casan:\n" + textoErr); });
     fuzz::Exigir(resultados <= Lineas(copia.data(), n) + 1, "más resultados que líneas");
     return 0;
 }

@@ -41,7 +41,9 @@ extern "C" int LLVMFuzzerTestOneInput(const std::uint8_t* datos, std::size_t n) 
     const std::string csv = ExportarCsv(registros);
     std::vector<tTarifa> leidos;
     std::string por;
-    fuzz::Exigir(Importa(csv, leidos, &por), "un CSV exportado no se importa: " + por + "\n" + csv);
+    fuzz::Exigir(Importa(csv, leidos, &por), [&] {
+        return std::string("un CSV exportado no se importa: " + por + "\n" + csv);
+    });
     fuzz::Exigir(leidos == registros, "exportar e importar cambió los registros");
 
     // Any text.
@@ -49,8 +51,9 @@ extern "C" int LLVMFuzzerTestOneInput(const std::uint8_t* datos, std::size_t n) 
     std::vector<tTarifa> uno, dos;
     if (!Importa(texto, uno)) return 0;
     const std::string primera = ExportarCsv(uno);
-    fuzz::Exigir(Importa(primera, dos, &por),
-                 "lo importado y exportado no se importa: " + por + "\n" + primera);
+    fuzz::Exigir(Importa(primera, dos, &por), [&] {
+        return std::string("lo importado y exportado no se importa: " + por + "\n" + primera);
+    });
     fuzz::Exigir(dos == uno && ExportarCsv(dos) == primera,
                  "exportar, importar y exportar no da los mismos bytes");
     return 0;

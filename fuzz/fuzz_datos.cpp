@@ -76,15 +76,17 @@ extern "C" int LLVMFuzzerTestOneInput(const std::uint8_t* datos, std::size_t n) 
         fuzz::Error([&] { c.Datos(ini, fin, e.ConsumeBool() ? &bono : nullptr, tarifa); });
     if (err != 0) {
         fuzz::Exigir(err == kDesbordamiento || err == kFueraDeRango || err == kTiposNoCoinciden,
-                     "error " + std::to_string(err));
+                     [&] { return std::string("error " + std::to_string(err)); });
         return 0;
     }
     if (c.Find(tarifa) == -1) return 0;  // an unknown tariff costs nothing
     cTiempo d;
     d.Valor(c.Duracion());
-    fuzz::Exigir(d.ConvSegundos() == fecha::SegundosEntre(ini, fin),
-                 "la duración no es la de la llamada: " + c.Duracion());
+    fuzz::Exigir(d.ConvSegundos() == fecha::SegundosEntre(ini, fin), [&] {
+        return std::string("la duración no es la de la llamada: " + c.Duracion());
+    });
     const std::int16_t tipo = c.TipoDia(ini);
-    fuzz::Exigir(tipo >= 0 && tipo <= 2, "clase de día " + std::to_string(tipo));
+    fuzz::Exigir(tipo >= 0 && tipo <= 2,
+                 [&] { return std::string("clase de día " + std::to_string(tipo)); });
     return 0;
 }

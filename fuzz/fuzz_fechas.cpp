@@ -24,12 +24,14 @@ void Fecha(const std::string& texto) {
     fuzz::Exigir(IsDate(Variant(texto)) == d.has_value(), "IsDate y LeerFecha discrepan");
     const int err = fuzz::Error([&] { (void)CDate(Variant(texto)); });
     if (!d) {
-        fuzz::Exigir(err == kTiposNoCoinciden, "CDate de una no fecha: " + std::to_string(err));
+        fuzz::Exigir(err == kTiposNoCoinciden,
+                     [&] { return std::string("CDate de una no fecha: " + std::to_string(err)); });
         return;
     }
     fuzz::Exigir(err == 0 && fecha::EsValida(*d), "fecha leída fuera de rango");
     const std::string general = TextoFecha(*d);
-    fuzz::Exigir(LeerFecha(general) == d, "«" + general + "» no se lee igual");
+    fuzz::Exigir(LeerFecha(general) == d,
+                 [&] { return std::string("«" + general + "» no se lee igual"); });
 }
 
 void Numero(const std::string& texto) {
@@ -44,10 +46,11 @@ void Numero(const std::string& texto) {
     const std::optional<double> otra = LeerNumero(TextoNumero(*x));
     // Fifteen significant digits: equal to the last of them.
     fuzz::Exigir(otra && std::fabs(*otra - *x) <= 1e-14 * std::fabs(*x),
-                 "el número no se relee: " + TextoNumero(*x));
+                 [&] { return std::string("el número no se relee: " + TextoNumero(*x)); });
     for (int e : {fuzz::Error([&] { (void)CInt(Variant(texto)); }),
                   fuzz::Error([&] { (void)CLng(Variant(texto)); })})
-        fuzz::Exigir(e == 0 || e == kDesbordamiento, "CInt/CLng: " + std::to_string(e));
+        fuzz::Exigir(e == 0 || e == kDesbordamiento,
+                     [&] { return std::string("CInt/CLng: " + std::to_string(e)); });
 }
 
 void Aritmetica(double d, std::int64_t k) {

@@ -3,6 +3,7 @@
 // each other second by second and end at the range end; the texts are the instants.
 #include <fuzzer/FuzzedDataProvider.h>
 
+#include <algorithm>
 #include <cstdint>
 #include <string>
 
@@ -23,6 +24,21 @@ double Instante(FuzzedDataProvider& e) {
     return fecha::DesdeSegundos(dia * fecha::kSegundosDia + seg);
 }
 
+// The range end: another instant now and then; else some days after (or a few before)
+// the start, the number of days drawn on a log scale up to the whole range of dates, so
+// that ranges of days and of millennia are both tried while most inputs stay short (the
+// time an input takes grows with the periods in its range).
+double Final(FuzzedDataProvider& e, double ini) {
+    if (e.ConsumeIntegralInRange(0, 7) == 0 || !fecha::EsValida(ini)) return Instante(e);
+    const int bits = e.ConsumeIntegralInRange(0, 22);
+    const auto dias = e.ConsumeIntegralInRange<std::int64_t>(-3, std::int64_t{1} << bits);
+    const auto seg = e.ConsumeIntegralInRange<std::int64_t>(0, 86399);
+    // Kept within the range of dates.
+    const std::int64_t s = std::clamp<std::int64_t>(
+        fecha::DiaDeSegundos(fecha::ASegundos(ini)) + dias, -657434, 2958465);
+    return fecha::DesdeSegundos(s * fecha::kSegundosDia + seg);
+}
+
 long long Meses(double d) {
     const fecha::Partes p = fecha::Descomponer(d);
     return p.anio * 12LL + p.mes;
@@ -36,7 +52,8 @@ extern "C" int LLVMFuzzerTestOneInput(const std::uint8_t* datos, std::size_t n) 
     const auto dia = e.ConsumeIntegral<std::uint8_t>();
     const auto per = e.ConsumeIntegral<std::uint8_t>();
     const auto filtro = e.ConsumeBool() ? std::int16_t{9999} : e.ConsumeIntegral<std::int16_t>();
-    const double ini = Instante(e), fin = Instante(e);
+    const double ini = Instante(e);
+    const double fin = Final(e, ini);
     cPeriodo p;
     p.Datos(dia, per);
     p.Filtro(filtro);
@@ -48,25 +65,32 @@ extern "C" int LLVMFuzzerTestOneInput(const std::uint8_t* datos, std::size_t n) 
     const long long cota = std::max(0LL, Meses(fin) - Meses(ini)) / paso + 3;
     long long cuantos = 0;
     std::optional<cPeriodo::Intervalo> previo;
+    // Whole seconds, converted once a period.
+    const std::int64_t sFin = fecha::ASegundos(fin);
+    std::int64_t sFinPrevio = 0;
     while (true) {
         std::optional<cPeriodo::Intervalo> actual;
         const int err = fuzz::Error([&] { actual = p.PeriodoFechas(); });
         if (err != 0) {
-            fuzz::Exigir(err == kDesbordamiento, "error " + std::to_string(err));
+            fuzz::Exigir(err == kDesbordamiento,
+                         [&] { return std::string("error " + std::to_string(err)); });
             break;
         }
         if (!actual) break;
         ++cuantos;
-        fuzz::Exigir(cuantos <= cota, "más periodos que meses: " + std::to_string(cuantos));
+        fuzz::Exigir(cuantos <= cota, [&] {
+            return std::string("más periodos que meses: " + std::to_string(cuantos));
+        });
         if (!actual->otro) {
             fuzz::Exigir(fecha::EsValida(actual->ini) && fecha::EsValida(actual->fin), "rango");
+            const std::int64_t sIni = fecha::ASegundos(actual->ini);
+            const std::int64_t sFinActual = fecha::ASegundos(actual->fin);
             if (previo && !previo->otro) {
-                fuzz::Exigir(fecha::SegundosEntre(previo->fin, actual->ini) == 1,
-                             "periodos no seguidos");
-                fuzz::Exigir(fecha::SegundosEntre(actual->ini, actual->fin) >= 0,
-                             "periodo al revés");
-                fuzz::Exigir(fecha::SegundosEntre(actual->fin, fin) >= 0, "pasa del final");
+                fuzz::Exigir(sIni - sFinPrevio == 1, "periodos no seguidos");
+                fuzz::Exigir(sFinActual >= sIni, "periodo al revés");
+                fuzz::Exigir(sFinActual <= sFin, "pasa del final");
             }
+            sFinPrevio = sFinActual;
         }
         previo = actual;
     }
@@ -90,7 +114,7 @@ extern "C" int LLVMFuzzerTestOneInput(const std::uint8_t* datos, std::size_t n) 
             continue;
         }
         fuzz::Exigir(cPeriodo::FechaIni(texto) == a->ini && cPeriodo::FechaFin(texto) == a->fin,
-                     "el texto no da los instantes: " + texto);
+                     [&] { return std::string("el texto no da los instantes: " + texto); });
     }
     return 0;
 }

@@ -38,7 +38,8 @@ extern "C" int LLVMFuzzerTestOneInput(const std::uint8_t* datos, std::size_t n) 
     const std::int32_t total = t.ConvSegundos();
     cTiempo releido;
     fuzz::Exigir(fuzz::Error([&] { releido.Valor(t.Valor()); }) == 0, "su texto no se lee");
-    fuzz::Exigir(releido.ConvSegundos() == total, "su texto da otro total: " + t.Valor());
+    fuzz::Exigir(releido.ConvSegundos() == total,
+                 [&] { return std::string("su texto da otro total: " + t.Valor()); });
 
     cTiempo otro;
     const bool otroBien = fuzz::Error([&] { otro.Valor(b); }) == 0;
@@ -58,7 +59,8 @@ extern "C" int LLVMFuzzerTestOneInput(const std::uint8_t* datos, std::size_t n) 
             fuzz::Exigir(x.ConvSegundos() == esperado, "la suma no suma");
             fuzz::Exigir(Normalizado(x), "resultado no normalizado");
         } else {
-            fuzz::Exigir(err == kDesbordamiento, "error " + std::to_string(err));
+            fuzz::Exigir(err == kDesbordamiento,
+                         [&] { return std::string("error " + std::to_string(err)); });
             fuzz::Exigir(x.ConvSegundos() == total, "un error cambió el valor");
         }
     }

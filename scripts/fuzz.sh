@@ -1,5 +1,6 @@
 #!/usr/bin/env bash
-# Builds the libFuzzer targets with clang (build-fuzz/) and fuzzes each in turn.
+# Builds the libFuzzer targets with clang (build-fuzz/, or $FUZZ_BUILD) and fuzzes each in
+# turn.
 #   scripts/fuzz.sh [SECONDS] [TARGET...]   SECONDS per target (default 600)
 # First every regression input of fuzz/regresiones/<target>/ is run once; then the target
 # fuzzes for SECONDS from its seeds (fuzz/corpus/<target>/) and what earlier runs found
@@ -12,25 +13,26 @@ segundos=${1:-600}
 shift || true
 objetivos=("$@")
 [ ${#objetivos[@]} -eq 0 ] && objetivos=(catalogo tiempo fechas periodo bono datos csv bonos_json costear)
+dir=${FUZZ_BUILD:-build-fuzz}
 
-cmake -S . -B build-fuzz -G Ninja -DCMAKE_CXX_COMPILER=clang++ -DCMAKE_BUILD_TYPE=RelWithDebInfo \
+cmake -S . -B "$dir" -G Ninja -DCMAKE_CXX_COMPILER=clang++ -DCMAKE_BUILD_TYPE=RelWithDebInfo \
       -DQUELMAR_FUZZ=ON -DQUELMAR_GUI=OFF -DQUELMAR_TESTS=OFF -DQUELMAR_BENCH=OFF >/dev/null
-cmake --build build-fuzz --target "${objetivos[@]/#/fuzz_}"
+cmake --build "$dir" --target "${objetivos[@]/#/fuzz_}"
 
 fallo=0
 tabla=()
 for t in "${objetivos[@]}"; do
-    bin=build-fuzz/bin/fuzz_$t
-    trabajo=build-fuzz/corpus/$t
-    fallos=build-fuzz/fallos/$t
+    bin=$dir/bin/fuzz_$t
+    trabajo=$dir/corpus/$t
+    fallos=$dir/fallos/$t
     mkdir -p "$trabajo" "$fallos"
     opciones=(-timeout=10 -rss_limit_mb=2048 -print_final_stats=1)
     [ "$t" = catalogo ] && opciones+=(-max_len=8192)
 
     regresiones=(fuzz/regresiones/$t/*)
     if [ -e "${regresiones[0]}" ]; then
-        if ! "$bin" "${opciones[@]}" "${regresiones[@]}" >"build-fuzz/$t-regresiones.log" 2>&1; then
-            echo "$t: falla una entrada de regresión (build-fuzz/$t-regresiones.log)" >&2
+        if ! "$bin" "${opciones[@]}" "${regresiones[@]}" >"$dir/$t-regresiones.log" 2>&1; then
+            echo "$t: falla una entrada de regresión ($dir/$t-regresiones.log)" >&2
             fallo=1
         fi
     fi
@@ -41,7 +43,7 @@ for t in "${objetivos[@]}"; do
     while true; do
         resto=$((segundos - ($(date +%s) - inicio)))
         [ "$resto" -le 0 ] && break
-        log=build-fuzz/$t-fuzz.log
+        log=$dir/$t-fuzz.log
         if "$bin" "${opciones[@]}" -max_total_time="$resto" -artifact_prefix="$fallos/" \
                 "$trabajo" "fuzz/corpus/$t" >"$log" 2>&1; then
             terminado=1
