@@ -453,6 +453,39 @@ TEST(Fichero, NextSaveRemovesStaleTemporariesButNotOnesBeingWritten) {
     EXPECT_FALSE(std::filesystem::exists(dir.fichero()));
 }
 
+// Two processes saving into one folder at once: each one's cleaning never removes the
+// other's temporary file in flight, so every save succeeds and none is left.
+TEST(Fichero, TwoProcessesSavingAtOnceBothSucceed) {
+    CarpetaTemporal dir;
+    pid_t hijos[2];
+    for (int h = 0; h < 2; ++h) {
+        hijos[h] = ::fork();
+        ASSERT_GE(hijos[h], 0);
+        if (hijos[h] == 0) {
+            cLlamada c(dir.ruta());
+            for (int i = 0; i < 50; ++i) {
+                c.Add();
+                c.Valor(static_cast<std::int16_t>(i), "Nombre", h == 0 ? "A" : "B");
+            }
+            for (int i = 0; i < 300; ++i) {
+                try {
+                    c.Save();
+                } catch (const RuntimeError&) {
+                    ::_exit(1);
+                }
+            }
+            ::_exit(0);
+        }
+    }
+    for (const pid_t h : hijos) {
+        int estado = 0;
+        ::waitpid(h, &estado, 0);
+        EXPECT_TRUE(WIFEXITED(estado) && WEXITSTATUS(estado) == 0);
+    }
+    EXPECT_EQ(dir.Entradas(), std::vector<std::string>{"Tarifas.Dat"});
+    EXPECT_EQ(dir.Leer().size(), 50u * 168);
+}
+
 // A child saves two catalogues of 32766 tariffs in turn and is killed at random moments.
 // Every file left is one of the two, whole; temporary files left by kills are gone after
 // the next save.
