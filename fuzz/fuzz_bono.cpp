@@ -65,7 +65,8 @@ extern "C" int LLVMFuzzerTestOneInput(const std::uint8_t* datos, std::size_t n) 
         const auto g = e.ConsumeIntegralInRange<std::int16_t>(-1, 4);
         const std::vector<Variant> antes = Estado(b, true, true);
         int err = 0;
-        switch (e.ConsumeIntegralInRange(0, 13)) {
+        const int op = e.ConsumeIntegralInRange(0, 13);
+        switch (op) {
             case 0:
                 err = fuzz::Error([&] { b.DarAlta(g, Opcional(e)); });
                 break;
@@ -131,7 +132,8 @@ extern "C" int LLVMFuzzerTestOneInput(const std::uint8_t* datos, std::size_t n) 
             fuzz::Exigir(err == kFueraDeRango || err == kDesbordamiento || err == kTiposNoCoinciden,
                          [&] { return std::string("error " + std::to_string(err)); });
             fuzz::Exigir(Estado(b, true, true) == antes, [&] {
-                return std::string("la operación " + std::to_string(paso) +
+                return std::string("la operación " + std::to_string(paso) + " (clase " +
+                                   std::to_string(op) + ", error " + std::to_string(err) + ")" +
                                    " falló y cambió el registro");
             });
         }
