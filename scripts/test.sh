@@ -1,6 +1,6 @@
 #!/usr/bin/env bash
 # Installs what is missing, builds everything and runs every test.
-#   scripts/test.sh          normal build in build/
+#   scripts/test.sh          normal build in build/, then the fuzz targets briefly
 #   scripts/test.sh --asan   AddressSanitizer + UndefinedBehaviorSanitizer build in build-asan/
 set -euo pipefail
 cd "$(dirname "$0")/.."
@@ -14,3 +14,8 @@ fi
 cmake -S . -B "$dir" -G Ninja "${opts[@]}"
 cmake --build "$dir"
 ctest --test-dir "$dir" --output-on-failure -j2
+# The fuzz targets (a clang build of their own): every regression input once, then a few
+# seconds of fuzzing each from its seeds. Longer campaigns: scripts/fuzz.sh SECONDS.
+if [ "$dir" = build ]; then
+    scripts/fuzz.sh "${QUELMAR_FUZZ_SEGUNDOS:-5}"
+fi

@@ -221,7 +221,12 @@ std::string cBono::tiempo(std::int16_t Index) const {
 }
 
 void cBono::tiempo(std::int16_t Index, std::string_view sTiempo) {
-    Bono(Index).oTiempo.Valor(sTiempo);
+    tBono& b = Bono(Index);
+    // cTiempo stores the parts it read before a failing one: read aside, so that an error
+    // leaves the bono's time as it was.
+    cTiempo t;
+    t.Valor(sTiempo);
+    b.oTiempo = t;
 }
 
 cTiempo cBono::SumaTiempos(bool porGrupo, std::int16_t codigo) const {

@@ -1,6 +1,7 @@
 #include "catalogue/FicherosUtil.h"
 
 #include <fcntl.h>
+#include <sys/file.h>
 #include <sys/stat.h>
 #include <unistd.h>
 
@@ -12,12 +13,32 @@
 
 namespace quelmar {
 
+int Escritura::Crear(char* plantilla) {
+    return ::mkstemp(plantilla);
+}
+
 long Escritura::Escribir(int fd, const void* datos, std::size_t n) {
     return static_cast<long>(::write(fd, datos, n));
 }
 
 int Escritura::Sincronizar(int fd) {
     return ::fsync(fd);
+}
+
+int Escritura::Cerrar(int fd) {
+    return ::close(fd);
+}
+
+int Escritura::Renombrar(const char* de, const char* a) {
+    return ::rename(de, a);
+}
+
+int Escritura::AbrirCarpeta(const char* ruta) {
+    return ::open(ruta, O_RDONLY | O_DIRECTORY | O_CLOEXEC);
+}
+
+int Escritura::Borrar(const char* ruta) {
+    return ::unlink(ruta);
 }
 
 namespace FicherosUtil {
@@ -35,9 +56,16 @@ class Descriptor {
     Descriptor& operator=(const Descriptor&) = delete;
     int get() const { return fd_; }
     int Cerrar() {
+        if (fd_ < 0) return 0;
         const int r = ::close(fd_);
         fd_ = -1;
         return r;
+    }
+    // Gives the descriptor up to the caller, who closes it.
+    int Soltar() {
+        const int fd = fd_;
+        fd_ = -1;
+        return fd;
     }
 
   private:
@@ -98,6 +126,32 @@ std::string Causa(int err) {
             return "nombre demasiado largo";
         default:
             return "errno " + std::to_string(err);
+    }
+}
+
+std::filesystem::path Carpeta(const std::filesystem::path& ruta) {
+    return ruta.parent_path().empty() ? std::filesystem::path(".") : ruta.parent_path();
+}
+
+// The temporary files of saves of `ruta`: "." + its name + "." + the six characters mkstemp
+// puts in place of XXXXXX.
+std::string PrefijoTemporal(const std::filesystem::path& ruta) {
+    return "." + ruta.filename().string() + ".";
+}
+
+// Whether `ruta` still names the file open as fd.
+bool MismoFichero(int fd, const std::filesystem::path& ruta) {
+    struct stat a {
+    }, b{};
+    return ::fstat(fd, &a) == 0 && ::lstat(ruta.c_str(), &b) == 0 && a.st_dev == b.st_dev &&
+           a.st_ino == b.st_ino;
+}
+
+// Takes the writer's lock on its temporary file; retried when a signal interrupts it.
+// A file system without flock fails here and in every cleaner alike, so that no cleaner
+// removes anything there: the temporary file is then written unlocked.
+void Bloquear(int fd) {
+    while (::flock(fd, LOCK_EX) != 0 && errno == EINTR) {
     }
 }
 
@@ -173,18 +227,55 @@ std::size_t FicheroLectura::Leer(void* destino, std::size_t n) {
     return hechos;
 }
 
+// Stale temporary files, and why removing them is safe while another copy of the program
+// saves: every writer holds an exclusive flock on its temporary file from just after
+// creating it until after its rename (or its own removal of the file). The kernel drops
+// that lock when the writer's process ends, killed or not. So a temporary file whose lock
+// can be taken has no live writer, except in the instant between a writer's mkstemp and its
+// flock; a writer checks after locking that the name still leads to its file and, if a
+// cleaner removed it in that instant, creates another. The cleaner holds the lock while it
+// removes the file and removes it only if the name still leads to the file it locked.
+void LimpiarTemporales(const std::filesystem::path& ruta, Escritura& es) {
+    const std::string prefijo = PrefijoTemporal(ruta);
+    std::error_code ec;
+    std::filesystem::directory_iterator it(Carpeta(ruta), ec);
+    if (ec) return;
+    for (const std::filesystem::directory_entry& e : it) {
+        const std::string nombre = e.path().filename().string();
+        if (nombre.size() != prefijo.size() + 6 || nombre.compare(0, prefijo.size(), prefijo) != 0)
+            continue;
+        Descriptor fd(::open(e.path().c_str(), O_RDONLY | O_CLOEXEC | O_NOFOLLOW | O_NONBLOCK));
+        if (fd.get() < 0) continue;
+        if (::flock(fd.get(), LOCK_EX | LOCK_NB) != 0) continue;  // a save is writing it
+        if (MismoFichero(fd.get(), e.path())) es.Borrar(e.path().c_str());
+    }
+}
+
 void EscribirAtomico(const std::filesystem::path& ruta, const unsigned char* datos, std::size_t n,
                      Escritura& es) {
-    const std::filesystem::path carpeta =
-        ruta.parent_path().empty() ? std::filesystem::path(".") : ruta.parent_path();
-    std::string plantilla = (carpeta / ("." + ruta.filename().string() + ".XXXXXX")).string();
-    const int fdTmp = ::mkstemp(plantilla.data());
-    if (fdTmp < 0) LanzarErrno(errno, ruta);
+    const std::filesystem::path carpeta = Carpeta(ruta);
+    LimpiarTemporales(ruta, es);
+    const std::string patron = (carpeta / (PrefijoTemporal(ruta) + "XXXXXX")).string();
+    std::string plantilla;
+    int fdTmp = -1;
+    for (int intento = 0;; ++intento) {
+        plantilla = patron;
+        fdTmp = es.Crear(plantilla.data());
+        if (fdTmp < 0) LanzarErrno(errno, ruta);
+        Bloquear(fdTmp);
+        if (MismoFichero(fdTmp, plantilla)) break;
+        // Another save's cleaner took it before the lock: try a new name, a bounded number
+        // of times.
+        ::close(fdTmp);
+        if (intento == 100) LanzarErrno(EAGAIN, ruta);
+    }
     Descriptor fd(fdTmp);
     const std::filesystem::path temporal = plantilla;
+    // Removes the temporary file while still holding its lock; if the system refuses, the
+    // file stays unlocked once closed and the next save removes it.
     auto fallar = [&](int err) {
+        es.Borrar(temporal.c_str());
         fd.Cerrar();
-        ::unlink(temporal.c_str());
         LanzarErrno(err, ruta);
     };
 
@@ -211,19 +302,26 @@ void EscribirAtomico(const std::filesystem::path& ruta, const unsigned char* dat
         escritos += static_cast<std::size_t>(r);
     }
     if (es.Sincronizar(fd.get()) != 0) fallar(errno);
-    if (fd.Cerrar() != 0) {
-        const int err = errno;
-        ::unlink(temporal.c_str());
-        LanzarErrno(err, ruta);
-    }
-    if (::rename(temporal.c_str(), ruta.c_str()) != 0) {
-        const int err = errno;
-        ::unlink(temporal.c_str());
-        LanzarErrno(err == EISDIR ? EISDIR : err, ruta);
-    }
-    // Make the rename itself durable.
-    Descriptor dir(::open(carpeta.c_str(), O_RDONLY | O_DIRECTORY | O_CLOEXEC));
-    if (dir.get() >= 0) ::fsync(dir.get());
+    // A second descriptor keeps the lock past the close, until the rename is done.
+    Descriptor cerrojo(::fcntl(fd.get(), F_DUPFD_CLOEXEC, 0));
+    if (cerrojo.get() < 0) fallar(errno);
+    // close releases the descriptor even when it fails.
+    if (es.Cerrar(fd.Soltar()) != 0) fallar(errno);
+    if (es.Renombrar(temporal.c_str(), ruta.c_str()) != 0) fallar(errno);
+    cerrojo.Cerrar();
+
+    // Make the rename itself durable. The new file is in place by now, so a failure here is
+    // no failed save, but the user is told: the change might not survive a power cut.
+    // EINVAL is a folder that has nothing to flush.
+    auto fallarCarpeta = [&](int err) {
+        throw RuntimeError(Codigo(err, carpeta), ruta.string() +
+                                                     " (reemplazado, pero su carpeta no se pudo "
+                                                     "asegurar en el disco: " +
+                                                     Causa(err) + ")");
+    };
+    Descriptor dir(es.AbrirCarpeta(carpeta.c_str()));
+    if (dir.get() < 0) fallarCarpeta(errno);
+    if (es.Sincronizar(dir.get()) != 0 && errno != EINVAL) fallarCarpeta(errno);
 }
 
 void BorrarFichero(const std::filesystem::path& ruta) {

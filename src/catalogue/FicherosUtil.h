@@ -8,14 +8,22 @@
 
 namespace quelmar {
 
-// The low-level writes of a save, replaceable so that tests can make a save fail
-// part-way (a full disk, a device error) without a full disk.
+// The system calls of a save, replaceable so that tests can make any one of them fail
+// (a full disk, a device error) without a full disk. Each answers as its POSIX call does:
+// -1 (or a negative count) with errno set on failure.
 class Escritura {
   public:
     virtual ~Escritura() = default;
-    // As POSIX write/fsync: bytes written, or -1 with errno set.
+    // mkstemp: creates and opens the temporary file, filling in the template.
+    virtual int Crear(char* plantilla);
     virtual long Escribir(int fd, const void* datos, std::size_t n);
+    // fsync, of the file and then of its folder.
     virtual int Sincronizar(int fd);
+    virtual int Cerrar(int fd);
+    virtual int Renombrar(const char* de, const char* a);
+    // open of the folder, for its fsync.
+    virtual int AbrirCarpeta(const char* ruta);
+    virtual int Borrar(const char* ruta);
 };
 
 namespace FicherosUtil {
@@ -56,10 +64,19 @@ class FicheroLectura {
 };
 
 // Replaces the file atomically: the bytes go to a temporary file in the same folder,
-// which is flushed to disk and renamed over `ruta`. On any failure the old file stays
-// whole, the temporary file is removed and the run-time error names the file.
+// which is flushed to disk and renamed over `ruta`. On any failure before the rename the
+// old file stays whole, the temporary file is removed (unless the system refuses that too:
+// the next save removes it) and the run-time error names the file. Temporary files that
+// earlier saves of `ruta` left behind (a killed process) are removed first.
+// A failure to flush the folder after the rename is reported too: the new file is in
+// place but might not survive a power cut, and the user should know.
 void EscribirAtomico(const std::filesystem::path& ruta, const unsigned char* datos, std::size_t n,
                      Escritura& es);
+
+// Removes the temporary files that saves of `ruta` left behind and that no save is still
+// writing; the rest of the folder is untouched. Failures are ignored: a leftover that
+// cannot be removed now is tried again at the next save.
+void LimpiarTemporales(const std::filesystem::path& ruta, Escritura& es);
 
 // Deletes the file; a missing file is no error.
 void BorrarFichero(const std::filesystem::path& ruta);

@@ -64,9 +64,12 @@ void cLlamada::Load() {
 void cLlamada::Save() {
     const std::int16_t n = Count();
     if (n == 0) {
+        FicherosUtil::LimpiarTemporales(m_Ruta, *m_Escritura);
         if (FicherosUtil::ExisteFichero(m_Ruta)) FicherosUtil::BorrarFichero(m_Ruta);
         return;
     }
+    // Never write what Load would refuse: the old file stays as it is.
+    if (n > kMaxTarifasFichero) Lanzar(kDesbordamiento, m_Ruta.string() + ": más de 32766 tarifas");
     static_assert(sizeof(tTarifa) == tTarifa::kTamano);
     FicherosUtil::EscribirAtomico(m_Ruta,
                                   reinterpret_cast<const unsigned char*>(m_Registros.data()),
@@ -80,14 +83,16 @@ void cLlamada::Add() {
 
 void cLlamada::Delete(std::int16_t Index) {
     const std::int16_t c = Count();
-    if (Index < 0 || c == 0) Lanzar(kFueraDeRango);
+    if (Index < 0 || c == 0)
+        Lanzar(kFueraDeRango, "no hay tarifa que borrar en la posición " + std::to_string(Index));
     for (std::int32_t i = Index; i <= c - 2; ++i)
         m_Registros[static_cast<std::size_t>(i)] = m_Registros[static_cast<std::size_t>(i + 1)];
     m_Registros.pop_back();
 }
 
 void cLlamada::ComprobarIndice(std::int16_t Index) const {
-    if (Index < 0 || Index > Count()) Lanzar(kFueraDeRango);
+    if (Index < 0 || Index > Count())
+        Lanzar(kFueraDeRango, "no hay tarifa en la posición " + std::to_string(Index));
 }
 
 bool cLlamada::NombreSeLee(std::int16_t Index) const {

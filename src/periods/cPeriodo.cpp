@@ -1,5 +1,7 @@
 #include "periods/cPeriodo.h"
 
+#include <algorithm>
+#include <chrono>
 #include <cmath>
 #include <utility>
 
@@ -33,6 +35,22 @@ bool Igual(double a, double b) {
 
 double UltimoSegundoDe(double diaAMedianoche) {
     return fecha::SumarSegundos(diaAMedianoche, fecha::kSegundosDia - 1);
+}
+
+// Days in a month of the proleptic Gregorian calendar.
+int DiasDelMes(int anio, int mes) {
+    static constexpr int kDias[12] = {31, 28, 31, 30, 31, 30, 31, 31, 30, 31, 30, 31};
+    const bool bisiesto = (anio % 4 == 0 && anio % 100 != 0) || anio % 400 == 0;
+    return kDias[mes - 1] + (mes == 2 && bisiesto ? 1 : 0);
+}
+
+// Day number (0 = 1899-12-30) of a calendar date.
+std::int64_t NumeroDeDia(int anio, int mes, int dia) {
+    using namespace std::chrono;
+    constexpr sys_days kEpoca = sys_days{year{1899} / December / 30};
+    const sys_days d{year{anio} / month{static_cast<unsigned>(mes)} /
+                     day{static_cast<unsigned>(dia)}};
+    return (d - kEpoca).count();
 }
 
 std::string TextoPeriodo(const std::optional<cPeriodo::Intervalo>& p) {
@@ -83,12 +101,21 @@ std::optional<cPeriodo::Intervalo> cPeriodo::SiguientePeriodo() {
     if (!m_PrimeroDado) return PrimerPeriodo();
 
     if (!Antes(m_Cursor, m_Fin)) return {};
+    // Here the cursor is a midnight before the range end, its date in m_*Cursor. Stepping
+    // by month numbers gives what fecha::SumarMeses gives (the day clamped to the month's
+    // end, the clamp kept), without a calendar conversion there and back each period:
+    // ranges of centuries have thousands of periods.
     const double inicio = m_Cursor;
-    const int anio = fecha::Anio(inicio);
+    const int anio = m_AnioCursor;
     if (anio > m_Filtro) return {};  // the cursor stays
-    double cursor = fecha::SumarMeses(m_Cursor, m_Clase == 2 ? 1 : 2);
+    const int meses = m_AnioCursor * 12 + (m_MesCursor - 1) + (m_Clase == 2 ? 1 : 2);
+    const int anioNuevo = meses / 12, mesNuevo = meses % 12 + 1;
+    if (anioNuevo > 9999) Lanzar(kDesbordamiento, "un periodo pasaría del año 9999");
+    const int diaNuevo = std::min(m_DiaCursor, DiasDelMes(anioNuevo, mesNuevo));
+    double cursor = static_cast<double>(NumeroDeDia(anioNuevo, mesNuevo, diaNuevo));
     if (Despues(cursor, m_Fin)) cursor = m_Fin;
     m_Cursor = cursor;
+    m_AnioCursor = anioNuevo, m_MesCursor = mesNuevo, m_DiaCursor = diaNuevo;
     if (m_Filtro != kSinFiltro && anio < m_Filtro) return Intervalo{0.0, 0.0, true};
     const double fin = Igual(m_Cursor, m_Fin) ? m_Fin : fecha::SumarSegundos(m_Cursor, -1);
     return Intervalo{inicio, fin, false};
@@ -110,6 +137,8 @@ std::optional<cPeriodo::Intervalo> cPeriodo::PrimerPeriodo() {
 
     const bool otro = m_Filtro != kSinFiltro && ini.anio < m_Filtro;
     m_Cursor = fecha::SumarDias(fecha::SoloFecha(fin), 1);
+    const fecha::Partes pcur = fecha::Descomponer(m_Cursor);
+    m_AnioCursor = pcur.anio, m_MesCursor = pcur.mes, m_DiaCursor = pcur.dia;
     m_PrimeroDado = true;
     return Intervalo{m_Ini, fin, otro};
 }

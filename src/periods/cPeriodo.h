@@ -67,6 +67,11 @@ class cPeriodo {
     // "m_Cursor equals m_Ini": a range ending the day before a midnight start puts the
     // cursor back on m_Ini and would give the first period for ever.
     bool m_PrimeroDado = false;
+    // The cursor's calendar date after the first period (the cursor is then a midnight):
+    // later periods step by month numbers instead of converting dates back and forth.
+    int m_AnioCursor = 0;
+    int m_MesCursor = 0;
+    int m_DiaCursor = 0;
 };
 
 }  // namespace quelmar

@@ -2,7 +2,9 @@
 
 #include <cmath>
 #include <cstdint>
+#include <cstdio>
 #include <limits>
+#include <string>
 
 #include "runtime/RuntimeError.h"
 
@@ -17,10 +19,17 @@ inline double RedondeoBancario(double x) {
     return std::nearbyint(x);
 }
 
+// What overflowed, for the message: "40000 no cabe en un entero de 16 bits".
+[[noreturn]] inline void LanzarNoCabe(double v, int bits) {
+    char b[64];
+    std::snprintf(b, sizeof b, "%.15g no cabe en un entero de %d bits", v, bits);
+    Lanzar(kDesbordamiento, b);
+}
+
 template <typename Int>
 Int ComprobarRango(long long v) {
     if (v < std::numeric_limits<Int>::min() || v > std::numeric_limits<Int>::max())
-        Lanzar(kDesbordamiento);
+        LanzarNoCabe(static_cast<double>(v), std::numeric_limits<Int>::digits + 1);
     return static_cast<Int>(v);
 }
 
@@ -30,7 +39,7 @@ Int ARedondeado(double x) {
     const double r = RedondeoBancario(x);
     if (!(r >= static_cast<double>(std::numeric_limits<Int>::min()) &&
           r <= static_cast<double>(std::numeric_limits<Int>::max())))
-        Lanzar(kDesbordamiento);
+        LanzarNoCabe(x, std::numeric_limits<Int>::digits + 1);
     return static_cast<Int>(r);
 }
 

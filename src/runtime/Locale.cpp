@@ -51,7 +51,9 @@ std::optional<Numeros> LeerNumeros(std::string_view s, std::string_view seps) {
         if (out.cuantos == 3) return std::nullopt;
         std::size_t j = i;
         int v = 0;
-        while (j < s.size() && s[j] >= '0' && s[j] <= '9') v = v * 10 + (s[j++] - '0');
+        // Digits past the fourth are counted, not accumulated: a long run would overflow.
+        for (; j < s.size() && s[j] >= '0' && s[j] <= '9'; ++j)
+            if (j - i < 4) v = v * 10 + (s[j] - '0');
         if (j == i || j - i > 4) return std::nullopt;
         out.valor[out.cuantos] = v;
         out.ancho[out.cuantos++] = j - i;

@@ -2,6 +2,7 @@
 
 #include <chrono>
 #include <cmath>
+#include <cstdio>
 
 #include "runtime/RuntimeError.h"
 
@@ -29,14 +30,21 @@ std::int64_t FloorDiv(std::int64_t a, std::int64_t b) {
     return q;
 }
 
+constexpr const char* kIntervalo = "las fechas van del 01/01/0100 al 31/12/9999";
+
 void ComprobarDia(std::int64_t dia) {
-    if (dia < kDiaMinimo || dia > kDiaMaximo) Lanzar(kDesbordamiento);
+    if (dia < kDiaMinimo || dia > kDiaMaximo)
+        Lanzar(kDesbordamiento, std::string("una fecha fuera de intervalo (") + kIntervalo + ")");
 }
 
 }  // namespace
 
 double Validar(double d) {
-    if (!EsValida(d)) Lanzar(kDesbordamiento);
+    if (!EsValida(d)) {
+        char b[40];
+        std::snprintf(b, sizeof b, "%.17g", d);
+        Lanzar(kDesbordamiento, std::string(b) + " no es una fecha (" + kIntervalo + ")");
+    }
     return d;
 }
 
@@ -90,7 +98,7 @@ double DesdeCalendario(long long anio, long long mes, long long dia) {
     // Keep the arithmetic far from any integer limit before chrono sees it.
     if (anio < -100000 || anio > 100000 || mes < -1200000 || mes > 1200000 || dia < -100000000 ||
         dia > 100000000)
-        Lanzar(kDesbordamiento);
+        Lanzar(kDesbordamiento, std::string("una fecha fuera de intervalo (") + kIntervalo + ")");
     const long long m0 = anio * 12 + (mes - 1);
     const long long y = FloorDiv(m0, 12);
     const auto m = static_cast<unsigned>(m0 - y * 12 + 1);
@@ -103,7 +111,7 @@ double DesdeCalendario(long long anio, long long mes, long long dia) {
 double DesdeHora(long long hora, long long minuto, long long segundo) {
     if (std::llabs(hora) > 100000000 || std::llabs(minuto) > 100000000 ||
         std::llabs(segundo) > 100000000)
-        Lanzar(kDesbordamiento);
+        Lanzar(kDesbordamiento, "una hora de más de 100000000 unidades");
     return DesdeSegundos(hora * 3600 + minuto * 60 + segundo);
 }
 
@@ -111,7 +119,7 @@ double SumarMeses(double d, long long k) {
     const std::int64_t s = ASegundos(d);
     const std::int64_t dia = FloorDiv(s, kSegundosDia);
     const std::int64_t seg = s - dia * kSegundosDia;
-    if (k < -120000 || k > 120000) Lanzar(kDesbordamiento);
+    if (k < -120000 || k > 120000) Lanzar(kDesbordamiento, "demasiados meses que sumar");
     const year_month_day ymd = CivilDe(dia);
     const long long m0 =
         static_cast<long long>(int{ymd.year()}) * 12 + (unsigned{ymd.month()} - 1) + k;
@@ -127,12 +135,14 @@ double SumarMeses(double d, long long k) {
 }
 
 double SumarSegundos(double d, long long s) {
-    if (std::llabs(s) > (kDiaMaximo - kDiaMinimo + 2) * kSegundosDia) Lanzar(kDesbordamiento);
+    if (std::llabs(s) > (kDiaMaximo - kDiaMinimo + 2) * kSegundosDia)
+        Lanzar(kDesbordamiento, "demasiados segundos que sumar");
     return DesdeSegundos(ASegundos(d) + s);
 }
 
 double SumarDias(double d, long long n) {
-    if (std::llabs(n) > kDiaMaximo - kDiaMinimo + 2) Lanzar(kDesbordamiento);
+    if (std::llabs(n) > kDiaMaximo - kDiaMinimo + 2)
+        Lanzar(kDesbordamiento, "demasiados días que sumar");
     return SumarSegundos(d, n * kSegundosDia);
 }
 

@@ -31,7 +31,7 @@ double ADobleBruto(const Variant& v) {
         case Variant::Tipo::Texto:
             break;
     }
-    Lanzar(kTiposNoCoinciden);
+    Lanzar(kTiposNoCoinciden, "«" + v.texto() + "» no es un número");
 }
 
 bool ABooleanoBruto(const Variant& v) {

@@ -327,6 +327,16 @@ TEST_F(cBonoTest, ChangingSettingsRederivesEveryExpiry) {
     EXPECT_EQ(b_.Baja(2), Variant("20/04/2000"));
 }
 
+// A time text with a part out of 16 bits is error 6 and leaves the bono's time whole,
+// though reading it stores the parts before the bad one.
+TEST_F(cBonoTest, TiempoWithAPartOutOfRangeChangesNothing) {
+    Registrar({{1, "12:34:56"}});
+    for (const char* malo : {"1:2:99999", "5:99999:0", "99999", "1:-40000:0"}) {
+        EXPECT_EQ(NumeroDeError([&] { b_.tiempo(0, malo); }), kDesbordamiento) << malo;
+        EXPECT_EQ(b_.tiempo(0), "12:34:56") << malo;
+    }
+}
+
 TEST_F(cBonoTest, ResetRefillsTimesAndLeavesDatesAlone) {
     Registrar({{0, "1:0:0"}, {3, "-2:0:0"}, {1, "70:0:0"}});
     b_.Nombre(2, "XX");

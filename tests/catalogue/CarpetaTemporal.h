@@ -10,9 +10,9 @@
 // A fresh folder under the system's temporary folder, removed with its contents.
 class CarpetaTemporal {
   public:
-    CarpetaTemporal() {
-        std::string plantilla =
-            (std::filesystem::temp_directory_path() / "quelmar-test-XXXXXX").string();
+    // Under `base`, by default the system's temporary folder.
+    explicit CarpetaTemporal(std::filesystem::path base = std::filesystem::temp_directory_path()) {
+        std::string plantilla = (base / "quelmar-test-XXXXXX").string();
         if (!::mkdtemp(plantilla.data())) std::abort();
         ruta_ = plantilla;
     }
@@ -30,9 +30,14 @@ class CarpetaTemporal {
         std::ofstream f(fichero(), std::ios::binary | std::ios::trunc);
         f.write(bytes.data(), static_cast<std::streamsize>(bytes.size()));
     }
+    // In one read: byte by byte, megabytes take seconds in a debug build.
     std::string Leer() const {
-        std::ifstream f(fichero(), std::ios::binary);
-        return {std::istreambuf_iterator<char>(f), std::istreambuf_iterator<char>()};
+        std::ifstream f(fichero(), std::ios::binary | std::ios::ate);
+        if (!f) return {};
+        std::string r(static_cast<std::size_t>(f.tellg()), '\0');
+        f.seekg(0);
+        f.read(r.data(), static_cast<std::streamsize>(r.size()));
+        return r;
     }
     // Names of every entry of the folder.
     std::vector<std::string> Entradas() const {

@@ -1,13 +1,17 @@
 #include <fcntl.h>
 #include <gtest/gtest.h>
 #include <signal.h>
+#include <sys/file.h>
+#include <sys/mman.h>
 #include <sys/stat.h>
 #include <sys/wait.h>
 #include <unistd.h>
 
 #include <algorithm>
+#include <atomic>
 #include <cerrno>
 #include <chrono>
+#include <cstdio>
 #include <cstring>
 #include <filesystem>
 #include <random>
@@ -249,6 +253,36 @@ TEST(Fichero, FailedReadingLeavesTheCatalogueAndNamesTheFile) {
     EXPECT_FALSE(FicherosUtil::ExisteFichero(dir.ruta() / "otro.dat"));
 }
 
+// Save never writes what Load refuses: beyond 32766 tariffs it fails and the file stays.
+TEST(Fichero, SaveRefusesMoreTariffsThanLoadAccepts) {
+    struct Caso {
+        int tarifas, error;
+    };
+    for (const Caso c : {Caso{32766, 0}, Caso{32767, kDesbordamiento}}) {
+        CarpetaTemporal dir;
+        const std::string viejo = Registro("Viejo");
+        dir.Escribir(viejo);
+        cLlamada cat(dir.ruta());
+        for (int i = 0; i < c.tarifas; ++i) {
+            cat.Add();
+            cat.Valor(static_cast<std::int16_t>(i), "Nombre", "T");
+        }
+        try {
+            cat.Save();
+            EXPECT_EQ(c.error, 0);
+            cLlamada leido(dir.ruta());
+            leido.Load();
+            EXPECT_EQ(leido.Count(), c.tarifas);
+        } catch (const RuntimeError& e) {
+            EXPECT_EQ(e.Numero(), c.error);
+            EXPECT_NE(std::string(e.what()).find("más de 32766 tarifas"), std::string::npos);
+            EXPECT_NE(std::string(e.what()).find("Tarifas.Dat"), std::string::npos);
+            EXPECT_EQ(dir.Leer(), viejo);
+            EXPECT_EQ(dir.Entradas(), std::vector<std::string>{"Tarifas.Dat"});
+        }
+    }
+}
+
 // Fails with ENOSPC once `limite` bytes have been written.
 class EscrituraQueFalla : public Escritura {
   public:
@@ -282,13 +316,239 @@ TEST(Fichero, SaveThatFailsPartWayKeepsTheOldFileWhole) {
             cat.Save();
             FAIL() << "the save must fail";
         } catch (const RuntimeError& e) {
-            EXPECT_EQ(e.Numero(), err == ENOSPC ? kDiscoLleno : kErrorDispositivo);
+            EXPECT_EQ(e.Numero(), err == ENOSPC ? kDiscoLleno : kErrorDispositivo) << e.what();
             EXPECT_NE(std::string(e.what()).find("Tarifas.Dat"), std::string::npos);
         }
         EXPECT_EQ(dir.Leer(), viejo);
         EXPECT_EQ(dir.Entradas(), std::vector<std::string>{"Tarifas.Dat"});
         EXPECT_EQ(cat.Count(), 7);  // nothing lost in memory either
     }
+}
+
+// Every system call of a save, counted, each of them made to fail on demand; writes go
+// in pieces of 100 bytes so that a save makes several. With `borrarFalla` the removal of
+// the temporary file fails too.
+class EscrituraInyectada : public Escritura {
+  public:
+    EscrituraInyectada(int fallo, int err, bool borrarFalla = false)
+        : fallo_(fallo), err_(err), borrarFalla_(borrarFalla) {}
+    std::vector<std::string> llamadas;
+
+    int Crear(char* p) override { return Paso("Crear") ? Escritura::Crear(p) : -1; }
+    long Escribir(int fd, const void* d, std::size_t n) override {
+        return Paso("Escribir") ? Escritura::Escribir(fd, d, std::min<std::size_t>(n, 100)) : -1;
+    }
+    int Sincronizar(int fd) override {
+        return Paso("Sincronizar") ? Escritura::Sincronizar(fd) : -1;
+    }
+    int Cerrar(int fd) override {
+        if (Paso("Cerrar")) return Escritura::Cerrar(fd);
+        ::close(fd);  // as Linux does: the descriptor is gone even when close fails
+        return -1;
+    }
+    int Renombrar(const char* de, const char* a) override {
+        return Paso("Renombrar") ? Escritura::Renombrar(de, a) : -1;
+    }
+    int AbrirCarpeta(const char* r) override {
+        return Paso("AbrirCarpeta") ? Escritura::AbrirCarpeta(r) : -1;
+    }
+    int Borrar(const char* r) override {
+        if (borrarFalla_) {
+            llamadas.push_back("Borrar");
+            errno = EBUSY;
+            return -1;
+        }
+        return Paso("Borrar") ? Escritura::Borrar(r) : -1;
+    }
+
+  private:
+    bool Paso(const char* nombre) {
+        llamadas.push_back(nombre);
+        if (static_cast<int>(llamadas.size()) != fallo_) return true;
+        errno = err_;
+        return false;
+    }
+    int fallo_, err_;
+    bool borrarFalla_;
+};
+
+TEST(Fichero, EveryFailingCallOfASaveIsAnErrorAndLeavesTheOldFileAndNoTemporary) {
+    const std::string viejo = Registro("Viejo") + Registro("Otro");
+    auto guardar = [&](const CarpetaTemporal& dir, std::shared_ptr<EscrituraInyectada> es) {
+        dir.Escribir(viejo);
+        cLlamada cat(dir.ruta(), es);
+        cat.Load();
+        cat.Add();
+        cat.Valor(0, "Nombre", "Nuevo");
+        cat.Valor(2, "Nombre", "Tercero");
+        return NumeroDeError([&] { cat.Save(); });
+    };
+    CarpetaTemporal limpio;
+    auto todo = std::make_shared<EscrituraInyectada>(0, 0);
+    ASSERT_EQ(guardar(limpio, todo), 0);
+    const std::string nuevo = limpio.Leer();
+    ASSERT_EQ(nuevo.size(), 3u * 168);
+    // 504 bytes in pieces of 100.
+    const std::vector<std::string> esperadas = {
+        "Crear",    "Escribir",    "Escribir", "Escribir",  "Escribir",     "Escribir",
+        "Escribir", "Sincronizar", "Cerrar",   "Renombrar", "AbrirCarpeta", "Sincronizar"};
+    ASSERT_EQ(todo->llamadas, esperadas);
+
+    int enumerados = 0;
+    for (int k = 1; k <= static_cast<int>(esperadas.size()); ++k) {
+        const bool despuesDeRenombrar = k > 10;
+        for (const int err : {EIO, ENOSPC}) {
+            for (const bool borrarFalla : {false, true}) {
+                CarpetaTemporal dir;
+                auto es = std::make_shared<EscrituraInyectada>(k, err, borrarFalla);
+                const std::string caso = "llamada " + std::to_string(k) + " (" + esperadas[k - 1] +
+                                         ") errno " + std::to_string(err) +
+                                         (borrarFalla ? " y Borrar falla" : "");
+                EXPECT_EQ(guardar(dir, es), err == EIO ? kErrorDispositivo : kDiscoLleno) << caso;
+                ++enumerados;
+                // The rename is done: the new file is whole in place.
+                EXPECT_EQ(dir.Leer(), despuesDeRenombrar ? nuevo : viejo) << caso;
+                const std::size_t restos = dir.Entradas().size() - 1;
+                // Only a refused removal of a created temporary file leaves one behind...
+                EXPECT_EQ(restos, borrarFalla && k > 1 && !despuesDeRenombrar ? 1u : 0u) << caso;
+                // ...and the next save removes it.
+                cLlamada otro(dir.ruta());
+                otro.Load();
+                otro.Save();
+                EXPECT_EQ(dir.Entradas(), std::vector<std::string>{"Tarifas.Dat"}) << caso;
+            }
+        }
+    }
+    EXPECT_EQ(enumerados, 12 * 4);
+}
+
+// A temporary file that a save is still writing (its lock held) is left alone; one whose
+// writer died (no lock) is removed by the next save; other files are never touched.
+TEST(Fichero, NextSaveRemovesStaleTemporariesButNotOnesBeingWritten) {
+    CarpetaTemporal dir;
+    auto crear = [&](const std::string& nombre) {
+        const int fd = ::open((dir.ruta() / nombre).c_str(), O_CREAT | O_WRONLY, 0600);
+        EXPECT_GE(fd, 0);
+        return fd;
+    };
+    ::close(crear(".Tarifas.Dat.abc123"));  // stale
+    const int enVuelo = crear(".Tarifas.Dat.xyz789");
+    ASSERT_EQ(::flock(enVuelo, LOCK_EX), 0);
+    for (const char* ajeno : {".Tarifas.Dat.abc12", ".Otro.Dat.abc123", "Tarifas.Dat.abc123"})
+        ::close(crear(ajeno));
+    cLlamada cat(dir.ruta());
+    cat.Add();
+    cat.Valor(0, "Nombre", "A");
+    cat.Save();
+    std::vector<std::string> quedan = dir.Entradas();
+    std::sort(quedan.begin(), quedan.end());
+    EXPECT_EQ(quedan, (std::vector<std::string>{".Otro.Dat.abc123", ".Tarifas.Dat.abc12",
+                                                ".Tarifas.Dat.xyz789", "Tarifas.Dat",
+                                                "Tarifas.Dat.abc123"}));
+    ::close(enVuelo);
+    // Saving an empty catalogue cleans up too.
+    cLlamada vacio(dir.ruta());
+    vacio.Save();
+    EXPECT_FALSE(std::filesystem::exists(dir.ruta() / ".Tarifas.Dat.xyz789"));
+    EXPECT_FALSE(std::filesystem::exists(dir.fichero()));
+}
+
+// Two processes saving into one folder at once: each one's cleaning never removes the
+// other's temporary file in flight, so every save succeeds and none is left.
+TEST(Fichero, TwoProcessesSavingAtOnceBothSucceed) {
+    CarpetaTemporal dir;
+    pid_t hijos[2];
+    for (int h = 0; h < 2; ++h) {
+        hijos[h] = ::fork();
+        ASSERT_GE(hijos[h], 0);
+        if (hijos[h] == 0) {
+            cLlamada c(dir.ruta());
+            for (int i = 0; i < 50; ++i) {
+                c.Add();
+                c.Valor(static_cast<std::int16_t>(i), "Nombre", h == 0 ? "A" : "B");
+            }
+            for (int i = 0; i < 300; ++i) {
+                try {
+                    c.Save();
+                } catch (const RuntimeError&) {
+                    ::_exit(1);
+                }
+            }
+            ::_exit(0);
+        }
+    }
+    for (const pid_t h : hijos) {
+        int estado = 0;
+        ::waitpid(h, &estado, 0);
+        EXPECT_TRUE(WIFEXITED(estado) && WEXITSTATUS(estado) == 0);
+    }
+    EXPECT_EQ(dir.Entradas(), std::vector<std::string>{"Tarifas.Dat"});
+    EXPECT_EQ(dir.Leer().size(), 50u * 168);
+}
+
+// A child saves two catalogues of 32766 tariffs in turn and is killed at random moments.
+// Every file left is one of the two, whole; temporary files left by kills are gone after
+// the next save.
+TEST(Fichero, KillsDuringSavesLeaveAWholeFileAndNoTemporaryAfterTheNextSave) {
+    // In memory when the system has a folder there: a kill tests the same renames and
+    // leftovers, and saves without a disk flush make 200 kills quick.
+    std::error_code ec;
+    CarpetaTemporal dir(std::filesystem::is_directory("/dev/shm", ec)
+                            ? std::filesystem::path("/dev/shm")
+                            : std::filesystem::temp_directory_path());
+    constexpr int kTarifas = 32766, kMuertes = 200;
+    cLlamada a(dir.ruta()), b(dir.ruta());
+    for (int i = 0; i < kTarifas; ++i) {
+        const auto k = static_cast<std::int16_t>(i);
+        a.Add(), b.Add();
+        a.Valor(k, "Nombre", "A" + std::to_string(i));
+        b.Valor(k, "Nombre", "B" + std::to_string(i));
+    }
+    a.Save();
+    const std::string bytesA = dir.Leer();
+    b.Save();
+    const std::string bytesB = dir.Leer();
+    // What the child is doing, in memory shared with it: 1 while inside a save.
+    auto* guardando = static_cast<std::atomic<int>*>(::mmap(nullptr, sizeof(std::atomic<int>),
+                                                            PROT_READ | PROT_WRITE,
+                                                            MAP_SHARED | MAP_ANONYMOUS, -1, 0));
+    ASSERT_NE(guardando, MAP_FAILED);
+    // Kill within about two saves' time.
+    const auto t0 = std::chrono::steady_clock::now();
+    a.Save();
+    const auto unGuardado =
+        std::chrono::duration_cast<std::chrono::microseconds>(std::chrono::steady_clock::now() - t0)
+            .count();
+    std::mt19937 gen(2026);
+    std::uniform_int_distribution<long> espera(0, 2 * unGuardado + 2000);
+    int durante = 0, conRestos = 0;
+    for (int muerte = 0; muerte < kMuertes; ++muerte) {
+        guardando->store(0);
+        const pid_t hijo = ::fork();
+        ASSERT_GE(hijo, 0);
+        if (hijo == 0) {
+            for (bool turno = false;; turno = !turno) {
+                guardando->store(1);
+                (turno ? a : b).Save();
+                guardando->store(2);
+            }
+        }
+        ::usleep(static_cast<useconds_t>(espera(gen)));
+        ::kill(hijo, SIGKILL);
+        int estado = 0;
+        ::waitpid(hijo, &estado, 0);
+        if (guardando->load() == 1) ++durante;
+        const std::string f = dir.Leer();
+        ASSERT_TRUE(f == bytesA || f == bytesB) << "muerte " << muerte << ": " << f.size();
+        if (dir.Entradas().size() > 1) ++conRestos;
+    }
+    ::munmap(guardando, sizeof(std::atomic<int>));
+    EXPECT_GE(durante, kMuertes / 4);
+    EXPECT_GT(conRestos, 0);  // so that the cleaning below is put to the test
+    a.Save();
+    EXPECT_EQ(dir.Entradas(), std::vector<std::string>{"Tarifas.Dat"});
+    std::printf("%d muertes, %d durante un guardado, %d con un temporal en la carpeta\n", kMuertes,
+                durante, conRestos);
 }
 
 TEST(Fichero, ProcessKilledWhileSavingNeverLeavesAPartialFile) {

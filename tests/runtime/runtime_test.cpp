@@ -117,6 +117,15 @@ TEST(Locale, GeneralDateFormAndReadingBack) {
     EXPECT_FALSE(LeerFecha("10/03/1999 x"));
 }
 
+// Runs of digits longer than any date part once overflowed the accumulator (UBSan).
+TEST(Locale, LongRunsOfDigitsAreNoDate) {
+    LocaleScope l(Locale::PorDefecto());
+    for (const char* texto : {"99999999999/1/2000", "1/99999999999/2000", "1/1/99999999999",
+                              "99999999999:00", "10:99999999999999999999", "00001/1/2000"})
+        EXPECT_FALSE(LeerFecha(texto)) << texto;
+    EXPECT_EQ(NumeroDeError([] { CDate(Variant("99999999999/1/2000")); }), kTiposNoCoinciden);
+}
+
 TEST(Locale, OtherOrdersAndADashSeparatorWrittenAsSlash) {
     LocaleScope l(Locale{Locale::Orden::MesDiaAnio, '-', '.'});
     const double d = fecha::DesdeCalendario(1999, 3, 10);

@@ -179,8 +179,9 @@ TEST_F(Costear, LineasMalasSeAvisanYSeSaltan) {
         "línea 7: tarifa desconocida «Inexistente»",
         "línea 9: se esperaban 2 o 3 campos (inicio,fin[,tarifa]) y hay 4",
         "línea 10: unas comillas no se cierran",
-        "línea 11: el motor no pudo costear la llamada: desbordamiento (error 6); su periodo de "
-        "facturación acaba después del año 9999, la última fecha que el motor cuenta",
+        "línea 11: el motor no pudo costear la llamada: desbordamiento (error 6): una fecha fuera "
+        "de intervalo (las fechas van del 01/01/0100 al 31/12/9999); su periodo de facturación "
+        "acaba después del año 9999, la última fecha que el motor cuenta",
         "línea 12: inicio «0099-12-31T10:00:00» ilegible (se espera AAAA-MM-DDTHH:MM:SS)",
         "tarificador: 3 llamadas, importe total 85.00, duración total 00:02:40; 9 líneas con "
         "errores",
