@@ -1,6 +1,6 @@
-// The catalogue CSV. Any records export to a CSV that imports back to the same records;
-// any text either imports or raises ErrorUso, and what imports exports, imports and
-// exports again to the same bytes.
+// The catalogue CSV. Any records export to a CSV that imports back (--tal-cual) to the
+// same records; any text either imports, strictly or as it is, or raises ErrorUso, and
+// what imports exports, imports and exports again to the same bytes.
 #include <fuzzer/FuzzedDataProvider.h>
 
 #include <cstdint>
@@ -16,10 +16,13 @@ using namespace quelmar::herramientas;
 
 namespace {
 
-bool Importa(std::string_view texto, std::vector<tTarifa>& r, std::string* por = nullptr) {
+// Byte for byte (--tal-cual) unless told otherwise: what was exported must come back as it
+// was, whatever the engine would make of it.
+bool Importa(std::string_view texto, std::vector<tTarifa>& r, std::string* por = nullptr,
+             bool talCual = true) {
     std::vector<std::string> avisos;
     try {
-        r = ImportarCsv(texto, avisos);
+        r = ImportarCsv(texto, avisos, talCual);
         return true;
     } catch (const ErrorUso& e) {
         if (por) *por = e.what();
@@ -46,10 +49,11 @@ extern "C" int LLVMFuzzerTestOneInput(const std::uint8_t* datos, std::size_t n) 
     });
     fuzz::Exigir(leidos == registros, "exportar e importar cambió los registros");
 
-    // Any text.
+    // Any text, read strictly or as it is.
+    const bool estricto = e.ConsumeBool();
     const std::string texto = e.ConsumeRemainingBytesAsString();
     std::vector<tTarifa> uno, dos;
-    if (!Importa(texto, uno)) return 0;
+    if (!Importa(texto, uno, nullptr, !estricto)) return 0;
     const std::string primera = ExportarCsv(uno);
     fuzz::Exigir(Importa(primera, dos, &por), [&] {
         return std::string("lo importado y exportado no se importa: " + por + "\n" + primera);
