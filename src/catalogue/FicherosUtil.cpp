@@ -48,28 +48,28 @@ namespace {
 // Closes a descriptor on every path out.
 class Descriptor {
   public:
-    explicit Descriptor(int fd) : fd_(fd) {}
+    explicit Descriptor(int fd) : m_Fd(fd) {}
     ~Descriptor() {
-        if (fd_ >= 0) ::close(fd_);
+        if (m_Fd >= 0) ::close(m_Fd);
     }
     Descriptor(const Descriptor&) = delete;
     Descriptor& operator=(const Descriptor&) = delete;
-    int get() const { return fd_; }
+    int get() const { return m_Fd; }
     int Cerrar() {
-        if (fd_ < 0) return 0;
-        const int r = ::close(fd_);
-        fd_ = -1;
+        if (m_Fd < 0) return 0;
+        const int r = ::close(m_Fd);
+        m_Fd = -1;
         return r;
     }
     // Gives the descriptor up to the caller, who closes it.
     int Soltar() {
-        const int fd = fd_;
-        fd_ = -1;
+        const int fd = m_Fd;
+        m_Fd = -1;
         return fd;
     }
 
   private:
-    int fd_;
+    int m_Fd;
 };
 
 int Codigo(int err, const std::filesystem::path& ruta) {
@@ -182,22 +182,23 @@ std::optional<FicheroLectura> FicheroLectura::AbrirSiExiste(const std::filesyste
 }
 
 FicheroLectura::FicheroLectura(FicheroLectura&& otro) noexcept
-    : ruta_(otro.ruta_), fd_(otro.fd_), leidos_(otro.leidos_), flujo_(otro.flujo_) {
-    otro.fd_ = -1;
+    : m_Ruta(otro.m_Ruta), m_Fd(otro.m_Fd), m_Leidos(otro.m_Leidos), m_Flujo(otro.m_Flujo) {
+    otro.m_Fd = -1;
 }
 
 // No status query at opening: a directory in the file's place fails at its first read.
-FicheroLectura::FicheroLectura(const std::filesystem::path& ruta, int fd) : ruta_(&ruta), fd_(fd) {
-    if (fd_ < 0) LanzarErrno(errno, ruta);
+FicheroLectura::FicheroLectura(const std::filesystem::path& ruta, int fd)
+    : m_Ruta(&ruta), m_Fd(fd) {
+    if (m_Fd < 0) LanzarErrno(errno, ruta);
 }
 
 FicheroLectura::~FicheroLectura() {
-    if (fd_ >= 0) ::close(fd_);
+    if (m_Fd >= 0) ::close(m_Fd);
 }
 
 std::size_t FicheroLectura::Tamano() const {
     struct stat st {};
-    if (::fstat(fd_, &st) != 0) LanzarErrno(errno, *ruta_);
+    if (::fstat(m_Fd, &st) != 0) LanzarErrno(errno, *m_Ruta);
     return S_ISREG(st.st_mode) ? static_cast<std::size_t>(st.st_size) : 0;
 }
 
@@ -207,23 +208,23 @@ std::size_t FicheroLectura::Leer(void* destino, std::size_t n) {
     while (hechos < n) {
         const std::size_t pedidos = n - hechos;
         const ssize_t r =
-            flujo_ ? ::read(fd_, p + hechos, pedidos)
-                   : ::pread(fd_, p + hechos, pedidos, static_cast<off_t>(leidos_ + hechos));
+            m_Flujo ? ::read(m_Fd, p + hechos, pedidos)
+                    : ::pread(m_Fd, p + hechos, pedidos, static_cast<off_t>(m_Leidos + hechos));
         if (r < 0) {
             if (errno == EINTR) continue;
-            if (errno == ESPIPE && !flujo_) {
-                flujo_ = true;
+            if (errno == ESPIPE && !m_Flujo) {
+                m_Flujo = true;
                 continue;
             }
-            LanzarErrno(errno, *ruta_);
+            LanzarErrno(errno, *m_Ruta);
         }
         if (r == 0) break;
         hechos += static_cast<std::size_t>(r);
         // A file read by position gives every byte up to its end at once: a short read is
         // the end, found without one more read.
-        if (!flujo_ && static_cast<std::size_t>(r) < pedidos) break;
+        if (!m_Flujo && static_cast<std::size_t>(r) < pedidos) break;
     }
-    leidos_ += hechos;
+    m_Leidos += hechos;
     return hechos;
 }
 

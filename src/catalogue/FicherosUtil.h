@@ -56,11 +56,11 @@ class FicheroLectura {
   private:
     FicheroLectura(const std::filesystem::path& ruta, int fd);
 
-    const std::filesystem::path* ruta_;
-    int fd_;
-    std::size_t leidos_ = 0;
+    const std::filesystem::path* m_Ruta;
+    int m_Fd;
+    std::size_t m_Leidos = 0;
     // A pipe or the like, which has no positions: read as a stream to its end.
-    bool flujo_ = false;
+    bool m_Flujo = false;
 };
 
 // Replaces the file atomically: the bytes go to a temporary file in the same folder,

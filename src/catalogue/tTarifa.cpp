@@ -45,23 +45,23 @@ const tTarifa::Campo* tTarifa::Buscar(std::string_view clave) noexcept {
 }
 
 std::string tTarifa::Texto(const Campo& c) const {
-    return std::string(reinterpret_cast<const char*>(bytes_.data() + c.desplazamiento), c.ancho);
+    return std::string(reinterpret_cast<const char*>(m_Bytes.data() + c.desplazamiento), c.ancho);
 }
 
 void tTarifa::Texto(const Campo& c, std::string_view s) {
     const std::size_t n = s.size() < c.ancho ? s.size() : c.ancho;
-    std::memcpy(bytes_.data() + c.desplazamiento, s.data(), n);
-    std::memset(bytes_.data() + c.desplazamiento + n, ' ', c.ancho - n);
+    std::memcpy(m_Bytes.data() + c.desplazamiento, s.data(), n);
+    std::memset(m_Bytes.data() + c.desplazamiento + n, ' ', c.ancho - n);
 }
 
 // Dates are little-endian in the file whatever the machine.
 double tTarifa::Fecha(const Campo& c) const {
     std::uint64_t u = 0;
     if constexpr (std::endian::native == std::endian::little) {
-        std::memcpy(&u, bytes_.data() + c.desplazamiento, 8);
+        std::memcpy(&u, m_Bytes.data() + c.desplazamiento, 8);
     } else {
         for (std::size_t i = 0; i < 8; ++i)
-            u |= std::uint64_t{bytes_[c.desplazamiento + i]} << (8 * i);
+            u |= std::uint64_t{m_Bytes[c.desplazamiento + i]} << (8 * i);
     }
     return std::bit_cast<double>(u);
 }
@@ -69,21 +69,21 @@ double tTarifa::Fecha(const Campo& c) const {
 void tTarifa::Fecha(const Campo& c, double d) {
     const auto u = std::bit_cast<std::uint64_t>(d);
     if constexpr (std::endian::native == std::endian::little) {
-        std::memcpy(bytes_.data() + c.desplazamiento, &u, 8);
+        std::memcpy(m_Bytes.data() + c.desplazamiento, &u, 8);
     } else {
         for (std::size_t i = 0; i < 8; ++i)
-            bytes_[c.desplazamiento + i] = static_cast<unsigned char>(u >> (8 * i));
+            m_Bytes[c.desplazamiento + i] = static_cast<unsigned char>(u >> (8 * i));
     }
 }
 
 tTarifa tTarifa::Decodificar(const unsigned char* registro) noexcept {
     tTarifa t;
-    std::memcpy(t.bytes_.data(), registro, kTamano);
+    std::memcpy(t.m_Bytes.data(), registro, kTamano);
     return t;
 }
 
 void tTarifa::Codificar(unsigned char* registro) const noexcept {
-    std::memcpy(registro, bytes_.data(), kTamano);
+    std::memcpy(registro, m_Bytes.data(), kTamano);
 }
 
 }  // namespace quelmar

@@ -44,7 +44,7 @@ class tTarifa {
     // The first byte of the name decides whether a record read from the file is a tariff:
     // one outside 32..126 (a control byte, an accented capital, a name never written) ends
     // the list there, and that record and every one after it are not read.
-    unsigned char PrimerByte() const noexcept { return bytes_[0]; }
+    unsigned char PrimerByte() const noexcept { return m_Bytes[0]; }
     static constexpr bool AbreTarifa(unsigned char primerByte) noexcept {
         return primerByte >= 32 && primerByte <= 126;
     }
@@ -53,12 +53,12 @@ class tTarifa {
     // The record codec.
     static tTarifa Decodificar(const unsigned char* registro) noexcept;
     void Codificar(unsigned char* registro) const noexcept;
-    const Bytes& Registro() const noexcept { return bytes_; }
+    const Bytes& Registro() const noexcept { return m_Bytes; }
 
     friend bool operator==(const tTarifa&, const tTarifa&) = default;
 
   private:
-    Bytes bytes_{};
+    Bytes m_Bytes{};
 };
 
 static_assert(sizeof(tTarifa) == tTarifa::kTamano, "records are copied to and from the file whole");

@@ -111,11 +111,11 @@ void FijarLocale(Locale l) {
     Actual() = l;
 }
 
-LocaleScope::LocaleScope(const Locale& l) : previo_(LocaleActual()) {
+LocaleScope::LocaleScope(const Locale& l) : m_Previo(LocaleActual()) {
     FijarLocale(l);
 }
 LocaleScope::~LocaleScope() {
-    Actual() = previo_;
+    Actual() = m_Previo;
 }
 
 namespace {

@@ -32,7 +32,7 @@ class LocaleScope {
     LocaleScope& operator=(const LocaleScope&) = delete;
 
   private:
-    Locale previo_;
+    Locale m_Previo;
 };
 
 // The general form of a date/time: the date alone at midnight, the time alone on day 0,

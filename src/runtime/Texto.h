@@ -17,17 +17,17 @@ class TextoFijo {
 
     void Asignar(std::string_view s) {
         const std::size_t n = s.size() < N ? s.size() : N;
-        for (std::size_t i = 0; i < n; ++i) bytes_[i] = s[i];
-        for (std::size_t i = n; i < N; ++i) bytes_[i] = ' ';
+        for (std::size_t i = 0; i < n; ++i) m_Bytes[i] = s[i];
+        for (std::size_t i = n; i < N; ++i) m_Bytes[i] = ' ';
     }
-    std::string Texto() const { return std::string(bytes_.data(), N); }
-    const std::array<char, N>& Bytes() const noexcept { return bytes_; }
-    std::array<char, N>& Bytes() noexcept { return bytes_; }
+    std::string Texto() const { return std::string(m_Bytes.data(), N); }
+    const std::array<char, N>& Bytes() const noexcept { return m_Bytes; }
+    std::array<char, N>& Bytes() noexcept { return m_Bytes; }
 
     friend bool operator==(const TextoFijo&, const TextoFijo&) = default;
 
   private:
-    std::array<char, N> bytes_{};
+    std::array<char, N> m_Bytes{};
 };
 
 // Removes leading and trailing spaces (code 32 only; NULs, tabs and others remain).

@@ -73,7 +73,7 @@ class LectorLineas {
   public:
     static constexpr std::size_t kMaximo = 1024;
 
-    explicit LectorLineas(std::FILE* f) : f_(f) {}
+    explicit LectorLineas(std::FILE* f) : m_Fichero(f) {}
 
     // The next line without its "\n" (and whether it was cut); false at the end.
     bool Siguiente(std::string& linea, bool& cortada) {
@@ -81,44 +81,44 @@ class LectorLineas {
         cortada = false;
         bool algo = false;
         while (true) {
-            if (ini_ == fin_ && !Llenar()) return algo;
+            if (m_Ini == m_Fin && !Llenar()) return algo;
             algo = true;
-            const char* p = buf_.data() + ini_;
-            const auto* nl = static_cast<const char*>(std::memchr(p, '\n', fin_ - ini_));
-            const std::size_t n = nl ? static_cast<std::size_t>(nl - p) : fin_ - ini_;
+            const char* p = m_Buf.data() + m_Ini;
+            const auto* nl = static_cast<const char*>(std::memchr(p, '\n', m_Fin - m_Ini));
+            const std::size_t n = nl ? static_cast<std::size_t>(nl - p) : m_Fin - m_Ini;
             const std::size_t cabe = std::min(n, kMaximo - linea.size());
             linea.append(p, cabe);
             cortada = cortada || cabe < n;
-            ini_ += nl ? n + 1 : n;
+            m_Ini += nl ? n + 1 : n;
             if (nl) return true;
         }
     }
 
     // The first bytes of the input, read ahead and not consumed.
     std::string_view Principio() {
-        if (ini_ == fin_) Llenar();
-        return {buf_.data() + ini_, fin_ - ini_};
+        if (m_Ini == m_Fin) Llenar();
+        return {m_Buf.data() + m_Ini, m_Fin - m_Ini};
     }
 
-    bool Error() const { return error_; }
+    bool Error() const { return m_Error; }
 
   private:
     // What the file has now, not a full buffer: a terminal or a pipe gets each line costed
     // as it comes.
     bool Llenar() {
-        ini_ = fin_ = 0;
+        m_Ini = m_Fin = 0;
         ssize_t n;
-        do n = ::read(::fileno(f_), buf_.data(), buf_.size());
+        do n = ::read(::fileno(m_Fichero), m_Buf.data(), m_Buf.size());
         while (n < 0 && errno == EINTR);
-        if (n < 0) error_ = true;
-        if (n > 0) fin_ = static_cast<std::size_t>(n);
+        if (n < 0) m_Error = true;
+        if (n > 0) m_Fin = static_cast<std::size_t>(n);
         return n > 0;
     }
 
-    std::FILE* f_;
-    std::vector<char> buf_ = std::vector<char>(1 << 16);
-    std::size_t ini_ = 0, fin_ = 0;
-    bool error_ = false;
+    std::FILE* m_Fichero;
+    std::vector<char> m_Buf = std::vector<char>(1 << 16);
+    std::size_t m_Ini = 0, m_Fin = 0;
+    bool m_Error = false;
 };
 
 // Edit distance between two names, letters compared without case.
@@ -151,42 +151,42 @@ std::string Sugerencia(const std::vector<std::string>& nombres, std::string_view
 
 class Progreso {
   public:
-    Progreso(std::FILE* errores, std::FILE* entrada) : errores_(errores) {
-        activo_ = ::isatty(::fileno(errores)) != 0;
+    Progreso(std::FILE* errores, std::FILE* entrada) : m_Errores(errores) {
+        m_Activo = ::isatty(::fileno(errores)) != 0;
         struct stat st {};
         if (::fstat(::fileno(entrada), &st) == 0 && S_ISREG(st.st_mode))
-            total_ = static_cast<long long>(st.st_size);
-        inicio_ = ultimo_ = std::chrono::steady_clock::now();
+            m_Total = static_cast<long long>(st.st_size);
+        m_Inicio = m_Ultimo = std::chrono::steady_clock::now();
     }
     void Linea(std::size_t n, std::FILE* entrada) {
-        if (!activo_ || n % 1000 != 0) return;
+        if (!m_Activo || n % 1000 != 0) return;
         const auto ahora = std::chrono::steady_clock::now();
-        if (ahora - inicio_ < std::chrono::seconds(1) ||
-            ahora - ultimo_ < std::chrono::milliseconds(250))
+        if (ahora - m_Inicio < std::chrono::seconds(1) ||
+            ahora - m_Ultimo < std::chrono::milliseconds(250))
             return;
-        ultimo_ = ahora;
-        mostrado_ = true;
+        m_Ultimo = ahora;
+        m_Mostrado = true;
         const long long pos =
-            total_ > 0 ? static_cast<long long>(::lseek(::fileno(entrada), 0, SEEK_CUR)) : -1;
+            m_Total > 0 ? static_cast<long long>(::lseek(::fileno(entrada), 0, SEEK_CUR)) : -1;
         if (pos >= 0)
-            std::fprintf(errores_, "\rtarificador: línea %zu (%lld %%)", n, pos * 100 / total_);
+            std::fprintf(m_Errores, "\rtarificador: línea %zu (%lld %%)", n, pos * 100 / m_Total);
         else
-            std::fprintf(errores_, "\rtarificador: línea %zu", n);
-        std::fflush(errores_);
+            std::fprintf(m_Errores, "\rtarificador: línea %zu", n);
+        std::fflush(m_Errores);
     }
     // Clears the progress line before any other message.
     void Borrar() {
-        if (!mostrado_) return;
-        std::fputs("\r\033[K", errores_);
-        mostrado_ = false;
+        if (!m_Mostrado) return;
+        std::fputs("\r\033[K", m_Errores);
+        m_Mostrado = false;
     }
 
   private:
-    std::FILE* errores_;
-    bool activo_ = false;
-    bool mostrado_ = false;
-    long long total_ = 0;
-    std::chrono::steady_clock::time_point inicio_, ultimo_;
+    std::FILE* m_Errores;
+    bool m_Activo = false;
+    bool m_Mostrado = false;
+    long long m_Total = 0;
+    std::chrono::steady_clock::time_point m_Inicio, m_Ultimo;
 };
 
 // The catalogue loaded and holding the program's tariffs; ErrorUso otherwise.
@@ -256,15 +256,15 @@ class Costeador {
   public:
     Costeador(cLlamada& m, const OpcionesCosteo& o, std::vector<std::string> nombres,
               std::FILE* entrada, std::FILE* salida, std::FILE* errores)
-        : m_(m),
-          o_(o),
-          nombres_(std::move(nombres)),
-          entrada_(entrada),
-          salida_(salida),
-          errores_(errores),
-          interactivo_(::isatty(::fileno(entrada)) || ::isatty(::fileno(salida))),
-          progreso_(errores, entrada),
-          principal_(m.NombreTarifa()) {}
+        : m_Catalogo(m),
+          m_Opciones(o),
+          m_Nombres(std::move(nombres)),
+          m_Entrada(entrada),
+          m_Salida(salida),
+          m_Errores(errores),
+          m_Interactivo(::isatty(::fileno(entrada)) || ::isatty(::fileno(salida))),
+          m_Progreso(errores, entrada),
+          m_Principal(m.NombreTarifa()) {}
 
     void Cabecera();
     void Linea(std::string_view bruta, bool cortada);
@@ -289,94 +289,94 @@ class Costeador {
     const std::optional<std::string>& BytesDe(std::string_view pedido);
     const std::pair<std::string, std::string>& TextosDe(const std::string& nombre);
 
-    cLlamada& m_;
-    const OpcionesCosteo& o_;
-    const std::vector<std::string> nombres_;  // the catalogue's names in UTF-8, for suggestions
-    std::FILE *entrada_, *salida_, *errores_;
-    const bool interactivo_;
-    Progreso progreso_;
-    std::size_t numLinea_ = 0, costeadas_ = 0, malas_ = 0;
-    double importeTotal_ = 0.0;
-    std::int64_t segundosTotales_ = 0;
-    bool cabeceraVista_ = false, avisoOrden_ = false, aviso1252_ = false;
-    std::optional<double> finAnterior_;
-    std::vector<std::string> campos_;
+    cLlamada& m_Catalogo;
+    const OpcionesCosteo& m_Opciones;
+    const std::vector<std::string> m_Nombres;  // the catalogue's names in UTF-8, for suggestions
+    std::FILE *m_Entrada, *m_Salida, *m_Errores;
+    const bool m_Interactivo;
+    Progreso m_Progreso;
+    std::size_t m_NumLinea = 0, m_Costeadas = 0, m_Malas = 0;
+    double m_ImporteTotal = 0.0;
+    std::int64_t m_SegundosTotales = 0;
+    bool m_CabeceraVista = false, m_AvisoOrden = false, m_Aviso1252 = false;
+    std::optional<double> m_FinAnterior;
+    std::vector<std::string> m_Campos;
     // Rows not yet written: written in blocks, or each at once when someone is watching.
-    std::string fila_, convertida_;
+    std::string m_Fila, m_Convertida;
     // Kept between calls so that no call allocates for them.
-    cBono respaldo_;
-    std::string dia_, noche_;
-    bool totalesVistos_ = false;
-    const std::string principal_;
+    cBono m_Respaldo;
+    std::string m_Dia, m_Noche;
+    bool m_TotalesVistos = false;
+    const std::string m_Principal;
     // A log names few tariffs over and over: their conversions are worked out once.
-    std::unordered_map<std::string, std::optional<std::string>> bytesDe_;
-    std::unordered_map<std::string, std::pair<std::string, std::string>> textosDe_;
+    std::unordered_map<std::string, std::optional<std::string>> m_BytesDe;
+    std::unordered_map<std::string, std::pair<std::string, std::string>> m_TextosDe;
 };
 
 // The catalogue bytes of a tariff name of the log (Utf8ACp1252Exacto), remembered.
 const std::optional<std::string>& Costeador::BytesDe(std::string_view pedido) {
     // A log of endless different names must not fill the memory.
-    if (bytesDe_.size() > 4096) bytesDe_.clear();
-    auto it = bytesDe_.find(std::string(pedido));
-    if (it == bytesDe_.end())
-        it = bytesDe_.emplace(std::string(pedido), Utf8ACp1252Exacto(pedido)).first;
+    if (m_BytesDe.size() > 4096) m_BytesDe.clear();
+    auto it = m_BytesDe.find(std::string(pedido));
+    if (it == m_BytesDe.end())
+        it = m_BytesDe.emplace(std::string(pedido), Utf8ACp1252Exacto(pedido)).first;
     return it->second;
 }
 
 // A catalogue name in UTF-8 and as a CSV cell, remembered: names come from the catalogue.
 const std::pair<std::string, std::string>& Costeador::TextosDe(const std::string& nombre) {
-    auto it = textosDe_.find(nombre);
-    if (it == textosDe_.end()) {
+    auto it = m_TextosDe.find(nombre);
+    if (it == m_TextosDe.end()) {
         std::string utf8 = Cp1252AUtf8(nombre);
         std::string celda = CeldaCsv(utf8);
-        it = textosDe_.emplace(nombre, std::pair{std::move(utf8), std::move(celda)}).first;
+        it = m_TextosDe.emplace(nombre, std::pair{std::move(utf8), std::move(celda)}).first;
     }
     return it->second;
 }
 
 void Costeador::Cabecera() {
-    if (!o_.json)
+    if (!m_Opciones.json)
         std::fputs(
             "inicio,fin,tarifa,importe,duracion,tipo,tipo_actual,bono_net,"
             "bono_net_actual,bono_dia,bono_noche\n",
-            salida_);
+            m_Salida);
 }
 
 void Costeador::Mala(const std::string& motivo) {
-    if (malas_++ >= kMalasMostradas) return;
-    progreso_.Borrar();
-    std::fprintf(errores_, "línea %zu: %s\n", numLinea_, motivo.c_str());
+    if (m_Malas++ >= kMalasMostradas) return;
+    m_Progreso.Borrar();
+    std::fprintf(m_Errores, "línea %zu: %s\n", m_NumLinea, motivo.c_str());
 }
 
 // A warning given once per run, on the line that first calls for it.
 void Costeador::Aviso(bool& dado, const char* texto) {
     if (dado) return;
     dado = true;
-    progreso_.Borrar();
-    std::fprintf(errores_, "línea %zu: aviso: %s\n", numLinea_, texto);
+    m_Progreso.Borrar();
+    std::fprintf(m_Errores, "línea %zu: aviso: %s\n", m_NumLinea, texto);
 }
 
 // The line as text, without its end; nothing for a bad line (told) and for one that
 // holds no call (blank or a comment).
 std::optional<std::string_view> Costeador::Contenido(std::string_view linea, bool cortada) {
-    if (numLinea_ == 1 && linea.starts_with("\xEF\xBB\xBF")) linea.remove_prefix(3);
+    if (m_NumLinea == 1 && linea.starts_with("\xEF\xBB\xBF")) linea.remove_prefix(3);
     while (!linea.empty() && (linea.back() == '\n' || linea.back() == '\r')) linea.remove_suffix(1);
     if (cortada) {
-        cabeceraVista_ = true;
+        m_CabeceraVista = true;
         Mala("la línea mide más de " + std::to_string(LectorLineas::kMaximo) +
              " bytes; una llamada ocupa menos de 100 (empieza " + CitarCorto(linea, 40) + ")");
         return std::nullopt;
     }
     if (linea.find('\0') != std::string_view::npos) {
-        cabeceraVista_ = true;
+        m_CabeceraVista = true;
         Mala("la línea tiene bytes nulos; no es texto");
         return std::nullopt;
     }
     // A log saved by an old editor or spreadsheet in Latin-1 or Windows-1252.
     if (!EsUtf8(linea)) {
-        convertida_ = Cp1252AUtf8(linea);
-        linea = convertida_;
-        Aviso(aviso1252_,
+        m_Convertida = Cp1252AUtf8(linea);
+        linea = m_Convertida;
+        Aviso(m_Aviso1252,
               "el texto no es UTF-8; las líneas así se leen como Windows-1252 (Latin-1)");
     }
     const std::string_view contenido = RecortarBlancos(linea);
@@ -386,24 +386,24 @@ std::optional<std::string_view> Costeador::Contenido(std::string_view linea, boo
 
 // The fields of a line cut into calls; nothing for a bad line (told) and for the header.
 std::optional<Llamada> Costeador::LeerLlamada(std::string_view linea) {
-    const bool primera = !cabeceraVista_;
-    cabeceraVista_ = true;
-    auto fallo = PartirCsv(linea, ',', campos_);
+    const bool primera = !m_CabeceraVista;
+    m_CabeceraVista = true;
+    auto fallo = PartirCsv(linea, ',', m_Campos);
     // ";" separates too, as a Spanish spreadsheet writes it.
-    if (!fallo && campos_.size() == 1 && linea.find(';') != std::string_view::npos)
-        fallo = PartirCsv(linea, ';', campos_);
+    if (!fallo && m_Campos.size() == 1 && linea.find(';') != std::string_view::npos)
+        fallo = PartirCsv(linea, ';', m_Campos);
     // A first line whose first field does not start with a digit is a header.
     if (primera && !fallo) {
-        const std::string_view c0 = RecortarBlancos(campos_[0]);
+        const std::string_view c0 = RecortarBlancos(m_Campos[0]);
         if (c0.empty() || c0[0] < '0' || c0[0] > '9') return std::nullopt;
     }
     if (fallo) {
         Mala(*fallo);
         return std::nullopt;
     }
-    if (campos_.size() < 2 || campos_.size() > 3) {
+    if (m_Campos.size() < 2 || m_Campos.size() > 3) {
         Mala("se esperaban 2 o 3 campos (inicio,fin[,tarifa]) y hay " +
-             std::to_string(campos_.size()));
+             std::to_string(m_Campos.size()));
         return std::nullopt;
     }
     return LeerCampos();
@@ -411,7 +411,7 @@ std::optional<Llamada> Costeador::LeerLlamada(std::string_view linea) {
 
 // The call of the fields read: two instants in order and a tariff of the catalogue.
 std::optional<Llamada> Costeador::LeerCampos() {
-    const std::string_view tIni = RecortarBlancos(campos_[0]), tFin = RecortarBlancos(campos_[1]);
+    const std::string_view tIni = RecortarBlancos(m_Campos[0]), tFin = RecortarBlancos(m_Campos[1]);
     const auto ini = LeerInstante(tIni);
     if (!ini) {
         Mala("inicio " + CitarCorto(tIni) + " ilegible (se espera AAAA-MM-DDTHH:MM:SS)");
@@ -431,12 +431,12 @@ std::optional<Llamada> Costeador::LeerCampos() {
         Mala("la llamada dura más de " + std::to_string(cTiempo::kHorasMaximas) + " horas");
         return std::nullopt;
     }
-    Llamada l{*ini, *fin, segundos, principal_};
-    if (campos_.size() == 3 && !RecortarBlancos(campos_[2]).empty()) {
-        const std::string_view pedido = RecortarBlancos(campos_[2]);
+    Llamada l{*ini, *fin, segundos, m_Principal};
+    if (m_Campos.size() == 3 && !RecortarBlancos(m_Campos[2]).empty()) {
+        const std::string_view pedido = RecortarBlancos(m_Campos[2]);
         const auto& b = BytesDe(pedido);
-        if (!b || m_.Find(*b) < 0) {
-            Mala("tarifa desconocida " + CitarCorto(pedido) + Sugerencia(nombres_, pedido));
+        if (!b || m_Catalogo.Find(*b) < 0) {
+            Mala("tarifa desconocida " + CitarCorto(pedido) + Sugerencia(m_Nombres, pedido));
             return std::nullopt;
         }
         l.nombre = *b;
@@ -447,19 +447,19 @@ std::optional<Llamada> Costeador::LeerCampos() {
 // Costs the call with the registry carried from the previous one, refilled when a billing
 // period began in between; false (told) when the engine fails, the registry as it was.
 bool Costeador::CostearLlamada(const Llamada& l) {
-    respaldo_ = m_.Bono();
+    m_Respaldo = m_Catalogo.Bono();
     try {
-        if (finAnterior_ && l.ini > *finAnterior_) {
-            if (cCosteo::SeRellenaEntre(m_.Bono().DiaFactura(), *finAnterior_, l.ini))
-                m_.Bono().Reset();
-        } else if (finAnterior_ && l.ini < *finAnterior_) {
-            Aviso(avisoOrden_,
+        if (m_FinAnterior && l.ini > *m_FinAnterior) {
+            if (cCosteo::SeRellenaEntre(m_Catalogo.Bono().DiaFactura(), *m_FinAnterior, l.ini))
+                m_Catalogo.Bono().Reset();
+        } else if (m_FinAnterior && l.ini < *m_FinAnterior) {
+            Aviso(m_AvisoOrden,
                   "la llamada empieza antes de que acabe la anterior; los bonos se gastan en el "
                   "orden de las líneas");
         }
-        m_.Datos(l.ini, l.fin, &m_.Bono(), l.nombre);
+        m_Catalogo.Datos(l.ini, l.fin, &m_Catalogo.Bono(), l.nombre);
     } catch (const std::exception& e) {
-        m_.Bono() = respaldo_;
+        m_Catalogo.Bono() = m_Respaldo;
         std::string motivo = "el motor no pudo costear la llamada: " + MensajeEngine(e);
         // The billing period of a call late in 9999 ends past the last date there is.
         const auto* re = dynamic_cast<const RuntimeError*>(&e);
@@ -470,10 +470,10 @@ bool Costeador::CostearLlamada(const Llamada& l) {
         Mala(motivo);
         return false;
     }
-    finAnterior_ = l.fin;
-    ++costeadas_;
-    importeTotal_ += m_.importe();
-    segundosTotales_ += l.segundos;
+    m_FinAnterior = l.fin;
+    ++m_Costeadas;
+    m_ImporteTotal += m_Catalogo.importe();
+    m_SegundosTotales += l.segundos;
     return true;
 }
 
@@ -488,12 +488,12 @@ nlohmann::ordered_json NumeroJson(float importe) {
 }
 
 // The registry's group totals, worked out again only when the call changed the registry:
-// respaldo_ holds the registry they were last worked out for.
+// m_Respaldo holds the registry they were last worked out for.
 void Costeador::TotalesDeGrupo() {
-    if (totalesVistos_ && m_.Bono().MismosTiempos(respaldo_)) return;
-    dia_ = m_.Bono().TotalTiempoGrupo(0);
-    noche_ = m_.Bono().TotalTiempoGrupo(1);
-    totalesVistos_ = true;
+    if (m_TotalesVistos && m_Catalogo.Bono().MismosTiempos(m_Respaldo)) return;
+    m_Dia = m_Catalogo.Bono().TotalTiempoGrupo(0);
+    m_Noche = m_Catalogo.Bono().TotalTiempoGrupo(1);
+    m_TotalesVistos = true;
 }
 
 void Costeador::FilaJson(const Llamada& l, const std::string& tarifa) {
@@ -501,61 +501,61 @@ void Costeador::FilaJson(const Llamada& l, const std::string& tarifa) {
         {"inicio", TextoInstante(l.ini)},
         {"fin", TextoInstante(l.fin)},
         {"tarifa", tarifa},
-        {"importe", NumeroJson(m_.importe())},
-        {"duracion", m_.Duracion()},
-        {"tipo", m_.Tipo()},
-        {"tipo_actual", m_.TipoActual()},
-        {"bono_net", m_.BonoNet()},
-        {"bono_net_actual", m_.BonoNetActual()},
-        {"bono_dia", dia_},
-        {"bono_noche", noche_},
+        {"importe", NumeroJson(m_Catalogo.importe())},
+        {"duracion", m_Catalogo.Duracion()},
+        {"tipo", m_Catalogo.Tipo()},
+        {"tipo_actual", m_Catalogo.TipoActual()},
+        {"bono_net", m_Catalogo.BonoNet()},
+        {"bono_net_actual", m_Catalogo.BonoNetActual()},
+        {"bono_dia", m_Dia},
+        {"bono_noche", m_Noche},
     };
-    fila_ += fila.dump();
-    fila_ += '\n';
+    m_Fila += fila.dump();
+    m_Fila += '\n';
 }
 
 // Appended into the pending rows: no temporary strings per call.
 void Costeador::FilaCsv(const Llamada& l, const std::string& celdaTarifa) {
-    AnadirInstante(fila_, l.ini);
-    fila_ += ',';
-    AnadirInstante(fila_, l.fin);
-    fila_ += ',';
-    fila_ += celdaTarifa;
-    fila_ += ',';
-    fila_ += TextoImporte(m_.importe());
-    fila_ += ',';
-    fila_ += m_.Duracion();
-    fila_ += ',';
-    fila_ += std::to_string(m_.Tipo());
-    fila_ += ',';
-    fila_ += std::to_string(m_.TipoActual());
-    fila_ += m_.BonoNet() ? ",1," : ",0,";
-    fila_ += m_.BonoNetActual() ? "1," : "0,";
-    fila_ += dia_;
-    fila_ += ',';
-    fila_ += noche_;
-    fila_ += '\n';
+    AnadirInstante(m_Fila, l.ini);
+    m_Fila += ',';
+    AnadirInstante(m_Fila, l.fin);
+    m_Fila += ',';
+    m_Fila += celdaTarifa;
+    m_Fila += ',';
+    m_Fila += TextoImporte(m_Catalogo.importe());
+    m_Fila += ',';
+    m_Fila += m_Catalogo.Duracion();
+    m_Fila += ',';
+    m_Fila += std::to_string(m_Catalogo.Tipo());
+    m_Fila += ',';
+    m_Fila += std::to_string(m_Catalogo.TipoActual());
+    m_Fila += m_Catalogo.BonoNet() ? ",1," : ",0,";
+    m_Fila += m_Catalogo.BonoNetActual() ? "1," : "0,";
+    m_Fila += m_Dia;
+    m_Fila += ',';
+    m_Fila += m_Noche;
+    m_Fila += '\n';
 }
 
 void Costeador::EscribirFila(const Llamada& l) {
     const auto& [tarifa, celda] = TextosDe(l.nombre);
     TotalesDeGrupo();
-    if (o_.json)
+    if (m_Opciones.json)
         FilaJson(l, tarifa);
     else
         FilaCsv(l, celda);
-    if (interactivo_ || fila_.size() >= (1 << 16)) Vaciar();
+    if (m_Interactivo || m_Fila.size() >= (1 << 16)) Vaciar();
 }
 
 void Costeador::Vaciar() {
-    std::fwrite(fila_.data(), 1, fila_.size(), salida_);
-    fila_.clear();
-    if (interactivo_) std::fflush(salida_);
+    std::fwrite(m_Fila.data(), 1, m_Fila.size(), m_Salida);
+    m_Fila.clear();
+    if (m_Interactivo) std::fflush(m_Salida);
 }
 
 void Costeador::Linea(std::string_view bruta, bool cortada) {
-    ++numLinea_;
-    progreso_.Linea(numLinea_, entrada_);
+    ++m_NumLinea;
+    m_Progreso.Linea(m_NumLinea, m_Entrada);
     const auto linea = Contenido(bruta, cortada);
     if (!linea) return;
     const auto llamada = LeerLlamada(*linea);
@@ -564,27 +564,27 @@ void Costeador::Linea(std::string_view bruta, bool cortada) {
 
 // After the last line: the output flushed, a failed read or write told.
 void Costeador::Terminar(bool errorLectura) {
-    progreso_.Borrar();
+    m_Progreso.Borrar();
     Vaciar();
-    std::fflush(salida_);
-    if (std::ferror(salida_)) throw ErrorUso("no se pudo escribir la salida");
+    std::fflush(m_Salida);
+    if (std::ferror(m_Salida)) throw ErrorUso("no se pudo escribir la salida");
     if (errorLectura) throw ErrorUso("error al leer las llamadas");
 }
 
 // The totals on the error stream; the exit status.
 int Costeador::Resumen() {
     char importe[64];
-    std::snprintf(importe, sizeof importe, "%.2f", importeTotal_);
-    std::fprintf(errores_, "tarificador: %zu %s, importe total %s, duración total %s", costeadas_,
-                 costeadas_ == 1 ? "llamada" : "llamadas", importe,
-                 TextoDuracion(segundosTotales_).c_str());
-    if (malas_)
-        std::fprintf(errores_, "; %zu %s", malas_,
-                     malas_ == 1 ? "línea con errores" : "líneas con errores");
-    if (malas_ > kMalasMostradas)
-        std::fprintf(errores_, " (solo se muestran las %zu primeras)", kMalasMostradas);
-    std::fputs("\n", errores_);
-    return malas_ ? kSalidaLineasMalas : kSalidaBien;
+    std::snprintf(importe, sizeof importe, "%.2f", m_ImporteTotal);
+    std::fprintf(m_Errores, "tarificador: %zu %s, importe total %s, duración total %s", m_Costeadas,
+                 m_Costeadas == 1 ? "llamada" : "llamadas", importe,
+                 TextoDuracion(m_SegundosTotales).c_str());
+    if (m_Malas)
+        std::fprintf(m_Errores, "; %zu %s", m_Malas,
+                     m_Malas == 1 ? "línea con errores" : "líneas con errores");
+    if (m_Malas > kMalasMostradas)
+        std::fprintf(m_Errores, " (solo se muestran las %zu primeras)", kMalasMostradas);
+    std::fputs("\n", m_Errores);
+    return m_Malas ? kSalidaLineasMalas : kSalidaBien;
 }
 
 }  // namespace

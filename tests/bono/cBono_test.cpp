@@ -43,15 +43,15 @@ std::vector<std::string> TiemposDe(const cBono& b) {
 // A registry on a pinned clock; the locale is pinned so dates read as day/month/year.
 class cBonoTest : public ::testing::Test {
   protected:
-    LocaleScope locale_{Locale::PorDefecto()};
-    double ahora_ = F(2000, 5, 10, 12);
-    cBono b_{[this] { return ahora_; }};
+    LocaleScope m_Locale{Locale::PorDefecto()};
+    double m_Ahora = F(2000, 5, 10, 12);
+    cBono m_Bono{[this] { return m_Ahora; }};
 
-    void Registrar(const Bonos& bonos) { Llenar(b_, bonos); }
-    std::vector<std::string> Tiempos() const { return TiemposDe(b_); }
+    void Registrar(const Bonos& bonos) { Llenar(m_Bono, bonos); }
+    std::vector<std::string> Tiempos() const { return TiemposDe(m_Bono); }
     std::vector<std::string> Nombres() const {
         std::vector<std::string> out;
-        for (int16_t i = 0; i < b_.Count(); ++i) out.push_back(b_.Nombre(i));
+        for (int16_t i = 0; i < m_Bono.Count(); ++i) out.push_back(m_Bono.Nombre(i));
         return out;
     }
 };
@@ -59,25 +59,25 @@ class cBonoTest : public ::testing::Test {
 // ---- Registry (bono records, settings, counting) ----
 
 TEST_F(cBonoTest, NewRegistryHasOnlyABlankSpareSlot) {
-    EXPECT_EQ(b_.Count(), 0);
-    EXPECT_EQ(b_.CountGrupo(0), 0);
-    EXPECT_EQ(b_.CountTipo(0), 0);
-    EXPECT_EQ(b_.DiaFactura(), 1);
-    EXPECT_EQ(b_.perFactura(), 1);
-    EXPECT_EQ(b_.Nombre(0), kNul);
-    EXPECT_EQ(b_.Tipo(0), 0);
-    EXPECT_EQ(b_.Grupo(0), 0);
-    EXPECT_EQ(b_.tiempo(0), "00:00:00");
-    EXPECT_EQ(b_.Alta(0), 0.0);
-    EXPECT_EQ(b_.Baja(0), Variant(""));
-    EXPECT_EQ(b_.BajaPer(0), Variant(""));
+    EXPECT_EQ(m_Bono.Count(), 0);
+    EXPECT_EQ(m_Bono.CountGrupo(0), 0);
+    EXPECT_EQ(m_Bono.CountTipo(0), 0);
+    EXPECT_EQ(m_Bono.DiaFactura(), 1);
+    EXPECT_EQ(m_Bono.perFactura(), 1);
+    EXPECT_EQ(m_Bono.Nombre(0), kNul);
+    EXPECT_EQ(m_Bono.Tipo(0), 0);
+    EXPECT_EQ(m_Bono.Grupo(0), 0);
+    EXPECT_EQ(m_Bono.tiempo(0), "00:00:00");
+    EXPECT_EQ(m_Bono.Alta(0), 0.0);
+    EXPECT_EQ(m_Bono.Baja(0), Variant(""));
+    EXPECT_EQ(m_Bono.BajaPer(0), Variant(""));
     for (int16_t i : {int16_t{-1}, int16_t{1}, int16_t{32767}, int16_t{-32768}}) {
         SCOPED_TRACE(i);
-        EXPECT_EQ(NumeroDeError([&] { (void)b_.Nombre(i); }), kFueraDeRango);
-        EXPECT_EQ(NumeroDeError([&] { b_.tiempo(i, "1:0:0"); }), kFueraDeRango);
-        EXPECT_EQ(NumeroDeError([&] { b_.Baja(i, D(2000, 1, 1)); }), kFueraDeRango);
-        EXPECT_EQ(NumeroDeError([&] { b_.Alta(i, 1.0); }), kFueraDeRango);
-        EXPECT_EQ(NumeroDeError([&] { (void)b_.Tipo(i); }), kFueraDeRango);
+        EXPECT_EQ(NumeroDeError([&] { (void)m_Bono.Nombre(i); }), kFueraDeRango);
+        EXPECT_EQ(NumeroDeError([&] { m_Bono.tiempo(i, "1:0:0"); }), kFueraDeRango);
+        EXPECT_EQ(NumeroDeError([&] { m_Bono.Baja(i, D(2000, 1, 1)); }), kFueraDeRango);
+        EXPECT_EQ(NumeroDeError([&] { m_Bono.Alta(i, 1.0); }), kFueraDeRango);
+        EXPECT_EQ(NumeroDeError([&] { (void)m_Bono.Tipo(i); }), kFueraDeRango);
     }
 }
 
@@ -96,7 +96,7 @@ TEST_F(cBonoTest, DarAltaFillsTheRecordFromTheKind) {
     };
     for (const Caso& c : casos) {
         SCOPED_TRACE(c.tipo);
-        cBono b([this] { return ahora_; });
+        cBono b([this] { return m_Ahora; });
         b.DarAlta(c.tipo);
         ASSERT_EQ(b.Count(), 1);
         EXPECT_EQ(b.Nombre(0), std::string(c.nombre, 8));
@@ -105,62 +105,62 @@ TEST_F(cBonoTest, DarAltaFillsTheRecordFromTheKind) {
         EXPECT_EQ(b.Tipo(0), c.tipoLeido);
         EXPECT_EQ(b.CountGrupo(c.grupo), 1);
         EXPECT_EQ(b.CountTipo(c.tipoLeido), 1);
-        EXPECT_EQ(b.Alta(0), ahora_);
+        EXPECT_EQ(b.Alta(0), m_Ahora);
         EXPECT_EQ(b.Baja(0), Variant(""));
         EXPECT_EQ(b.BajaPer(0), Variant(""));
         EXPECT_EQ(b.Nombre(1), kNul);  // the new spare is blank
     }
     // Counting ignores argument values that are no code.
-    EXPECT_EQ(b_.CountGrupo(5), 0);
-    EXPECT_EQ(b_.CountTipo(-1), 0);
+    EXPECT_EQ(m_Bono.CountGrupo(5), 0);
+    EXPECT_EQ(m_Bono.CountTipo(-1), 0);
 }
 
 TEST_F(cBonoTest, DarAltaConvertsItsDateOrFailsBeforeTheRegistryGrows) {
-    b_.DarAlta(0, D(2000, 4, 10, 10));
-    b_.DarAlta(1, Variant("10/04/2000 10:00:00"));
-    b_.DarAlta(2, Variant(36626.5));  // a number is a count of days
-    EXPECT_EQ(b_.Alta(0), F(2000, 4, 10, 10));
-    EXPECT_EQ(b_.Alta(1), F(2000, 4, 10, 10));
-    EXPECT_EQ(b_.Alta(2), 36626.5);
+    m_Bono.DarAlta(0, D(2000, 4, 10, 10));
+    m_Bono.DarAlta(1, Variant("10/04/2000 10:00:00"));
+    m_Bono.DarAlta(2, Variant(36626.5));  // a number is a count of days
+    EXPECT_EQ(m_Bono.Alta(0), F(2000, 4, 10, 10));
+    EXPECT_EQ(m_Bono.Alta(1), F(2000, 4, 10, 10));
+    EXPECT_EQ(m_Bono.Alta(2), 36626.5);
 
-    b_.Nombre(3, "50NOCHE");  // written into the spare slot
+    m_Bono.Nombre(3, "50NOCHE");  // written into the spare slot
     const Variant malos[] = {Variant("no date"), Variant("31/02/2000"), Variant(1e10),
                              Variant::DeFecha(std::numeric_limits<double>::quiet_NaN())};
     const int errores[] = {kTiposNoCoinciden, kTiposNoCoinciden, kDesbordamiento, kDesbordamiento};
     for (int k = 0; k < 4; ++k) {
         SCOPED_TRACE(k);
-        EXPECT_EQ(NumeroDeError([&] { b_.DarAlta(0, malos[k]); }), errores[k]);
-        EXPECT_EQ(b_.Count(), 3);
-        EXPECT_EQ(b_.Nombre(3), "50NOCHE ");
+        EXPECT_EQ(NumeroDeError([&] { m_Bono.DarAlta(0, malos[k]); }), errores[k]);
+        EXPECT_EQ(m_Bono.Count(), 3);
+        EXPECT_EQ(m_Bono.Nombre(3), "50NOCHE ");
     }
     // A kind code outside 0..3 keeps the name written into the spare slot.
-    b_.DarAlta(9);
-    EXPECT_EQ(b_.Nombre(3), "50NOCHE ");
-    EXPECT_EQ(b_.tiempo(3), "50:00:00");
-    EXPECT_EQ(b_.Tipo(3), 3);
+    m_Bono.DarAlta(9);
+    EXPECT_EQ(m_Bono.Nombre(3), "50NOCHE ");
+    EXPECT_EQ(m_Bono.tiempo(3), "50:00:00");
+    EXPECT_EQ(m_Bono.Tipo(3), 3);
     // Other spare-slot writes are overwritten; no count or total sees them meanwhile.
-    b_.Nombre(4, "10NOCHE");
-    b_.tiempo(4, "5:0:0");
-    b_.Baja(4, D(2000, 1, 1));
-    EXPECT_EQ(b_.CountGrupo(1), 2);
-    EXPECT_EQ(b_.TotalTiempoGrupo(1), "60:00:00");
-    b_.DarAlta(0, D(2001, 1, 1));
-    EXPECT_EQ(b_.Nombre(4), "10DIA   ");
-    EXPECT_EQ(b_.tiempo(4), "10:00:00");
-    EXPECT_EQ(b_.Baja(4), Variant(""));
+    m_Bono.Nombre(4, "10NOCHE");
+    m_Bono.tiempo(4, "5:0:0");
+    m_Bono.Baja(4, D(2000, 1, 1));
+    EXPECT_EQ(m_Bono.CountGrupo(1), 2);
+    EXPECT_EQ(m_Bono.TotalTiempoGrupo(1), "60:00:00");
+    m_Bono.DarAlta(0, D(2001, 1, 1));
+    EXPECT_EQ(m_Bono.Nombre(4), "10DIA   ");
+    EXPECT_EQ(m_Bono.tiempo(4), "10:00:00");
+    EXPECT_EQ(m_Bono.Baja(4), Variant(""));
 }
 
 TEST_F(cBonoTest, DarAltaBeyond32767BonosIsOverflow) {
-    for (int i = 0; i < 32767; ++i) b_.DarAlta(2, D(2000, 1, 1));
-    EXPECT_EQ(b_.Count(), 32767);
-    EXPECT_EQ(NumeroDeError([&] { b_.DarAlta(2, D(2000, 1, 1)); }), kDesbordamiento);
-    EXPECT_EQ(b_.Count(), 32767);
-    EXPECT_EQ(b_.CountTipo(2), 32767);
+    for (int i = 0; i < 32767; ++i) m_Bono.DarAlta(2, D(2000, 1, 1));
+    EXPECT_EQ(m_Bono.Count(), 32767);
+    EXPECT_EQ(NumeroDeError([&] { m_Bono.DarAlta(2, D(2000, 1, 1)); }), kDesbordamiento);
+    EXPECT_EQ(m_Bono.Count(), 32767);
+    EXPECT_EQ(m_Bono.CountTipo(2), 32767);
 }
 
 TEST_F(cBonoTest, NombreIsEightCharactersAndDrivesKindAndCapacity) {
-    b_.DarAlta(0);
-    EXPECT_EQ(b_.Nombre(0), "10DIA   ");
+    m_Bono.DarAlta(0);
+    EXPECT_EQ(m_Bono.Nombre(0), "10DIA   ");
     struct Caso {
         const char* nombre;
         const char* leido;
@@ -176,37 +176,37 @@ TEST_F(cBonoTest, NombreIsEightCharactersAndDrivesKindAndCapacity) {
     };
     for (const Caso& c : casos) {
         SCOPED_TRACE(c.nombre);
-        b_.tiempo(0, "1:0:0");
-        b_.Nombre(0, c.nombre);
-        EXPECT_EQ(b_.Nombre(0), c.leido);
-        EXPECT_EQ(b_.Tipo(0), c.tipo);
-        EXPECT_EQ(b_.Grupo(0), c.grupo);
-        EXPECT_EQ(b_.tiempo(0), "01:00:00");  // the time is not touched
-        b_.Reset();
-        EXPECT_EQ(b_.tiempo(0), c.capacidad);
+        m_Bono.tiempo(0, "1:0:0");
+        m_Bono.Nombre(0, c.nombre);
+        EXPECT_EQ(m_Bono.Nombre(0), c.leido);
+        EXPECT_EQ(m_Bono.Tipo(0), c.tipo);
+        EXPECT_EQ(m_Bono.Grupo(0), c.grupo);
+        EXPECT_EQ(m_Bono.tiempo(0), "01:00:00");  // the time is not touched
+        m_Bono.Reset();
+        EXPECT_EQ(m_Bono.tiempo(0), c.capacidad);
     }
 }
 
 TEST_F(cBonoTest, RemovingMovesLaterBonosDownWithTheirOwnTimes) {
     Registrar({{0, "1:00:00"}, {1, "2:00:00"}, {2, "3:00:00"}, {3, "4:00:00"}});
-    b_.Limpiar(Variant(std::int16_t{1}));
-    EXPECT_EQ(b_.Count(), 3);
+    m_Bono.Limpiar(Variant(std::int16_t{1}));
+    EXPECT_EQ(m_Bono.Count(), 3);
     EXPECT_EQ(Nombres(), (std::vector<std::string>{"10DIA   ", "10NOCHE ", "50NOCHE "}));
     EXPECT_EQ(Tiempos(), (std::vector<std::string>{"01:00:00", "03:00:00", "04:00:00"}));
-    EXPECT_EQ(b_.Nombre(3), kNul);  // the freed slot is the blank spare
-    b_.DarAlta(1);
+    EXPECT_EQ(m_Bono.Nombre(3), kNul);  // the freed slot is the blank spare
+    m_Bono.DarAlta(1);
     EXPECT_EQ(Tiempos(),
               (std::vector<std::string>{"01:00:00", "03:00:00", "04:00:00", "50:00:00"}));
-    b_.tiempo(1, "9:0:0");  // moved records share no time value
+    m_Bono.tiempo(1, "9:0:0");  // moved records share no time value
     EXPECT_EQ(Tiempos(),
               (std::vector<std::string>{"01:00:00", "09:00:00", "04:00:00", "50:00:00"}));
 
     // Index conversions: beyond the end removes the last; halves to even; a numeric text.
-    b_.Limpiar(Variant(99));
+    m_Bono.Limpiar(Variant(99));
     EXPECT_EQ(Tiempos(), (std::vector<std::string>{"01:00:00", "09:00:00", "04:00:00"}));
-    b_.Limpiar(Variant(0.5));  // rounds to 0
+    m_Bono.Limpiar(Variant(0.5));  // rounds to 0
     EXPECT_EQ(Tiempos(), (std::vector<std::string>{"09:00:00", "04:00:00"}));
-    b_.Limpiar(Variant("1"));
+    m_Bono.Limpiar(Variant("1"));
     EXPECT_EQ(Tiempos(), (std::vector<std::string>{"09:00:00"}));
 }
 
@@ -218,10 +218,10 @@ TEST_F(cBonoTest, LimpiarWithABadIndexChangesNothing) {
         {Variant(-0.6), kFueraDeRango},
     };
     for (const auto& [indice, error] : casos) {
-        EXPECT_EQ(NumeroDeError([&] { b_.Limpiar(indice); }), error);
-        EXPECT_EQ(b_.Count(), 2);
+        EXPECT_EQ(NumeroDeError([&] { m_Bono.Limpiar(indice); }), error);
+        EXPECT_EQ(m_Bono.Count(), 2);
     }
-    cBono vacio([this] { return ahora_; });
+    cBono vacio([this] { return m_Ahora; });
     EXPECT_EQ(NumeroDeError([&] { vacio.Limpiar(Variant(0)); }), kFueraDeRango);
     EXPECT_EQ(vacio.Count(), 0);
     vacio.Limpiar();  // nothing expired, nothing to do
@@ -229,27 +229,27 @@ TEST_F(cBonoTest, LimpiarWithABadIndexChangesNothing) {
 }
 
 TEST_F(cBonoTest, LimpiarWithoutIndexRemovesExactlyTheExpiredBonos) {
-    b_.DiaFactura(15);
+    m_Bono.DiaFactura(15);
     Registrar({{0, "1:0:0"}, {1, "2:0:0"}, {2, "3:0:0"}, {3, "4:0:0"}});
-    b_.Baja(0, D(2000, 4, 10));  // expires 15/04/2000 00:00
-    b_.Baja(2, D(2000, 4, 20));  // 01/05 -> May is odd -> 15/06/2000
-    b_.Baja(3, D(2000, 4, 9));   // 15/04/2000
+    m_Bono.Baja(0, D(2000, 4, 10));  // expires 15/04/2000 00:00
+    m_Bono.Baja(2, D(2000, 4, 20));  // 01/05 -> May is odd -> 15/06/2000
+    m_Bono.Baja(3, D(2000, 4, 9));   // 15/04/2000
 
-    ahora_ = F(2000, 4, 15);  // not after the expiry instant: kept
-    b_.Limpiar();
-    EXPECT_EQ(b_.Count(), 4);
+    m_Ahora = F(2000, 4, 15);  // not after the expiry instant: kept
+    m_Bono.Limpiar();
+    EXPECT_EQ(m_Bono.Count(), 4);
 
-    ahora_ = F(2000, 4, 15, 0, 0, 1);
-    b_.Limpiar();
+    m_Ahora = F(2000, 4, 15, 0, 0, 1);
+    m_Bono.Limpiar();
     EXPECT_EQ(Tiempos(), (std::vector<std::string>{"02:00:00", "03:00:00"}));
 
-    ahora_ = F(2030, 1, 1);  // only the bono without an end date stays
-    b_.Limpiar();
+    m_Ahora = F(2030, 1, 1);  // only the bono without an end date stays
+    m_Bono.Limpiar();
     EXPECT_EQ(Tiempos(), (std::vector<std::string>{"02:00:00"}));
 
-    b_.Baja(0, D(2000, 1, 1));
-    b_.Limpiar();
-    EXPECT_EQ(b_.Count(), 0);
+    m_Bono.Baja(0, D(2000, 1, 1));
+    m_Bono.Limpiar();
+    EXPECT_EQ(m_Bono.Count(), 0);
 }
 
 TEST_F(cBonoTest, BillingRuleDerivesTheExpiryDate) {
@@ -272,59 +272,60 @@ TEST_F(cBonoTest, BillingRuleDerivesTheExpiryDate) {
         {15, 7, D(2000, 4, 10), F(2000, 4, 15)},  // any value but 2 is even months
         {15, 1, Variant("20/04/2000"), F(2000, 6, 15)},
     };
-    b_.DarAlta(0);
+    m_Bono.DarAlta(0);
     for (const Caso& c : casos) {
         SCOPED_TRACE(CStr(c.baja) + " day " + std::to_string(c.dia));
-        b_.DiaFactura(c.dia);
-        b_.perFactura(c.per);
-        b_.Baja(0, c.baja);
-        EXPECT_EQ(b_.Baja(0), c.baja);  // stored as given
-        EXPECT_EQ(b_.BajaPer(0), Variant::DeFecha(c.expira));
+        m_Bono.DiaFactura(c.dia);
+        m_Bono.perFactura(c.per);
+        m_Bono.Baja(0, c.baja);
+        EXPECT_EQ(m_Bono.Baja(0), c.baja);  // stored as given
+        EXPECT_EQ(m_Bono.BajaPer(0), Variant::DeFecha(c.expira));
     }
 }
 
 TEST_F(cBonoTest, BajaIgnoresNonDatesAndFailsWithoutChange) {
-    b_.DiaFactura(15);
-    b_.DarAlta(0);
-    b_.Baja(0, D(2000, 4, 10));
+    m_Bono.DiaFactura(15);
+    m_Bono.DarAlta(0);
+    m_Bono.Baja(0, D(2000, 4, 10));
     for (const Variant& v : {Variant(""), Variant(std::int16_t{5}), Variant(5.0), Variant("abc"),
                              Variant(), Variant(std::int16_t{-1})}) {
-        b_.Baja(0, v);
-        EXPECT_EQ(b_.Baja(0), D(2000, 4, 10));
-        EXPECT_EQ(b_.BajaPer(0), D(2000, 4, 15));
+        m_Bono.Baja(0, v);
+        EXPECT_EQ(m_Bono.Baja(0), D(2000, 4, 10));
+        EXPECT_EQ(m_Bono.BajaPer(0), D(2000, 4, 15));
     }
     // An expiry past the year 9999, or a date that is no date: error 6, nothing stored.
-    EXPECT_EQ(NumeroDeError([&] { b_.Baja(0, D(9999, 12, 20)); }), kDesbordamiento);
-    EXPECT_EQ(NumeroDeError(
-                  [&] { b_.Baja(0, Variant::DeFecha(std::numeric_limits<double>::infinity())); }),
+    EXPECT_EQ(NumeroDeError([&] { m_Bono.Baja(0, D(9999, 12, 20)); }), kDesbordamiento);
+    EXPECT_EQ(NumeroDeError([&] {
+                  m_Bono.Baja(0, Variant::DeFecha(std::numeric_limits<double>::infinity()));
+              }),
               kDesbordamiento);
-    EXPECT_EQ(b_.Baja(0), D(2000, 4, 10));
-    EXPECT_EQ(b_.BajaPer(0), D(2000, 4, 15));
-    EXPECT_EQ(NumeroDeError([&] { b_.Alta(0, std::numeric_limits<double>::quiet_NaN()); }),
+    EXPECT_EQ(m_Bono.Baja(0), D(2000, 4, 10));
+    EXPECT_EQ(m_Bono.BajaPer(0), D(2000, 4, 15));
+    EXPECT_EQ(NumeroDeError([&] { m_Bono.Alta(0, std::numeric_limits<double>::quiet_NaN()); }),
               kDesbordamiento);
-    EXPECT_EQ(b_.Alta(0), ahora_);
+    EXPECT_EQ(m_Bono.Alta(0), m_Ahora);
 }
 
 TEST_F(cBonoTest, ChangingSettingsRederivesEveryExpiry) {
     Registrar({{0, ""}, {1, ""}, {2, ""}});
-    b_.Baja(0, D(2000, 4, 10));
-    b_.Baja(2, Variant("20/04/2000"));
-    b_.DiaFactura(15);
-    EXPECT_EQ(b_.BajaPer(0), D(2000, 4, 15));
-    EXPECT_EQ(b_.BajaPer(1), Variant(""));
-    EXPECT_EQ(b_.BajaPer(2), D(2000, 6, 15));
-    b_.perFactura(2);
-    EXPECT_EQ(b_.perFactura(), 2);
-    EXPECT_EQ(b_.BajaPer(0), D(2000, 5, 15));
-    EXPECT_EQ(b_.BajaPer(2), D(2000, 5, 15));
-    b_.perFactura(7);
-    EXPECT_EQ(b_.perFactura(), 1);
-    b_.DiaFactura(31);
-    EXPECT_EQ(b_.DiaFactura(), 31);
-    EXPECT_EQ(b_.BajaPer(0), D(2000, 5, 1));
-    EXPECT_EQ(b_.BajaPer(2), D(2000, 5, 1));
-    EXPECT_EQ(b_.BajaPer(1), Variant(""));
-    EXPECT_EQ(b_.Baja(2), Variant("20/04/2000"));
+    m_Bono.Baja(0, D(2000, 4, 10));
+    m_Bono.Baja(2, Variant("20/04/2000"));
+    m_Bono.DiaFactura(15);
+    EXPECT_EQ(m_Bono.BajaPer(0), D(2000, 4, 15));
+    EXPECT_EQ(m_Bono.BajaPer(1), Variant(""));
+    EXPECT_EQ(m_Bono.BajaPer(2), D(2000, 6, 15));
+    m_Bono.perFactura(2);
+    EXPECT_EQ(m_Bono.perFactura(), 2);
+    EXPECT_EQ(m_Bono.BajaPer(0), D(2000, 5, 15));
+    EXPECT_EQ(m_Bono.BajaPer(2), D(2000, 5, 15));
+    m_Bono.perFactura(7);
+    EXPECT_EQ(m_Bono.perFactura(), 1);
+    m_Bono.DiaFactura(31);
+    EXPECT_EQ(m_Bono.DiaFactura(), 31);
+    EXPECT_EQ(m_Bono.BajaPer(0), D(2000, 5, 1));
+    EXPECT_EQ(m_Bono.BajaPer(2), D(2000, 5, 1));
+    EXPECT_EQ(m_Bono.BajaPer(1), Variant(""));
+    EXPECT_EQ(m_Bono.Baja(2), Variant("20/04/2000"));
 }
 
 // A time text with a part out of 16 bits is error 6 and leaves the bono's time whole,
@@ -332,23 +333,23 @@ TEST_F(cBonoTest, ChangingSettingsRederivesEveryExpiry) {
 TEST_F(cBonoTest, TiempoWithAPartOutOfRangeChangesNothing) {
     Registrar({{1, "12:34:56"}});
     for (const char* malo : {"1:2:99999", "5:99999:0", "99999", "1:-40000:0"}) {
-        EXPECT_EQ(NumeroDeError([&] { b_.tiempo(0, malo); }), kDesbordamiento) << malo;
-        EXPECT_EQ(b_.tiempo(0), "12:34:56") << malo;
+        EXPECT_EQ(NumeroDeError([&] { m_Bono.tiempo(0, malo); }), kDesbordamiento) << malo;
+        EXPECT_EQ(m_Bono.tiempo(0), "12:34:56") << malo;
     }
 }
 
 TEST_F(cBonoTest, ResetRefillsTimesAndLeavesDatesAlone) {
     Registrar({{0, "1:0:0"}, {3, "-2:0:0"}, {1, "70:0:0"}});
-    b_.Nombre(2, "XX");
-    b_.Baja(0, D(2000, 4, 10));
-    b_.Reset();
+    m_Bono.Nombre(2, "XX");
+    m_Bono.Baja(0, D(2000, 4, 10));
+    m_Bono.Reset();
     EXPECT_EQ(Tiempos(), (std::vector<std::string>{"10:00:00", "50:00:00", "00:00:00"}));
-    EXPECT_EQ(b_.Baja(0), D(2000, 4, 10));
-    EXPECT_EQ(b_.Alta(1), ahora_);
+    EXPECT_EQ(m_Bono.Baja(0), D(2000, 4, 10));
+    EXPECT_EQ(m_Bono.Alta(1), m_Ahora);
 }
 
 TEST_F(cBonoTest, CopiarRebuildsTheRegistryThroughPublicOperations) {
-    cBono fuente([this] { return ahora_; });
+    cBono fuente([this] { return m_Ahora; });
     fuente.DiaFactura(20);
     fuente.perFactura(2);
     fuente.DarAlta(3, D(2000, 1, 2, 3, 4, 5));
@@ -361,78 +362,78 @@ TEST_F(cBonoTest, CopiarRebuildsTheRegistryThroughPublicOperations) {
     fuente.tiempo(2, "0:0:0");
 
     Registrar({{1, ""}, {2, ""}, {3, ""}, {0, ""}});
-    b_.DiaFactura(5);
-    b_.Copiar(fuente);
+    m_Bono.DiaFactura(5);
+    m_Bono.Copiar(fuente);
 
-    EXPECT_EQ(b_.Count(), 3);
-    EXPECT_EQ(b_.DiaFactura(), 20);
-    EXPECT_EQ(b_.perFactura(), 2);
+    EXPECT_EQ(m_Bono.Count(), 3);
+    EXPECT_EQ(m_Bono.DiaFactura(), 20);
+    EXPECT_EQ(m_Bono.perFactura(), 2);
     EXPECT_EQ(Nombres(), (std::vector<std::string>{"50NOCHE ", "10DIA   ", "10DIA   "}));
     EXPECT_EQ(Tiempos(), (std::vector<std::string>{"12:34:56", "01:75:90", "00:00:00"}));
-    EXPECT_EQ(b_.Alta(0), F(2000, 1, 2, 3, 4, 5));
-    EXPECT_EQ(b_.Alta(1), F(2000, 2, 3));
-    EXPECT_EQ(b_.Alta(2), F(2000, 3, 4));
-    EXPECT_EQ(b_.Baja(0), Variant(""));
-    EXPECT_EQ(b_.Baja(1), Variant("25/03/2000"));
-    EXPECT_EQ(b_.BajaPer(1), D(2000, 5, 20));
-    EXPECT_EQ(b_.BajaPer(2), Variant(""));
-    EXPECT_EQ(b_.Nombre(3), kNul);
+    EXPECT_EQ(m_Bono.Alta(0), F(2000, 1, 2, 3, 4, 5));
+    EXPECT_EQ(m_Bono.Alta(1), F(2000, 2, 3));
+    EXPECT_EQ(m_Bono.Alta(2), F(2000, 3, 4));
+    EXPECT_EQ(m_Bono.Baja(0), Variant(""));
+    EXPECT_EQ(m_Bono.Baja(1), Variant("25/03/2000"));
+    EXPECT_EQ(m_Bono.BajaPer(1), D(2000, 5, 20));
+    EXPECT_EQ(m_Bono.BajaPer(2), Variant(""));
+    EXPECT_EQ(m_Bono.Nombre(3), kNul);
 
     // The copy is independent of its source.
-    b_.tiempo(0, "0:0:1");
-    b_.Baja(0, D(2000, 6, 1));
+    m_Bono.tiempo(0, "0:0:1");
+    m_Bono.Baja(0, D(2000, 6, 1));
     EXPECT_EQ(fuente.tiempo(0), "12:34:56");
     EXPECT_EQ(fuente.Baja(0), Variant(""));
     EXPECT_EQ(fuente.Nombre(2), "XX      ");
 }
 
 TEST_F(cBonoTest, CopiarOfItselfChangesNothing) {
-    b_.DiaFactura(20);
-    b_.perFactura(2);
+    m_Bono.DiaFactura(20);
+    m_Bono.perFactura(2);
     Registrar({{1, "3:0:0"}, {2, ""}});
-    b_.Nombre(1, "XX");
-    b_.Baja(0, D(2000, 4, 10));
-    const cBono& mismo = b_;
-    b_.Copiar(mismo);
-    EXPECT_EQ(b_.Count(), 2);
+    m_Bono.Nombre(1, "XX");
+    m_Bono.Baja(0, D(2000, 4, 10));
+    const cBono& mismo = m_Bono;
+    m_Bono.Copiar(mismo);
+    EXPECT_EQ(m_Bono.Count(), 2);
     EXPECT_EQ(Nombres(), (std::vector<std::string>{"50DIA   ", "XX      "}));
     EXPECT_EQ(Tiempos(), (std::vector<std::string>{"03:00:00", "10:00:00"}));
-    EXPECT_EQ(b_.BajaPer(0), D(2000, 5, 20));
-    EXPECT_EQ(b_.DiaFactura(), 20);
-    EXPECT_EQ(b_.perFactura(), 2);
+    EXPECT_EQ(m_Bono.BajaPer(0), D(2000, 5, 20));
+    EXPECT_EQ(m_Bono.DiaFactura(), 20);
+    EXPECT_EQ(m_Bono.perFactura(), 2);
 }
 
 // ---- Balances and charging ----
 
 TEST_F(cBonoTest, EmptyRegistryHasNoTimeAnywhere) {
     for (int16_t c : {int16_t{0}, int16_t{1}, int16_t{3}}) {
-        EXPECT_EQ(b_.TotalTiempoTipo(c), "00:00:00");
-        EXPECT_EQ(b_.TotalTiempoGrupo(c), "00:00:00");
-        EXPECT_EQ(b_.TiempoGastadoGrupo(c), "00:00:00");
-        EXPECT_TRUE(b_.EstaVacioTipo(c));
-        EXPECT_TRUE(b_.EstaVacioGrupo(c));
+        EXPECT_EQ(m_Bono.TotalTiempoTipo(c), "00:00:00");
+        EXPECT_EQ(m_Bono.TotalTiempoGrupo(c), "00:00:00");
+        EXPECT_EQ(m_Bono.TiempoGastadoGrupo(c), "00:00:00");
+        EXPECT_TRUE(m_Bono.EstaVacioTipo(c));
+        EXPECT_TRUE(m_Bono.EstaVacioGrupo(c));
     }
-    EXPECT_EQ(b_.Cual(0), -1);
-    EXPECT_EQ(b_.Cual(1), -1);
-    EXPECT_EQ(b_.Restar(0, "1:00:00", D(2000, 1, 1)), "-01:00:00");
+    EXPECT_EQ(m_Bono.Cual(0), -1);
+    EXPECT_EQ(m_Bono.Cual(1), -1);
+    EXPECT_EQ(m_Bono.Restar(0, "1:00:00", D(2000, 1, 1)), "-01:00:00");
 }
 
 TEST_F(cBonoTest, TotalsPerKindAndGroupIncludeExpiredBonos) {
     Registrar({{0, "1:30:00"}, {1, "50:0:0"}, {2, "0:0:10"}, {0, "0:45:00"}, {3, "-1:0:0"}});
-    b_.Nombre(3, "XX");  // counts as kind 0 with capacity zero
-    b_.Baja(0, D(1990, 1, 1));
-    EXPECT_EQ(b_.TotalTiempoTipo(0), "02:15:00");
-    EXPECT_EQ(b_.TotalTiempoTipo(1), "50:00:00");
-    EXPECT_EQ(b_.TotalTiempoTipo(3), "-01:00:00");
-    EXPECT_EQ(b_.TotalTiempoGrupo(0), "52:15:00");
-    EXPECT_EQ(b_.TotalTiempoGrupo(1), "00:-59:-50");
-    EXPECT_EQ(b_.TiempoGastadoGrupo(0), "07:45:00");  // 60 h of capacity less 52:15
-    EXPECT_EQ(b_.TiempoGastadoGrupo(1), "60:59:50");
-    EXPECT_FALSE(b_.EstaVacioGrupo(1));  // a negative total is not empty
-    EXPECT_FALSE(b_.EstaVacioTipo(2));
-    b_.tiempo(4, "0:0:-10");
-    EXPECT_TRUE(b_.EstaVacioGrupo(1));
-    EXPECT_FALSE(b_.EstaVacioTipo(3));
+    m_Bono.Nombre(3, "XX");  // counts as kind 0 with capacity zero
+    m_Bono.Baja(0, D(1990, 1, 1));
+    EXPECT_EQ(m_Bono.TotalTiempoTipo(0), "02:15:00");
+    EXPECT_EQ(m_Bono.TotalTiempoTipo(1), "50:00:00");
+    EXPECT_EQ(m_Bono.TotalTiempoTipo(3), "-01:00:00");
+    EXPECT_EQ(m_Bono.TotalTiempoGrupo(0), "52:15:00");
+    EXPECT_EQ(m_Bono.TotalTiempoGrupo(1), "00:-59:-50");
+    EXPECT_EQ(m_Bono.TiempoGastadoGrupo(0), "07:45:00");  // 60 h of capacity less 52:15
+    EXPECT_EQ(m_Bono.TiempoGastadoGrupo(1), "60:59:50");
+    EXPECT_FALSE(m_Bono.EstaVacioGrupo(1));  // a negative total is not empty
+    EXPECT_FALSE(m_Bono.EstaVacioTipo(2));
+    m_Bono.tiempo(4, "0:0:-10");
+    EXPECT_TRUE(m_Bono.EstaVacioGrupo(1));
+    EXPECT_FALSE(m_Bono.EstaVacioTipo(3));
 }
 
 TEST_F(cBonoTest, CualPrefersTheFiftyHourKind) {
@@ -446,7 +447,7 @@ TEST_F(cBonoTest, CualPrefersTheFiftyHourKind) {
         {{{2, ""}, {3, "0:0:0"}}, -1, 2}, {{{0, "1:-60:0"}, {2, "0:0:-1"}}, -1, 2},
     };
     for (const Caso& c : casos) {
-        cBono b([this] { return ahora_; });
+        cBono b([this] { return m_Ahora; });
         Llenar(b, c.bonos);
         EXPECT_EQ(b.Cual(0), c.dia);
         EXPECT_EQ(b.Cual(1), c.noche);
@@ -483,7 +484,7 @@ TEST_F(cBonoTest, RestarSpreadsThePoolByPosition) {
     // clang-format on
     for (const Caso& c : casos) {
         SCOPED_TRACE(c.nombre);
-        cBono b([this] { return ahora_; });
+        cBono b([this] { return m_Ahora; });
         Llenar(b, c.bonos);
         EXPECT_EQ(b.Restar(c.grupo, c.t, D(2000, 1, 1)), c.resultado);
         EXPECT_EQ(TiemposDe(b), c.despues);
@@ -492,17 +493,17 @@ TEST_F(cBonoTest, RestarSpreadsThePoolByPosition) {
 
 TEST_F(cBonoTest, RestarAfterTheFirstExampleShowsSpentTime) {
     Registrar({{1, ""}, {0, ""}});
-    EXPECT_EQ(b_.Restar(0, "01:30:00"), "00:00:00");
-    EXPECT_EQ(b_.TotalTiempoGrupo(0), "58:30:00");
-    EXPECT_EQ(b_.TiempoGastadoGrupo(0), "01:30:00");
+    EXPECT_EQ(m_Bono.Restar(0, "01:30:00"), "00:00:00");
+    EXPECT_EQ(m_Bono.TotalTiempoGrupo(0), "58:30:00");
+    EXPECT_EQ(m_Bono.TiempoGastadoGrupo(0), "01:30:00");
 }
 
 TEST_F(cBonoTest, ExpiredBonosStayOutOfThePoolButTakeTheirShare) {
-    b_.DiaFactura(15);
+    m_Bono.DiaFactura(15);
     // A cancelled "10DIA" expiring 15/04/2000 00:00, then a full "50DIA".
     Registrar({{0, ""}, {1, ""}});
-    b_.Baja(0, D(2000, 4, 10));
-    EXPECT_EQ(b_.Restar(0, "01:00:00", D(2000, 4, 16)), "00:00:00");
+    m_Bono.Baja(0, D(2000, 4, 10));
+    EXPECT_EQ(m_Bono.Restar(0, "01:00:00", D(2000, 4, 16)), "00:00:00");
     EXPECT_EQ(Tiempos(), (std::vector<std::string>{"10:00:00", "39:00:00"}));
 
     // The expiry instant itself is out; one second before it is in.
@@ -519,46 +520,46 @@ TEST_F(cBonoTest, ExpiredBonosStayOutOfThePoolButTakeTheirShare) {
     };
     for (const Caso& c : casos) {
         SCOPED_TRACE(CStr(c.momento));
-        b_.tiempo(0, "5:0:0");
-        b_.tiempo(1, "0:0:0");
-        EXPECT_EQ(b_.Restar(0, "0:0:0", c.momento), "00:00:00");
+        m_Bono.tiempo(0, "5:0:0");
+        m_Bono.tiempo(1, "0:0:0");
+        EXPECT_EQ(m_Bono.Restar(0, "0:0:0", c.momento), "00:00:00");
         EXPECT_EQ(Tiempos(), (std::vector<std::string>{c.primero, "00:00:00"}));
     }
     // Without a moment the clock decides.
-    b_.tiempo(0, "5:0:0");
-    ahora_ = F(2000, 4, 14);
-    b_.Restar(0, "0:0:0");
-    EXPECT_EQ(b_.tiempo(0), "05:00:00");
-    ahora_ = F(2000, 4, 15);
-    b_.Restar(0, "0:0:0");
-    EXPECT_EQ(b_.tiempo(0), "00:00:00");
+    m_Bono.tiempo(0, "5:0:0");
+    m_Ahora = F(2000, 4, 14);
+    m_Bono.Restar(0, "0:0:0");
+    EXPECT_EQ(m_Bono.tiempo(0), "05:00:00");
+    m_Ahora = F(2000, 4, 15);
+    m_Bono.Restar(0, "0:0:0");
+    EXPECT_EQ(m_Bono.tiempo(0), "00:00:00");
 }
 
 TEST_F(cBonoTest, GroupWhoseOnlyBonoExpiredIsNotEmptyButCannotBeCharged) {
-    b_.DiaFactura(15);
+    m_Bono.DiaFactura(15);
     Registrar({{2, "04:00:00"}});
-    b_.Baja(0, D(2000, 4, 10));
-    EXPECT_FALSE(b_.EstaVacioGrupo(1));
-    EXPECT_EQ(b_.TotalTiempoTipo(2), "04:00:00");
-    EXPECT_EQ(b_.Cual(1), 2);
-    EXPECT_EQ(b_.Restar(1, "01:00:00", D(2000, 5, 1)), "-01:00:00");
-    EXPECT_EQ(b_.tiempo(0), "00:00:00");
+    m_Bono.Baja(0, D(2000, 4, 10));
+    EXPECT_FALSE(m_Bono.EstaVacioGrupo(1));
+    EXPECT_EQ(m_Bono.TotalTiempoTipo(2), "04:00:00");
+    EXPECT_EQ(m_Bono.Cual(1), 2);
+    EXPECT_EQ(m_Bono.Restar(1, "01:00:00", D(2000, 5, 1)), "-01:00:00");
+    EXPECT_EQ(m_Bono.tiempo(0), "00:00:00");
 }
 
 TEST_F(cBonoTest, BonoWithUnknownNameIsChargedAsATenHourDayBono) {
     Registrar({{0, "05:00:00"}, {1, ""}});
-    b_.Nombre(0, "XX");
-    EXPECT_EQ(b_.Restar(0, "0:0:0", D(2000, 1, 1)), "00:00:00");
+    m_Bono.Nombre(0, "XX");
+    EXPECT_EQ(m_Bono.Restar(0, "0:0:0", D(2000, 1, 1)), "00:00:00");
     // Pool 55 h: the unknown bono is "filled" to its capacity, zero, and 10 h are gone.
     EXPECT_EQ(Tiempos(), (std::vector<std::string>{"00:00:00", "45:00:00"}));
 
     // A pool of exactly 10 hours is not above the amount: the bono takes the pool itself.
-    b_.tiempo(0, "10:00:00");
-    b_.tiempo(1, "0:0:0");
-    b_.Restar(0, "0:0:0", D(2000, 1, 1));
+    m_Bono.tiempo(0, "10:00:00");
+    m_Bono.tiempo(1, "0:0:0");
+    m_Bono.Restar(0, "0:0:0", D(2000, 1, 1));
     EXPECT_EQ(Tiempos(), (std::vector<std::string>{"10:00:00", "00:00:00"}));
-    b_.tiempo(0, "10:00:01");
-    b_.Restar(0, "0:0:0", D(2000, 1, 1));
+    m_Bono.tiempo(0, "10:00:01");
+    m_Bono.Restar(0, "0:0:0", D(2000, 1, 1));
     EXPECT_EQ(Tiempos(), (std::vector<std::string>{"00:00:00", "00:00:01"}));
 }
 
@@ -571,23 +572,24 @@ TEST_F(cBonoTest, RestarFailsBeforeWritingAnything) {
         {Variant(1e300), kDesbordamiento},
     };
     for (const auto& [m, error] : momentos) {
-        EXPECT_EQ(NumeroDeError([&] { (void)b_.Restar(0, "0:30:0", m); }), error);
+        EXPECT_EQ(NumeroDeError([&] { (void)m_Bono.Restar(0, "0:30:0", m); }), error);
         EXPECT_EQ(Tiempos(), (std::vector<std::string>{"01:00:00", "02:00:00"}));
     }
-    EXPECT_EQ(NumeroDeError([&] { (void)b_.Restar(0, "99999:0:0", D(2000, 1, 1)); }),
+    EXPECT_EQ(NumeroDeError([&] { (void)m_Bono.Restar(0, "99999:0:0", D(2000, 1, 1)); }),
               kDesbordamiento);
     EXPECT_EQ(Tiempos(), (std::vector<std::string>{"01:00:00", "02:00:00"}));
 }
 
 TEST_F(cBonoTest, TotalsBeyond32767HoursAreOverflow) {
     // 656 bonos of 50 hours make 32800 hours.
-    for (int i = 0; i < 656; ++i) b_.DarAlta(1, D(2000, 1, 1));
-    EXPECT_EQ(NumeroDeError([&] { (void)b_.TotalTiempoGrupo(0); }), kDesbordamiento);
-    EXPECT_EQ(NumeroDeError([&] { (void)b_.TiempoGastadoGrupo(0); }), kDesbordamiento);
-    EXPECT_EQ(NumeroDeError([&] { (void)b_.Restar(0, "1:0:0", D(2000, 1, 1)); }), kDesbordamiento);
-    EXPECT_EQ(b_.tiempo(655), "50:00:00");
-    b_.Limpiar(Variant(0));  // 655 x 50 = 32750 hours fit
-    EXPECT_EQ(b_.TotalTiempoGrupo(0), "32750:00:00");
+    for (int i = 0; i < 656; ++i) m_Bono.DarAlta(1, D(2000, 1, 1));
+    EXPECT_EQ(NumeroDeError([&] { (void)m_Bono.TotalTiempoGrupo(0); }), kDesbordamiento);
+    EXPECT_EQ(NumeroDeError([&] { (void)m_Bono.TiempoGastadoGrupo(0); }), kDesbordamiento);
+    EXPECT_EQ(NumeroDeError([&] { (void)m_Bono.Restar(0, "1:0:0", D(2000, 1, 1)); }),
+              kDesbordamiento);
+    EXPECT_EQ(m_Bono.tiempo(655), "50:00:00");
+    m_Bono.Limpiar(Variant(0));  // 655 x 50 = 32750 hours fit
+    EXPECT_EQ(m_Bono.TotalTiempoGrupo(0), "32750:00:00");
 }
 
 }  // namespace

@@ -14,17 +14,17 @@ class CarpetaTemporal {
     explicit CarpetaTemporal(std::filesystem::path base = std::filesystem::temp_directory_path()) {
         std::string plantilla = (base / "quelmar-test-XXXXXX").string();
         if (!::mkdtemp(plantilla.data())) std::abort();
-        ruta_ = plantilla;
+        m_Ruta = plantilla;
     }
     ~CarpetaTemporal() {
         std::error_code ec;
-        std::filesystem::remove_all(ruta_, ec);
+        std::filesystem::remove_all(m_Ruta, ec);
     }
     CarpetaTemporal(const CarpetaTemporal&) = delete;
     CarpetaTemporal& operator=(const CarpetaTemporal&) = delete;
 
-    const std::filesystem::path& ruta() const { return ruta_; }
-    std::filesystem::path fichero() const { return ruta_ / "Tarifas.Dat"; }
+    const std::filesystem::path& ruta() const { return m_Ruta; }
+    std::filesystem::path fichero() const { return m_Ruta / "Tarifas.Dat"; }
 
     void Escribir(const std::string& bytes) const {
         std::ofstream f(fichero(), std::ios::binary | std::ios::trunc);
@@ -42,11 +42,11 @@ class CarpetaTemporal {
     // Names of every entry of the folder.
     std::vector<std::string> Entradas() const {
         std::vector<std::string> r;
-        for (const auto& e : std::filesystem::directory_iterator(ruta_))
+        for (const auto& e : std::filesystem::directory_iterator(m_Ruta))
             r.push_back(e.path().filename().string());
         return r;
     }
 
   private:
-    std::filesystem::path ruta_;
+    std::filesystem::path m_Ruta;
 };

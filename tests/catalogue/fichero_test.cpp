@@ -286,21 +286,22 @@ TEST(Fichero, SaveRefusesMoreTariffsThanLoadAccepts) {
 // Fails with ENOSPC once `limite` bytes have been written.
 class EscrituraQueFalla : public Escritura {
   public:
-    explicit EscrituraQueFalla(std::size_t limite, int err = ENOSPC) : limite_(limite), err_(err) {}
+    explicit EscrituraQueFalla(std::size_t limite, int err = ENOSPC)
+        : m_Limite(limite), m_Errno(err) {}
     long Escribir(int fd, const void* datos, std::size_t n) override {
-        if (escritos_ >= limite_) {
-            errno = err_;
+        if (m_Escritos >= m_Limite) {
+            errno = m_Errno;
             return -1;
         }
-        const std::size_t parte = std::min(n, limite_ - escritos_);
+        const std::size_t parte = std::min(n, m_Limite - m_Escritos);
         const long r = Escritura::Escribir(fd, datos, parte);
-        if (r > 0) escritos_ += static_cast<std::size_t>(r);
+        if (r > 0) m_Escritos += static_cast<std::size_t>(r);
         return r;
     }
 
   private:
-    std::size_t limite_, escritos_ = 0;
-    int err_;
+    std::size_t m_Limite, m_Escritos = 0;
+    int m_Errno;
 };
 
 TEST(Fichero, SaveThatFailsPartWayKeepsTheOldFileWhole) {
@@ -331,7 +332,7 @@ TEST(Fichero, SaveThatFailsPartWayKeepsTheOldFileWhole) {
 class EscrituraInyectada : public Escritura {
   public:
     EscrituraInyectada(int fallo, int err, bool borrarFalla = false)
-        : fallo_(fallo), err_(err), borrarFalla_(borrarFalla) {}
+        : m_Fallo(fallo), m_Errno(err), m_BorrarFalla(borrarFalla) {}
     std::vector<std::string> llamadas;
 
     int Crear(char* p) override { return Paso("Crear") ? Escritura::Crear(p) : -1; }
@@ -353,7 +354,7 @@ class EscrituraInyectada : public Escritura {
         return Paso("AbrirCarpeta") ? Escritura::AbrirCarpeta(r) : -1;
     }
     int Borrar(const char* r) override {
-        if (borrarFalla_) {
+        if (m_BorrarFalla) {
             llamadas.push_back("Borrar");
             errno = EBUSY;
             return -1;
@@ -364,12 +365,12 @@ class EscrituraInyectada : public Escritura {
   private:
     bool Paso(const char* nombre) {
         llamadas.push_back(nombre);
-        if (static_cast<int>(llamadas.size()) != fallo_) return true;
-        errno = err_;
+        if (static_cast<int>(llamadas.size()) != m_Fallo) return true;
+        errno = m_Errno;
         return false;
     }
-    int fallo_, err_;
-    bool borrarFalla_;
+    int m_Fallo, m_Errno;
+    bool m_BorrarFalla;
 };
 
 TEST(Fichero, EveryFailingCallOfASaveIsAnErrorAndLeavesTheOldFileAndNoTemporary) {

@@ -73,20 +73,20 @@ class CarpetaTemporal {
   public:
     CarpetaTemporal() {
         const auto* info = ::testing::UnitTest::GetInstance()->current_test_info();
-        ruta_ = std::filesystem::temp_directory_path() /
-                ("quelmar_editor_" + std::string(info->test_suite_name()) + "_" + info->name());
-        std::filesystem::remove_all(ruta_);
-        std::filesystem::create_directories(ruta_);
+        m_Ruta = std::filesystem::temp_directory_path() /
+                 ("quelmar_editor_" + std::string(info->test_suite_name()) + "_" + info->name());
+        std::filesystem::remove_all(m_Ruta);
+        std::filesystem::create_directories(m_Ruta);
     }
     ~CarpetaTemporal() {
         std::error_code ec;
-        std::filesystem::remove_all(ruta_, ec);
+        std::filesystem::remove_all(m_Ruta, ec);
     }
-    const std::filesystem::path& ruta() const { return ruta_; }
-    std::filesystem::path fichero() const { return ruta_ / "Tarifas.Dat"; }
+    const std::filesystem::path& ruta() const { return m_Ruta; }
+    std::filesystem::path fichero() const { return m_Ruta / "Tarifas.Dat"; }
 
   private:
-    std::filesystem::path ruta_;
+    std::filesystem::path m_Ruta;
 };
 
 // Writes Tarifas.Dat with `n` tariffs named "Tarifa 0", "Tarifa 1", ...

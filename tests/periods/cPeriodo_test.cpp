@@ -42,7 +42,7 @@ cPeriodo Preparado(std::uint8_t dia, std::uint8_t per, double ini, double fin) {
 
 class cPeriodoTest : public ::testing::Test {
   protected:
-    LocaleScope locale_{Locale::PorDefecto()};
+    LocaleScope m_Locale{Locale::PorDefecto()};
 };
 
 TEST_F(cPeriodoTest, EnumeratesEveryClassWithBillingDays15_30_31) {
