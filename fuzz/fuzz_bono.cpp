@@ -1,9 +1,8 @@
 // Sequences of cBono operations on a pinned clock: an operation that raises an error
 // changes nothing; Copiar gives a registry that reads the same bono by bono; the reading
 // operations answer or raise error 9, 6 or 13.
-#include <fuzzer/FuzzedDataProvider.h>
-
 #include <cstdint>
+#include <fuzzer/FuzzedDataProvider.h>
 #include <string>
 #include <vector>
 

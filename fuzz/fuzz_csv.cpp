@@ -1,9 +1,8 @@
 // The catalogue CSV. Any records export to a CSV that imports back (--tal-cual) to the
 // same records; any text either imports, strictly or as it is, or raises ErrorUso, and
 // what imports exports, imports and exports again to the same bytes.
-#include <fuzzer/FuzzedDataProvider.h>
-
 #include <cstdint>
+#include <fuzzer/FuzzedDataProvider.h>
 #include <string>
 #include <vector>
 

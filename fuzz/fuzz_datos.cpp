@@ -1,11 +1,10 @@
 // Costing (Datos) with any catalogue, instants (NaN, infinities, huge), holiday list and
 // bono registry: it always ends; it either raises a numbered error or gives a duration
 // that is the call's length and a day kind in range.
-#include <fuzzer/FuzzedDataProvider.h>
-
 #include <cmath>
 #include <cstdint>
 #include <fstream>
+#include <fuzzer/FuzzedDataProvider.h>
 #include <string>
 #include <vector>
 

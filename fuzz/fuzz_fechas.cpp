@@ -2,10 +2,9 @@
 // date text reads as a valid date whose general form reads back to it; numbers read back
 // from their text; conversions answer or raise error 6 or 13; date arithmetic on any double
 // stays within the range of dates or raises error 6.
-#include <fuzzer/FuzzedDataProvider.h>
-
 #include <cmath>
 #include <cstdint>
+#include <fuzzer/FuzzedDataProvider.h>
 #include <string>
 
 #include "Comprobar.h"

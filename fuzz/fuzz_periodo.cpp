@@ -1,10 +1,9 @@
 // cPeriodo with any billing day, kind, range and year filter: the enumeration always ends,
 // within as many periods as the range has billing months plus a few; later periods follow
 // each other second by second and end at the range end; the texts are the instants.
-#include <fuzzer/FuzzedDataProvider.h>
-
 #include <algorithm>
 #include <cstdint>
+#include <fuzzer/FuzzedDataProvider.h>
 #include <string>
 
 #include "Comprobar.h"

@@ -1,9 +1,8 @@
 // cTiempo texts and arithmetic: a text reads or raises error 6; the text written reads back
 // to the same total; Sumar and Restar change the total by exactly the other value or raise
 // error 6 and change nothing; exactly one comparison holds.
-#include <fuzzer/FuzzedDataProvider.h>
-
 #include <cstdint>
+#include <fuzzer/FuzzedDataProvider.h>
 #include <string>
 
 #include "Comprobar.h"

@@ -1,5 +1,4 @@
 #include <benchmark/benchmark.h>
-
 #include <cstdint>
 
 #include "bono/cBono.h"

@@ -1,13 +1,12 @@
 // Load and Save of a full catalogue (32766 tariffs), each next to its floor on the same
 // bytes: a plain read of the whole file; a plain write + flush + rename.
 #include <benchmark/benchmark.h>
-#include <fcntl.h>
-#include <unistd.h>
-
 #include <cstdlib>
+#include <fcntl.h>
 #include <filesystem>
 #include <fstream>
 #include <string>
+#include <unistd.h>
 #include <vector>
 
 #include "catalogue/cLlamada.h"

@@ -1,12 +1,11 @@
 // Datos on a 12-tariff catalogue next to the floor its reload imposes (opening, reading
 // and closing the same Tarifas.Dat), and a 30-day call with bonos per segment.
 #include <benchmark/benchmark.h>
-#include <fcntl.h>
-#include <unistd.h>
-
 #include <cstdlib>
+#include <fcntl.h>
 #include <filesystem>
 #include <string>
+#include <unistd.h>
 
 #include "bono/cBono.h"
 #include "catalogue/cLlamada.h"

@@ -1,6 +1,5 @@
 // The editor model alone: startup and Restaurar on large catalogues.
 #include <benchmark/benchmark.h>
-
 #include <filesystem>
 #include <string>
 

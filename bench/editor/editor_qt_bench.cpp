@@ -1,9 +1,8 @@
 // Restaurar through the Qt window: the model's work plus refilling the 32766-entry name list
 // and repainting, as the user waits for it.
-#include <benchmark/benchmark.h>
-
 #include <QApplication>
 #include <QPushButton>
+#include <benchmark/benchmark.h>
 #include <filesystem>
 #include <string>
 

@@ -4,21 +4,20 @@
 // BM_CostearFrenteAlMotor runs the two in turn in each iteration and counts the processor
 // time each takes (the child's user + system time for costear), so that a busy machine
 // slows both alike: costear_frente_al_motor is costear's rate over the engine's.
-#include <benchmark/benchmark.h>
-#include <fcntl.h>
-#include <spawn.h>
-#include <sys/resource.h>
-#include <sys/wait.h>
-#include <unistd.h>
-
 #include <array>
+#include <benchmark/benchmark.h>
 #include <chrono>
 #include <cstdint>
 #include <cstdlib>
 #include <ctime>
+#include <fcntl.h>
 #include <filesystem>
 #include <fstream>
+#include <spawn.h>
 #include <string>
+#include <sys/resource.h>
+#include <sys/wait.h>
+#include <unistd.h>
 #include <vector>
 
 #include "bono/cBono.h"

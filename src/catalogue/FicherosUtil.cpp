@@ -1,13 +1,12 @@
 #include "catalogue/FicherosUtil.h"
 
+#include <algorithm>
+#include <cerrno>
+#include <cstring>
 #include <fcntl.h>
 #include <sys/file.h>
 #include <sys/stat.h>
 #include <unistd.h>
-
-#include <algorithm>
-#include <cerrno>
-#include <cstring>
 
 #include "runtime/RuntimeError.h"
 

@@ -27,7 +27,7 @@ namespace quelmar::editor {
 class Form1 {
   public:
     static constexpr std::int16_t kIncorporadas = cLlamada::kTarifasDelPrograma;  // 0..4
-    static constexpr std::int16_t kImagen = 1;        // the one image of ImageList1
+    static constexpr std::int16_t kImagen = 1;  // the one image of ImageList1
     static constexpr std::int16_t vbKeyDelete = 46;
     static constexpr std::string_view kTituloAviso = "Atencion";
     static constexpr std::string_view kAvisoIncorporada = "Esta tarifa forma parte del programa.";

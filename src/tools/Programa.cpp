@@ -5,12 +5,11 @@
 #include <cstring>
 #include <filesystem>
 #include <map>
+#include <nlohmann/json.hpp>
 #include <optional>
 #include <string>
 #include <string_view>
 #include <vector>
-
-#include <nlohmann/json.hpp>
 
 #include "catalogue/FicherosUtil.h"
 #include "catalogue/cLlamada.h"

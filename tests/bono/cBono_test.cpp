@@ -1,8 +1,7 @@
 #include "bono/cBono.h"
 
-#include <gtest/gtest.h>
-
 #include <cstdint>
+#include <gtest/gtest.h>
 #include <limits>
 #include <string>
 #include <vector>

@@ -1,6 +1,6 @@
-#include "calendar/Colocacion.h"
-
 #include <gtest/gtest.h>
+
+#include "calendar/Colocacion.h"
 
 namespace {
 

@@ -1,10 +1,9 @@
-#include "qtcomun/Idioma.h"
-
-#include <gtest/gtest.h>
-
 #include <QApplication>
 #include <QMessageBox>
 #include <QPushButton>
+#include <gtest/gtest.h>
+
+#include "qtcomun/Idioma.h"
 
 namespace {
 

@@ -1,12 +1,11 @@
-#include "calendar/InstanciaUnica.h"
-
-#include <gtest/gtest.h>
-
 #include <QDateTime>
 #include <QDir>
 #include <QFile>
 #include <QTemporaryDir>
+#include <gtest/gtest.h>
 #include <optional>
+
+#include "calendar/InstanciaUnica.h"
 
 namespace {
 

@@ -1,12 +1,11 @@
 // Starts the real program: the single-instance rule lives between processes.
-#include <gtest/gtest.h>
-
 #include <QDeadlineTimer>
 #include <QDir>
 #include <QLockFile>
 #include <QProcess>
 #include <QProcessEnvironment>
 #include <QTemporaryDir>
+#include <gtest/gtest.h>
 #include <memory>
 #include <vector>
 

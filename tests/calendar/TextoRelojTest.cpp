@@ -1,6 +1,6 @@
-#include "calendar/TextoReloj.h"
-
 #include <gtest/gtest.h>
+
+#include "calendar/TextoReloj.h"
 
 namespace {
 

@@ -1,7 +1,3 @@
-#include "calendar/fMain.h"
-
-#include <gtest/gtest.h>
-
 #include <QAbstractItemModel>
 #include <QCalendarWidget>
 #include <QCoreApplication>
@@ -13,7 +9,10 @@
 #include <QTableView>
 #include <QTest>
 #include <QTimer>
+#include <gtest/gtest.h>
 #include <memory>
+
+#include "calendar/fMain.h"
 
 namespace {
 

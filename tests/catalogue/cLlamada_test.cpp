@@ -1,7 +1,6 @@
 #include "catalogue/cLlamada.h"
 
 #include <gtest/gtest.h>
-
 #include <string>
 #include <vector>
 

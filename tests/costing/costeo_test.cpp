@@ -1,8 +1,7 @@
 // Costs worked out by hand from the tariffs below; a price per minute p charges p/60
 // per second.
-#include <gtest/gtest.h>
-
 #include <cmath>
+#include <gtest/gtest.h>
 #include <limits>
 #include <string>
 #include <vector>

@@ -1,11 +1,9 @@
-#include "editor/Controles.h"
-
-#include <gtest/gtest.h>
-
 #include <bit>
 #include <cstdint>
+#include <gtest/gtest.h>
 #include <vector>
 
+#include "editor/Controles.h"
 #include "runtime/OleDate.h"
 #include "runtime/RuntimeError.h"
 

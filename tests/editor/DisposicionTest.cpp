@@ -1,12 +1,10 @@
-#include "editor/Disposicion.h"
-
-#include <gtest/gtest.h>
-
 #include <algorithm>
+#include <gtest/gtest.h>
 #include <string>
 #include <vector>
 
 #include "EditorPrueba.h"
+#include "editor/Disposicion.h"
 #include "editor/Form1.h"
 
 namespace quelmar::editor {

@@ -3,12 +3,11 @@
 // Shared by the editor's tests: a window that records what the handlers ask of it, a
 // temporary program folder and a catalogue of tariffs whose values tell them apart.
 
-#include <gtest/gtest.h>
-
 #include <cerrno>
 #include <cstdint>
 #include <filesystem>
 #include <fstream>
+#include <gtest/gtest.h>
 #include <iterator>
 #include <memory>
 #include <string>

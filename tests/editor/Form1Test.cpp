@@ -1,12 +1,10 @@
-#include "editor/Form1.h"
-
 #include <gtest/gtest.h>
-
 #include <random>
 #include <string>
 #include <vector>
 
 #include "EditorPrueba.h"
+#include "editor/Form1.h"
 #include "runtime/Locale.h"
 #include "runtime/RuntimeError.h"
 

@@ -1,10 +1,8 @@
-#include "runtime/Importe.h"
-
 #include <gtest/gtest.h>
-
 #include <optional>
 #include <string>
 
+#include "runtime/Importe.h"
 #include "runtime/Locale.h"
 
 namespace quelmar {

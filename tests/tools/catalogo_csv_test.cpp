@@ -1,9 +1,8 @@
 // tarificador exportar / importar: the catalogue to a CSV and back, exact to the byte.
-#include <gtest/gtest.h>
-
 #include <algorithm>
 #include <bit>
 #include <cstdint>
+#include <gtest/gtest.h>
 #include <limits>
 #include <string>
 #include <vector>

@@ -1,16 +1,14 @@
 // tarificador costear and listar run as a user runs them. Every cost below is worked out
 // by hand from the tariffs of the fixture: a price p per minute charges p/60 a second.
-#include <gtest/gtest.h>
-
+#include <algorithm>
 #include <fcntl.h>
+#include <gtest/gtest.h>
 #include <poll.h>
 #include <spawn.h>
 #include <stdlib.h>
+#include <string>
 #include <sys/wait.h>
 #include <unistd.h>
-
-#include <algorithm>
-#include <string>
 #include <vector>
 
 #include "Programa.h"

@@ -1,10 +1,9 @@
-#include "editor/qt/Borde.h"
-
-#include <gtest/gtest.h>
-
 #include <QKeyEvent>
 #include <QLocale>
+#include <gtest/gtest.h>
 #include <optional>
+
+#include "editor/qt/Borde.h"
 
 namespace quelmar::editor::borde {
 namespace {

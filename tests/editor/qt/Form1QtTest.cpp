@@ -1,7 +1,3 @@
-#include "editor/qt/Form1Qt.h"
-
-#include <gtest/gtest.h>
-
 #include <QApplication>
 #include <QClipboard>
 #include <QComboBox>
@@ -17,8 +13,10 @@
 #include <QTest>
 #include <QTimeEdit>
 #include <QTimer>
+#include <gtest/gtest.h>
 
 #include "EditorPrueba.h"
+#include "editor/qt/Form1Qt.h"
 
 namespace quelmar::editor {
 namespace {
