@@ -59,9 +59,6 @@ inline std::int32_t CLng(double x) {
 inline std::int16_t Sumar16(std::int16_t a, std::int16_t b) {
     return A16(static_cast<long long>(a) + b);
 }
-inline std::int16_t Restar16(std::int16_t a, std::int16_t b) {
-    return A16(static_cast<long long>(a) - b);
-}
 inline std::int32_t Sumar32(std::int32_t a, std::int32_t b) {
     return A32(static_cast<long long>(a) + b);
 }

@@ -144,16 +144,6 @@ char* EscribirHora(char* p, const fecha::Partes& f) {
 
 }  // namespace
 
-std::string TextoSoloFecha(double d) {
-    char b[32];
-    return std::string(b, EscribirFecha(b, fecha::Descomponer(d)));
-}
-
-std::string TextoSoloHora(double d) {
-    char b[32];
-    return std::string(b, EscribirHora(b, fecha::Descomponer(d)));
-}
-
 std::string TextoFecha(double d) {
     const std::int64_t s = fecha::ASegundos(d);
     const fecha::Partes f = fecha::Descomponer(d);

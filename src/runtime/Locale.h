@@ -39,9 +39,6 @@ class LocaleScope {
 // otherwise date, a blank and time. Day 0 at midnight reads "00:00:00". Raises error 6
 // for a value that is no date.
 std::string TextoFecha(double d);
-// Date part alone / time part alone (HH:MM:SS).
-std::string TextoSoloFecha(double d);
-std::string TextoSoloHora(double d);
 
 // Reads a date/time text: a date, a time, or a date, blanks and a time. Dates are three
 // numbers in the locale's order separated by the locale's separator, "/", "." or "-";

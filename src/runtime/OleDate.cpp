@@ -72,9 +72,6 @@ Partes Descomponer(double d) {
 int Anio(double d) {
     return Descomponer(d).anio;
 }
-int Mes(double d) {
-    return Descomponer(d).mes;
-}
 int Dia(double d) {
     return Descomponer(d).dia;
 }
@@ -152,11 +149,6 @@ std::int64_t SegundosEntre(double a, double b) {
 
 double SoloFecha(double d) {
     return DesdeSegundos(FloorDiv(ASegundos(d), kSegundosDia) * kSegundosDia);
-}
-
-double SoloHora(double d) {
-    const std::int64_t s = ASegundos(d);
-    return DesdeSegundos(s - FloorDiv(s, kSegundosDia) * kSegundosDia);
 }
 
 }  // namespace quelmar::fecha

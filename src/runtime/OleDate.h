@@ -56,7 +56,6 @@ struct Partes {
 Partes Descomponer(double d);
 
 int Anio(double d);
-int Mes(double d);
 int Dia(double d);
 int Hora(double d);
 int Minuto(double d);
@@ -78,8 +77,7 @@ double SumarDias(double d, long long n);
 // Whole seconds from a to b (b - a), each rounded to the second first.
 std::int64_t SegundosEntre(double a, double b);
 
-// The calendar date at 00:00:00, and the time of day alone (on day 0), whole seconds.
+// The calendar date at 00:00:00, whole seconds.
 double SoloFecha(double d);
-double SoloHora(double d);
 
 }  // namespace quelmar::fecha

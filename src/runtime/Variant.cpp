@@ -7,11 +7,6 @@
 
 namespace quelmar {
 
-bool Variant::EsNumero() const noexcept {
-    const Tipo t = tipo();
-    return t == Tipo::Entero || t == Tipo::Largo || t == Tipo::Simple || t == Tipo::Doble;
-}
-
 double ADobleBruto(const Variant& v) {
     switch (v.tipo()) {
         case Variant::Tipo::Vacio:

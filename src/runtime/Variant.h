@@ -31,7 +31,6 @@ class Variant {
     bool EsVacio() const noexcept { return tipo() == Tipo::Vacio; }
     bool EsTexto() const noexcept { return tipo() == Tipo::Texto; }
     bool EsFecha() const noexcept { return tipo() == Tipo::Fecha; }
-    bool EsNumero() const noexcept;
 
     // Raw access; the caller has checked the tag.
     const std::string& texto() const { return std::get<std::string>(m_Valor); }
