@@ -4,7 +4,7 @@
 #include <string>
 #include <vector>
 
-#include "catalogue/CarpetaTemporal.h"
+#include "support/CarpetaTemporal.h"
 #include "runtime/Locale.h"
 #include "runtime/OleDate.h"
 #include "runtime/RuntimeError.h"

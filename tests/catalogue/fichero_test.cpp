@@ -18,7 +18,7 @@
 #include <unistd.h>
 #include <vector>
 
-#include "catalogue/CarpetaTemporal.h"
+#include "support/CarpetaTemporal.h"
 #include "catalogue/FicherosUtil.h"
 #include "catalogue/cLlamada.h"
 #include "runtime/Locale.h"

@@ -7,7 +7,7 @@
 #include <vector>
 
 #include "bono/cBono.h"
-#include "catalogue/CarpetaTemporal.h"
+#include "support/CarpetaTemporal.h"
 #include "catalogue/cLlamada.h"
 #include "runtime/Locale.h"
 #include "runtime/OleDate.h"

@@ -17,6 +17,7 @@
 #include "editor/IVentana.h"
 #include "runtime/OleDate.h"
 #include "runtime/Variant.h"
+#include "support/CarpetaTemporal.h"
 
 namespace quelmar::editor::prueba {
 
@@ -68,25 +69,7 @@ inline std::string NombreDe(int i) {
     return "Tarifa " + std::to_string(i);
 }
 
-class CarpetaTemporal {
-  public:
-    CarpetaTemporal() {
-        const auto* info = ::testing::UnitTest::GetInstance()->current_test_info();
-        m_Ruta = std::filesystem::temp_directory_path() /
-                 ("quelmar_editor_" + std::string(info->test_suite_name()) + "_" + info->name());
-        std::filesystem::remove_all(m_Ruta);
-        std::filesystem::create_directories(m_Ruta);
-    }
-    ~CarpetaTemporal() {
-        std::error_code ec;
-        std::filesystem::remove_all(m_Ruta, ec);
-    }
-    const std::filesystem::path& ruta() const { return m_Ruta; }
-    std::filesystem::path fichero() const { return m_Ruta / "Tarifas.Dat"; }
-
-  private:
-    std::filesystem::path m_Ruta;
-};
+using ::CarpetaTemporal;
 
 // Writes Tarifas.Dat with `n` tariffs named "Tarifa 0", "Tarifa 1", ...
 inline void EscribirCatalogo(const std::filesystem::path& carpeta, int n) {

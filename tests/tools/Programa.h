@@ -12,7 +12,7 @@
 #include <unistd.h>
 #include <vector>
 
-#include "../catalogue/CarpetaTemporal.h"
+#include "support/CarpetaTemporal.h"
 #include "bono/cBono.h"
 #include "catalogue/cLlamada.h"
 #include "runtime/OleDate.h"
