@@ -7,12 +7,13 @@
 #include <vector>
 
 #include "bono/cBono.h"
-#include "support/CarpetaTemporal.h"
 #include "catalogue/cLlamada.h"
 #include "runtime/Locale.h"
 #include "runtime/OleDate.h"
 #include "runtime/RuntimeError.h"
+#include "support/CarpetaTemporal.h"
 #include "support/NumeroDeError.h"
+#include "support/Tarifas.h"
 
 namespace quelmar {
 namespace {
@@ -21,33 +22,9 @@ double En(int y, int mes, int d, int h = 0, int mi = 0, int s = 0) {
     return fecha::DesdeCalendario(y, mes, d) + fecha::DesdeHora(h, mi, s);
 }
 
-Variant Hora(int h, int m, int s = 0) {
-    return Variant::DeFecha(fecha::DesdeHora(h, m, s));
-}
-
-struct Banda {
-    const char* importe;
-    Variant inicio, fin;
-};
-
-// Writes one tariff: name, connection charge and time, and the same two bands for every
-// day kind unless given per kind.
-void Tarifa(cLlamada& c, const char* nombre, const char* conexion, Variant tiempo,
-            const Banda& normal, const Banda& reducida) {
-    c.Add();
-    const auto i = static_cast<std::int16_t>(c.Count() - 1);
-    c.Valor(i, "Nombre", nombre);
-    c.Valor(i, "Conexion.Importe", conexion);
-    c.Valor(i, "Conexion.Tiempo", tiempo);
-    for (const char* dia : {"Semana.", "Sabado.", "Festivo."}) {
-        for (const auto& [banda, v] : {std::pair{"Normal.", &normal}, {"Reducida.", &reducida}}) {
-            const std::string k = std::string(dia) + banda;
-            c.Valor(i, k + "Importe", v->importe);
-            c.Valor(i, k + "Inicio", v->inicio);
-            c.Valor(i, k + "Fin", v->fin);
-        }
-    }
-}
+using prueba::AnadirTarifa;
+using prueba::Dia;
+using prueba::Hora;
 
 class Costeo : public ::testing::Test {
   protected:
@@ -59,26 +36,28 @@ class Costeo : public ::testing::Test {
     // holidays, whose normal band is empty: holidays are all night).
     void SetUp() override {
         cLlamada c(dir.ruta());
-        Tarifa(c, "Normal", "10", Hora(0, 30), {"12", Hora(8, 0), Hora(18, 0)},
-               {"6", Hora(18, 0), Hora(8, 0)});
+        AnadirTarifa(c, "Normal", "10", Hora(0, 30),
+                     Dia{{"12", Hora(8, 0), Hora(18, 0)}, {"6", Hora(18, 0), Hora(8, 0)}});
         for (const char* bono : {"10DIA", "50DIA", "10NOCHE", "50NOCHE"}) {
-            Tarifa(c, bono, "1", Hora(0, 0), {"0", Hora(8, 0), Hora(22, 0)},
-                   {"0", Hora(22, 0, 1), Hora(7, 59, 59)});
+            AnadirTarifa(
+                c, bono, "1", Hora(0, 0),
+                Dia{{"0", Hora(8, 0), Hora(22, 0)}, {"0", Hora(22, 0, 1), Hora(7, 59, 59)}});
             const auto i = static_cast<std::int16_t>(c.Count() - 1);
             c.Valor(i, "Festivo.Normal.Inicio", Hora(0, 0));
             c.Valor(i, "Festivo.Normal.Fin", Hora(0, 0));
         }
         // One per second everywhere, no connection time.
-        Tarifa(c, "Plana", "0", Hora(0, 0), {"60", Hora(0, 0), Hora(23, 59, 59)},
-               {"60", Hora(0, 0), Hora(0, 0)});
+        AnadirTarifa(c, "Plana", "0", Hora(0, 0),
+                     Dia{{"60", Hora(0, 0), Hora(23, 59, 59)}, {"60", Hora(0, 0), Hora(0, 0)}});
         // Normal band until 21:59:59, reduced band to 23:59:59.
-        Tarifa(c, "Noche", "0", Hora(0, 0), {"120", Hora(8, 0), Hora(21, 59, 59)},
-               {"60", Hora(22, 0), Hora(23, 59, 59)});
+        AnadirTarifa(
+            c, "Noche", "0", Hora(0, 0),
+            Dia{{"120", Hora(8, 0), Hora(21, 59, 59)}, {"60", Hora(22, 0), Hora(23, 59, 59)}});
         c.Valor(6, "Festivo.Normal.Inicio", Hora(0, 0));
         c.Valor(6, "Festivo.Normal.Fin", Hora(23, 59, 59));
         // Ten-second connection time.
-        Tarifa(c, "Diez", "3", Hora(0, 10), {"12", Hora(8, 0), Hora(18, 0)},
-               {"6", Hora(18, 0), Hora(8, 0)});
+        AnadirTarifa(c, "Diez", "3", Hora(0, 10),
+                     Dia{{"12", Hora(8, 0), Hora(18, 0)}, {"6", Hora(18, 0), Hora(8, 0)}});
         c.Save();
     }
 

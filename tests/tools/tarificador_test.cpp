@@ -12,39 +12,14 @@
 #include <vector>
 
 #include "Programa.h"
+#include "support/Tarifas.h"
 
 namespace quelmar::pruebas {
 namespace {
 
-Variant H(int h, int m, int s = 0) {
-    return Variant::DeFecha(fecha::DesdeHora(h, m, s));
-}
-
-struct Bandas {
-    const char* normal;
-    Variant ni, nf;
-    const char* reducida;
-    Variant ri, rf;
-};
-
-void Tarifa(cLlamada& c, const char* nombre, const char* conexion, Variant tiempo,
-            const Bandas& semana, const Bandas& sabado, const Bandas& festivo) {
-    c.Add();
-    const auto i = static_cast<std::int16_t>(c.Count() - 1);
-    c.Valor(i, "Nombre", nombre);
-    c.Valor(i, "Conexion.Importe", conexion);
-    c.Valor(i, "Conexion.Tiempo", tiempo);
-    for (const auto& [dia, b] :
-         {std::pair{"Semana.", &semana}, {"Sabado.", &sabado}, {"Festivo.", &festivo}}) {
-        const std::string k = dia;
-        c.Valor(i, k + "Normal.Importe", b->normal);
-        c.Valor(i, k + "Normal.Inicio", b->ni);
-        c.Valor(i, k + "Normal.Fin", b->nf);
-        c.Valor(i, k + "Reducida.Importe", b->reducida);
-        c.Valor(i, k + "Reducida.Inicio", b->ri);
-        c.Valor(i, k + "Reducida.Fin", b->rf);
-    }
-}
+using prueba::AnadirTarifa;
+using prueba::Dia;
+using prueba::Hora;
 
 // Normal: 10 for the connection, which covers 30 seconds ("00:30" = 0 min 30 s); 12 a
 // minute from 08:00 to 17:59:59 on weekdays and Saturdays, 6 otherwise; holidays all 6.
@@ -52,14 +27,14 @@ void Tarifa(cLlamada& c, const char* nombre, const char* conexion, Variant tiemp
 // Móvil (a byte above 127 in its name): no connection charge, 30 a minute.
 void CatalogoDePrueba(const std::filesystem::path& carpeta) {
     cLlamada c(carpeta);
-    const Bandas dia{"12", H(8, 0), H(17, 59, 59), "6", H(18, 0), H(7, 59, 59)};
-    const Bandas festivo{"0", H(0, 0), H(0, 0), "6", H(0, 0), H(23, 59, 59)};
-    Tarifa(c, "Normal", "10", H(0, 30), dia, dia, festivo);
-    const Bandas bono{"3", H(8, 0), H(19, 59, 59), "3", H(20, 0), H(7, 59, 59)};
+    const Dia dia{{"12", Hora(8, 0), Hora(17, 59, 59)}, {"6", Hora(18, 0), Hora(7, 59, 59)}};
+    const Dia festivo{{"0", Hora(0, 0), Hora(0, 0)}, {"6", Hora(0, 0), Hora(23, 59, 59)}};
+    AnadirTarifa(c, "Normal", "10", Hora(0, 30), dia, dia, festivo);
+    const Dia bono{{"3", Hora(8, 0), Hora(19, 59, 59)}, {"3", Hora(20, 0), Hora(7, 59, 59)}};
     for (const char* n : {"10DIA", "50DIA", "10NOCHE", "50NOCHE"})
-        Tarifa(c, n, "1", H(0, 0), bono, bono, bono);
-    const Bandas movil{"30", H(8, 0), H(17, 59, 59), "30", H(18, 0), H(7, 59, 59)};
-    Tarifa(c, "M\xF3vil", "0", H(0, 0), movil, movil, movil);
+        AnadirTarifa(c, n, "1", Hora(0, 0), bono, bono, bono);
+    const Dia movil{{"30", Hora(8, 0), Hora(17, 59, 59)}, {"30", Hora(18, 0), Hora(7, 59, 59)}};
+    AnadirTarifa(c, "M\xF3vil", "0", Hora(0, 0), movil, movil, movil);
     c.Save();
 }
 
