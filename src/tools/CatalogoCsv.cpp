@@ -229,27 +229,25 @@ std::string ExportarCsv(const std::vector<tTarifa>& registros) {
     return r;
 }
 
-std::vector<tTarifa> ImportarCsv(std::string_view texto, std::vector<std::string>& avisos,
-                                 bool talCual) {
-    const std::vector<RegistroCsv> registros = RegistrosCsv(texto);
-    std::size_t primero = 0;
-    while (primero < registros.size() && RecortarBlancos(registros[primero].texto).empty())
-        ++primero;
-    if (primero == registros.size())
-        throw ErrorUso("el CSV está vacío: falta la línea de cabecera");
+namespace {
 
-    // The header decides the separator and the column of each key.
-    const RegistroCsv& cab = registros[primero];
-    const char sep = cab.texto.find(',') == std::string_view::npos &&
-                             cab.texto.find(';') != std::string_view::npos
-                         ? ';'
-                         : ',';
+// The header: the separator it uses and the column of each key.
+struct Cabecera {
+    char sep = ',';
+    std::array<std::size_t, kCampos> columna{};
+};
+
+Cabecera LeerCabecera(const RegistroCsv& cab) {
+    Cabecera h;
+    h.sep = cab.texto.find(',') == std::string_view::npos &&
+                    cab.texto.find(';') != std::string_view::npos
+                ? ';'
+                : ',';
     std::vector<std::string> celdas;
-    if (auto e = PartirCsv(cab.texto, sep, celdas))
+    if (auto e = PartirCsv(cab.texto, h.sep, celdas))
         throw ErrorUso("línea " + std::to_string(cab.linea) + ": " + *e);
     const auto& campos = tTarifa::Campos();
-    std::array<std::size_t, kCampos> columna{};
-    columna.fill(SIZE_MAX);
+    h.columna.fill(SIZE_MAX);
     std::vector<std::string> fallos;
     for (std::size_t k = 0; k < celdas.size(); ++k) {
         const std::string_view nombre = RecortarBlancos(celdas[k]);
@@ -259,76 +257,61 @@ std::vector<tTarifa> ImportarCsv(std::string_view texto, std::vector<std::string
             continue;
         }
         const auto c = static_cast<std::size_t>(campo - campos.data());
-        if (columna[c] != SIZE_MAX)
+        if (h.columna[c] != SIZE_MAX)
             fallos.push_back("la columna " + CitarCorto(nombre) + " está repetida");
-        columna[c] = k;
+        h.columna[c] = k;
     }
     for (std::size_t c = 0; c < kCampos; ++c)
-        if (columna[c] == SIZE_MAX) fallos.push_back("falta la columna " + Citar(campos[c].clave));
+        if (h.columna[c] == SIZE_MAX)
+            fallos.push_back("falta la columna " + Citar(campos[c].clave));
     if (!fallos.empty()) {
         std::string m = "línea " + std::to_string(cab.linea) + ": cabecera no válida";
         for (const auto& f : fallos) m += "\n  " + f;
         throw ErrorUso(m);
     }
+    return h;
+}
 
-    std::vector<tTarifa> r;
-    std::vector<std::size_t> lineas;
-    bool coma = false;
-    for (std::size_t k = primero + 1; k < registros.size(); ++k) {
-        const RegistroCsv& reg = registros[k];
-        if (reg.texto.empty()) continue;
-        const std::string linea = "línea " + std::to_string(reg.linea) + ": ";
-        if (auto e = PartirCsv(reg.texto, sep, celdas)) {
-            fallos.push_back(linea + *e);
-            continue;
-        }
-        if (celdas.size() != kCampos) {
-            fallos.push_back(linea + "tiene " + std::to_string(celdas.size()) +
-                             " columnas y la cabecera 21");
-            continue;
-        }
-        tTarifa t;
-        for (std::size_t c = 0; c < kCampos; ++c) {
-            const auto& campo = campos[c];
-            const std::string& celda = celdas[columna[c]];
-            const std::string donde =
-                "línea " + std::to_string(reg.linea) + ", " + Citar(campo.clave) + ": ";
-            try {
-                if (campo.tipo == tTarifa::Tipo::Texto && EsImporte(campo) && !talCual) {
-                    t.Texto(campo, BytesDeCelda(TextoDeImporte(celda, coma), campo.ancho));
-                } else if (campo.tipo == tTarifa::Tipo::Texto) {
-                    t.Texto(campo, BytesDeCelda(celda, campo.ancho));
-                    if (EsImporte(campo))
-                        if (auto leido = LecturaDistinta(celda))
-                            avisos.push_back(donde + CitarCorto(celda) +
-                                             " se guarda tal cual, pero el costeo lo lee como " +
-                                             *leido);
-                } else {
-                    t.Fecha(campo, FechaDeCelda(
-                                       celda, !talCual &&
-                                                  std::string_view(campo.clave).ends_with(".Fin")));
-                }
-            } catch (const FalloCelda& e) {
-                fallos.push_back(donde + e.mensaje);
+// One row's cells into a record: amounts read as the number they show (or kept as written
+// with talCual, warned when the engine reads them otherwise), end times to the end of
+// their minute. A cell that cannot be read is one more entry of `fallos`.
+tTarifa LeerFila(const RegistroCsv& reg, const std::vector<std::string>& celdas, const Cabecera& h,
+                 bool talCual, bool& coma, std::vector<std::string>& avisos,
+                 std::vector<std::string>& fallos) {
+    tTarifa t;
+    const auto& campos = tTarifa::Campos();
+    for (std::size_t c = 0; c < kCampos; ++c) {
+        const auto& campo = campos[c];
+        const std::string& celda = celdas[h.columna[c]];
+        const std::string donde =
+            "línea " + std::to_string(reg.linea) + ", " + Citar(campo.clave) + ": ";
+        try {
+            if (campo.tipo == tTarifa::Tipo::Texto && EsImporte(campo) && !talCual) {
+                t.Texto(campo, BytesDeCelda(TextoDeImporte(celda, coma), campo.ancho));
+            } else if (campo.tipo == tTarifa::Tipo::Texto) {
+                t.Texto(campo, BytesDeCelda(celda, campo.ancho));
+                if (EsImporte(campo))
+                    if (auto leido = LecturaDistinta(celda))
+                        avisos.push_back(donde + CitarCorto(celda) +
+                                         " se guarda tal cual, pero el costeo lo lee como " +
+                                         *leido);
+            } else {
+                const bool fin = !talCual && std::string_view(campo.clave).ends_with(".Fin");
+                t.Fecha(campo, FechaDeCelda(celda, fin));
             }
+        } catch (const FalloCelda& e) {
+            fallos.push_back(donde + e.mensaje);
         }
-        r.push_back(t);
-        lineas.push_back(reg.linea);
     }
-    if (coma)
-        avisos.push_back(
-            "los importes con coma decimal (11,5) se guardan con punto (11.5), la forma que lee "
-            "el costeo");
-    if (r.size() > 32766)
-        throw ErrorUso("el CSV tiene " + std::to_string(r.size()) +
-                       " filas de tarifas: más de 32766 tarifas, y Quelmar no lee un catálogo "
-                       "así");
+    return t;
+}
 
-    // What would make the catalogue read or cost otherwise than written; only once every
-    // row was read, since a dropped row shifts the others.
+// What would make the catalogue read or cost otherwise than written: fewer than the
+// program's tariffs, a bono kind first, a name that ends the list, a name twice.
+std::vector<std::string> ProblemasDelCatalogo(const std::vector<tTarifa>& r,
+                                              const std::vector<std::size_t>& lineas) {
     std::vector<std::string> catalogo;
-    if (!fallos.empty()) r.clear();
-    if (fallos.empty() && r.size() < static_cast<std::size_t>(cLlamada::kTarifasDelPrograma))
+    if (r.size() < static_cast<std::size_t>(cLlamada::kTarifasDelPrograma))
         catalogo.push_back("el catálogo tendría " + std::to_string(r.size()) +
                            " tarifas; Quelmar y el costeo necesitan al menos las cinco fijas (la "
                            "principal, 10DIA, 50DIA, 10NOCHE y 50NOCHE, en este orden)");
@@ -353,19 +336,64 @@ std::vector<tTarifa> ImportarCsv(std::string_view texto, std::vector<std::string
                                " ya está en la línea " + std::to_string(it->second) +
                                "; el costeo solo encontraría la primera");
     }
-    if (talCual)
-        avisos.insert(avisos.end(), catalogo.begin(), catalogo.end());
-    else
-        fallos.insert(fallos.end(), catalogo.begin(), catalogo.end());
-    if (!fallos.empty()) {
-        constexpr std::size_t kMostrados = 20;
-        std::string m = fallos.size() == 1 ? std::string("error en el CSV:")
-                                           : std::to_string(fallos.size()) + " errores en el CSV:";
-        for (std::size_t k = 0; k < fallos.size() && k < kMostrados; ++k) m += "\n  " + fallos[k];
-        if (fallos.size() > kMostrados)
-            m += "\n  y " + std::to_string(fallos.size() - kMostrados) + " más";
-        throw ErrorUso(m);
+    return catalogo;
+}
+
+[[noreturn]] void LanzarFallos(const std::vector<std::string>& fallos) {
+    constexpr std::size_t kMostrados = 20;
+    std::string m = fallos.size() == 1 ? std::string("error en el CSV:")
+                                       : std::to_string(fallos.size()) + " errores en el CSV:";
+    for (std::size_t k = 0; k < fallos.size() && k < kMostrados; ++k) m += "\n  " + fallos[k];
+    if (fallos.size() > kMostrados)
+        m += "\n  y " + std::to_string(fallos.size() - kMostrados) + " más";
+    throw ErrorUso(m);
+}
+
+}  // namespace
+
+std::vector<tTarifa> ImportarCsv(std::string_view texto, std::vector<std::string>& avisos,
+                                 bool talCual) {
+    const std::vector<RegistroCsv> registros = RegistrosCsv(texto);
+    std::size_t primero = 0;
+    while (primero < registros.size() && RecortarBlancos(registros[primero].texto).empty())
+        ++primero;
+    if (primero == registros.size())
+        throw ErrorUso("el CSV está vacío: falta la línea de cabecera");
+    const Cabecera h = LeerCabecera(registros[primero]);
+
+    std::vector<tTarifa> r;
+    std::vector<std::size_t> lineas;
+    std::vector<std::string> fallos, celdas;
+    bool coma = false;
+    for (std::size_t k = primero + 1; k < registros.size(); ++k) {
+        const RegistroCsv& reg = registros[k];
+        if (reg.texto.empty()) continue;
+        const std::string linea = "línea " + std::to_string(reg.linea) + ": ";
+        if (auto e = PartirCsv(reg.texto, h.sep, celdas)) {
+            fallos.push_back(linea + *e);
+        } else if (celdas.size() != kCampos) {
+            fallos.push_back(linea + "tiene " + std::to_string(celdas.size()) +
+                             " columnas y la cabecera 21");
+        } else {
+            r.push_back(LeerFila(reg, celdas, h, talCual, coma, avisos, fallos));
+            lineas.push_back(reg.linea);
+        }
     }
+    if (coma)
+        avisos.push_back(
+            "los importes con coma decimal (11,5) se guardan con punto (11.5), la forma que lee "
+            "el costeo");
+    if (r.size() > static_cast<std::size_t>(cLlamada::kMaxTarifasFichero))
+        throw ErrorUso("el CSV tiene " + std::to_string(r.size()) +
+                       " filas de tarifas: más de 32766 tarifas, y Quelmar no lee un catálogo "
+                       "así");
+    // Only once every row was read, since a dropped row shifts the others.
+    if (fallos.empty()) {
+        const std::vector<std::string> catalogo = ProblemasDelCatalogo(r, lineas);
+        std::vector<std::string>& destino = talCual ? avisos : fallos;  // --tal-cual warns
+        destino.insert(destino.end(), catalogo.begin(), catalogo.end());
+    }
+    if (!fallos.empty()) LanzarFallos(fallos);
     if (r.empty()) throw ErrorUso("el CSV no tiene ninguna tarifa");
     return r;
 }
