@@ -75,7 +75,7 @@ class Catalogo : public ::testing::Test {
     CarpetaTemporal origen, destino;
 };
 
-TEST_F(Catalogo, CadaCeldaTieneSuFormaLegible) {
+TEST_F(Catalogo, EveryCellHasItsReadableForm) {
     origen.Escribir(Bytes({RegistroDeFormas()}));
     const Resultado r = Exportar(origen);
     EXPECT_EQ(r.estado, 0) << r.errores;
@@ -88,7 +88,7 @@ TEST_F(Catalogo, CadaCeldaTieneSuFormaLegible) {
 
 // Never-assigned fields, every byte value in texts, a record whose name the engine stops
 // at (and one after it), and dates of every form come back byte for byte.
-TEST_F(Catalogo, ExportarEImportarDaElMismoFicheroByteAByte) {
+TEST_F(Catalogo, ExportThenImportGivesTheSameFileByteForByte) {
     std::vector<tTarifa> registros;
     tTarifa normal;
     normal.Texto(C("Nombre"), "Normal");
@@ -139,7 +139,7 @@ TEST_F(Catalogo, ExportarEImportarDaElMismoFicheroByteAByte) {
     EXPECT_EQ(LeerTodo(csv), exportado.salida);
 }
 
-TEST_F(Catalogo, ImportarLeeColumnasEnOtroOrdenPuntoYComaBomYCrLf) {
+TEST_F(Catalogo, ImportReadsColumnsInAnyOrderSemicolonsBomAndCrLf) {
     // Two columns swapped, ";" as separator, a byte order mark, CRLF, a quoted line break.
     std::string csv = "\xEF\xBB\xBF";
     const auto& campos = tTarifa::Campos();
@@ -165,7 +165,7 @@ TEST_F(Catalogo, ImportarLeeColumnasEnOtroOrdenPuntoYComaBomYCrLf) {
     EXPECT_EQ(destino.Leer(), Bytes({t}));
 }
 
-TEST_F(Catalogo, ImportarConErroresExplicaCadaUnoYNoTocaElCatalogo) {
+TEST_F(Catalogo, ImportWithErrorsExplainsEachAndLeavesTheCatalogue) {
     tTarifa t;
     t.Texto(C("Nombre"), "Antiguo");
     const std::string antiguo = Bytes({t});
@@ -224,7 +224,7 @@ std::string Muestra(std::size_t linea = 0, const std::string& por = "") {
 
 // What the engine would cost or read otherwise than the CSV shows is refused, naming the
 // line and the cell, and nothing is written; --tal-cual keeps it with a warning.
-TEST_F(Catalogo, ImportarRechazaLoQueElCosteoLeeriaDeOtraForma) {
+TEST_F(Catalogo, ImportRefusesWhatCostingWouldReadOtherwise) {
     const auto fila = Lineas(Muestra())[1];  // Metropolitana,11.5,...
     const std::string resto = fila.substr(fila.find(",03:00:00"));
     std::string muchas = Muestra();
@@ -264,7 +264,7 @@ TEST_F(Catalogo, ImportarRechazaLoQueElCosteoLeeriaDeOtraForma) {
 
 // A Spanish spreadsheet writes ";", "11,5" and end times without seconds: they are read
 // as the user meant them and cost the sample log as the sample catalogue does.
-TEST_F(Catalogo, ImportarLeeComaDecimalYHorasSinSegundosComoLaHojaLasMuestra) {
+TEST_F(Catalogo, ImportReadsDecimalCommasAndMinuteTimesAsASpreadsheetShowsThem) {
     std::string csv = Muestra();
     std::replace(csv.begin(), csv.end(), ',', ';');
     auto lineas = Lineas(csv);
@@ -295,7 +295,7 @@ TEST_F(Catalogo, ImportarLeeComaDecimalYHorasSinSegundosComoLaHojaLasMuestra) {
     EXPECT_EQ(Lineas(Exportar(destino).salida)[1].substr(0, 20), "Metropolitana,\"3,5\",");
 }
 
-TEST_F(Catalogo, ExportarRechazaUnFicheroDeRegistrosIncompletos) {
+TEST_F(Catalogo, ExportRefusesAFileOfIncompleteRecords) {
     origen.Escribir(std::string(200, 'A'));
     const Resultado r = Exportar(origen);
     EXPECT_EQ(r.estado, 2);
@@ -303,7 +303,7 @@ TEST_F(Catalogo, ExportarRechazaUnFicheroDeRegistrosIncompletos) {
     EXPECT_NE(r.errores.find("mide 200 bytes"), std::string::npos) << r.errores;
 }
 
-TEST_F(Catalogo, ElCatalogoDeEjemploVuelveIgualYCuestaSuRegistroDeLlamadas) {
+TEST_F(Catalogo, TheSampleCatalogueComesBackEqualAndCostsItsCallLog) {
     const std::string csv = LeerTodo(CARPETA_DATOS "/tarifas.csv");
     const Resultado i = Importar(destino, csv);
     ASSERT_EQ(i.estado, 0) << i.errores;

@@ -59,7 +59,7 @@ class Costear : public ::testing::Test {
     CarpetaTemporal dir;
 };
 
-TEST_F(Costear, CuestaCadaLineaConLasReglasDelMotor) {
+TEST_F(Costear, CostsEachLineByTheEnginesRules) {
     const Resultado r = Correr({},
                                // Sunday, all reduced: 10 + 90 s at 6 = 19
                                "1999-12-26T12:00:00,1999-12-26T12:02:00\n"
@@ -85,7 +85,7 @@ TEST_F(Costear, CuestaCadaLineaConLasReglasDelMotor) {
     EXPECT_EQ(r.errores, "tarificador: 4 llamadas, importe total 96.20, duración total 00:05:41\n");
 }
 
-TEST_F(Costear, FestivosYTarifaPorOmision) {
+TEST_F(Costear, HolidaysAndTheDefaultTariff) {
     const std::string llamada = "1999-12-28T12:00:00,1999-12-28T12:02:00\n";  // a Tuesday
     const std::string festivos =
         Fichero("festivos.txt", "# nacionales\n1999-12-25\n\n1999-12-28\n");
@@ -98,7 +98,7 @@ TEST_F(Costear, FestivosYTarifaPorOmision) {
     EXPECT_NE(r.salida.find(",Móvil,60,00:02:00,"), std::string::npos) << r.salida;
 }
 
-TEST_F(Costear, SaltaCabeceraComentariosYLineasEnBlanco) {
+TEST_F(Costear, SkipsHeaderCommentsAndBlankLines) {
     // 10 + 30 s at 12 + 60 s at 6
     const std::string llamada = "1999-12-27T17:59:00,1999-12-27T18:01:00,Normal,22,";
     // A header after comments and blank lines; blanks around fields and a blank for the T.
@@ -117,7 +117,7 @@ TEST_F(Costear, SaltaCabeceraComentariosYLineasEnBlanco) {
     EXPECT_TRUE(r.errores.starts_with("línea 2: inicio «inicio» ilegible")) << r.errores;
 }
 
-TEST_F(Costear, LineasMalasSeAvisanYSeSaltan) {
+TEST_F(Costear, BadLinesAreReportedAndSkipped) {
     const std::string llamadas = Fichero("llamadas.csv",
                                          "inicio,fin,tarifa\n"
                                          "1999-12-27T10:00:00,1999-12-27T10:00:10\n"
@@ -165,7 +165,7 @@ TEST_F(Costear, LineasMalasSeAvisanYSeSaltan) {
 // A 10DIA bono with 10 minutes left. Each call on a weekday morning is day time: the
 // connection and the time are charged under the 10DIA tariff (1, and 3 a minute) while the
 // bono lasts, then under Normal (12 a minute), the bono's time carried from line to line.
-TEST_F(Costear, BonosSeGastanDeUnaLlamadaALaSiguiente) {
+TEST_F(Costear, BonoTimeIsSpentFromOneCallToTheNext) {
     const std::string bonos = Fichero(
         "bonos.json",
         R"({"dia_factura": 15, "per_factura": 2, "bonos": [{"tipo": "10DIA", "alta": "1999-12-01", "tiempo": "00:10:00"}]})");
@@ -190,7 +190,7 @@ TEST_F(Costear, BonosSeGastanDeUnaLlamadaALaSiguiente) {
 // Billing day 15, two-month periods closing in odd months (15 January, 15 March...). A
 // bono of 5 minutes is used up by the first call; it is full again for the first call of
 // a new period, and only then.
-TEST_F(Costear, BonosSeRellenanAlEmpezarOtroPeriodoDeFacturacion) {
+TEST_F(Costear, BonosRefillWhenABillingPeriodStarts) {
     const std::string bonos = Fichero(
         "bonos.json",
         R"({"dia_factura": 15, "per_factura": 2, "bonos": [{"tipo": "10DIA", "alta": "1999-12-01", "tiempo": "00:05:00"}]})");
@@ -213,7 +213,7 @@ TEST_F(Costear, BonosSeRellenanAlEmpezarOtroPeriodoDeFacturacion) {
                                              "09:55:00"}));
 }
 
-TEST_F(Costear, JsonDaUnObjetoPorLlamadaConLosMismosNombres) {
+TEST_F(Costear, JsonGivesOneObjectPerCallWithTheSameNames) {
     const Resultado r = Correr({"--json"}, "1999-12-27T17:58:59,1999-12-27T18:01:00\n");
     EXPECT_EQ(r.estado, 0);
     EXPECT_EQ(r.salida,
@@ -223,7 +223,7 @@ TEST_F(Costear, JsonDaUnObjetoPorLlamadaConLosMismosNombres) {
               "\n");
 }
 
-TEST_F(Costear, SalidaBonosSeLeeComoEntradaYSigueDondeSeQuedo) {
+TEST_F(Costear, BonoOutputReadsBackAsInputAndGoesOnWhereItStopped) {
     const std::string bonos = Fichero("bonos.json", R"({"dia_factura": 15, "per_factura": 2,
         "bonos": [{"tipo": "10DIA", "alta": "1999-12-01", "baja": "2000-02-10", "tiempo": "00:10:00"},
                   {"tipo": 3, "alta": "1999-12-01T08:00:00"}]})");
@@ -248,7 +248,7 @@ TEST_F(Costear, SalidaBonosSeLeeComoEntradaYSigueDondeSeQuedo) {
     EXPECT_NE(Lineas(b.salida)[1].find(",Normal,37,"), std::string::npos);
 }
 
-TEST_F(Costear, OpcionOFicheroInservibleParaAntesDeEscribirNada) {
+TEST_F(Costear, AnUnusableOptionOrFileStopsBeforeWritingAnything) {
     CarpetaTemporal vacia, corto;
     {
         cLlamada c(corto.ruta());
@@ -347,7 +347,7 @@ TEST_F(Costear, OpcionOFicheroInservibleParaAntesDeEscribirNada) {
 // With standard error on a terminal and a log that takes a while, a progress line shows the
 // lines read so far and is wiped before the summary. The log comes through a pipe, in
 // batches, until the progress appears (or 20 seconds have passed).
-TEST_F(Costear, ProgresoEnTerminalSeBorraAntesDelResumen) {
+TEST_F(Costear, ProgressOnATerminalIsWipedBeforeTheSummary) {
     const int maestro = ::posix_openpt(O_RDWR | O_NOCTTY);
     ASSERT_GE(maestro, 0);
     ASSERT_EQ(::grantpt(maestro), 0);
@@ -412,7 +412,7 @@ TEST_F(Costear, ProgresoEnTerminalSeBorraAntesDelResumen) {
     EXPECT_EQ(terminal.substr(cifras - 3, 3), "000") << terminal;
 }
 
-TEST_F(Costear, ListarDaLosVeintiunValoresConHorasHHMMSS) {
+TEST_F(Costear, ListGivesTheTwentyOneValuesWithHHMMSSTimes) {
     Resultado r = Ejecutar(dir.ruta(), {"listar", "--catalogo", dir.ruta().string()});
     EXPECT_EQ(r.estado, 0);
     const auto l = Lineas(r.salida);
@@ -439,7 +439,7 @@ TEST_F(Costear, ListarDaLosVeintiunValoresConHorasHHMMSS) {
     EXPECT_NE(r.salida.find("\"Nombre\": \"Móvil\""), std::string::npos);
 }
 
-TEST_F(Costear, NullEsAusente) {
+TEST_F(Costear, NullIsAbsent) {
     const std::string bonos =
         Fichero("n.json", R"({"bonos": [{"tipo": "10DIA", "alta": "1999-12-01", "baja": null,)"
                           R"( "tiempo": null}]})");
@@ -451,7 +451,7 @@ TEST_F(Costear, NullEsAusente) {
 
 // Logs as they come from other programs: each is read as the user meant it, or refused
 // with one short message, never echoed whole.
-TEST_F(Costear, RegistrosDeOtrosProgramasSeLeenOSeRechazanSinInundar) {
+TEST_F(Costear, LogsFromOtherProgramsAreReadOrRefusedWithoutFlooding) {
     std::string malas;
     for (int i = 0; i < 25; ++i) malas += "1999-12-27T10:00:00,mal\n";
     struct Caso {
@@ -491,7 +491,7 @@ TEST_F(Costear, RegistrosDeOtrosProgramasSeLeenOSeRechazanSinInundar) {
     }
 }
 
-TEST(Tarificador, LaMismaFaltaDaLasMismasPalabrasYVersion) {
+TEST(Tarificador, TheSameFaultGivesTheSameWordsAndVersion) {
     CarpetaTemporal dir;
     CatalogoDePrueba(dir.ruta());
     const std::string carpeta = dir.ruta().string(), falta = carpeta + "/falta";
@@ -527,7 +527,7 @@ TEST(Tarificador, LaMismaFaltaDaLasMismasPalabrasYVersion) {
     }
 }
 
-TEST(Tarificador, CadaOrdenTieneAyudaYUnaOrdenDesconocidaSeRechaza) {
+TEST(Tarificador, EveryCommandHasHelpAndAnUnknownOneIsRefused) {
     CarpetaTemporal dir;
     for (const std::string orden : {"costear", "listar", "exportar", "importar"}) {
         const Resultado r = Ejecutar(dir.ruta(), {orden, "--help"});
