@@ -10,14 +10,13 @@
 #include "bono/cBono.h"
 #include "catalogue/cLlamada.h"
 #include "runtime/OleDate.h"
+#include "support/Tarifas.h"
 
 namespace {
 
 using namespace quelmar;
 
-Variant Hora(int h, int m, int s = 0) {
-    return Variant::DeFecha(fecha::DesdeHora(h, m, s));
-}
+using prueba::Hora;
 
 const std::filesystem::path& Carpeta() {
     static const std::filesystem::path dir = [] {
@@ -27,21 +26,9 @@ const std::filesystem::path& Carpeta() {
         cLlamada c(plantilla);
         const char* nombres[] = {"Normal", "10DIA",    "50DIA",  "10NOCHE", "50NOCHE", "Nacional",
                                  "Movil",  "Internet", "Provin", "Metro",   "Noche+",  "Empresa"};
-        for (std::int16_t i = 0; i < 12; ++i) {
-            c.Add();
-            c.Valor(i, "Nombre", nombres[i]);
-            c.Valor(i, "Conexion.Importe", "10");
-            c.Valor(i, "Conexion.Tiempo", Hora(0, 30));
-            for (const char* d : {"Semana.", "Sabado.", "Festivo."}) {
-                const std::string k = d;
-                c.Valor(i, k + "Normal.Importe", "12");
-                c.Valor(i, k + "Normal.Inicio", Hora(8, 0));
-                c.Valor(i, k + "Normal.Fin", Hora(17, 59, 59));
-                c.Valor(i, k + "Reducida.Importe", "6");
-                c.Valor(i, k + "Reducida.Inicio", Hora(18, 0));
-                c.Valor(i, k + "Reducida.Fin", Hora(7, 59, 59));
-            }
-        }
+        const prueba::Dia dia{{"12", Hora(8, 0), Hora(17, 59, 59)},
+                              {"6", Hora(18, 0), Hora(7, 59, 59)}};
+        for (const char* nombre : nombres) prueba::AnadirTarifa(c, nombre, "10", Hora(0, 30), dia);
         c.Save();
         return std::filesystem::path(plantilla);
     }();

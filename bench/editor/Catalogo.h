@@ -9,28 +9,19 @@
 
 #include "catalogue/cLlamada.h"
 #include "runtime/OleDate.h"
+#include "support/Tarifas.h"
 
 namespace quelmar::bench {
 
-inline void Banda(cLlamada& c, std::int16_t i, const std::string& p, const char* importe, int h0,
-                  int m0, int h1, int m1) {
-    c.Valor(i, p + "Importe", Variant(importe));
-    c.Valor(i, p + "Inicio", Variant::DeFecha(fecha::DesdeHora(h0, m0, 0)));
-    c.Valor(i, p + "Fin", Variant::DeFecha(fecha::DesdeHora(h1, m1, 59)));
-}
-
+// Normal band 08:00-17:59:59 (the weekday price on weekdays, the reduced one on other
+// days), reduced band 18:00-07:59:59.
 inline void Tarifa(cLlamada& c, const std::string& nombre, const char* normal,
                    const char* reducida) {
-    c.Add();
-    const auto i = static_cast<std::int16_t>(c.Count() - 1);
-    c.Valor(i, "Nombre", Variant(nombre));
-    c.Valor(i, "Conexion.Importe", Variant("0,0701"));
-    c.Valor(i, "Conexion.Tiempo", Variant::DeFecha(fecha::DesdeHora(0, 0, 0)));
-    for (const char* dia : {"Semana.", "Sabado.", "Festivo."}) {
-        const std::string d = dia;
-        Banda(c, i, d + "Normal.", d == "Semana." ? normal : reducida, 8, 0, 17, 59);
-        Banda(c, i, d + "Reducida.", reducida, 18, 0, 7, 59);
-    }
+    using prueba::Hora;
+    const prueba::Banda noche{reducida, Hora(18, 0), Hora(7, 59, 59)};
+    const prueba::Dia semana{{normal, Hora(8, 0), Hora(17, 59, 59)}, noche};
+    const prueba::Dia resto{{reducida, Hora(8, 0), Hora(17, 59, 59)}, noche};
+    prueba::AnadirTarifa(c, nombre, "0,0701", Hora(0, 0), semana, resto, resto);
 }
 
 // Tarifas.Dat in `carpeta` with `n` tariffs named T00001, T00002...
