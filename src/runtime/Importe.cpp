@@ -57,9 +57,10 @@ double ImporteCobrado(std::string_view guardado) noexcept {
 
 bool ImporteSinNumero(std::string_view guardado) noexcept {
     if (SinBlancos(guardado).empty()) return false;
-    // The engine's reading: blanks skipped before and inside, a sign, digits and one ".".
+    // As the engine reads: blanks (not NUL) skipped before and inside, a sign, one ".".
+    const auto blanco = [](char c) { return c == ' ' || c == '\t' || c == '\n'; };
     std::size_t i = 0;
-    while (i < guardado.size() && Blanco(guardado[i]) && guardado[i] != '\0') ++i;
+    while (i < guardado.size() && blanco(guardado[i])) ++i;
     if (i < guardado.size() && (guardado[i] == '+' || guardado[i] == '-')) ++i;
     bool punto = false;
     for (; i < guardado.size(); ++i) {
@@ -67,7 +68,7 @@ bool ImporteSinNumero(std::string_view guardado) noexcept {
         if (Digito(c)) return false;
         if (c == '.' && !punto) {
             punto = true;
-        } else if (c != ' ' && c != '\t' && c != '\n') {
+        } else if (!blanco(c)) {
             break;
         }
     }
