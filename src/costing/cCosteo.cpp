@@ -224,7 +224,9 @@ std::optional<std::pair<std::int64_t, std::int64_t>> cCosteo::PeriodosFactura::S
 
 bool cCosteo::SeRellenaEntre(std::uint8_t diaFactura, double desde, double hasta) {
     // Periods cover whole days, so two instants of one day share a period.
-    if (fecha::SoloFecha(desde) == fecha::SoloFecha(hasta)) return false;
+    if (fecha::DiaDeSegundos(fecha::ASegundos(desde)) ==
+        fecha::DiaDeSegundos(fecha::ASegundos(hasta)))
+        return false;
     PeriodosFactura periodos(diaFactura, desde, hasta);
     return periodos.Siguiente() && periodos.Siguiente();
 }

@@ -242,11 +242,33 @@ void PrepararCosteo(cLlamada& m, const OpcionesCosteo& o, std::vector<std::strin
     if (o.salidaBonos) ComprobarSalidaBonos(*o.salidaBonos);
 }
 
+// A tariff as a log names it: its catalogue bytes (none when no catalogue name can be
+// written so) and how a row shows it.
+struct TarifaPedida {
+    std::optional<std::string> bytes;
+    std::string utf8, celda;
+};
+
 // One call of the log as read from its line.
 struct Llamada {
     double ini, fin;
     std::int64_t segundos;
-    std::string nombre;  // the tariff's catalogue bytes
+    const TarifaPedida* tarifa;  // lives in Costeador::m_Pedidas until the next line
+    // The instants as the line writes them: LeerInstante takes only AAAA-MM-DD?HH:MM:SS
+    // with a valid date and time, so with a "T" in the middle they are TextoInstante's.
+    std::string_view textoIni, textoFin;
+};
+
+// An instant of a call as a row writes it, from its text in the log.
+void AnadirInstanteLeido(std::string& fila, std::string_view texto) {
+    fila += texto;
+    fila[fila.size() - texto.size() + 10] = 'T';
+}
+
+// Hashes and compares std::string keys with string_views: no key built per lookup.
+struct HashTexto {
+    using is_transparent = void;
+    std::size_t operator()(std::string_view s) const { return std::hash<std::string_view>{}(s); }
 };
 
 // The run over a call log: one registry of bonos carried from call to call, one row out
@@ -263,7 +285,7 @@ class Costeador {
           m_Errores(errores),
           m_Interactivo(::isatty(::fileno(entrada)) || ::isatty(::fileno(salida))),
           m_Progreso(errores, entrada),
-          m_Principal(m.NombreTarifa()) {}
+          m_Principal(Pedida(m.NombreTarifa())) {}
 
     void Cabecera();
     void Linea(std::string_view bruta, bool cortada);
@@ -280,13 +302,13 @@ class Costeador {
     bool CostearLlamada(const Llamada& l);
     void EscribirFila(const Llamada& l);
     void TotalesDeGrupo();
-    void FilaJson(const Llamada& l, const std::string& tarifa);
-    void FilaCsv(const Llamada& l, const std::string& celdaTarifa);
+    void FilaJson(const Llamada& l);
+    void FilaCsv(const Llamada& l);
     void Vaciar();
     void Mala(const std::string& motivo);
     void Aviso(bool& dado, const char* texto);
-    const std::optional<std::string>& BytesDe(std::string_view pedido);
-    const std::pair<std::string, std::string>& TextosDe(const std::string& nombre);
+    const TarifaPedida& PedidaEnLog(std::string_view pedido);
+    static TarifaPedida Pedida(std::optional<std::string> bytes);
 
     cLlamada& m_Catalogo;
     const OpcionesCosteo& m_Opciones;
@@ -306,30 +328,27 @@ class Costeador {
     cBono m_Respaldo;
     std::string m_Dia, m_Noche;
     bool m_TotalesVistos = false;
-    const std::string m_Principal;
+    const TarifaPedida m_Principal;
     // A log names few tariffs over and over: their conversions are worked out once.
-    std::unordered_map<std::string, std::optional<std::string>> m_BytesDe;
-    std::unordered_map<std::string, std::pair<std::string, std::string>> m_TextosDe;
+    std::unordered_map<std::string, TarifaPedida, HashTexto, std::equal_to<>> m_Pedidas;
 };
 
-// The catalogue bytes of a tariff name of the log (Utf8ACp1252Exacto), remembered.
-const std::optional<std::string>& Costeador::BytesDe(std::string_view pedido) {
-    // A log of endless different names must not fill the memory.
-    if (m_BytesDe.size() > 4096) m_BytesDe.clear();
-    auto it = m_BytesDe.find(std::string(pedido));
-    if (it == m_BytesDe.end())
-        it = m_BytesDe.emplace(std::string(pedido), Utf8ACp1252Exacto(pedido)).first;
-    return it->second;
+TarifaPedida Costeador::Pedida(std::optional<std::string> bytes) {
+    TarifaPedida t{std::move(bytes), {}, {}};
+    if (t.bytes) {
+        t.utf8 = Cp1252AUtf8(*t.bytes);
+        t.celda = CeldaCsv(t.utf8);
+    }
+    return t;
 }
 
-// A catalogue name in UTF-8 and as a CSV cell, remembered: names come from the catalogue.
-const std::pair<std::string, std::string>& Costeador::TextosDe(const std::string& nombre) {
-    auto it = m_TextosDe.find(nombre);
-    if (it == m_TextosDe.end()) {
-        std::string utf8 = Cp1252AUtf8(nombre);
-        std::string celda = CeldaCsv(utf8);
-        it = m_TextosDe.emplace(nombre, std::pair{std::move(utf8), std::move(celda)}).first;
-    }
+// A tariff name of the log (Utf8ACp1252Exacto) and its texts, remembered.
+const TarifaPedida& Costeador::PedidaEnLog(std::string_view pedido) {
+    // A log of endless different names must not fill the memory.
+    if (m_Pedidas.size() > 4096) m_Pedidas.clear();
+    auto it = m_Pedidas.find(pedido);
+    if (it == m_Pedidas.end())
+        it = m_Pedidas.emplace(std::string(pedido), Pedida(Utf8ACp1252Exacto(pedido))).first;
     return it->second;
 }
 
@@ -430,15 +449,15 @@ std::optional<Llamada> Costeador::LeerCampos() {
         Mala("la llamada dura más de " + std::to_string(cTiempo::kHorasMaximas) + " horas");
         return std::nullopt;
     }
-    Llamada l{*ini, *fin, segundos, m_Principal};
+    Llamada l{*ini, *fin, segundos, &m_Principal, tIni, tFin};
     if (m_Campos.size() == 3 && !RecortarBlancos(m_Campos[2]).empty()) {
         const std::string_view pedido = RecortarBlancos(m_Campos[2]);
-        const auto& b = BytesDe(pedido);
-        if (!b || m_Catalogo.Find(*b) < 0) {
+        const TarifaPedida& t = PedidaEnLog(pedido);
+        if (!t.bytes || m_Catalogo.Find(*t.bytes) < 0) {
             Mala("tarifa desconocida " + CitarCorto(pedido) + Sugerencia(m_Nombres, pedido));
             return std::nullopt;
         }
-        l.nombre = *b;
+        l.tarifa = &t;
     }
     return l;
 }
@@ -456,7 +475,7 @@ bool Costeador::CostearLlamada(const Llamada& l) {
                   "la llamada empieza antes de que acabe la anterior; los bonos se gastan en el "
                   "orden de las líneas");
         }
-        m_Catalogo.Datos(l.ini, l.fin, &m_Catalogo.Bono(), l.nombre);
+        m_Catalogo.Datos(l.ini, l.fin, &m_Catalogo.Bono(), *l.tarifa->bytes);
     } catch (const std::exception& e) {
         m_Catalogo.Bono() = m_Respaldo;
         std::string motivo = "el motor no pudo costear la llamada: " + MensajeEngine(e);
@@ -495,11 +514,11 @@ void Costeador::TotalesDeGrupo() {
     m_TotalesVistos = true;
 }
 
-void Costeador::FilaJson(const Llamada& l, const std::string& tarifa) {
+void Costeador::FilaJson(const Llamada& l) {
     const nlohmann::ordered_json fila = {
         {"inicio", TextoInstante(l.ini)},
         {"fin", TextoInstante(l.fin)},
-        {"tarifa", tarifa},
+        {"tarifa", l.tarifa->utf8},
         {"importe", NumeroJson(m_Catalogo.importe())},
         {"duracion", m_Catalogo.Duracion()},
         {"tipo", m_Catalogo.Tipo()},
@@ -514,14 +533,14 @@ void Costeador::FilaJson(const Llamada& l, const std::string& tarifa) {
 }
 
 // Appended into the pending rows: no temporary strings per call.
-void Costeador::FilaCsv(const Llamada& l, const std::string& celdaTarifa) {
-    AnadirInstante(m_Fila, l.ini);
+void Costeador::FilaCsv(const Llamada& l) {
+    AnadirInstanteLeido(m_Fila, l.textoIni);
     m_Fila += ',';
-    AnadirInstante(m_Fila, l.fin);
+    AnadirInstanteLeido(m_Fila, l.textoFin);
     m_Fila += ',';
-    m_Fila += celdaTarifa;
+    m_Fila += l.tarifa->celda;
     m_Fila += ',';
-    m_Fila += TextoImporte(m_Catalogo.importe());
+    AnadirImporte(m_Fila, m_Catalogo.importe());
     m_Fila += ',';
     m_Fila += m_Catalogo.Duracion();
     m_Fila += ',';
@@ -537,12 +556,11 @@ void Costeador::FilaCsv(const Llamada& l, const std::string& celdaTarifa) {
 }
 
 void Costeador::EscribirFila(const Llamada& l) {
-    const auto& [tarifa, celda] = TextosDe(l.nombre);
     TotalesDeGrupo();
     if (m_Opciones.json)
-        FilaJson(l, tarifa);
+        FilaJson(l);
     else
-        FilaCsv(l, celda);
+        FilaCsv(l);
     if (m_Interactivo || m_Fila.size() >= (1 << 16)) Vaciar();
 }
 

@@ -172,9 +172,15 @@ std::string TextoDuracion(std::int64_t s) {
 }
 
 std::string TextoImporte(float x) {
+    std::string r;
+    AnadirImporte(r, x);
+    return r;
+}
+
+void AnadirImporte(std::string& salida, float x) {
     char buf[64];
     const auto r = std::to_chars(buf, buf + sizeof buf, x, std::chars_format::fixed);
-    return std::string(buf, r.ptr);
+    salida.append(buf, r.ptr);
 }
 
 }  // namespace quelmar::herramientas

@@ -35,5 +35,6 @@ std::string TextoDuracion(std::int64_t segundos);
 // The shortest decimal text, with "." and never an exponent, that reads back as the same
 // single-precision value.
 std::string TextoImporte(float x);
+void AnadirImporte(std::string& salida, float x);
 
 }  // namespace quelmar::herramientas
