@@ -36,9 +36,9 @@ extern "C" int LLVMFuzzerTestOneInput(const std::uint8_t* datos, std::size_t n) 
     // Records from raw bytes; at least one, as importing refuses a CSV without tariffs.
     std::vector<tTarifa> registros;
     for (int k = e.ConsumeIntegralInRange(1, 4); k > 0; --k) {
-        std::string b = e.ConsumeBytesAsString(168);
-        b.resize(168, '\0');
-        registros.push_back(tTarifa::Decodificar(reinterpret_cast<const unsigned char*>(b.data())));
+        std::string b = e.ConsumeBytesAsString(tTarifa::kTamano);
+        b.resize(tTarifa::kTamano, '\0');
+        registros.push_back(tTarifa::Registros(b).front());
     }
     const std::string csv = ExportarCsv(registros);
     std::vector<tTarifa> leidos;

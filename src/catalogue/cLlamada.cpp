@@ -39,15 +39,16 @@ void cLlamada::Load() {
     while (true) {
         nuevos.resize(slots);
         const std::size_t capacidad = std::min(slots * tTarifa::kTamano, kLimite);
-        bytes += f.Leer(reinterpret_cast<unsigned char*>(nuevos.data()) + bytes, capacidad - bytes);
+        bytes += f.Leer(tTarifa::BytesDe(nuevos).data() + bytes, capacidad - bytes);
         if (bytes < capacidad || capacidad == kLimite) break;
         slots = std::max(slots * 2, f.Tamano() / tTarifa::kTamano + 2);
     }
     const std::size_t registros = (bytes + tTarifa::kTamano - 1) / tTarifa::kTamano;
     if (nuevos.size() < registros + 1) nuevos.resize(registros + 1);
     // Missing bytes of a partial last record, and the slot after the last record, are 0.
-    auto* base = reinterpret_cast<unsigned char*>(nuevos.data());
-    std::fill(base + bytes, base + (registros + 1) * tTarifa::kTamano, 0);
+    const auto base = tTarifa::BytesDe(nuevos);
+    std::fill(base.begin() + static_cast<std::ptrdiff_t>(bytes),
+              base.begin() + static_cast<std::ptrdiff_t>((registros + 1) * tTarifa::kTamano), 0);
 
     std::size_t n = 0;
     while (n < registros) {
@@ -70,10 +71,9 @@ void cLlamada::Save() {
     }
     // Never write what Load would refuse: the old file stays as it is.
     if (n > kMaxTarifasFichero) Lanzar(kDesbordamiento, m_Ruta.string() + ": más de 32766 tarifas");
-    static_assert(sizeof(tTarifa) == tTarifa::kTamano);
-    FicherosUtil::EscribirAtomico(m_Ruta,
-                                  reinterpret_cast<const unsigned char*>(m_Registros.data()),
-                                  static_cast<std::size_t>(n) * tTarifa::kTamano, *m_Escritura);
+    const auto bytes =
+        tTarifa::BytesDe(std::span<const tTarifa>(m_Registros).first(static_cast<std::size_t>(n)));
+    FicherosUtil::EscribirAtomico(m_Ruta, bytes.data(), bytes.size(), *m_Escritura);
 }
 
 void cLlamada::Add() {

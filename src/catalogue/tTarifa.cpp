@@ -76,14 +76,19 @@ void tTarifa::Fecha(const Campo& c, double d) {
     }
 }
 
-tTarifa tTarifa::Decodificar(const unsigned char* registro) noexcept {
-    tTarifa t;
-    std::memcpy(t.m_Bytes.data(), registro, kTamano);
-    return t;
+std::span<unsigned char> tTarifa::BytesDe(std::vector<tTarifa>& registros) noexcept {
+    return {reinterpret_cast<unsigned char*>(registros.data()), registros.size() * kTamano};
 }
 
-void tTarifa::Codificar(unsigned char* registro) const noexcept {
-    std::memcpy(registro, m_Bytes.data(), kTamano);
+std::span<const unsigned char> tTarifa::BytesDe(std::span<const tTarifa> registros) noexcept {
+    return {reinterpret_cast<const unsigned char*>(registros.data()), registros.size() * kTamano};
+}
+
+std::vector<tTarifa> tTarifa::Registros(std::string_view bytes) {
+    std::vector<tTarifa> r(bytes.size() / kTamano);
+    const auto destino = BytesDe(r);
+    std::memcpy(destino.data(), bytes.data(), destino.size());
+    return r;
 }
 
 }  // namespace quelmar

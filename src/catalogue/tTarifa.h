@@ -4,8 +4,10 @@
 #include <cstddef>
 #include <cstdint>
 #include <optional>
+#include <span>
 #include <string>
 #include <string_view>
+#include <vector>
 
 namespace quelmar {
 
@@ -50,9 +52,13 @@ class tTarifa {
     }
     bool AbreTarifa() const noexcept { return AbreTarifa(PrimerByte()); }
 
-    // The record codec.
-    static tTarifa Decodificar(const unsigned char* registro) noexcept;
-    void Codificar(unsigned char* registro) const noexcept;
+    // Records side by side are the file's bytes: a file is read by one copy into them and
+    // written by one copy out of them. Load, Save and the tools' import and export all
+    // code records through these.
+    static std::span<unsigned char> BytesDe(std::vector<tTarifa>& registros) noexcept;
+    static std::span<const unsigned char> BytesDe(std::span<const tTarifa> registros) noexcept;
+    // Every whole record of a file's bytes (a partial one at the end is left out).
+    static std::vector<tTarifa> Registros(std::string_view bytes);
     const Bytes& Registro() const noexcept { return m_Bytes; }
 
     friend bool operator==(const tTarifa&, const tTarifa&) = default;

@@ -210,10 +210,7 @@ std::vector<tTarifa> RegistrosDelFichero(const std::filesystem::path& carpeta) {
         throw ErrorUso(Citar(ruta.string()) + " mide " + std::to_string(bytes.size()) +
                        " bytes, que no son registros enteros de 168: no es un catálogo de Quelmar "
                        "o está cortado");
-    std::vector<tTarifa> r;
-    for (std::size_t i = 0; i < bytes.size(); i += tTarifa::kTamano)
-        r.push_back(tTarifa::Decodificar(reinterpret_cast<const unsigned char*>(bytes.data() + i)));
-    return r;
+    return tTarifa::Registros(bytes);
 }
 
 int Listar(const std::vector<std::string>& args) {
@@ -315,11 +312,10 @@ int Importar(const std::vector<std::string>& args) {
         throw ErrorDatos(Citar(origen) + ": " + e.what() + "\nTarifas.Dat no se ha tocado");
     }
     for (const auto& a : avisos) std::fprintf(stderr, "aviso: %s\n", a.c_str());
-    std::string bytes(registros.size() * tTarifa::kTamano, '\0');
-    for (std::size_t i = 0; i < registros.size(); ++i)
-        registros[i].Codificar(reinterpret_cast<unsigned char*>(bytes.data()) +
-                               i * tTarifa::kTamano);
-    EscribirFicheroAtomico(carpeta / cLlamada::kNombreFichero, bytes);
+    const auto bytes = tTarifa::BytesDe(registros);
+    EscribirFicheroAtomico(
+        carpeta / cLlamada::kNombreFichero,
+        std::string_view(reinterpret_cast<const char*>(bytes.data()), bytes.size()));
     std::fprintf(stderr, "tarificador: %zu tarifas escritas en %s\n", registros.size(),
                  (carpeta / cLlamada::kNombreFichero).string().c_str());
     return kSalidaBien;

@@ -347,6 +347,22 @@ TEST_F(cBonoTest, ResetRefillsTimesAndLeavesDatesAlone) {
     EXPECT_EQ(m_Bono.Alta(1), m_Ahora);
 }
 
+// What decides whether the group totals can change: names and times, not dates.
+TEST_F(cBonoTest, MismosTiemposLooksAtNamesAndTimesOnly) {
+    Registrar({{0, "1:0:0"}, {1, ""}});
+    cBono otro = m_Bono;
+    otro.Baja(0, D(2000, 4, 10));
+    EXPECT_TRUE(m_Bono.MismosTiempos(otro));
+    otro.tiempo(1, "49:59:59");
+    EXPECT_FALSE(m_Bono.MismosTiempos(otro));
+    otro = m_Bono;
+    otro.Nombre(0, "XX");
+    EXPECT_FALSE(m_Bono.MismosTiempos(otro));
+    otro = m_Bono;
+    otro.DarAlta(0);
+    EXPECT_FALSE(m_Bono.MismosTiempos(otro));
+}
+
 TEST_F(cBonoTest, CopiarRebuildsTheRegistryThroughPublicOperations) {
     cBono fuente([this] { return m_Ahora; });
     fuente.DiaFactura(20);

@@ -1,6 +1,8 @@
 // Costs worked out by hand from the tariffs below; a price per minute p charges p/60
 // per second.
+#include <chrono>
 #include <cmath>
+#include <cstdint>
 #include <gtest/gtest.h>
 #include <limits>
 #include <string>
@@ -8,6 +10,7 @@
 
 #include "bono/cBono.h"
 #include "catalogue/cLlamada.h"
+#include "costing/cCosteo.h"
 #include "runtime/Locale.h"
 #include "runtime/OleDate.h"
 #include "runtime/RuntimeError.h"
@@ -343,6 +346,34 @@ TEST_F(Costeo, LongCallsAndFractionsOfASecond) {
     EXPECT_EQ(m.importe(), 0.0f);
     m.Datos(ini, ini + 9.9 / 86400, nullptr, "Plana");
     EXPECT_EQ(m.importe(), 10.0f);
+}
+
+// Between two instants bono time refills when a billing period closes between their days:
+// periods close at the end of the billing day of January, March, May and so on. Checked
+// against that rule on random instants up to four months apart.
+TEST(SeRellenaEntre, WhenTheBillingDayOfAnOddMonthEndsBetween) {
+    using namespace std::chrono;
+    std::uint64_t x = 0x9E3779B97F4A7C15ULL;
+    auto azar = [&x](std::uint64_t n) {
+        x ^= x << 13, x ^= x >> 7, x ^= x << 17;
+        return static_cast<std::int64_t>(x % n);
+    };
+    for (int i = 0; i < 2000; ++i) {
+        const auto dia = static_cast<std::uint8_t>(1 + azar(28));
+        const std::int64_t desde = fecha::ASegundos(En(1999, 1, 1)) + azar(40LL * 365 * 86400);
+        const std::int64_t hasta = desde + azar(120LL * 86400);
+        bool cierra = false;
+        const sys_days cero = 1899y / December / 30;  // day 0 of the engine's dates
+        const sys_days ultimo = cero + days{fecha::DiaDeSegundos(hasta)};
+        for (sys_days d = cero + days{fecha::DiaDeSegundos(desde)}; d < ultimo; d += days{1}) {
+            const year_month_day f{d};
+            cierra = cierra || (unsigned(f.day()) == dia && unsigned(f.month()) % 2 == 1);
+        }
+        EXPECT_EQ(
+            cCosteo::SeRellenaEntre(dia, fecha::DesdeSegundos(desde), fecha::DesdeSegundos(hasta)),
+            cierra)
+            << "dia " << int(dia) << " desde " << desde << " hasta " << hasta;
+    }
 }
 
 }  // namespace

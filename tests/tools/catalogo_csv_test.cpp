@@ -18,10 +18,8 @@ const tTarifa::Campo& C(std::string_view clave) {
 }
 
 std::string Bytes(const std::vector<tTarifa>& registros) {
-    std::string s(registros.size() * tTarifa::kTamano, '\0');
-    for (std::size_t i = 0; i < registros.size(); ++i)
-        registros[i].Codificar(reinterpret_cast<unsigned char*>(s.data()) + i * tTarifa::kTamano);
-    return s;
+    const auto b = tTarifa::BytesDe(registros);
+    return std::string(b.begin(), b.end());
 }
 
 double Bits(std::uint64_t b) {
