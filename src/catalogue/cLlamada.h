@@ -15,6 +15,7 @@ namespace quelmar {
 
 class cBono;
 class cCosteo;
+class ObservadorTramos;
 
 // The tariff catalogue of Tarifas.Dat and, through cCosteo (src/costing), the cost of a
 // call under it.
@@ -90,6 +91,10 @@ class cLlamada {
     // whole second. Errors (an instant that is no date, a call longer than 32767 hours,
     // a catalogue without the bono tariffs) reach the caller.
     void Datos(double dIni, double dFin, const cBono* m_Bono = nullptr, std::string_view sTar = {});
+
+    // Whom Datos tells each stretch of a call (cTramo, src/costing): where it starts, how
+    // long, at which band, whether bono time paid for it, and what it cost. Nobody when null.
+    void ObservarTramos(ObservadorTramos* o);
 
     float importe() const;
     const std::string& Duracion() const;

@@ -1,5 +1,7 @@
 #include "costing/cCosteo.h"
 
+#include <algorithm>
+#include <climits>
 #include <cstdint>
 #include <memory>
 #include <optional>
@@ -129,6 +131,10 @@ std::int16_t cLlamada::TipoDia(double d) const {
     return Costeo().TipoDia(d);
 }
 
+void cLlamada::ObservarTramos(ObservadorTramos* o) {
+    Costeo().Observador(o);
+}
+
 void cLlamada::Datos(double dIni, double dFin, const cBono* m_Bono, std::string_view sTar) {
     Load();
     const std::int16_t t = Find(sTar.empty() ? std::string_view(m_NombreTarifa) : sTar);
@@ -187,7 +193,7 @@ void cCosteo::Datos(const cLlamada& catalogo, std::int16_t t, double dIni, doubl
 
     m_Tipo = TipoHora(t, ini);
     m_BonoNet = !m_BonoCalc.EstaVacioGrupo(GrupoHora(ini));
-    m_Importe = ImporteConexion(t, ini);
+    m_Importe = ImporteConexion(t, ini, fin);
     ImporteTiempo(t, ini, fin);
     m_Duracion = duracion.Valor();
     m_TipoActual = TipoHora(t, fin);
@@ -197,15 +203,24 @@ void cCosteo::Datos(const cLlamada& catalogo, std::int16_t t, double dIni, doubl
 // The connection charge, under the bono kind's tariff while the group has bono time;
 // moves d past the connection time, whose hour field counts minutes and whose minute
 // field counts seconds (a stored 02:30 is 2 minutes 30 seconds).
-float cCosteo::ImporteConexion(std::int16_t t, std::int64_t& d) {
+float cCosteo::ImporteConexion(std::int16_t t, std::int64_t& d, std::int64_t fin) {
     const std::int16_t g = GrupoHora(d);
-    if (!m_BonoCalc.EstaVacioGrupo(g)) t = Sumar16(m_BonoCalc.Cual(g), 1);
+    const bool conBono = !m_BonoCalc.EstaVacioGrupo(g);
+    if (conBono) t = Sumar16(m_BonoCalc.Cual(g), 1);
     const tTarifa& tar = Tarifa(t);
     static const tTarifa::Campo& kImporte = Campo("Conexion.Importe");
     static const tTarifa::Campo& kTiempo = Campo("Conexion.Tiempo");
     const auto cargo = static_cast<float>(NumeroInicial(tar.Texto(kImporte)));
     const std::int32_t s = fecha::SegundoDelDia(fecha::ASegundos(tar.Fecha(kTiempo)));
+    const std::int64_t inicio = d;
     d += 60 * (s / 3600) + s / 60 % 60;
+    // Of a call shorter than the connection time, the stretch is the call.
+    if (m_Observador)
+        m_Observador->Tramo({cTramo::Clase::Conexion, conBono, g,
+                             static_cast<std::int16_t>(TipoHora(t, inicio) == 0 ? 0 : 1), inicio,
+                             static_cast<std::int32_t>(
+                                 std::clamp<std::int64_t>(std::min(d, fin) - inicio, 0, INT32_MAX)),
+                             cargo});
     return cargo;
 }
 
@@ -242,6 +257,9 @@ void cCosteo::ImporteTiempo(std::int16_t t, std::int64_t inicio, std::int64_t fi
         while (ini < hasta) m_Importe += ImporteTramo(t, ini, hasta);
         tramo = periodos.Siguiente();
         if (tramo) m_BonoCalc.Reset();
+        if (tramo && m_Observador && tramo->first > ini)
+            m_Observador->Tramo({cTramo::Clase::EntrePeriodos, false, GrupoHora(ini), -1, ini,
+                                 static_cast<std::int32_t>(tramo->first - ini), 0.0f});
     }
 }
 
@@ -279,6 +297,9 @@ float cCosteo::ImporteTramo(std::int16_t t, std::int64_t& ini, std::int64_t fin)
         ini = fin;
     }
     const auto coste = static_cast<float>(static_cast<double>(p) / 60.0 * len);
+    if (m_Observador)
+        m_Observador->Tramo({cTramo::Clase::Tiempo, conBono, g,
+                             static_cast<std::int16_t>(b == 0 ? 0 : 1), inicio, len, coste});
     if (conBono)
         m_BonoCalc.Restar(GrupoHora(inicio), TextoDeSegundos(len),
                           Variant::DeFecha(fecha::DesdeSegundos(inicio)));

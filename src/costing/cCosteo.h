@@ -15,6 +15,32 @@ namespace quelmar {
 
 class cLlamada;
 
+// One stretch of a call as Datos prices it.
+struct cTramo {
+    enum class Clase : std::uint8_t {
+        Conexion,      // the connection charge, over the connection time
+        Tiempo,        // time at one price: to a band end, a period end, or bono time's end
+        EntrePeriodos  // the second between two billing periods, never charged
+    };
+    Clase clase;
+    bool bono;            // priced under the bono kind's tariff while its group had time
+    std::int16_t grupo;   // the bono group of its first second: 0 day, 1 night
+    std::int16_t banda;   // 0 normal, 1 reduced, of the tariff that priced it (-1 between periods)
+    std::int64_t inicio;  // its first second on fecha::ASegundos's scale
+    std::int32_t segundos;
+    float importe;
+};
+
+// Told every stretch of every call Datos costs, in order. The amounts, added in that order
+// as floats, are importe; the seconds add up to the call's length.
+class ObservadorTramos {
+  public:
+    virtual void Tramo(const cTramo& t) = 0;
+
+  protected:
+    ~ObservadorTramos() = default;
+};
+
 // The costing half of cLlamada: the holiday list, day kinds, bands and bono groups, the
 // cost of a call and the engine's own bono registry, kept between calls. cLlamada owns one
 // and its costing interface (Festivos, TipoDia, Datos and the results) forwards here; this
@@ -53,6 +79,9 @@ class cCosteo {
     void Datos(const cLlamada& catalogo, std::int16_t t, double dIni, double dFin,
                const cBono* m_Bono);
 
+    // Whom Datos tells each stretch of the calls it costs; nobody by default.
+    void Observador(ObservadorTramos* o) noexcept { m_Observador = o; }
+
     float importe() const noexcept { return m_Importe; }
     const std::string& Duracion() const noexcept { return m_Duracion; }
     std::int16_t Tipo() const noexcept { return m_Tipo; }
@@ -66,7 +95,7 @@ class cCosteo {
     const tTarifa& Tarifa(std::int16_t t) const;
     std::int16_t TipoHora(std::int16_t t, std::int64_t d) const;
     std::int16_t GrupoHora(std::int64_t d) const;
-    float ImporteConexion(std::int16_t t, std::int64_t& d);
+    float ImporteConexion(std::int16_t t, std::int64_t& d, std::int64_t fin);
     void ImporteTiempo(std::int16_t t, std::int64_t inicio, std::int64_t fin);
     float ImporteTramo(std::int16_t t, std::int64_t& ini, std::int64_t fin);
     static std::int32_t FinTramo(std::int32_t tv, double E);
@@ -74,6 +103,7 @@ class cCosteo {
 
     // The catalogue of the call being costed; set for the length of Datos only.
     const cLlamada* m_Catalogo = nullptr;
+    ObservadorTramos* m_Observador = nullptr;
     std::vector<double> m_Festivos = std::vector<double>(1, 0.0);
     float m_Importe = 0.0f;
     std::string m_Duracion;

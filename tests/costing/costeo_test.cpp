@@ -348,6 +348,55 @@ TEST_F(Costeo, LongCallsAndFractionsOfASecond) {
     EXPECT_EQ(m.importe(), 10.0f);
 }
 
+// The stretches Datos tells follow one another from the call's start, their seconds make
+// its length and their amounts, added in order, its importe; without an observer the
+// costing is the same. Random calls of up to three days, some with bono time, on every
+// tariff of the fixture (connection times, bands over midnight, period ends).
+TEST_F(Costeo, StretchesTileTheCallAndAddUpToItsAmount) {
+    struct Tramos : ObservadorTramos {
+        std::vector<cTramo> v;
+        void Tramo(const cTramo& t) override { v.push_back(t); }
+    } tramos;
+    cLlamada con = Motor(), sin = Motor();
+    con.ObservarTramos(&tramos);
+    std::uint64_t x = 88172645463325252ULL;
+    auto azar = [&x](std::uint64_t n) {
+        x ^= x << 13, x ^= x >> 7, x ^= x << 17;
+        return static_cast<std::int64_t>(x % n);
+    };
+    const char* nombres[] = {"Normal", "Plana", "Noche", "Diez"};
+    int vistos[3] = {}, conBono = 0;
+    for (int i = 0; i < 300; ++i) {
+        cBono r;
+        r.DiaFactura(static_cast<std::uint8_t>(1 + azar(28)));
+        if (azar(2)) {
+            r.DarAlta(static_cast<std::int16_t>(azar(4)), Variant::DeFecha(En(1999, 12, 1)));
+            r.tiempo(0, "00:" + std::to_string(10 + azar(50)) + ":00");
+        }
+        const std::int64_t ini = fecha::ASegundos(En(2000, 1, 1)) + azar(400LL * 86400);
+        const std::int64_t fin = ini + (azar(4) ? azar(3600) : azar(3 * 86400));
+        const char* tarifa = nombres[azar(4)];
+        tramos.v.clear();
+        con.Datos(fecha::DesdeSegundos(ini), fecha::DesdeSegundos(fin), &r, tarifa);
+        sin.Datos(fecha::DesdeSegundos(ini), fecha::DesdeSegundos(fin), &r, tarifa);
+        float importe = 0.0f;
+        std::int64_t hasta = ini;
+        for (const cTramo& t : tramos.v) {
+            EXPECT_EQ(t.inicio, hasta) << tarifa << " " << ini << ".." << fin;
+            hasta += t.segundos;
+            importe += t.importe;
+            ++vistos[static_cast<int>(t.clase)];
+            conBono += t.bono;
+        }
+        EXPECT_EQ(hasta, fin) << tarifa << " " << ini << ".." << fin;
+        EXPECT_EQ(importe, con.importe()) << tarifa << " " << ini << ".." << fin;
+        EXPECT_EQ(con.importe(), sin.importe());
+        EXPECT_EQ(con.Bono().TotalTiempoGrupo(0), sin.Bono().TotalTiempoGrupo(0));
+    }
+    // Every kind of stretch came up.
+    EXPECT_GT(vistos[0] * vistos[1] * vistos[2] * conBono, 0);
+}
+
 // Between two instants bono time refills when a billing period closes between their days:
 // periods close at the end of the billing day of January, March, May and so on. Checked
 // against that rule on random instants up to four months apart.
