@@ -1,0 +1,508 @@
+#include "tools/Recorrido.h"
+
+#include <algorithm>
+#include <cerrno>
+#include <chrono>
+#include <cstdint>
+#include <cstdio>
+#include <cstring>
+#include <filesystem>
+#include <functional>
+#include <optional>
+#include <string>
+#include <string_view>
+#include <sys/stat.h>
+#include <unistd.h>
+#include <unordered_map>
+#include <utility>
+#include <vector>
+
+#include "bono/cBono.h"
+#include "catalogue/cLlamada.h"
+#include "costing/cCosteo.h"
+#include "runtime/CodePage.h"
+#include "runtime/OleDate.h"
+#include "runtime/RuntimeError.h"
+#include "runtime/Texto.h"
+#include "time/cTiempo.h"
+#include "tools/Bonos.h"
+#include "tools/Comun.h"
+#include "tools/Csv.h"
+#include "tools/Instantes.h"
+
+namespace quelmar::herramientas {
+
+std::string NombreDeTarifa(const cLlamada& m, std::int16_t i) {
+    static const tTarifa::Campo& kNombre = *tTarifa::Buscar("Nombre");
+    return std::string(RecortarEspacios(m.Registro(i).Texto(kNombre)));
+}
+
+namespace {
+
+std::vector<Variant> LeerFestivos(const std::filesystem::path& ruta) {
+    const std::string texto = LeerFicheroEntero(ruta);
+    std::vector<Variant> r;
+    std::size_t n = 0, desde = 0;
+    while (desde <= texto.size()) {
+        std::size_t hasta = texto.find('\n', desde);
+        if (hasta == std::string::npos) hasta = texto.size();
+        std::string_view linea(texto.data() + desde, hasta - desde);
+        ++n;
+        desde = hasta + 1;
+        if (n == 1 && linea.starts_with("\xEF\xBB\xBF")) linea.remove_prefix(3);
+        if (linea.ends_with('\r')) linea.remove_suffix(1);
+        linea = RecortarBlancos(linea);
+        if (linea.empty() || linea.starts_with('#')) continue;
+        const auto d = LeerDia(linea);
+        if (!d)
+            throw ErrorUso(Citar(ruta.string()) + " línea " + std::to_string(n) + ": " +
+                           CitarCorto(linea) + " no es una fecha AAAA-MM-DD");
+        r.push_back(Variant::DeFecha(*d));
+    }
+    if (r.size() > 32768) throw ErrorUso(Citar(ruta.string()) + ": más de 32768 festivos");
+    r.emplace_back();  // the spare entry the engine never reads
+    return r;
+}
+
+// Lines of a call log, each kept up to kMaximo bytes: the rest of a longer line is
+// skipped unread into memory, so a huge line costs no more than a short one.
+class LectorLineas {
+  public:
+    static constexpr std::size_t kMaximo = 1024;
+
+    explicit LectorLineas(std::FILE* f) : m_Fichero(f) {}
+
+    // The next line without its "\n" (and whether it was cut); false at the end.
+    bool Siguiente(std::string& linea, bool& cortada) {
+        linea.clear();
+        cortada = false;
+        bool algo = false;
+        while (true) {
+            if (m_Ini == m_Fin && !Llenar()) return algo;
+            algo = true;
+            const char* p = m_Buf.data() + m_Ini;
+            const auto* nl = static_cast<const char*>(std::memchr(p, '\n', m_Fin - m_Ini));
+            const std::size_t n = nl ? static_cast<std::size_t>(nl - p) : m_Fin - m_Ini;
+            const std::size_t cabe = std::min(n, kMaximo - linea.size());
+            linea.append(p, cabe);
+            cortada = cortada || cabe < n;
+            m_Ini += nl ? n + 1 : n;
+            if (nl) return true;
+        }
+    }
+
+    // The first bytes of the input, read ahead and not consumed.
+    std::string_view Principio() {
+        if (m_Ini == m_Fin) Llenar();
+        return {m_Buf.data() + m_Ini, m_Fin - m_Ini};
+    }
+
+    bool Error() const { return m_Error; }
+
+  private:
+    // What the file has now, not a full buffer: a terminal or a pipe gets each line costed
+    // as it comes.
+    bool Llenar() {
+        m_Ini = m_Fin = 0;
+        ssize_t n;
+        do n = ::read(::fileno(m_Fichero), m_Buf.data(), m_Buf.size());
+        while (n < 0 && errno == EINTR);
+        if (n < 0) m_Error = true;
+        if (n > 0) m_Fin = static_cast<std::size_t>(n);
+        return n > 0;
+    }
+
+    std::FILE* m_Fichero;
+    std::vector<char> m_Buf = std::vector<char>(1 << 16);
+    std::size_t m_Ini = 0, m_Fin = 0;
+    bool m_Error = false;
+};
+
+// Edit distance between two names, letters compared without case.
+std::size_t Distancia(std::string_view a, std::string_view b) {
+    auto baja = [](char c) { return c >= 'A' && c <= 'Z' ? static_cast<char>(c - 'A' + 'a') : c; };
+    std::vector<std::size_t> fila(b.size() + 1);
+    for (std::size_t j = 0; j <= b.size(); ++j) fila[j] = j;
+    for (std::size_t i = 1; i <= a.size(); ++i) {
+        std::size_t diagonal = fila[0];
+        fila[0] = i;
+        for (std::size_t j = 1; j <= b.size(); ++j) {
+            const std::size_t arriba = fila[j];
+            fila[j] = std::min({fila[j] + 1, fila[j - 1] + 1,
+                                diagonal + (baja(a[i - 1]) == baja(b[j - 1]) ? 0 : 1)});
+            diagonal = arriba;
+        }
+    }
+    return fila[b.size()];
+}
+
+// "; ¿quizá «X»?" with the catalogue name closest to `pedido`, or nothing when none is.
+std::string Sugerencia(const std::vector<std::string>& nombres, std::string_view pedido) {
+    const std::string* mejor = nullptr;
+    std::size_t dMejor = SIZE_MAX;
+    for (const auto& n : nombres)
+        if (const auto d = Distancia(pedido, n); d < dMejor) dMejor = d, mejor = &n;
+    if (!mejor || dMejor > std::max<std::size_t>(2, pedido.size() / 3)) return {};
+    return "; ¿quizá " + Citar(*mejor) + "?";
+}
+
+class Progreso {
+  public:
+    Progreso(std::FILE* errores, std::FILE* entrada) : m_Errores(errores) {
+        m_Activo = ::isatty(::fileno(errores)) != 0;
+        struct stat st {};
+        if (::fstat(::fileno(entrada), &st) == 0 && S_ISREG(st.st_mode))
+            m_Total = static_cast<long long>(st.st_size);
+        m_Inicio = m_Ultimo = std::chrono::steady_clock::now();
+    }
+    void Linea(std::size_t n, std::FILE* entrada) {
+        if (!m_Activo || n % 1000 != 0) return;
+        const auto ahora = std::chrono::steady_clock::now();
+        if (ahora - m_Inicio < std::chrono::seconds(1) ||
+            ahora - m_Ultimo < std::chrono::milliseconds(250))
+            return;
+        m_Ultimo = ahora;
+        m_Mostrado = true;
+        const long long pos =
+            m_Total > 0 ? static_cast<long long>(::lseek(::fileno(entrada), 0, SEEK_CUR)) : -1;
+        if (pos >= 0)
+            std::fprintf(m_Errores, "\rtarificador: línea %zu (%lld %%)", n, pos * 100 / m_Total);
+        else
+            std::fprintf(m_Errores, "\rtarificador: línea %zu", n);
+        std::fflush(m_Errores);
+    }
+    // Clears the progress line before any other message.
+    void Borrar() {
+        if (!m_Mostrado) return;
+        std::fputs("\r\033[K", m_Errores);
+        m_Mostrado = false;
+    }
+
+  private:
+    std::FILE* m_Errores;
+    bool m_Activo = false;
+    bool m_Mostrado = false;
+    long long m_Total = 0;
+    std::chrono::steady_clock::time_point m_Inicio, m_Ultimo;
+};
+
+// The catalogue loaded and holding the program's tariffs; ErrorUso otherwise.
+void CargarCatalogo(cLlamada& m, const std::filesystem::path& carpeta) {
+    try {
+        m.Load();
+    } catch (const std::exception& e) {
+        throw ErrorUso("no se puede leer Tarifas.Dat en " + Citar(carpeta.string()) + ": " +
+                       MensajeEngine(e));
+    }
+    if (m.Count() < cLlamada::kTarifasDelPrograma)
+        throw ErrorUso("el catálogo de " + Citar(carpeta.string()) + " tiene " +
+                       std::to_string(m.Count()) +
+                       " tarifas; el costeo necesita al menos las cinco fijas (la principal, "
+                       "10DIA, 50DIA, 10NOCHE y 50NOCHE)");
+}
+
+// The tariff of lines that name none: the one asked for, or the catalogue's first.
+void ElegirTarifa(cLlamada& m, const std::optional<std::string>& pedida,
+                  const std::vector<std::string>& nombres) {
+    if (!pedida) {
+        m.NombreTarifa(NombreDeTarifa(m, 0));
+        return;
+    }
+    const auto b = Utf8ACp1252Exacto(*pedida);
+    if (!b || m.Find(*b) < 0)
+        throw ErrorUso("la tarifa " + CitarCorto(*pedida) + " no está en el catálogo" +
+                       Sugerencia(nombres, *pedida));
+    m.NombreTarifa(*b);
+}
+
+// The folder of --salida-bonos must be there before any call is costed.
+void ComprobarSalidaBonos(const std::filesystem::path& ruta) {
+    std::error_code ec;
+    const auto carpeta =
+        ruta.parent_path().empty() ? std::filesystem::path(".") : ruta.parent_path();
+    if (std::filesystem::is_directory(ruta, ec)) throw ErrorUso(EsCarpeta(ruta));
+    if (!std::filesystem::is_directory(carpeta, ec))
+        throw ErrorUso("no se puede escribir " + Citar(ruta.string()) + ": la carpeta " +
+                       Citar(carpeta.string()) + " no existe");
+}
+
+}  // namespace
+
+void PrepararCosteo(cLlamada& m, const OpcionesCosteo& o, std::vector<std::string>& nombres) {
+    CargarCatalogo(m, o.catalogo);
+    for (std::int16_t i = 0; i < m.Count(); ++i)
+        nombres.push_back(Cp1252AUtf8(NombreDeTarifa(m, i)));
+    ElegirTarifa(m, o.tarifa, nombres);
+    if (o.festivos) m.Festivos(LeerFestivos(*o.festivos));
+    if (o.bonos) {
+        const std::string texto = LeerFicheroEntero(*o.bonos);
+        m.Bono() = LeerBonos(texto, o.bonos->string());
+    }
+    if (o.salidaBonos) ComprobarSalidaBonos(*o.salidaBonos);
+}
+
+void LlevarRegistro(cLlamada& m, double finAnterior, double ini) {
+    if (ini > finAnterior && cCosteo::SeRellenaEntre(m.Bono().DiaFactura(), finAnterior, ini))
+        m.Bono().Reset();
+}
+
+namespace {
+
+// Past this many bad lines the rest are only counted.
+constexpr std::size_t kMalasMostradas = 20;
+
+// Hashes and compares std::string keys with string_views: no key built per lookup.
+struct HashTexto {
+    using is_transparent = void;
+    std::size_t operator()(std::string_view s) const { return std::hash<std::string_view>{}(s); }
+};
+
+class Recorrido {
+  public:
+    Recorrido(cLlamada& m, std::vector<std::string> nombres, std::FILE* entrada, std::FILE* errores,
+              DestinoLlamadas& destino)
+        : m_Catalogo(m),
+          m_Nombres(std::move(nombres)),
+          m_Entrada(entrada),
+          m_Errores(errores),
+          m_Destino(destino),
+          m_Progreso(errores, entrada),
+          m_Principal(Pedida(m.NombreTarifa())) {}
+
+    void Linea(std::string_view bruta, bool cortada);
+    void Terminar(bool errorLectura);
+    const TotalesRecorrido& Totales() const { return m_Totales; }
+
+  private:
+    std::optional<std::string_view> Contenido(std::string_view bruta, bool cortada);
+    std::optional<Llamada> LeerLlamada(std::string_view linea);
+    std::optional<Llamada> LeerCampos();
+    bool CostearLlamada(const Llamada& l);
+    void Mala(const std::string& motivo);
+    void Aviso(bool& dado, const char* texto);
+    const TarifaPedida& PedidaEnLog(std::string_view pedido);
+    static TarifaPedida Pedida(std::optional<std::string> bytes);
+
+    cLlamada& m_Catalogo;
+    const std::vector<std::string> m_Nombres;  // the catalogue's names in UTF-8, for suggestions
+    std::FILE *m_Entrada, *m_Errores;
+    DestinoLlamadas& m_Destino;
+    Progreso m_Progreso;
+    TotalesRecorrido m_Totales;
+    std::size_t m_NumLinea = 0;
+    bool m_CabeceraVista = false, m_AvisoOrden = false, m_Aviso1252 = false;
+    std::optional<double> m_FinAnterior;
+    std::vector<std::string> m_Campos;
+    std::string m_Convertida;
+    // The registry before the call being costed; kept so that no call allocates for it.
+    cBono m_Respaldo;
+    const TarifaPedida m_Principal;
+    // A log names few tariffs over and over: their conversions are worked out once.
+    std::unordered_map<std::string, TarifaPedida, HashTexto, std::equal_to<>> m_Pedidas;
+};
+
+TarifaPedida Recorrido::Pedida(std::optional<std::string> bytes) {
+    TarifaPedida t{std::move(bytes), {}, {}};
+    if (t.bytes) {
+        t.utf8 = Cp1252AUtf8(*t.bytes);
+        t.celda = CeldaCsv(t.utf8);
+    }
+    return t;
+}
+
+// A tariff name of the log (Utf8ACp1252Exacto) and its texts, remembered.
+const TarifaPedida& Recorrido::PedidaEnLog(std::string_view pedido) {
+    // A log of endless different names must not fill the memory.
+    if (m_Pedidas.size() > 4096) m_Pedidas.clear();
+    auto it = m_Pedidas.find(pedido);
+    if (it == m_Pedidas.end())
+        it = m_Pedidas.emplace(std::string(pedido), Pedida(Utf8ACp1252Exacto(pedido))).first;
+    return it->second;
+}
+
+void Recorrido::Mala(const std::string& motivo) {
+    if (m_Totales.malas++ >= kMalasMostradas) return;
+    m_Progreso.Borrar();
+    std::fprintf(m_Errores, "línea %zu: %s\n", m_NumLinea, motivo.c_str());
+}
+
+// A warning given once per run, on the line that first calls for it.
+void Recorrido::Aviso(bool& dado, const char* texto) {
+    if (dado) return;
+    dado = true;
+    m_Progreso.Borrar();
+    std::fprintf(m_Errores, "línea %zu: aviso: %s\n", m_NumLinea, texto);
+}
+
+// The line as text, without its end; nothing for a bad line (told) and for one that
+// holds no call (blank or a comment).
+std::optional<std::string_view> Recorrido::Contenido(std::string_view linea, bool cortada) {
+    if (m_NumLinea == 1 && linea.starts_with("\xEF\xBB\xBF")) linea.remove_prefix(3);
+    while (!linea.empty() && (linea.back() == '\n' || linea.back() == '\r')) linea.remove_suffix(1);
+    if (cortada) {
+        m_CabeceraVista = true;
+        Mala("la línea mide más de " + std::to_string(LectorLineas::kMaximo) +
+             " bytes; una llamada ocupa menos de 100 (empieza " + CitarCorto(linea, 40) + ")");
+        return std::nullopt;
+    }
+    if (linea.find('\0') != std::string_view::npos) {
+        m_CabeceraVista = true;
+        Mala("la línea tiene bytes nulos; no es texto");
+        return std::nullopt;
+    }
+    // A log saved by an old editor or spreadsheet in Latin-1 or Windows-1252.
+    if (!EsUtf8(linea)) {
+        m_Convertida = Cp1252AUtf8(linea);
+        linea = m_Convertida;
+        Aviso(m_Aviso1252,
+              "el texto no es UTF-8; las líneas así se leen como Windows-1252 (Latin-1)");
+    }
+    const std::string_view contenido = RecortarBlancos(linea);
+    if (contenido.empty() || contenido.starts_with('#')) return std::nullopt;
+    return linea;
+}
+
+// The fields of a line cut into calls; nothing for a bad line (told) and for the header.
+std::optional<Llamada> Recorrido::LeerLlamada(std::string_view linea) {
+    const bool primera = !m_CabeceraVista;
+    m_CabeceraVista = true;
+    auto fallo = PartirCsv(linea, ',', m_Campos);
+    // ";" separates too, as a Spanish spreadsheet writes it.
+    if (!fallo && m_Campos.size() == 1 && linea.find(';') != std::string_view::npos)
+        fallo = PartirCsv(linea, ';', m_Campos);
+    // A first line whose first field does not start with a digit is a header.
+    if (primera && !fallo) {
+        const std::string_view c0 = RecortarBlancos(m_Campos[0]);
+        if (c0.empty() || c0[0] < '0' || c0[0] > '9') return std::nullopt;
+    }
+    if (fallo) {
+        Mala(*fallo);
+        return std::nullopt;
+    }
+    if (m_Campos.size() < 2 || m_Campos.size() > 3) {
+        Mala("se esperaban 2 o 3 campos (inicio,fin[,tarifa]) y hay " +
+             std::to_string(m_Campos.size()));
+        return std::nullopt;
+    }
+    return LeerCampos();
+}
+
+// The call of the fields read: two instants in order and a tariff of the catalogue.
+std::optional<Llamada> Recorrido::LeerCampos() {
+    const std::string_view tIni = RecortarBlancos(m_Campos[0]), tFin = RecortarBlancos(m_Campos[1]);
+    const auto ini = LeerInstante(tIni);
+    if (!ini) {
+        Mala("inicio " + CitarCorto(tIni) + " ilegible (se espera AAAA-MM-DDTHH:MM:SS)");
+        return std::nullopt;
+    }
+    const auto fin = LeerInstante(tFin);
+    if (!fin) {
+        Mala("fin " + CitarCorto(tFin) + " ilegible (se espera AAAA-MM-DDTHH:MM:SS)");
+        return std::nullopt;
+    }
+    const std::int64_t segundos = fecha::SegundosEntre(*ini, *fin);
+    if (segundos < 0) {
+        Mala("el fin " + CitarCorto(tFin) + " es anterior al inicio " + CitarCorto(tIni));
+        return std::nullopt;
+    }
+    if (segundos > cTiempo::kSegundosMaximos) {
+        Mala("la llamada dura más de " + std::to_string(cTiempo::kHorasMaximas) + " horas");
+        return std::nullopt;
+    }
+    Llamada l{*ini, *fin, segundos, &m_Principal, tIni, tFin};
+    if (m_Campos.size() == 3 && !RecortarBlancos(m_Campos[2]).empty()) {
+        const std::string_view pedido = RecortarBlancos(m_Campos[2]);
+        const TarifaPedida& t = PedidaEnLog(pedido);
+        if (!t.bytes || m_Catalogo.Find(*t.bytes) < 0) {
+            Mala("tarifa desconocida " + CitarCorto(pedido) + Sugerencia(m_Nombres, pedido));
+            return std::nullopt;
+        }
+        l.tarifa = &t;
+    }
+    return l;
+}
+
+// Costs the call with the registry carried from the previous one, refilled when a billing
+// Costs the call with the registry carried from the previous one; false (told) when the
+// engine fails, the registry as it was.
+bool Recorrido::CostearLlamada(const Llamada& l) {
+    m_Respaldo = m_Catalogo.Bono();
+    try {
+        if (m_FinAnterior && l.ini < *m_FinAnterior)
+            Aviso(m_AvisoOrden,
+                  "la llamada empieza antes de que acabe la anterior; los bonos se gastan en el "
+                  "orden de las líneas");
+        else if (m_FinAnterior)
+            LlevarRegistro(m_Catalogo, *m_FinAnterior, l.ini);
+        m_Catalogo.Datos(l.ini, l.fin, &m_Catalogo.Bono(), *l.tarifa->bytes);
+    } catch (const std::exception& e) {
+        m_Catalogo.Bono() = m_Respaldo;
+        std::string motivo = "el motor no pudo costear la llamada: " + MensajeEngine(e);
+        // The billing period of a call late in 9999 ends past the last date there is.
+        const auto* re = dynamic_cast<const RuntimeError*>(&e);
+        if (re && re->Numero() == 6 && fecha::Anio(l.fin) == 9999)
+            motivo +=
+                "; su periodo de facturación acaba después del año 9999, la última fecha que "
+                "el motor cuenta";
+        Mala(motivo);
+        return false;
+    }
+    m_FinAnterior = l.fin;
+    ++m_Totales.costeadas;
+    m_Totales.importe += m_Catalogo.importe();
+    m_Totales.segundos += l.segundos;
+    return true;
+}
+
+void Recorrido::Linea(std::string_view bruta, bool cortada) {
+    ++m_NumLinea;
+    m_Progreso.Linea(m_NumLinea, m_Entrada);
+    const auto linea = Contenido(bruta, cortada);
+    if (!linea) return;
+    const auto llamada = LeerLlamada(*linea);
+    if (llamada && CostearLlamada(*llamada)) m_Destino.Costeada(*llamada, m_Catalogo, m_Respaldo);
+}
+
+// After the last line: the destination finished, a failed read told.
+void Recorrido::Terminar(bool errorLectura) {
+    m_Progreso.Borrar();
+    m_Destino.Terminar();
+    if (errorLectura) throw ErrorUso("error al leer las llamadas");
+}
+
+}  // namespace
+
+TotalesRecorrido Recorrer(cLlamada& m, const OpcionesCosteo& o, std::vector<std::string> nombres,
+                          std::FILE* entrada, std::FILE* errores, DestinoLlamadas& destino) {
+    LectorLineas lector(entrada);
+    if (!PareceTexto(lector.Principio())) {
+        const std::string nombre =
+            o.llamadas ? Citar(o.llamadas->string()) : std::string("la entrada estándar");
+        throw ErrorUso(NoEsTexto(nombre) +
+                       "; se espera un registro de llamadas, una por línea: inicio,fin[,tarifa]");
+    }
+    Recorrido recorrido(m, std::move(nombres), entrada, errores, destino);
+    destino.Empezar();
+    std::string linea;
+    bool cortada = false;
+    while (lector.Siguiente(linea, cortada)) recorrido.Linea(linea, cortada);
+    recorrido.Terminar(lector.Error());
+    return recorrido.Totales();
+}
+
+int Resumir(const TotalesRecorrido& t, std::FILE* errores) {
+    char importe[64];
+    std::snprintf(importe, sizeof importe, "%.2f", t.importe);
+    std::fprintf(errores, "tarificador: %zu %s, importe total %s, duración total %s", t.costeadas,
+                 t.costeadas == 1 ? "llamada" : "llamadas", importe,
+                 TextoDuracion(t.segundos).c_str());
+    if (t.malas)
+        std::fprintf(errores, "; %zu %s", t.malas,
+                     t.malas == 1 ? "línea con errores" : "líneas con errores");
+    if (t.malas > kMalasMostradas)
+        std::fprintf(errores, " (solo se muestran las %zu primeras)", kMalasMostradas);
+    std::fputs("\n", errores);
+    return t.malas ? kSalidaLineasMalas : kSalidaBien;
+}
+
+}  // namespace quelmar::herramientas

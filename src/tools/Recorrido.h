@@ -1,0 +1,80 @@
+#pragma once
+
+#include <cstddef>
+#include <cstdint>
+#include <cstdio>
+#include <optional>
+#include <string>
+#include <string_view>
+#include <vector>
+
+#include "bono/cBono.h"
+#include "catalogue/cLlamada.h"
+#include "tools/Costear.h"
+
+namespace quelmar::herramientas {
+
+// The run over a call log that costear, comparar and informe share: the log read line by
+// line, each call costed under the tariff its line names with one bono registry carried
+// from call to call, bad lines told on the error stream. What becomes of each call costed
+// is the caller's: a DestinoLlamadas.
+
+// A tariff as a log names it: its catalogue bytes (none when no catalogue name can be
+// written so) and how a row shows it.
+struct TarifaPedida {
+    std::optional<std::string> bytes;
+    std::string utf8, celda;
+};
+
+// One call of the log as read from its line; the texts and the tariff stay valid until
+// the next line is read.
+struct Llamada {
+    double ini, fin;
+    std::int64_t segundos;
+    const TarifaPedida* tarifa;
+    // The instants as the line writes them: LeerInstante takes only AAAA-MM-DD?HH:MM:SS
+    // with a valid date and time, so with a "T" in the middle they are TextoInstante's.
+    std::string_view textoIni, textoFin;
+};
+
+// What a run does with each call the engine has costed: `motor` holds its results and the
+// registry after it, `antes` the registry before it.
+class DestinoLlamadas {
+  public:
+    // Once the input is known to be text, before its first line.
+    virtual void Empezar() {}
+    virtual void Costeada(const Llamada& l, const cLlamada& motor, const cBono& antes) = 0;
+    // After the last line; ErrorUso when the output could not be written.
+    virtual void Terminar() {}
+
+  protected:
+    ~DestinoLlamadas() = default;
+};
+
+struct TotalesRecorrido {
+    std::size_t costeadas = 0, malas = 0;
+    double importe = 0.0;  // the calls' importe added in line order
+    std::int64_t segundos = 0;
+};
+
+// Everything that can make a run unusable, checked before the first output: the catalogue
+// and its program tariffs, --tarifa, --festivos, --bonos and the folder of
+// --salida-bonos. `nombres` gets the catalogue's names in UTF-8, for suggestions.
+void PrepararCosteo(cLlamada& m, const OpcionesCosteo& o, std::vector<std::string>& nombres);
+
+// Reads the log from `entrada` and costs it (see above), telling `destino` each call costed.
+// ErrorUso when the input is no text or cannot be read.
+TotalesRecorrido Recorrer(cLlamada& m, const OpcionesCosteo& o, std::vector<std::string> nombres,
+                          std::FILE* entrada, std::FILE* errores, DestinoLlamadas& destino);
+
+// The totals on the error stream, as every run ends; the exit status.
+int Resumir(const TotalesRecorrido& t, std::FILE* errores);
+
+// The engine's registry carried from the end of one call, `finAnterior`, to the start of
+// the next: full again when a billing period began in between.
+void LlevarRegistro(cLlamada& m, double finAnterior, double ini);
+
+// The name of the tariff at position i, its catalogue bytes without the trailing blanks.
+std::string NombreDeTarifa(const cLlamada& m, std::int16_t i);
+
+}  // namespace quelmar::herramientas
