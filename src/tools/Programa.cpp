@@ -16,6 +16,7 @@
 #include "catalogue/tTarifa.h"
 #include "runtime/OleDate.h"
 #include "tools/CatalogoCsv.h"
+#include "tools/Comparar.h"
 #include "tools/Comun.h"
 #include "tools/Costear.h"
 #include "tools/Csv.h"
@@ -33,6 +34,7 @@ mueve catálogos a CSV y desde CSV.
 
 Órdenes:
   costear    cuesta llamadas, una por línea: inicio,fin[,tarifa]
+  comparar   cuánto costarían las mismas llamadas con cada tarifa del catálogo
   listar     muestra las tarifas del catálogo
   exportar   escribe el catálogo como CSV editable
   importar   crea Tarifas.Dat a partir de un CSV
@@ -80,6 +82,30 @@ bono_net_actual,bono_dia,bono_noche. Las líneas erróneas se avisan en la salid
 errores como «línea N: ...» y se saltan (se muestran las 20 primeras; las demás solo se
 cuentan, y una línea de más de 1024 bytes es errónea); al final, el número de llamadas,
 el importe total, la duración total y cuántas líneas tenían errores.
+)";
+
+constexpr const char* kAyudaComparar =
+    R"(Uso: tarificador comparar [--catalogo CARPETA] [--festivos FICHERO] [--bonos FICHERO]
+                           [--json] [LLAMADAS]
+
+¿Qué tarifa me conviene? Cuesta el registro de llamadas entero una vez con cada tarifa
+del catálogo (todas menos las de los bonos, 10DIA, 50DIA, 10NOCHE y 50NOCHE), sin mirar
+la tarifa que nombra cada línea, con los bonos gastándose y rellenándose como en
+«costear». Las llamadas, las opciones y las líneas con errores son las de «costear»; una
+línea con errores no cuenta para ninguna tarifa.
+
+Salida (CSV con cabecera, de la más barata a la más cara):
+  tarifa             nombre de la tarifa
+  importe            importe total de las llamadas con ella
+  diferencia         importe menos el del registro costeado con sus propias tarifas
+                     (negativa: con ella se ahorraría)
+  importe_minuto     importe por minuto de llamada
+  minutos_normal     minutos cobrados en la banda normal
+  minutos_reducida   minutos cobrados en la banda reducida
+  minutos_bono       minutos pagados con tiempo de bono
+  llamadas           número de llamadas
+Con --json, un objeto JSON por tarifa con esos nombres. Al final, en la salida de
+errores, el resumen del registro con sus propias tarifas, como en «costear».
 )";
 
 constexpr const char* kAyudaListar =
@@ -321,6 +347,40 @@ int Importar(const std::vector<std::string>& args) {
     return kSalidaBien;
 }
 
+// The options of the orders that cost a log, and the log opened: a file, or the standard
+// input when none is named or it is "-".
+class RegistroDeLlamadas {
+  public:
+    RegistroDeLlamadas(const Opciones& o) {
+        m_Opciones.catalogo = Carpeta(o);
+        m_Opciones.tarifa = o.Valor("--tarifa");
+        if (auto v = o.Valor("--festivos")) m_Opciones.festivos = *v;
+        if (auto v = o.Valor("--bonos")) m_Opciones.bonos = *v;
+        if (auto v = o.Valor("--salida-bonos")) m_Opciones.salidaBonos = *v;
+        m_Opciones.json = o.Tiene("--json");
+        if (!o.posicionales.empty() && o.posicionales[0] != "-") {
+            std::error_code ec;
+            if (std::filesystem::is_directory(o.posicionales[0], ec))
+                throw ErrorUso(EsCarpeta(o.posicionales[0]));
+            m_Opciones.llamadas = o.posicionales[0];
+            m_Entrada = std::fopen(o.posicionales[0].c_str(), "rb");
+            if (!m_Entrada) throw ErrorUso(NoSePuedeAbrir(o.posicionales[0], errno));
+        }
+    }
+    ~RegistroDeLlamadas() {
+        if (m_Entrada != stdin) std::fclose(m_Entrada);
+    }
+    RegistroDeLlamadas(const RegistroDeLlamadas&) = delete;
+    RegistroDeLlamadas& operator=(const RegistroDeLlamadas&) = delete;
+
+    const OpcionesCosteo& Opciones() const { return m_Opciones; }
+    std::FILE* Entrada() const { return m_Entrada; }
+
+  private:
+    OpcionesCosteo m_Opciones;
+    std::FILE* m_Entrada = stdin;
+};
+
 int CostearOrden(const std::vector<std::string>& args) {
     const Opciones o = LeerOpciones(
         "costear", args, {"--catalogo", "--tarifa", "--festivos", "--bonos", "--salida-bonos"},
@@ -329,29 +389,19 @@ int CostearOrden(const std::vector<std::string>& args) {
         std::fputs(kAyudaCostear, stdout);
         return kSalidaBien;
     }
-    OpcionesCosteo oc;
-    oc.catalogo = Carpeta(o);
-    oc.tarifa = o.Valor("--tarifa");
-    if (auto v = o.Valor("--festivos")) oc.festivos = *v;
-    if (auto v = o.Valor("--bonos")) oc.bonos = *v;
-    if (auto v = o.Valor("--salida-bonos")) oc.salidaBonos = *v;
-    oc.json = o.Tiene("--json");
-    std::FILE* entrada = stdin;
-    if (!o.posicionales.empty() && o.posicionales[0] != "-") {
-        std::error_code ec;
-        if (std::filesystem::is_directory(o.posicionales[0], ec))
-            throw ErrorUso(EsCarpeta(o.posicionales[0]));
-        oc.llamadas = o.posicionales[0];
-        entrada = std::fopen(o.posicionales[0].c_str(), "rb");
-        if (!entrada) throw ErrorUso(NoSePuedeAbrir(o.posicionales[0], errno));
+    const RegistroDeLlamadas r(o);
+    return Costear(r.Opciones(), r.Entrada(), stdout, stderr);
+}
+
+int CompararOrden(const std::vector<std::string>& args) {
+    const Opciones o =
+        LeerOpciones("comparar", args, {"--catalogo", "--festivos", "--bonos"}, {"--json"}, 1);
+    if (o.ayuda) {
+        std::fputs(kAyudaComparar, stdout);
+        return kSalidaBien;
     }
-    struct Cerrar {
-        std::FILE* f;
-        ~Cerrar() {
-            if (f != stdin) std::fclose(f);
-        }
-    } cerrar{entrada};
-    return Costear(oc, entrada, stdout, stderr);
+    const RegistroDeLlamadas r(o);
+    return Comparar(r.Opciones(), r.Entrada(), stdout, stderr);
 }
 
 }  // namespace
@@ -374,11 +424,13 @@ int Ejecutar(int argc, char** argv) {
             return kSalidaBien;
         }
         if (orden == "costear") return CostearOrden(args);
+        if (orden == "comparar") return CompararOrden(args);
         if (orden == "listar") return Listar(args);
         if (orden == "exportar") return Exportar(args);
         if (orden == "importar") return Importar(args);
-        throw ErrorUso("orden desconocida " + Citar(orden) +
-                       " (costear, listar, exportar o importar; véase «tarificador --help»)");
+        throw ErrorUso(
+            "orden desconocida " + Citar(orden) +
+            " (costear, comparar, listar, exportar o importar; véase «tarificador --help»)");
     } catch (const ErrorDatos& e) {
         std::fflush(stdout);
         std::fprintf(stderr, "tarificador: %s\n", e.what());

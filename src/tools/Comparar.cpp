@@ -1,0 +1,153 @@
+#include "tools/Comparar.h"
+
+#include <algorithm>
+#include <cmath>
+#include <cstdio>
+#include <exception>
+#include <nlohmann/json.hpp>
+#include <string>
+#include <unistd.h>
+#include <utility>
+#include <vector>
+
+#include "costing/cCosteo.h"
+#include "runtime/CodePage.h"
+#include "tools/Comun.h"
+#include "tools/Csv.h"
+#include "tools/Instantes.h"
+
+namespace quelmar::herramientas {
+
+namespace {
+
+// Adds up where each second of a call went.
+class Minutos : public ObservadorTramos {
+  public:
+    explicit Minutos(Candidata& c) : m_C(c) {}
+    void Tramo(const cTramo& t) override {
+        if (t.clase == cTramo::Clase::EntrePeriodos) return;
+        (t.bono ? m_C.bono : t.banda == 0 ? m_C.normal : m_C.reducida) += t.segundos;
+    }
+
+  private:
+    Candidata& m_C;
+};
+
+void CostearCandidata(cLlamada& m, const std::string& nombre, const cBono& inicial,
+                      const std::vector<LlamadaGuardada>& llamadas, Candidata& c) {
+    Minutos minutos(c);
+    m.ObservarTramos(&minutos);
+    m.Bono() = inicial;
+    for (std::size_t i = 0; i < llamadas.size(); ++i) {
+        const LlamadaGuardada& l = llamadas[i];
+        try {
+            if (i > 0) LlevarRegistro(m, llamadas[i - 1].fin, l.ini);
+            m.Datos(l.ini, l.fin, &m.Bono(), nombre);
+        } catch (const std::exception& e) {
+            c.fallo = "el motor no pudo costear la llamada que empieza " + TextoInstante(l.ini) +
+                      ": " + MensajeEngine(e);
+            break;
+        }
+        c.importe += m.importe();
+        c.segundos += l.segundos;
+        ++c.llamadas;
+    }
+    m.ObservarTramos(nullptr);
+}
+
+double Centimos(double x) {
+    return std::round(x * 100.0) / 100.0;
+}
+
+std::string Numero(const char* formato, double x) {
+    char b[64];
+    std::snprintf(b, sizeof b, formato, x);
+    return b;
+}
+
+void EscribirCandidatas(const std::vector<Candidata>& cs, double propio, bool json,
+                        std::FILE* salida) {
+    if (!json)
+        std::fputs(
+            "tarifa,importe,diferencia,importe_minuto,minutos_normal,minutos_reducida,"
+            "minutos_bono,llamadas\n",
+            salida);
+    for (const Candidata& c : cs) {
+        if (c.fallo) continue;
+        const double minutos = static_cast<double>(c.segundos) / 60.0;
+        auto min = [](std::int64_t s) { return static_cast<double>(s) / 60.0; };
+        if (json) {
+            nlohmann::ordered_json o = {
+                {"tarifa", c.tarifa},
+                {"importe", Centimos(c.importe)},
+                {"diferencia", Centimos(Centimos(c.importe) - Centimos(propio))},
+                {"importe_minuto", nullptr},
+                {"minutos_normal", Centimos(min(c.normal))},
+                {"minutos_reducida", Centimos(min(c.reducida))},
+                {"minutos_bono", Centimos(min(c.bono))},
+                {"llamadas", c.llamadas},
+            };
+            if (c.segundos > 0) o["importe_minuto"] = std::round(c.importe / minutos * 1e4) / 1e4;
+            std::fprintf(salida, "%s\n", o.dump().c_str());
+        } else {
+            std::fprintf(
+                salida, "%s,%s,%s,%s,%s,%s,%s,%zu\n", CeldaCsv(c.tarifa).c_str(),
+                Numero("%.2f", c.importe).c_str(), Numero("%.2f", c.importe - propio).c_str(),
+                c.segundos > 0 ? Numero("%.4f", c.importe / minutos).c_str() : "",
+                Numero("%.2f", min(c.normal)).c_str(), Numero("%.2f", min(c.reducida)).c_str(),
+                Numero("%.2f", min(c.bono)).c_str(), c.llamadas);
+        }
+    }
+}
+
+}  // namespace
+
+std::vector<Candidata> CostearCandidatas(cLlamada& m, const cBono& inicial,
+                                         const std::vector<LlamadaGuardada>& llamadas,
+                                         std::FILE* avance) {
+    std::vector<std::string> nombres;
+    for (std::int16_t i = 0; i < m.Count(); ++i) {
+        if (i >= 1 && i < cLlamada::kTarifasDelPrograma) continue;
+        std::string n = NombreDeTarifa(m, i);
+        // Costing by name finds the first tariff of a name.
+        if (m.Find(n) == i) nombres.push_back(std::move(n));
+    }
+    std::vector<Candidata> r;
+    for (std::size_t k = 0; k < nombres.size(); ++k) {
+        Candidata c;
+        c.tarifa = Cp1252AUtf8(nombres[k]);
+        if (avance) {
+            std::fprintf(avance, "\rtarificador: costeando con %s (%zu de %zu)\033[K",
+                         Citar(c.tarifa).c_str(), k + 1, nombres.size());
+            std::fflush(avance);
+        }
+        CostearCandidata(m, nombres[k], inicial, llamadas, c);
+        r.push_back(std::move(c));
+    }
+    if (avance) std::fputs("\r\033[K", avance);
+    std::stable_sort(r.begin(), r.end(),
+                     [](const Candidata& a, const Candidata& b) { return a.importe < b.importe; });
+    return r;
+}
+
+int Comparar(const OpcionesCosteo& o, std::FILE* entrada, std::FILE* salida, std::FILE* errores) {
+    CatalogoExistente(o.catalogo);
+    cLlamada m(o.catalogo);
+    std::vector<std::string> nombres;
+    PrepararCosteo(m, o, nombres);
+    const cBono inicial = m.Bono();
+    GuardarLlamadas guardadas;
+    const TotalesRecorrido propio = Recorrer(m, o, std::move(nombres), entrada, errores, guardadas);
+    const auto candidatas = CostearCandidatas(m, inicial, guardadas.Llamadas(),
+                                              ::isatty(::fileno(errores)) ? errores : nullptr);
+    for (const Candidata& c : candidatas)
+        if (c.fallo)
+            std::fprintf(errores, "tarificador: la tarifa %s queda fuera: %s\n",
+                         Citar(c.tarifa).c_str(), c.fallo->c_str());
+    EscribirCandidatas(candidatas, propio.importe, o.json, salida);
+    std::fflush(salida);
+    if (std::ferror(salida)) throw ErrorUso("no se pudo escribir la salida");
+    return Resumir(propio, errores);
+}
+
+}  // namespace quelmar::herramientas

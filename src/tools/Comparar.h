@@ -1,0 +1,57 @@
+#pragma once
+
+#include <cstddef>
+#include <cstdint>
+#include <cstdio>
+#include <optional>
+#include <string>
+#include <vector>
+
+#include "bono/cBono.h"
+#include "catalogue/cLlamada.h"
+#include "tools/Costear.h"
+#include "tools/Recorrido.h"
+
+namespace quelmar::herramientas {
+
+// A call of the log kept to be costed again under other tariffs.
+struct LlamadaGuardada {
+    double ini, fin;
+    std::int64_t segundos;
+};
+
+// Keeps every call a run costed.
+class GuardarLlamadas : public DestinoLlamadas {
+  public:
+    void Costeada(const Llamada& l, const cLlamada&, const cBono&) override {
+        m_Llamadas.push_back({l.ini, l.fin, l.segundos});
+    }
+    const std::vector<LlamadaGuardada>& Llamadas() const { return m_Llamadas; }
+
+  private:
+    std::vector<LlamadaGuardada> m_Llamadas;
+};
+
+// What the whole log would cost under one tariff.
+struct Candidata {
+    std::string tarifa;    // UTF-8
+    double importe = 0.0;  // the calls' importe added in line order, as costear adds them
+    std::int64_t segundos = 0, normal = 0, reducida = 0, bono = 0;
+    std::size_t llamadas = 0;
+    // Why the engine could not cost some call under it; its other figures then mean nothing.
+    std::optional<std::string> fallo;
+};
+
+// Costs the calls once under each tariff of the catalogue but the bono kinds' (positions
+// 1 to 4), a name only once, each run from `inicial` with the registry carried from call to
+// call and refilled as costear does. Cheapest first, catalogue order between equals.
+// `avance` (may be null) is told each tariff before it is costed.
+std::vector<Candidata> CostearCandidatas(cLlamada& m, const cBono& inicial,
+                                         const std::vector<LlamadaGuardada>& llamadas,
+                                         std::FILE* avance);
+
+// tarificador comparar: the log costed under its own tariffs (bad lines told as costear
+// tells them), then under every candidate; one row per candidate on `salida`, CSV or JSON.
+int Comparar(const OpcionesCosteo& o, std::FILE* entrada, std::FILE* salida, std::FILE* errores);
+
+}  // namespace quelmar::herramientas

@@ -1,0 +1,89 @@
+// tarificador comparar on the sample catalogue, bonos, holidays and call log, checked
+// against costear run as a user would to answer the same question by hand.
+#include <gtest/gtest.h>
+#include <sstream>
+#include <string>
+#include <vector>
+
+#include "Programa.h"
+
+namespace quelmar::pruebas {
+namespace {
+
+std::vector<std::string> Celdas(const std::string& fila) {
+    std::vector<std::string> r;
+    std::stringstream s(fila);
+    for (std::string c; std::getline(s, c, ',');) r.push_back(c);
+    if (!fila.empty() && fila.back() == ',') r.emplace_back();
+    return r;
+}
+
+// "importe total X" of costear's summary.
+std::string ImporteTotal(const std::string& errores) {
+    const auto p = errores.find("importe total ");
+    if (p == std::string::npos) return "?";
+    const auto q = errores.find(',', p);
+    return errores.substr(p + 14, q - p - 14);
+}
+
+class Comparar : public ::testing::Test {
+  protected:
+    void SetUp() override {
+        const Resultado i = Ejecutar(dir.ruta(), {"importar", "--catalogo", dir.ruta().string(),
+                                                  CARPETA_DATOS "/tarifas.csv"});
+        ASSERT_EQ(i.estado, 0) << i.errores;
+    }
+    Resultado Correr(const std::string& orden, std::vector<std::string> args,
+                     const std::string& llamadas) {
+        EscribirTodo(dir.ruta() / "llamadas.csv", llamadas);
+        args.insert(args.begin(),
+                    {orden, "--catalogo", dir.ruta().string(), "--bonos",
+                     CARPETA_DATOS "/bonos.json", "--festivos", CARPETA_DATOS "/festivos.txt"});
+        args.push_back((dir.ruta() / "llamadas.csv").string());
+        return Ejecutar(dir.ruta(), args);
+    }
+    CarpetaTemporal dir;
+};
+
+// Each candidate's total is what costear --tarifa gives for the log without its tariff
+// column; cheapest first; the difference is from the log under its own tariffs; the
+// minutes are the calls' minutes; a bad line counts for none and is told as costear tells it.
+TEST_F(Comparar, EachCandidateCostsWhatCostearGivesUnderIt) {
+    const std::string log = LeerTodo(CARPETA_DATOS "/llamadas.csv") + "2000-02-30T10:00:00,x\n";
+    std::string sinTarifa;
+    for (const std::string& l : Lineas(log)) {
+        const auto c = Celdas(l);
+        sinTarifa += l.starts_with('#') || c.size() < 2 ? l : c[0] + "," + c[1];
+        sinTarifa += '\n';
+    }
+    const Resultado propio = Correr("costear", {}, log);
+    const Resultado r = Correr("comparar", {}, log);
+    EXPECT_EQ(r.estado, 1) << r.errores;
+    EXPECT_EQ(r.errores, propio.errores);
+    const auto filas = Lineas(r.salida);
+    ASSERT_EQ(filas.size(), 8u) << r.salida;  // header and the 11 tariffs but 4 bono kinds
+    EXPECT_EQ(filas[0],
+              "tarifa,importe,diferencia,importe_minuto,minutos_normal,minutos_reducida,"
+              "minutos_bono,llamadas");
+    double anterior = -1e300;
+    for (std::size_t i = 1; i < filas.size(); ++i) {
+        const auto c = Celdas(filas[i]);
+        ASSERT_EQ(c.size(), 8u) << filas[i];
+        const Resultado costeo = Correr("costear", {"--tarifa", c[0]}, sinTarifa);
+        EXPECT_EQ(c[1], ImporteTotal(costeo.errores)) << c[0];
+        EXPECT_NEAR(std::stod(c[2]), std::stod(c[1]) - std::stod(ImporteTotal(propio.errores)),
+                    1e-9)
+            << c[0];
+        EXPECT_GE(std::stod(c[1]), anterior);
+        anterior = std::stod(c[1]);
+        // The 6:30:30 of calls, minute by minute in one of the three columns.
+        EXPECT_NEAR(std::stod(c[4]) + std::stod(c[5]) + std::stod(c[6]), 390.5, 0.02) << c[0];
+        EXPECT_EQ(c[7], "8");
+    }
+    const Resultado json = Correr("comparar", {"--json"}, log);
+    EXPECT_EQ(Lineas(json.salida).size(), 7u);
+    EXPECT_TRUE(json.salida.starts_with("{\"tarifa\":")) << json.salida;
+}
+
+}  // namespace
+}  // namespace quelmar::pruebas
