@@ -33,26 +33,29 @@ class Minutos : public ObservadorTramos {
     Candidata& m_C;
 };
 
-void CostearCandidata(cLlamada& m, const std::string& nombre, const cBono& inicial,
+// The calls under tariff t, with a costing state of its own over the catalogue as loaded:
+// the same costing as cLlamada::Datos without reading Tarifas.Dat again for every call.
+void CostearCandidata(const cLlamada& m, std::int16_t t, const Preparacion& p,
                       const std::vector<LlamadaGuardada>& llamadas, Candidata& c) {
     Minutos minutos(c);
-    m.ObservarTramos(&minutos);
-    m.Bono() = inicial;
+    cCosteo costeo;
+    if (!p.festivos.empty()) costeo.Festivos(p.festivos);
+    costeo.Observador(&minutos);
+    costeo.Bono() = p.inicial;
     for (std::size_t i = 0; i < llamadas.size(); ++i) {
         const LlamadaGuardada& l = llamadas[i];
         try {
-            if (i > 0) LlevarRegistro(m, llamadas[i - 1].fin, l.ini);
-            m.Datos(l.ini, l.fin, &m.Bono(), nombre);
+            if (i > 0) LlevarRegistro(costeo.Bono(), llamadas[i - 1].fin, l.ini);
+            costeo.Datos(m, t, l.ini, l.fin, &costeo.Bono());
         } catch (const std::exception& e) {
             c.fallo = "el motor no pudo costear la llamada que empieza " + TextoInstante(l.ini) +
                       ": " + MensajeEngine(e);
-            break;
+            return;
         }
-        c.importe += m.importe();
+        c.importe += costeo.importe();
         c.segundos += l.segundos;
         ++c.llamadas;
     }
-    m.ObservarTramos(nullptr);
 }
 
 double Centimos(double x) {
@@ -102,26 +105,25 @@ void EscribirCandidatas(const std::vector<Candidata>& cs, double propio, bool js
 
 }  // namespace
 
-std::vector<Candidata> CostearCandidatas(cLlamada& m, const cBono& inicial,
+std::vector<Candidata> CostearCandidatas(const cLlamada& m, const Preparacion& p,
                                          const std::vector<LlamadaGuardada>& llamadas,
                                          std::FILE* avance) {
-    std::vector<std::string> nombres;
-    for (std::int16_t i = 0; i < m.Count(); ++i) {
-        if (i >= 1 && i < cLlamada::kTarifasDelPrograma) continue;
-        std::string n = NombreDeTarifa(m, i);
-        // Costing by name finds the first tariff of a name.
-        if (m.Find(n) == i) nombres.push_back(std::move(n));
-    }
+    std::vector<std::int16_t> tarifas;
+    for (std::int16_t i = 0; i < m.Count(); ++i)
+        // Costing by name finds the first tariff of a name: a later one of the same name
+        // is never charged.
+        if ((i == 0 || i >= cLlamada::kTarifasDelPrograma) && m.Find(NombreDeTarifa(m, i)) == i)
+            tarifas.push_back(i);
     std::vector<Candidata> r;
-    for (std::size_t k = 0; k < nombres.size(); ++k) {
+    for (std::size_t k = 0; k < tarifas.size(); ++k) {
         Candidata c;
-        c.tarifa = Cp1252AUtf8(nombres[k]);
+        c.tarifa = Cp1252AUtf8(NombreDeTarifa(m, tarifas[k]));
         if (avance) {
             std::fprintf(avance, "\rtarificador: costeando con %s (%zu de %zu)\033[K",
-                         Citar(c.tarifa).c_str(), k + 1, nombres.size());
+                         Citar(c.tarifa).c_str(), k + 1, tarifas.size());
             std::fflush(avance);
         }
-        CostearCandidata(m, nombres[k], inicial, llamadas, c);
+        CostearCandidata(m, tarifas[k], p, llamadas, c);
         r.push_back(std::move(c));
     }
     if (avance) std::fputs("\r\033[K", avance);
@@ -133,12 +135,10 @@ std::vector<Candidata> CostearCandidatas(cLlamada& m, const cBono& inicial,
 int Comparar(const OpcionesCosteo& o, std::FILE* entrada, std::FILE* salida, std::FILE* errores) {
     CatalogoExistente(o.catalogo);
     cLlamada m(o.catalogo);
-    std::vector<std::string> nombres;
-    PrepararCosteo(m, o, nombres);
-    const cBono inicial = m.Bono();
+    Preparacion p = PrepararCosteo(m, o);
     GuardarLlamadas guardadas;
-    const TotalesRecorrido propio = Recorrer(m, o, std::move(nombres), entrada, errores, guardadas);
-    const auto candidatas = CostearCandidatas(m, inicial, guardadas.Llamadas(),
+    const TotalesRecorrido propio = Recorrer(m, o, p.nombres, entrada, errores, guardadas);
+    const auto candidatas = CostearCandidatas(m, p, guardadas.Llamadas(),
                                               ::isatty(::fileno(errores)) ? errores : nullptr);
     for (const Candidata& c : candidatas)
         if (c.fallo)

@@ -42,11 +42,11 @@ struct Candidata {
     std::optional<std::string> fallo;
 };
 
-// Costs the calls once under each tariff of the catalogue but the bono kinds' (positions
-// 1 to 4), a name only once, each run from `inicial` with the registry carried from call to
-// call and refilled as costear does. Cheapest first, catalogue order between equals.
-// `avance` (may be null) is told each tariff before it is costed.
-std::vector<Candidata> CostearCandidatas(cLlamada& m, const cBono& inicial,
+// Costs the calls once under each tariff of the loaded catalogue but the bono kinds'
+// (positions 1 to 4), each run from the prepared registry and holidays with the registry
+// carried from call to call and refilled as costear does. Cheapest first, catalogue order between
+// equals. `avance` (may be null) is told each tariff before it is costed.
+std::vector<Candidata> CostearCandidatas(const cLlamada& m, const Preparacion& p,
                                          const std::vector<LlamadaGuardada>& llamadas,
                                          std::FILE* avance);
 

@@ -141,10 +141,9 @@ class Filas : public DestinoLlamadas {
 int Costear(const OpcionesCosteo& o, std::FILE* entrada, std::FILE* salida, std::FILE* errores) {
     CatalogoExistente(o.catalogo);
     cLlamada m(o.catalogo);
-    std::vector<std::string> nombres;
-    PrepararCosteo(m, o, nombres);
+    Preparacion p = PrepararCosteo(m, o);
     Filas filas(o.json, entrada, salida);
-    const TotalesRecorrido t = Recorrer(m, o, std::move(nombres), entrada, errores, filas);
+    const TotalesRecorrido t = Recorrer(m, o, std::move(p.nombres), entrada, errores, filas);
     if (o.salidaBonos) EscribirFicheroAtomico(*o.salidaBonos, EscribirBonos(m.Bono()));
     return Resumir(t, errores);
 }

@@ -228,22 +228,27 @@ void ComprobarSalidaBonos(const std::filesystem::path& ruta) {
 
 }  // namespace
 
-void PrepararCosteo(cLlamada& m, const OpcionesCosteo& o, std::vector<std::string>& nombres) {
+Preparacion PrepararCosteo(cLlamada& m, const OpcionesCosteo& o) {
+    Preparacion p;
     CargarCatalogo(m, o.catalogo);
     for (std::int16_t i = 0; i < m.Count(); ++i)
-        nombres.push_back(Cp1252AUtf8(NombreDeTarifa(m, i)));
-    ElegirTarifa(m, o.tarifa, nombres);
-    if (o.festivos) m.Festivos(LeerFestivos(*o.festivos));
+        p.nombres.push_back(Cp1252AUtf8(NombreDeTarifa(m, i)));
+    ElegirTarifa(m, o.tarifa, p.nombres);
+    if (o.festivos) {
+        p.festivos = LeerFestivos(*o.festivos);
+        m.Festivos(p.festivos);
+    }
     if (o.bonos) {
         const std::string texto = LeerFicheroEntero(*o.bonos);
         m.Bono() = LeerBonos(texto, o.bonos->string());
     }
+    p.inicial = m.Bono();
     if (o.salidaBonos) ComprobarSalidaBonos(*o.salidaBonos);
+    return p;
 }
 
-void LlevarRegistro(cLlamada& m, double finAnterior, double ini) {
-    if (ini > finAnterior && cCosteo::SeRellenaEntre(m.Bono().DiaFactura(), finAnterior, ini))
-        m.Bono().Reset();
+void LlevarRegistro(cBono& r, double finAnterior, double ini) {
+    if (ini > finAnterior && cCosteo::SeRellenaEntre(r.DiaFactura(), finAnterior, ini)) r.Reset();
 }
 
 namespace {
@@ -433,7 +438,7 @@ bool Recorrido::CostearLlamada(const Llamada& l) {
                   "la llamada empieza antes de que acabe la anterior; los bonos se gastan en el "
                   "orden de las líneas");
         else if (m_FinAnterior)
-            LlevarRegistro(m_Catalogo, *m_FinAnterior, l.ini);
+            LlevarRegistro(m_Catalogo.Bono(), *m_FinAnterior, l.ini);
         m_Catalogo.Datos(l.ini, l.fin, &m_Catalogo.Bono(), *l.tarifa->bytes);
     } catch (const std::exception& e) {
         m_Catalogo.Bono() = m_Respaldo;

@@ -10,6 +10,7 @@
 
 #include "bono/cBono.h"
 #include "catalogue/cLlamada.h"
+#include "runtime/Variant.h"
 #include "tools/Costear.h"
 
 namespace quelmar::herramientas {
@@ -57,10 +58,18 @@ struct TotalesRecorrido {
     std::int64_t segundos = 0;
 };
 
+// What a run starts from: the catalogue's names in UTF-8 (for suggestions), the holiday
+// list given to the engine (empty: none) and the registry of bonos.
+struct Preparacion {
+    std::vector<std::string> nombres;
+    std::vector<Variant> festivos;
+    cBono inicial;
+};
+
 // Everything that can make a run unusable, checked before the first output: the catalogue
-// and its program tariffs, --tarifa, --festivos, --bonos and the folder of
-// --salida-bonos. `nombres` gets the catalogue's names in UTF-8, for suggestions.
-void PrepararCosteo(cLlamada& m, const OpcionesCosteo& o, std::vector<std::string>& nombres);
+// and its program tariffs, --tarifa, --festivos, --bonos and the folder of --salida-bonos.
+// The engine gets the catalogue, the tariff, the holidays and the registry.
+Preparacion PrepararCosteo(cLlamada& m, const OpcionesCosteo& o);
 
 // Reads the log from `entrada` and costs it (see above), telling `destino` each call costed.
 // ErrorUso when the input is no text or cannot be read.
@@ -70,9 +79,9 @@ TotalesRecorrido Recorrer(cLlamada& m, const OpcionesCosteo& o, std::vector<std:
 // The totals on the error stream, as every run ends; the exit status.
 int Resumir(const TotalesRecorrido& t, std::FILE* errores);
 
-// The engine's registry carried from the end of one call, `finAnterior`, to the start of
-// the next: full again when a billing period began in between.
-void LlevarRegistro(cLlamada& m, double finAnterior, double ini);
+// A registry carried from the end of one call, `finAnterior`, to the start of the next:
+// full again when a billing period began in between.
+void LlevarRegistro(cBono& r, double finAnterior, double ini);
 
 // The name of the tariff at position i, its catalogue bytes without the trailing blanks.
 std::string NombreDeTarifa(const cLlamada& m, std::int16_t i);
