@@ -20,6 +20,7 @@
 #include "tools/Comun.h"
 #include "tools/Costear.h"
 #include "tools/Csv.h"
+#include "tools/Informe.h"
 #include "tools/Instantes.h"
 
 namespace quelmar::herramientas {
@@ -35,6 +36,7 @@ mueve catálogos a CSV y desde CSV.
 Órdenes:
   costear    cuesta llamadas, una por línea: inicio,fin[,tarifa]
   comparar   cuánto costarían las mismas llamadas con cada tarifa del catálogo
+  informe    una página HTML con gráficos: importes, horas, bonos, tarifas
   listar     muestra las tarifas del catálogo
   exportar   escribe el catálogo como CSV editable
   importar   crea Tarifas.Dat a partir de un CSV
@@ -106,6 +108,27 @@ Salida (CSV con cabecera, de la más barata a la más cara):
   llamadas           número de llamadas
 Con --json, un objeto JSON por tarifa con esos nombres. Al final, en la salida de
 errores, el resumen del registro con sus propias tarifas, como en «costear».
+)";
+
+constexpr const char* kAyudaInforme =
+    R"(Uso: tarificador informe --salida INFORME.html [--catalogo CARPETA] [--tarifa NOMBRE]
+                          [--festivos FICHERO] [--bonos FICHERO] [--salida-bonos FICHERO]
+                          [LLAMADAS]
+
+Cuesta el registro de llamadas como «costear» (las mismas opciones y líneas) y escribe
+una página HTML que se lee en cualquier navegador, sin red ni programas, también impresa o
+en el móvil:
+  - el resumen: llamadas, importe y tiempo totales, tiempo de bono usado y el que queda
+  - el importe por día (o por semana en registros largos), por bandas y bono
+  - cuándo se llama: minutos por hora del día en laborables, sábados y festivos
+  - el tiempo de bono que queda a lo largo del registro, con las recargas
+  - lo que costarían las llamadas con cada tarifa (como «comparar») y la más barata
+  - las llamadas (las 500 primeras) y las líneas con errores
+Los números y las fechas se escriben como los escribe su configuración regional (LANG).
+El fichero se sustituye de una vez al final. La salida de errores lleva lo mismo que con
+«costear».
+
+  --salida INFORME.html   el fichero que se escribe (obligatorio)
 )";
 
 constexpr const char* kAyudaListar =
@@ -393,6 +416,23 @@ int CostearOrden(const std::vector<std::string>& args) {
     return Costear(r.Opciones(), r.Entrada(), stdout, stderr);
 }
 
+int InformeOrden(const std::vector<std::string>& args) {
+    const Opciones o = LeerOpciones(
+        "informe", args,
+        {"--catalogo", "--tarifa", "--festivos", "--bonos", "--salida-bonos", "--salida"}, {}, 1);
+    if (o.ayuda) {
+        std::fputs(kAyudaInforme, stdout);
+        return kSalidaBien;
+    }
+    const auto salida = o.Valor("--salida");
+    if (!salida)
+        throw ErrorUso(
+            "falta «--salida INFORME.html», el fichero del informe; véase «tarificador "
+            "informe --help»");
+    const RegistroDeLlamadas r(o);
+    return Informe({r.Opciones(), *salida}, r.Entrada(), stderr);
+}
+
 int CompararOrden(const std::vector<std::string>& args) {
     const Opciones o =
         LeerOpciones("comparar", args, {"--catalogo", "--festivos", "--bonos"}, {"--json"}, 1);
@@ -425,12 +465,14 @@ int Ejecutar(int argc, char** argv) {
         }
         if (orden == "costear") return CostearOrden(args);
         if (orden == "comparar") return CompararOrden(args);
+        if (orden == "informe") return InformeOrden(args);
         if (orden == "listar") return Listar(args);
         if (orden == "exportar") return Exportar(args);
         if (orden == "importar") return Importar(args);
         throw ErrorUso(
             "orden desconocida " + Citar(orden) +
-            " (costear, comparar, listar, exportar o importar; véase «tarificador --help»)");
+            " (costear, comparar, informe, listar, exportar o importar; véase «tarificador "
+            "--help»)");
     } catch (const ErrorDatos& e) {
         std::fflush(stdout);
         std::fprintf(stderr, "tarificador: %s\n", e.what());

@@ -326,6 +326,7 @@ const TarifaPedida& Recorrido::PedidaEnLog(std::string_view pedido) {
 }
 
 void Recorrido::Mala(const std::string& motivo) {
+    m_Destino.Mala(m_NumLinea, motivo);
     if (m_Totales.malas++ >= kMalasMostradas) return;
     m_Progreso.Borrar();
     std::fprintf(m_Errores, "línea %zu: %s\n", m_NumLinea, motivo.c_str());

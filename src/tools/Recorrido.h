@@ -45,6 +45,8 @@ class DestinoLlamadas {
     // Once the input is known to be text, before its first line.
     virtual void Empezar() {}
     virtual void Costeada(const Llamada& l, const cLlamada& motor, const cBono& antes) = 0;
+    // Every bad line, also those past the ones told on the error stream.
+    virtual void Mala(std::size_t /*linea*/, const std::string& /*motivo*/) {}
     // After the last line; ErrorUso when the output could not be written.
     virtual void Terminar() {}
 

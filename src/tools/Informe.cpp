@@ -1,0 +1,672 @@
+#include "tools/Informe.h"
+
+#include <algorithm>
+#include <array>
+#include <cmath>
+#include <cstdint>
+#include <cstdio>
+#include <cstdlib>
+#include <cstring>
+#include <langinfo.h>
+#include <locale.h>
+#include <map>
+#include <optional>
+#include <string>
+#include <string_view>
+#include <unistd.h>
+#include <utility>
+#include <vector>
+
+#include "bono/cBono.h"
+#include "catalogue/cLlamada.h"
+#include "costing/cCosteo.h"
+#include "runtime/Locale.h"
+#include "runtime/OleDate.h"
+#include "time/cTiempo.h"
+#include "tools/Bonos.h"
+#include "tools/Comparar.h"
+#include "tools/Comun.h"
+#include "tools/Instantes.h"
+#include "tools/Recorrido.h"
+
+namespace quelmar::herramientas {
+
+namespace {
+
+constexpr std::int64_t kDia = fecha::kSegundosDia;
+// The page lists this many calls and bad lines; the rest are counted.
+constexpr std::size_t kLlamadasListadas = 500;
+constexpr std::size_t kMalasListadas = 200;
+
+// ---- the user's way of writing numbers and dates ----
+
+// How the page writes numbers and dates: from the environment's locale, as Spain writes
+// them without one (LANG unset, C or POSIX) or when it is not installed.
+struct Formato {
+    char decimal = ',';
+    std::string miles = ".";
+    Locale fechas = Locale::PorDefecto();
+};
+
+const char* Variable(const char* categoria) {
+    for (const char* v : {"LC_ALL", categoria, "LANG"})
+        if (const char* s = std::getenv(v); s && *s) return s;
+    return "";
+}
+
+bool SinLocale(std::string_view nombre) {
+    return nombre.empty() || nombre == "C" || nombre == "POSIX" || nombre.starts_with("C.");
+}
+
+Formato FormatoDelEntorno() {
+    Formato f;
+    if (!SinLocale(Variable("LC_NUMERIC"))) {
+        if (locale_t l = ::newlocale(LC_NUMERIC_MASK, "", static_cast<locale_t>(nullptr))) {
+            const std::string_view dec = ::nl_langinfo_l(RADIXCHAR, l);
+            if (dec.size() == 1) f.decimal = dec[0];
+            f.miles = ::nl_langinfo_l(THOUSEP, l);
+            ::freelocale(l);
+        }
+    }
+    if (!SinLocale(Variable("LC_TIME"))) {
+        if (locale_t l = ::newlocale(LC_TIME_MASK, "", static_cast<locale_t>(nullptr))) {
+            // "%d/%m/%y", "%m/%d/%Y", "%Y-%m-%d": the order of the fields and the separator.
+            const std::string_view d = ::nl_langinfo_l(D_FMT, l);
+            const auto pd = d.find("%d"), pm = d.find("%m"), py = d.find_first_of("yY");
+            if (pd != d.npos && pm != d.npos && py != d.npos) {
+                f.fechas.orden = py < pd && py < pm ? Locale::Orden::AnioMesDia
+                                 : pm < pd          ? Locale::Orden::MesDiaAnio
+                                                    : Locale::Orden::DiaMesAnio;
+                const std::size_t p = std::min({pd, pm, py - 1}) + 2;
+                // Dates never carry "-" (see Locale): it is written "/".
+                if (p < d.size() && d[p] != '-' && d[p] != '%') f.fechas.separadorFecha = d[p];
+            }
+            ::freelocale(l);
+        }
+    }
+    return f;
+}
+
+// ---- what the page shows, gathered as the log is costed ----
+
+enum Banda { kNormal, kReducida, kBono };
+
+struct Dia {
+    std::array<double, 3> importe{};  // by Banda
+    std::size_t llamadas = 0;
+};
+
+struct FilaLlamada {
+    double ini, fin;
+    std::string tarifa;
+    float importe;
+    std::string duracion;
+    bool bono;
+};
+
+// Bono time left after a call, per group, in seconds.
+struct Saldo {
+    double instante;
+    std::array<std::int32_t, 2> grupo;
+};
+
+std::int32_t Segundos(const std::string& tiempo) {
+    cTiempo t;
+    t.Valor(tiempo);
+    return t.ConvSegundos();
+}
+
+// Gathers what the page shows while the log is costed. The stretches of a call count
+// once the call is costed whole: those of a call the engine gave up on are dropped.
+class Recopilacion : public DestinoLlamadas, public ObservadorTramos {
+  public:
+    explicit Recopilacion(const cLlamada& motor) : m_Motor(motor) {}
+
+    void Costeada(const Llamada& l, const cLlamada& m, const cBono& antes) override {
+        m_Guardadas.Costeada(l, m, antes);
+        bool bono = false;
+        const std::int64_t dia = fecha::DiaDeSegundos(fecha::ASegundos(l.ini));
+        for (const cTramo& t : m_Pendientes) {
+            Contar(t, dia);
+            bono = bono || t.bono;
+        }
+        m_Pendientes.clear();
+        ++m_Dias[dia].llamadas;
+        if (m_Filas.size() < kLlamadasListadas)
+            m_Filas.push_back({l.ini, l.fin, l.tarifa->utf8, m.importe(), m.Duracion(), bono});
+        // The group totals only change when the call changed the registry.
+        if (m_Saldos.empty() || !m.Bono().MismosTiempos(antes))
+            m_Ultimo = {Segundos(m.Bono().TotalTiempoGrupo(0)),
+                        Segundos(m.Bono().TotalTiempoGrupo(1))};
+        m_Saldos.push_back({l.fin, m_Ultimo});
+    }
+
+    void Mala(std::size_t linea, const std::string& motivo) override {
+        m_Pendientes.clear();
+        if (m_Malas.size() < kMalasListadas) m_Malas.emplace_back(linea, motivo);
+    }
+
+    void Tramo(const cTramo& t) override {
+        if (t.clase != cTramo::Clase::EntrePeriodos) m_Pendientes.push_back(t);
+    }
+
+    const GuardarLlamadas& Guardadas() const { return m_Guardadas; }
+    const std::map<std::int64_t, Dia>& Dias() const { return m_Dias; }
+    const std::array<std::array<double, 24>, 3>& Horas() const { return m_Horas; }
+    const std::vector<FilaLlamada>& Filas() const { return m_Filas; }
+    const std::vector<Saldo>& Saldos() const { return m_Saldos; }
+    const std::vector<std::pair<std::size_t, std::string>>& Malas() const { return m_Malas; }
+    const std::array<std::int64_t, 2>& BonoUsado() const { return m_BonoUsado; }
+
+  private:
+    // A stretch of a call that started on `dia`: its amount counts for that day.
+    void Contar(const cTramo& t, std::int64_t dia) {
+        const Banda b = t.bono ? kBono : t.banda == 0 ? kNormal : kReducida;
+        m_Dias[dia].importe[b] += t.importe;
+        if (t.bono && t.clase == cTramo::Clase::Tiempo)
+            m_BonoUsado[t.grupo == 0 ? 0 : 1] += t.segundos;
+        // The minutes by hour of the day and day kind, hour by hour.
+        for (std::int64_t s = t.inicio, fin = t.inicio + t.segundos; s < fin;) {
+            const std::int64_t hasta = std::min(fin, s + 3600 - fecha::SegundoDelDia(s) % 3600);
+            const auto h = static_cast<std::size_t>(fecha::SegundoDelDia(s) / 3600);
+            m_Horas[TipoDia(fecha::DiaDeSegundos(s))][h] += static_cast<double>(hasta - s) / 60.0;
+            s = hasta;
+        }
+    }
+
+    // 0 weekday, 1 Saturday, 2 Sunday or holiday; the last day asked is remembered.
+    std::size_t TipoDia(std::int64_t dia) {
+        if (dia != m_DiaTipo) {
+            m_DiaTipo = dia;
+            m_Tipo = static_cast<std::size_t>(m_Motor.TipoDia(fecha::DesdeSegundos(dia * kDia)));
+        }
+        return m_Tipo;
+    }
+
+    const cLlamada& m_Motor;
+    GuardarLlamadas m_Guardadas;
+    std::map<std::int64_t, Dia> m_Dias;
+    std::array<std::array<double, 24>, 3> m_Horas{};
+    std::vector<FilaLlamada> m_Filas;
+    std::vector<Saldo> m_Saldos;
+    std::array<std::int32_t, 2> m_Ultimo{};
+    std::vector<std::pair<std::size_t, std::string>> m_Malas;
+    std::array<std::int64_t, 2> m_BonoUsado{};
+    std::vector<cTramo> m_Pendientes;  // of the call being costed
+    std::int64_t m_DiaTipo = INT64_MIN;
+    std::size_t m_Tipo = 0;
+};
+
+// ---- writing the page ----
+
+// A coordinate of a chart, to a tenth.
+std::string C(double x) {
+    char b[32];
+    std::snprintf(b, sizeof b, "%.1f", x);
+    return b;
+}
+
+std::string Html(std::string_view s) {
+    std::string r;
+    r.reserve(s.size());
+    for (char c : s) switch (c) {
+            case '&':
+                r += "&amp;";
+                break;
+            case '<':
+                r += "&lt;";
+                break;
+            case '>':
+                r += "&gt;";
+                break;
+            case '"':
+                r += "&quot;";
+                break;
+            default:
+                r += c;
+        }
+    return r;
+}
+
+class Pagina {
+  public:
+    explicit Pagina(Formato f) : m_F(std::move(f)) {}
+
+    // A number with `decimales` decimals, grouped in thousands, as the user writes it.
+    std::string Numero(double x, int decimales = 2) const {
+        char b[64];
+        std::snprintf(b, sizeof b, "%.*f", decimales, std::fabs(x) < 5e-10 ? 0.0 : x);
+        std::string s = b, r;
+        const auto punto = s.find('.');
+        const std::size_t entera = punto == s.npos ? s.size() : punto;
+        const std::size_t signo = s[0] == '-' ? 1 : 0;
+        for (std::size_t i = 0; i < entera; ++i) {
+            if (i > signo && (entera - i) % 3 == 0) r += m_F.miles;
+            r += s[i];
+        }
+        if (punto != s.npos) r += m_F.decimal + s.substr(punto + 1);
+        return r;
+    }
+    std::string Fecha(double d) const { return Html(TextoFecha(d)); }
+    std::string SoloDia(std::int64_t dia) const {
+        return Html(TextoFecha(fecha::DesdeSegundos(dia * kDia)));
+    }
+    static std::string Duracion(std::int64_t s) { return TextoDuracion(s); }
+
+    std::string& Texto() { return m_Html; }
+    Pagina& operator<<(std::string_view s) {
+        m_Html += s;
+        return *this;
+    }
+
+  private:
+    Formato m_F;
+    std::string m_Html;
+};
+
+// Patterns and colours that survive a grey printout and a colour-blind reader: the bands
+// differ in pattern as well as hue (Okabe and Ito's palette), and every chart says which
+// is which in words.
+constexpr const char* kDefiniciones =
+    R"svg(<svg width="0" height="0" aria-hidden="true" style="position:absolute">
+<defs>
+<pattern id="p-reducida" width="6" height="6" patternUnits="userSpaceOnUse" patternTransform="rotate(45)"><rect width="6" height="6" fill="#fbe3b0"/><rect width="3" height="6" fill="#e69f00"/></pattern>
+<pattern id="p-bono" width="6" height="6" patternUnits="userSpaceOnUse"><rect width="6" height="6" fill="#d6f0e6"/><circle cx="3" cy="3" r="1.6" fill="#00795a"/></pattern>
+</defs></svg>
+)svg";
+constexpr std::array<const char*, 3> kRelleno = {"#0b3c68", "url(#p-reducida)", "url(#p-bono)"};
+constexpr std::array<const char*, 3> kNombreBanda = {"Banda normal", "Banda reducida",
+                                                     "Tiempo de bono"};
+
+std::string Leyenda(const std::vector<std::pair<std::string, std::string>>& elementos) {
+    std::string r = "<p class=\"leyenda\">";
+    for (const auto& [muestra, texto] : elementos)
+        r += "<span><svg width=\"18\" height=\"12\" aria-hidden=\"true\">" + muestra + "</svg> " +
+             texto + "</span> ";
+    return r + "</p>\n";
+}
+
+// Steps for an axis up to `maximo`: 1, 2 or 5 times a power of ten, four or five of them.
+double Paso(double maximo) {
+    if (maximo <= 0) return 1;
+    const double base = std::pow(10.0, std::floor(std::log10(maximo / 4)));
+    for (double m : {1.0, 2.0, 5.0, 10.0})
+        if (maximo / (m * base) <= 5) return m * base;
+    return 10 * base;
+}
+
+void Resumen(Pagina& p, const TotalesRecorrido& t, const Recopilacion& d, const cBono& final) {
+    p << "<section><h2>Resumen</h2>\n<dl class=\"resumen\">\n";
+    p << "<div><dt>Llamadas</dt><dd>" << p.Numero(static_cast<double>(t.costeadas), 0)
+      << "</dd></div>\n";
+    p << "<div><dt>Importe total</dt><dd>" << p.Numero(t.importe) << "</dd></div>\n";
+    p << "<div><dt>Tiempo total</dt><dd>" << Pagina::Duracion(t.segundos) << "</dd></div>\n";
+    if (!d.Dias().empty())
+        p << "<div><dt>Desde</dt><dd>" << p.SoloDia(d.Dias().begin()->first)
+          << "</dd></div>\n<div><dt>Hasta</dt><dd>" << p.SoloDia(d.Dias().rbegin()->first)
+          << "</dd></div>\n";
+    const char* grupos[] = {"día", "noche"};
+    for (std::int16_t g = 0; g < 2; ++g)
+        p << "<div><dt>Bono de " << grupos[g] << ": usado</dt><dd>"
+          << Pagina::Duracion(d.BonoUsado()[static_cast<std::size_t>(g)])
+          << "</dd></div>\n<div><dt>Bono de " << grupos[g] << ": queda</dt><dd>"
+          << Html(final.TotalTiempoGrupo(g)) << "</dd></div>\n";
+    if (t.malas)
+        p << "<div><dt>Líneas con errores</dt><dd>" << p.Numero(static_cast<double>(t.malas), 0)
+          << "</dd></div>\n";
+    p << "</dl></section>\n";
+}
+
+// The amount per day (or week, or month, for long logs) stacked by band.
+void GraficoImportes(Pagina& p, const Recopilacion& d) {
+    p << "<section><h2>Importe por ";
+    if (d.Dias().empty()) {
+        p << "día</h2><p>No hay llamadas.</p></section>\n";
+        return;
+    }
+    const std::int64_t primero = d.Dias().begin()->first, ultimo = d.Dias().rbegin()->first;
+    const std::int64_t dias = ultimo - primero + 1;
+    // At most about 120 bars.
+    const std::int64_t ancho = dias <= 120 ? 1 : dias <= 7 * 120 ? 7 : 30;
+    p << (ancho == 1 ? "día" : ancho == 7 ? "semana" : "periodo de 30 días") << "</h2>\n";
+    std::vector<Dia> barras(static_cast<std::size_t>((dias + ancho - 1) / ancho));
+    for (const auto& [dia, v] : d.Dias()) {
+        Dia& b = barras[static_cast<std::size_t>((dia - primero) / ancho)];
+        for (std::size_t k = 0; k < 3; ++k) b.importe[k] += v.importe[k];
+        b.llamadas += v.llamadas;
+    }
+    double maximo = 0;
+    for (const Dia& b : barras)
+        maximo = std::max(maximo, b.importe[0] + b.importe[1] + b.importe[2]);
+    const double paso = Paso(maximo), tope = std::max(paso, std::ceil(maximo / paso) * paso);
+    const double x0 = 80, y0 = 250, alto = 230, anchoGrafico = 700;
+    const double w = anchoGrafico / static_cast<double>(barras.size());
+    p << "<svg class=\"grafico\" viewBox=\"0 0 800 290\" role=\"img\" aria-label=\"Importe por "
+         "periodo, por bandas\">\n";
+    for (double v = 0; v <= tope + paso / 2; v += paso) {
+        const double y = y0 - v / tope * alto;
+        char linea[160];
+        std::snprintf(linea, sizeof linea,
+                      "<line x1=\"%.1f\" x2=\"%.1f\" y1=\"%.1f\" y2=\"%.1f\" class=\"rejilla\"/>",
+                      x0, x0 + anchoGrafico, y, y);
+        p << linea << "<text x=\"" << std::to_string(static_cast<int>(x0 - 6)) << "\" y=\""
+          << C(y + 4) << "\" class=\"eje\" text-anchor=\"end\">" << p.Numero(v, paso < 1 ? 2 : 0)
+          << "</text>\n";
+    }
+    for (std::size_t i = 0; i < barras.size(); ++i) {
+        const Dia& b = barras[i];
+        const double x = x0 + static_cast<double>(i) * w;
+        const std::int64_t desde = primero + static_cast<std::int64_t>(i) * ancho;
+        std::string titulo = p.SoloDia(desde);
+        if (ancho > 1) titulo += " – " + p.SoloDia(std::min(ultimo, desde + ancho - 1));
+        const double total = b.importe[0] + b.importe[1] + b.importe[2];
+        if (b.llamadas == 0) continue;
+        titulo += ": " + p.Numero(total) + " (" + p.Numero(static_cast<double>(b.llamadas), 0) +
+                  " llamadas; normal " + p.Numero(b.importe[0]) + ", reducida " +
+                  p.Numero(b.importe[1]) + ", bono " + p.Numero(b.importe[2]) + ")";
+        if (b.llamadas > 0 && total == 0) {
+            // Calls that cost nothing: a hollow mark on the axis, not an empty gap.
+            char marca[200];
+            std::snprintf(marca, sizeof marca,
+                          "<circle cx=\"%.1f\" cy=\"%.1f\" r=\"%.1f\" class=\"cero\">", x + w / 2,
+                          y0 - 5, std::min(4.0, std::max(1.5, w / 3)));
+            p << marca << "<title>" << titulo << " sin coste</title></circle>\n";
+            continue;
+        }
+        double y = y0;
+        p << "<g><title>" << titulo << "</title>";
+        for (std::size_t k = 0; k < 3; ++k) {
+            const double h = b.importe[k] / tope * alto;
+            if (h <= 0) continue;
+            y -= h;
+            char r[200];
+            std::snprintf(
+                r, sizeof r,
+                "<rect x=\"%.2f\" y=\"%.2f\" width=\"%.2f\" height=\"%.2f\" fill=\"%s\"/>",
+                x + w * 0.1, y, w * 0.8, h, kRelleno[k]);
+            p << r;
+        }
+        p << "</g>\n";
+    }
+    // A few dates under the axis.
+    const std::size_t cada = std::max<std::size_t>(1, barras.size() / 6);
+    for (std::size_t i = 0; i < barras.size(); i += cada)
+        p << "<text x=\"" << C(x0 + (static_cast<double>(i) + 0.5) * w)
+          << "\" y=\"272\" class=\"eje\" text-anchor=\"middle\">"
+          << p.SoloDia(primero + static_cast<std::int64_t>(i) * ancho) << "</text>\n";
+    p << "<line x1=\"80\" x2=\"780\" y1=\"250\" y2=\"250\" class=\"base\"/></svg>\n";
+    p << Leyenda(
+        {{"<rect width=\"18\" height=\"12\" fill=\"#0b3c68\"/>", kNombreBanda[0]},
+         {"<rect width=\"18\" height=\"12\" fill=\"url(#p-reducida)\"/>", kNombreBanda[1]},
+         {"<rect width=\"18\" height=\"12\" fill=\"url(#p-bono)\"/>", kNombreBanda[2]},
+         {"<circle cx=\"9\" cy=\"6\" r=\"4\" class=\"cero\"/>", "con llamadas, sin coste"}});
+    p << "</section>\n";
+}
+
+// Minutes of calls by hour of the day and day kind, as shades of one colour.
+void GraficoHoras(Pagina& p, const Recopilacion& d) {
+    p << "<section><h2>Cuándo se llama</h2>\n<p>Minutos de llamada por hora del día.</p>\n";
+    double maximo = 0;
+    for (const auto& fila : d.Horas())
+        for (double m : fila) maximo = std::max(maximo, m);
+    p << "<svg class=\"grafico\" viewBox=\"0 0 800 150\" role=\"img\" aria-label=\"Minutos por "
+         "hora y tipo de día\">\n";
+    const char* filas[] = {"Laborable", "Sábado", "Domingo o festivo"};
+    for (std::size_t k = 0; k < 3; ++k) {
+        const double y = 10 + static_cast<double>(k) * 36;
+        p << "<text x=\"126\" y=\"" << C(y + 22) << "\" class=\"eje\" "
+          << "text-anchor=\"end\">" << filas[k] << "</text>\n";
+        for (std::size_t h = 0; h < 24; ++h) {
+            const double m = d.Horas()[k][h];
+            const double f = maximo > 0 ? m / maximo : 0;
+            // From white to dark blue: lightness alone carries the value.
+            const int luz = static_cast<int>(std::lround(97 - f * 75));
+            const double x = 132 + static_cast<double>(h) * 27;
+            char celda[240];
+            std::snprintf(celda, sizeof celda,
+                          "<rect x=\"%.0f\" y=\"%.0f\" width=\"26\" height=\"34\" "
+                          "fill=\"hsl(212,70%%,%d%%)\"><title>",
+                          x, y, luz);
+            p << celda << filas[k] << ", " << std::to_string(h) << ":00–" << std::to_string(h)
+              << ":59: " << p.Numero(m, 1) << " min</title></rect>";
+            if (m > 0)
+                p << "<text x=\"" << C(x + 13) << "\" y=\"" << C(y + 21)
+                  << "\" class=\"celda\" text-anchor=\"middle\" fill=\""
+                  << (luz < 55 ? "#fff" : "#000") << "\">" << p.Numero(m, 0) << "</text>";
+            p << "\n";
+        }
+    }
+    for (std::size_t h = 0; h < 24; h += 2)
+        p << "<text x=\"" << C(145 + static_cast<double>(h) * 27)
+          << "\" y=\"132\" class=\"eje\" text-anchor=\"middle\">" << std::to_string(h)
+          << "h</text>\n";
+    p << "</svg>\n</section>\n";
+}
+
+// Bono time left after each call, one line per group, the refills at the start of each
+// billing period marked.
+void GraficoBonos(Pagina& p, const Recopilacion& d, const cBono& inicial) {
+    p << "<section><h2>Tiempo de bono que queda</h2>\n";
+    if (inicial.Count() == 0 || d.Saldos().empty()) {
+        p << "<p>" << (inicial.Count() == 0 ? "No hay bonos (sin --bonos)." : "No hay llamadas.")
+          << "</p></section>\n";
+        return;
+    }
+    const double t0 = d.Saldos().front().instante,
+                 t1 = std::max(d.Saldos().back().instante, t0 + 1);
+    // The billing periods the log spans: each after the first starts full, whatever the
+    // registry held, so the line steps up there.
+    cBono lleno = inicial;
+    lleno.Reset();
+    const Saldo recargado{
+        0, {Segundos(lleno.TotalTiempoGrupo(0)), Segundos(lleno.TotalTiempoGrupo(1))}};
+    std::vector<double> recargas;
+    cCosteo::PeriodosFactura periodos(inicial.DiaFactura(), t0, t1);
+    periodos.Siguiente();
+    while (const auto periodo = periodos.Siguiente())
+        recargas.push_back(fecha::DesdeSegundos(periodo->first));
+    std::vector<Saldo> puntos;
+    puntos.reserve(d.Saldos().size() + recargas.size());
+    auto r = recargas.begin();
+    for (const Saldo& s : d.Saldos()) {
+        for (; r != recargas.end() && *r <= s.instante; ++r)
+            puntos.push_back({*r, recargado.grupo});
+        puntos.push_back(s);
+    }
+    std::int32_t maximo = 3600;
+    for (const Saldo& s : puntos) maximo = std::max({maximo, s.grupo[0], s.grupo[1]});
+    const double horas = std::ceil(maximo / 3600.0);
+    const double x0 = 80, y0 = 240, alto = 220, ancho = 700;
+    auto X = [&](double t) { return x0 + (t - t0) / (t1 - t0) * ancho; };
+    auto Y = [&](std::int32_t s) { return y0 - s / 3600.0 / horas * alto; };
+    p << "<svg class=\"grafico\" viewBox=\"0 0 800 280\" role=\"img\" aria-label=\"Horas de bono "
+         "que quedan\">\n";
+    const double paso = Paso(horas);
+    for (double v = 0; v <= horas + paso / 2; v += paso)
+        p << "<line x1=\"80\" x2=\"780\" y1=\"" << C(y0 - v / horas * alto) << "\" y2=\""
+          << C(y0 - v / horas * alto) << "\" class=\"rejilla\"/><text x=\"74\" y=\""
+          << C(y0 - v / horas * alto + 4) << "\" class=\"eje\" text-anchor=\"end\">"
+          << p.Numero(v, 0) << " h</text>\n";
+    for (double t : recargas)
+        p << "<line x1=\"" << C(X(t)) << "\" x2=\"" << C(X(t))
+          << "\" y1=\"20\" y2=\"240\" class=\"recarga\"><title>Recarga: empieza el periodo de "
+             "facturación del "
+          << p.Fecha(t) << "</title></line>\n";
+    // A step line (the time left holds until the next call or refill), one step per pixel
+    // column at most: the last value of each.
+    const char* estilos[] = {"linea-dia", "linea-noche"};
+    for (std::size_t g = 0; g < 2; ++g) {
+        p << "<polyline class=\"" << estilos[g] << "\" points=\"";
+        double columna = -1, yAnterior = -1;
+        auto escalon = [&](double x, double y) {
+            if (yAnterior >= 0 && y != yAnterior) p << C(x) << "," << C(yAnterior) << " ";
+            p << C(x) << "," << C(y) << " ";
+            yAnterior = y;
+        };
+        std::optional<double> pendiente;
+        for (const Saldo& s : puntos) {
+            const double x = std::floor(X(s.instante));
+            if (x != columna && pendiente) escalon(columna, *pendiente);
+            columna = x;
+            pendiente = Y(s.grupo[g]);
+        }
+        if (pendiente) escalon(columna, *pendiente);
+        p << "\"/>\n";
+    }
+    p << "<text x=\"80\" y=\"262\" class=\"eje\">" << p.Fecha(t0) << "</text>"
+      << "<text x=\"780\" y=\"262\" class=\"eje\" text-anchor=\"end\">" << p.Fecha(t1)
+      << "</text>\n</svg>\n";
+    p << Leyenda({{"<line x1=\"0\" x2=\"18\" y1=\"6\" y2=\"6\" class=\"linea-dia\"/>",
+                   "Bono de día (línea continua)"},
+                  {"<line x1=\"0\" x2=\"18\" y1=\"6\" y2=\"6\" class=\"linea-noche\"/>",
+                   "Bono de noche (línea a trazos)"},
+                  {"<line x1=\"9\" x2=\"9\" y1=\"0\" y2=\"12\" class=\"recarga\"/>",
+                   "recarga: empieza un periodo de facturación"}});
+    p << "</section>\n";
+}
+
+void GraficoComparacion(Pagina& p, const std::vector<Candidata>& cs, double propio) {
+    p << "<section><h2>¿Qué tarifa conviene?</h2>\n";
+    std::vector<const Candidata*> validas;
+    for (const Candidata& c : cs)
+        if (!c.fallo) validas.push_back(&c);
+    if (validas.empty()) {
+        p << "<p>No hay tarifas que comparar.</p></section>\n";
+        return;
+    }
+    const Candidata& mejor = *validas.front();
+    const double ahorro = propio - mejor.importe;
+    p << "<p class=\"conclusion\">";
+    if (ahorro > 0.005)
+        p << "La tarifa más barata para estas llamadas es <strong>" << Html(mejor.tarifa)
+          << "</strong>: habrían costado " << p.Numero(mejor.importe) << ", " << p.Numero(ahorro)
+          << " menos que con las tarifas de cada llamada (" << p.Numero(propio) << ").";
+    else
+        p << "Ninguna tarifa del catálogo sale más barata que las de cada llamada ("
+          << p.Numero(propio) << "); la más barata es <strong>" << Html(mejor.tarifa)
+          << "</strong>, con " << p.Numero(mejor.importe) << ".";
+    p << "</p>\n";
+    double maximo = propio;
+    for (const Candidata* c : validas) maximo = std::max(maximo, c->importe);
+    if (maximo <= 0) maximo = 1;
+    const double alto = 30.0 * static_cast<double>(validas.size()) + 40;
+    p << "<svg class=\"grafico\" viewBox=\"0 0 800 " << std::to_string(static_cast<int>(alto))
+      << "\" role=\"img\" aria-label=\"Importe con cada tarifa\">\n";
+    for (std::size_t i = 0; i < validas.size(); ++i) {
+        const Candidata& c = *validas[i];
+        const double y = 10 + 30.0 * static_cast<double>(i);
+        const double w = c.importe / maximo * 470;
+        p << "<text x=\"186\" y=\"" << C(y + 17) << "\" class=\"eje\" "
+          << "text-anchor=\"end\">" << Html(c.tarifa) << "</text>";
+        char r[200];
+        std::snprintf(r, sizeof r,
+                      "<rect x=\"192\" y=\"%.0f\" width=\"%.1f\" height=\"22\" fill=\"%s\"/>", y, w,
+                      i == 0 ? "url(#p-bono)" : "#0b3c68");
+        p << r << "<text x=\"" << C(198 + w) << "\" y=\"" << C(y + 16) << "\" class=\"eje\">"
+          << p.Numero(c.importe) << (i == 0 ? " (la más barata)" : "") << "</text>\n";
+    }
+    const double x = 192 + propio / maximo * 470;
+    p << "<line x1=\"" << C(x) << "\" x2=\"" << C(x) << "\" y1=\"4\" y2=\"" << C(alto - 24)
+      << "\" class=\"propio\"/><text x=\"" << C(x) << "\" y=\"" << C(alto - 8)
+      << "\" class=\"eje\" text-anchor=\"middle\">con sus tarifas: " << p.Numero(propio)
+      << "</text>\n</svg>\n</section>\n";
+}
+
+void TablaLlamadas(Pagina& p, const Recopilacion& d, const TotalesRecorrido& t) {
+    p << "<section><h2>Llamadas</h2>\n";
+    if (t.costeadas > d.Filas().size())
+        p << "<p>Las " << p.Numero(static_cast<double>(d.Filas().size()), 0) << " primeras de "
+          << p.Numero(static_cast<double>(t.costeadas), 0)
+          << "; todas, con «tarificador costear».</p>\n";
+    p << "<div class=\"tabla\"><table>\n<thead><tr><th>Inicio</th><th>Fin</th><th>Tarifa</th>"
+         "<th>Importe</th><th>Duración</th><th>Bono</th></tr></thead>\n<tbody>\n";
+    for (const FilaLlamada& f : d.Filas())
+        p << "<tr><td>" << p.Fecha(f.ini) << "</td><td>" << p.Fecha(f.fin) << "</td><td>"
+          << Html(f.tarifa) << "</td><td class=\"n\">" << p.Numero(f.importe)
+          << "</td><td class=\"n\">" << Html(f.duracion) << "</td><td>" << (f.bono ? "sí" : "no")
+          << "</td></tr>\n";
+    p << "</tbody></table></div>\n";
+    if (t.malas) {
+        p << "<h3>Líneas con errores (" << p.Numero(static_cast<double>(t.malas), 0)
+          << ")</h3>\n<ul class=\"malas\">\n";
+        for (const auto& [linea, motivo] : d.Malas())
+            p << "<li>línea " << std::to_string(linea) << ": " << Html(motivo) << "</li>\n";
+        if (t.malas > d.Malas().size()) p << "<li>…</li>\n";
+        p << "</ul>\n";
+    }
+    p << "</section>\n";
+}
+
+constexpr const char* kEstilo = R"css(<style>
+:root{color-scheme:light}
+body{font-family:system-ui,-apple-system,"Segoe UI",Roboto,"DejaVu Sans",sans-serif;margin:0 auto;max-width:60rem;padding:1rem;color:#111;background:#fff;line-height:1.4}
+h1{font-size:1.6rem;margin:.2rem 0}h2{font-size:1.25rem;border-bottom:2px solid #0b3c68;padding-bottom:.2rem;margin-top:2rem}
+.sub{color:#444;margin:0}
+.resumen{display:grid;grid-template-columns:repeat(auto-fill,minmax(11rem,1fr));gap:.5rem;margin:0}
+.resumen div{border:1px solid #bbb;border-radius:.4rem;padding:.4rem .6rem}
+.resumen dt{font-size:.85rem;color:#444}.resumen dd{margin:0;font-size:1.2rem;font-weight:600;font-variant-numeric:tabular-nums}
+.grafico{width:100%;height:auto;display:block}
+.eje{font-size:11px;fill:#222}.celda{font-size:10px}
+.rejilla{stroke:#ddd;stroke-width:1}.base{stroke:#222;stroke-width:1}
+.cero{fill:#fff;stroke:#222;stroke-width:1.2}
+.recarga{stroke:#666;stroke-width:1.2;stroke-dasharray:2 3}
+.linea-dia{fill:none;stroke:#0b3c68;stroke-width:2}
+.linea-noche{fill:none;stroke:#d55e00;stroke-width:2;stroke-dasharray:7 4}
+.propio{stroke:#d55e00;stroke-width:2;stroke-dasharray:5 3}
+.leyenda span{display:inline-block;margin-right:1rem;white-space:nowrap}
+.conclusion{font-size:1.1rem}
+.tabla{overflow-x:auto}
+table{border-collapse:collapse;width:100%;font-size:.9rem}
+th,td{border-bottom:1px solid #ccc;padding:.2rem .4rem;text-align:left;white-space:nowrap}
+td.n{text-align:right;font-variant-numeric:tabular-nums}
+.malas{font-family:ui-monospace,monospace;font-size:.85rem}
+@media print{body{max-width:none;font-size:10pt}h2{break-after:avoid}section{break-inside:avoid-page}.tabla{overflow:visible}}
+</style>
+)css";
+
+std::string EscribirPagina(const Formato& f, const TotalesRecorrido& t, const Recopilacion& d,
+                           const cBono& inicial, const cBono& final,
+                           const std::vector<Candidata>& cs) {
+    const LocaleScope fechas(f.fechas);
+    Pagina p(f);
+    p << "<!DOCTYPE html>\n<html lang=\"es\">\n<head>\n<meta charset=\"utf-8\">\n"
+         "<meta name=\"viewport\" content=\"width=device-width, initial-scale=1\">\n"
+         "<title>Informe de llamadas</title>\n"
+      << kEstilo << "</head>\n<body>\n"
+      << kDefiniciones
+      << "<header><h1>Informe de llamadas</h1><p class=\"sub\">Hecho por tarificador "
+         "(Quelmar)</p></header>\n";
+    Resumen(p, t, d, final);
+    GraficoImportes(p, d);
+    GraficoHoras(p, d);
+    GraficoBonos(p, d, inicial);
+    GraficoComparacion(p, cs, t.importe);
+    TablaLlamadas(p, d, t);
+    p << "</body>\n</html>\n";
+    return std::move(p.Texto());
+}
+
+}  // namespace
+
+int Informe(const OpcionesInforme& o, std::FILE* entrada, std::FILE* errores) {
+    CatalogoExistente(o.costeo.catalogo);
+    std::error_code ec;
+    if (std::filesystem::is_directory(o.salida, ec)) throw ErrorUso(EsCarpeta(o.salida));
+    cLlamada m(o.costeo.catalogo);
+    Preparacion p = PrepararCosteo(m, o.costeo);
+    Recopilacion datos(m);
+    m.ObservarTramos(&datos);
+    const TotalesRecorrido t = Recorrer(m, o.costeo, p.nombres, entrada, errores, datos);
+    m.ObservarTramos(nullptr);
+    const auto candidatas = CostearCandidatas(m, p, datos.Guardadas().Llamadas(),
+                                              ::isatty(::fileno(errores)) ? errores : nullptr);
+    EscribirFicheroAtomico(
+        o.salida, EscribirPagina(FormatoDelEntorno(), t, datos, p.inicial, m.Bono(), candidatas));
+    if (o.costeo.salidaBonos)
+        EscribirFicheroAtomico(*o.costeo.salidaBonos, EscribirBonos(m.Bono()));
+    const int estado = Resumir(t, errores);
+    std::fprintf(errores, "tarificador: informe escrito en %s\n", Citar(o.salida.string()).c_str());
+    return estado;
+}
+
+}  // namespace quelmar::herramientas
