@@ -4,7 +4,8 @@
 set -euo pipefail
 paquetes=(g++ cmake ninja-build pkg-config googletest libgtest-dev libgmock-dev
           libbenchmark-dev qt6-base-dev libgl-dev fonts-dejavu-core nlohmann-json3-dev
-          xvfb openbox xdotool x11-utils qt6-translations-l10n clang libclang-rt-14-dev "$@")
+          xvfb openbox xdotool x11-utils qt6-translations-l10n clang libclang-rt-14-dev
+          chromium imagemagick "$@")
 faltan=()
 for p in "${paquetes[@]}"; do
     dpkg-query -W -f='${Status}' "$p" 2>/dev/null | grep -q "ok installed" || faltan+=("$p")

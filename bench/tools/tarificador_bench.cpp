@@ -1,6 +1,7 @@
 // costear on 100 000 calls of one to six minutes over the sample catalogue and bonos, run
 // as a user runs it, next to a bare loop of the engine's Datos on the same calls with the
-// registry passed back. Both report calls per second (items_per_second).
+// registry passed back. Both report calls per second (items_per_second). informe runs
+// against costear on the same log.
 // BM_CostearFrenteAlMotor runs the two in turn in each iteration and counts the processor
 // time each takes (the child's user + system time for costear), so that a busy machine
 // slows both alike: costear_frente_al_motor is costear's rate over the engine's.
@@ -179,8 +180,34 @@ void BM_CostearFrenteAlMotor(benchmark::State& st) {
     st.counters["costear_frente_al_motor"] = motor / costear;
 }
 
+// informe against costear on the same log, processor time of each run side by side, and
+// the size of the page written.
+void BM_InformeFrenteACostear(benchmark::State& st) {
+    const Datos& d = Preparar();
+    const std::string pagina = (d.carpeta / "informe.html").string();
+    double costear = 0.0, informe = 0.0;
+    for (auto _ : st) {
+        double cpu = 0.0;
+        if (Lanzar({TARIFICADOR, "costear", "--catalogo", d.carpeta.string(), "--bonos",
+                    CARPETA_DATOS "/bonos.json", d.fichero.string()},
+                   "/dev/null", &cpu) != 0)
+            st.SkipWithError("costear failed");
+        costear += cpu;
+        if (Lanzar({TARIFICADOR, "informe", "--catalogo", d.carpeta.string(), "--bonos",
+                    CARPETA_DATOS "/bonos.json", "--salida", pagina, d.fichero.string()},
+                   "/dev/null", &cpu) != 0)
+            st.SkipWithError("informe failed");
+        informe += cpu;
+    }
+    st.counters["informe_frente_a_costear"] = informe / costear;
+    st.counters["informe_s"] = informe / static_cast<double>(st.iterations());
+    st.counters["costear_s"] = costear / static_cast<double>(st.iterations());
+    st.counters["html_bytes"] = static_cast<double>(std::filesystem::file_size(pagina));
+}
+
 }  // namespace
 
+BENCHMARK(BM_InformeFrenteACostear)->Unit(benchmark::kMillisecond)->Iterations(3);
 BENCHMARK(BM_CostearFrenteAlMotor)->Unit(benchmark::kMillisecond)->Iterations(5);
 BENCHMARK(BM_Costear)->UseManualTime()->Unit(benchmark::kMillisecond)->Iterations(3);
 BENCHMARK(BM_DatosDelMotor)->Unit(benchmark::kMillisecond)->Iterations(3);

@@ -1,5 +1,6 @@
-// tarificador comparar on the sample catalogue, bonos, holidays and call log, checked
-// against costear run as a user would to answer the same question by hand.
+// tarificador comparar and informe on the sample catalogue, bonos, holidays and call log,
+// checked against costear run as a user would to answer the same questions by hand.
+#include <cstdlib>
 #include <gtest/gtest.h>
 #include <sstream>
 #include <string>
@@ -83,6 +84,55 @@ TEST_F(Comparar, EachCandidateCostsWhatCostearGivesUnderIt) {
     const Resultado json = Correr("comparar", {"--json"}, log);
     EXPECT_EQ(Lineas(json.salida).size(), 7u);
     EXPECT_TRUE(json.salida.starts_with("{\"tarifa\":")) << json.salida;
+}
+
+// "2.195,00" as the page writes it without a locale: 2195.
+double NumeroEspanol(std::string s) {
+    std::string r;
+    for (char c : s)
+        if (c != '.') r += c == ',' ? '.' : c;
+    return std::stod(r);
+}
+
+// The page sums up what costear sums up, its days add up to the total, the cheapest
+// tariff is comparar's, the bad line is listed as costear tells it, and nothing in it
+// reaches the network or needs a script.
+TEST_F(Comparar, TheReportSaysWhatCostearAndCompararSay) {
+    ::setenv("LC_ALL", "C", 1);  // written as in Spain
+    const std::string log = LeerTodo(CARPETA_DATOS "/llamadas.csv") + "2000-02-30T10:00:00,x\n";
+    const Resultado costeo = Correr("costear", {}, log);
+    const Resultado comparacion = Correr("comparar", {}, log);
+    const auto html = dir.ruta() / "informe.html";
+    const Resultado r = Correr("informe", {"--salida", html.string()}, log);
+    ::unsetenv("LC_ALL");
+    EXPECT_EQ(r.estado, 1);
+    EXPECT_EQ(r.errores,
+              costeo.errores + "tarificador: informe escrito en «" + html.string() + "»\n");
+    const std::string pagina = LeerTodo(html);
+    auto dato = [&](const std::string& nombre) {
+        const auto p = pagina.find("<dt>" + nombre + "</dt><dd>");
+        if (p == std::string::npos) return std::string("?");
+        const auto q = pagina.find('>', pagina.find("<dd", p)) + 1;
+        return pagina.substr(q, pagina.find('<', q) - q);
+    };
+    EXPECT_EQ(dato("Llamadas"), "8");
+    EXPECT_EQ(NumeroEspanol(dato("Importe total")), std::stod(ImporteTotal(costeo.errores)));
+    EXPECT_NE(costeo.errores.find("duración total " + dato("Tiempo total")), std::string::npos);
+    // Each bar's title: "DD/MM/AAAA: importe (N llamadas; ...)".
+    double suma = 0;
+    for (auto p = pagina.find("<g><title>"); p != std::string::npos;
+         p = pagina.find("<g><title>", p + 1)) {
+        const auto a = pagina.find(": ", p) + 2;
+        suma += NumeroEspanol(pagina.substr(a, pagina.find(' ', a) - a));
+    }
+    EXPECT_NEAR(suma, std::stod(ImporteTotal(costeo.errores)), 0.01);
+    const std::string mejor = Celdas(Lineas(comparacion.salida)[1])[0];
+    EXPECT_NE(pagina.find("más barata para estas llamadas es <strong>" + mejor + "</strong>"),
+              std::string::npos);
+    EXPECT_NE(pagina.find("<li>línea 12: inicio «2000-02-30T10:00:00» ilegible"), std::string::npos);
+    EXPECT_NE(costeo.errores.find("línea 12: inicio «2000-02-30T10:00:00» ilegible"), std::string::npos);
+    for (const char* fuera : {"http:", "https:", "<script", "src=", "@import"})
+        EXPECT_EQ(pagina.find(fuera), std::string::npos) << fuera;
 }
 
 }  // namespace
