@@ -85,10 +85,8 @@ double FechaDe(const json& v, const std::string& donde, const char* clave) {
                    " no es un día AAAA-MM-DD ni un instante AAAA-MM-DDTHH:MM:SS");
 }
 
-}  // namespace
-
-cBono LeerBonos(std::string_view texto, std::string_view origen) {
-    const std::string o = Citar(origen) + ": ";
+// The text parsed as a JSON object; a hostile nesting refused before the parser sees it.
+json Analizar(std::string_view texto, const std::string& o) {
     constexpr std::size_t kProfundidadMaxima = 64;
     if (Profundidad(texto) > kProfundidadMaxima)
         throw ErrorUso(o + "listas u objetos anidados a más de " +
@@ -106,8 +104,11 @@ cBono LeerBonos(std::string_view texto, std::string_view origen) {
         throw ErrorUso(o + "JSON mal formado");
     }
     if (!raiz.is_object()) throw ErrorUso(o + "se esperaba un objeto JSON { ... }");
+    return raiz;
+}
 
-    cBono r;
+// The billing day and period; any key but those and "bonos" is refused.
+void LeerAjustes(const json& raiz, cBono& r, const std::string& o) {
     for (const auto& [clave, valor] : raiz.items()) {
         if (clave == "dia_factura") {
             if (!valor.is_number_integer() || valor.get<long long>() < 1 ||
@@ -124,53 +125,51 @@ cBono LeerBonos(std::string_view texto, std::string_view origen) {
                            " (se admiten dia_factura, per_factura y bonos)");
         }
     }
-    if (!raiz.contains("bonos")) return r;
-    const json& bonos = raiz["bonos"];
-    if (!bonos.is_array()) throw ErrorUso(o + "«bonos» debe ser una lista [ ... ]");
-    for (std::size_t i = 0; i < bonos.size(); ++i) {
-        std::string donde = o + "bono " + std::to_string(i + 1) + ": ";
-        const json& b = bonos[i];
-        if (!b.is_object()) throw ErrorUso(donde + "se esperaba un objeto { ... }");
-        for (const auto& [clave, valor] : b.items())
-            if (clave != "tipo" && clave != "alta" && clave != "baja" && clave != "tiempo")
-                throw ErrorUso(donde + "clave desconocida " + CitarCorto(clave) +
-                               " (se admiten tipo, alta, baja y tiempo)");
-        if (!b.contains("tipo")) throw ErrorUso(donde + "falta «tipo»");
-        if (!b.contains("alta")) throw ErrorUso(donde + "falta «alta»");
-        const std::int16_t tipo = TipoDe(b["tipo"], donde);
-        const std::string_view nombreTipo = kTipos[static_cast<std::size_t>(tipo)];
-        donde = o + "bono " + std::to_string(i + 1) + " (" + std::string(nombreTipo) + "): ";
-        const double alta = FechaDe(b["alta"], donde, "alta");
-        std::optional<double> baja;
-        // JSON null is an absent value, as most writers put it.
-        if (b.contains("baja") && !b["baja"].is_null()) baja = FechaDe(b["baja"], donde, "baja");
-        if (baja && *baja < alta)
-            throw ErrorUso(donde + "la baja " + TextoDiaOInstante(*baja) + " es anterior al alta " +
-                           TextoDiaOInstante(alta));
-        std::optional<std::string> tiempo;
-        if (b.contains("tiempo") && !b["tiempo"].is_null()) {
-            const json& t = b["tiempo"];
-            const auto segundos = t.is_string() ? LeerDuracion(t.get<std::string>()) : std::nullopt;
-            if (!segundos)
-                throw ErrorUso(donde + "«tiempo» " + Mostrar(t) +
-                               " no es un tiempo H:MM:SS (horas de 0 a " +
-                               std::to_string(cTiempo::kHorasMaximas) + ")");
-            const int horas = nombreTipo.starts_with("10") ? 10 : 50;
-            if (*segundos > horas * 3600)
-                throw ErrorUso(donde + "«tiempo» " + Mostrar(t) + " es más de lo que cabe en un " +
-                               "bono " + std::string(nombreTipo) + " (" + std::to_string(horas) +
-                               ":00:00)");
-            tiempo = t.get<std::string>();
-        }
-        if (r.Count() == INT16_MAX) throw ErrorUso(o + "demasiados bonos (32767 como mucho)");
-        r.DarAlta(tipo, Variant::DeFecha(alta));
-        const auto pos = static_cast<std::int16_t>(r.Count() - 1);
-        if (baja) r.Baja(pos, Variant::DeFecha(*baja));
-        if (tiempo) r.tiempo(pos, *tiempo);
-    }
-    // Every sum of bono time the engine takes (a kind, a group, the pool it charges) is a
-    // time of at most 32767 hours and the largest is a group's: check both groups as given
-    // and refilled to full capacity, as each billing period refills them.
+}
+
+// The i-th bono of the list (from 0) registered, its dates and time checked first.
+void AnadirBono(const json& b, std::size_t i, cBono& r, const std::string& o) {
+    std::string donde = o + "bono " + std::to_string(i + 1) + ": ";
+    if (!b.is_object()) throw ErrorUso(donde + "se esperaba un objeto { ... }");
+    for (const auto& [clave, valor] : b.items())
+        if (clave != "tipo" && clave != "alta" && clave != "baja" && clave != "tiempo")
+            throw ErrorUso(donde + "clave desconocida " + CitarCorto(clave) +
+                           " (se admiten tipo, alta, baja y tiempo)");
+    if (!b.contains("tipo")) throw ErrorUso(donde + "falta «tipo»");
+    if (!b.contains("alta")) throw ErrorUso(donde + "falta «alta»");
+    const std::int16_t tipo = TipoDe(b["tipo"], donde);
+    const std::string nombreTipo(kTipos[static_cast<std::size_t>(tipo)]);
+    donde = o + "bono " + std::to_string(i + 1) + " (" + nombreTipo + "): ";
+    const double alta = FechaDe(b["alta"], donde, "alta");
+    std::optional<double> baja;
+    // JSON null is an absent value, as most writers put it.
+    if (b.contains("baja") && !b["baja"].is_null()) baja = FechaDe(b["baja"], donde, "baja");
+    if (baja && *baja < alta)
+        throw ErrorUso(donde + "la baja " + TextoDiaOInstante(*baja) + " es anterior al alta " +
+                       TextoDiaOInstante(alta));
+    if (r.Count() == INT16_MAX) throw ErrorUso(o + "demasiados bonos (32767 como mucho)");
+    r.DarAlta(tipo, Variant::DeFecha(alta));
+    const auto pos = static_cast<std::int16_t>(r.Count() - 1);
+    if (baja) r.Baja(pos, Variant::DeFecha(*baja));
+    if (!b.contains("tiempo") || b["tiempo"].is_null()) return;
+    const json& t = b["tiempo"];
+    const auto segundos = t.is_string() ? LeerDuracion(t.get<std::string>()) : std::nullopt;
+    if (!segundos)
+        throw ErrorUso(donde + "«tiempo» " + Mostrar(t) +
+                       " no es un tiempo H:MM:SS (horas de 0 a " +
+                       std::to_string(cTiempo::kHorasMaximas) + ")");
+    // A bono just registered is full: what it holds then is what its kind can hold.
+    const std::string capacidad = r.tiempo(pos);
+    if (*segundos > *LeerDuracion(capacidad))
+        throw ErrorUso(donde + "«tiempo» " + Mostrar(t) + " es más de lo que cabe en un bono " +
+                       nombreTipo + " (" + capacidad + ")");
+    r.tiempo(pos, t.get<std::string>());
+}
+
+// Every sum of bono time the engine takes (a kind, a group, the pool it charges) is a time
+// of at most 32767 hours and the largest is a group's: both groups are checked as given
+// and refilled to full capacity, as each billing period refills them.
+void ComprobarTotales(const cBono& r, const std::string& o) {
     auto cabe = [](const cBono& x, std::int16_t g) {
         try {
             (void)x.TotalTiempoGrupo(g);
@@ -186,6 +185,21 @@ cBono LeerBonos(std::string_view texto, std::string_view origen) {
             throw ErrorUso(o + "los bonos de " + (g == 0 ? "día" : "noche") + " suman más de " +
                            std::to_string(cTiempo::kHorasMaximas) +
                            " horas, más de lo que el motor puede contar");
+}
+
+}  // namespace
+
+cBono LeerBonos(std::string_view texto, std::string_view origen) {
+    const std::string o = Citar(origen) + ": ";
+    const json raiz = Analizar(texto, o);
+    cBono r;
+    LeerAjustes(raiz, r, o);
+    if (raiz.contains("bonos")) {
+        const json& bonos = raiz["bonos"];
+        if (!bonos.is_array()) throw ErrorUso(o + "«bonos» debe ser una lista [ ... ]");
+        for (std::size_t i = 0; i < bonos.size(); ++i) AnadirBono(bonos[i], i, r, o);
+    }
+    ComprobarTotales(r, o);
     return r;
 }
 
