@@ -317,83 +317,104 @@ void Resumen(Pagina& p, const TotalesRecorrido& t, const Recopilacion& d, const 
     p << "</dl></section>\n";
 }
 
-// The amount per day (or week, or month, for long logs) stacked by band.
-void GraficoImportes(Pagina& p, const Recopilacion& d) {
-    p << "<section><h2>Importe por ";
-    if (d.Dias().empty()) {
-        p << "día</h2><p>No hay llamadas.</p></section>\n";
-        return;
-    }
-    const std::int64_t primero = d.Dias().begin()->first, ultimo = d.Dias().rbegin()->first;
-    const std::int64_t dias = ultimo - primero + 1;
-    // At most about 120 bars.
-    const std::int64_t ancho = dias <= 120 ? 1 : dias <= 7 * 120 ? 7 : 30;
-    p << (ancho == 1 ? "día" : ancho == 7 ? "semana" : "periodo de 30 días") << "</h2>\n";
-    std::vector<Dia> barras(static_cast<std::size_t>((dias + ancho - 1) / ancho));
-    for (const auto& [dia, v] : d.Dias()) {
-        Dia& b = barras[static_cast<std::size_t>((dia - primero) / ancho)];
+// The charts' frame: x from 80 to 780, values from 0 at y0 up to `tope` at y0 - alto.
+struct Marco {
+    double y0, alto, tope;
+    double Y(double v) const { return y0 - v / tope * alto; }
+};
+
+// Horizontal lines from 0 to the top every `paso`, labelled on the left.
+void Rejilla(Pagina& p, const Marco& m, double paso, int decimales, std::string_view unidad) {
+    for (double v = 0; v <= m.tope + paso / 2; v += paso)
+        p << "<line x1=\"80\" x2=\"780\" y1=\"" << C(m.Y(v)) << "\" y2=\"" << C(m.Y(v))
+          << "\" class=\"rejilla\"/><text x=\"74\" y=\"" << C(m.Y(v) + 4)
+          << "\" class=\"eje\" text-anchor=\"end\">" << p.Numero(v, decimales) << unidad
+          << "</text>\n";
+}
+
+// The days of the log in bars of one day, a week or 30 days: about 120 bars at most.
+struct Barras {
+    std::int64_t primero, ultimo, dias;  // dias: days a bar
+    std::vector<Dia> barras;
+};
+
+Barras AgruparDias(const std::map<std::int64_t, Dia>& dias) {
+    Barras r{dias.begin()->first, dias.rbegin()->first, 1, {}};
+    const std::int64_t n = r.ultimo - r.primero + 1;
+    r.dias = n <= 120 ? 1 : n <= 7 * 120 ? 7 : 30;
+    r.barras.resize(static_cast<std::size_t>((n + r.dias - 1) / r.dias));
+    for (const auto& [dia, v] : dias) {
+        Dia& b = r.barras[static_cast<std::size_t>((dia - r.primero) / r.dias)];
         for (std::size_t k = 0; k < 3; ++k) b.importe[k] += v.importe[k];
         b.llamadas += v.llamadas;
     }
+    return r;
+}
+
+// One bar from x, w wide, its bands stacked; calls that cost nothing get a hollow mark on
+// the axis rather than an empty gap. `titulo` is what a pointer over it shows.
+void Barra(Pagina& p, const Marco& m, const Dia& b, double x, double w, const std::string& titulo) {
+    const double total = b.importe[0] + b.importe[1] + b.importe[2];
+    if (total == 0) {
+        char marca[200];
+        std::snprintf(marca, sizeof marca,
+                      "<circle cx=\"%.1f\" cy=\"%.1f\" r=\"%.1f\" class=\"cero\">", x + w / 2,
+                      m.y0 - 5, std::min(4.0, std::max(1.5, w / 3)));
+        p << marca << "<title>" << titulo << ": sin coste</title></circle>\n";
+        return;
+    }
+    p << "<g><title>" << titulo << ": " << p.Numero(total) << " ("
+      << p.Numero(static_cast<double>(b.llamadas), 0) << " llamadas; normal "
+      << p.Numero(b.importe[0]) << ", reducida " << p.Numero(b.importe[1]) << ", bono "
+      << p.Numero(b.importe[2]) << ")</title>";
+    double y = m.y0;
+    for (std::size_t k = 0; k < 3; ++k) {
+        const double h = b.importe[k] / m.tope * m.alto;
+        if (h <= 0) continue;
+        y -= h;
+        char r[200];
+        std::snprintf(r, sizeof r,
+                      "<rect x=\"%.2f\" y=\"%.2f\" width=\"%.2f\" height=\"%.2f\" fill=\"%s\"/>",
+                      x + w * 0.1, y, w * 0.8, h, kRelleno[k]);
+        p << r;
+    }
+    p << "</g>\n";
+}
+
+// The amount per day (or week, or 30 days, for long logs) stacked by band.
+void GraficoImportes(Pagina& p, const Recopilacion& d) {
+    if (d.Dias().empty()) {
+        p << "<section><h2>Importe por día</h2><p>No hay llamadas.</p></section>\n";
+        return;
+    }
+    const Barras b = AgruparDias(d.Dias());
+    p << "<section><h2>Importe por "
+      << (b.dias == 1   ? "día"
+          : b.dias == 7 ? "semana"
+                        : "periodo de 30 días")
+      << "</h2>\n";
     double maximo = 0;
-    for (const Dia& b : barras)
-        maximo = std::max(maximo, b.importe[0] + b.importe[1] + b.importe[2]);
-    const double paso = Paso(maximo), tope = std::max(paso, std::ceil(maximo / paso) * paso);
-    const double x0 = 80, y0 = 250, alto = 230, anchoGrafico = 700;
-    const double w = anchoGrafico / static_cast<double>(barras.size());
+    for (const Dia& x : b.barras)
+        maximo = std::max(maximo, x.importe[0] + x.importe[1] + x.importe[2]);
+    const double paso = Paso(maximo);
+    const Marco m{250, 230, std::max(paso, std::ceil(maximo / paso) * paso)};
+    const double w = 700 / static_cast<double>(b.barras.size());
     p << "<svg class=\"grafico\" viewBox=\"0 0 800 290\" role=\"img\" aria-label=\"Importe por "
          "periodo, por bandas\">\n";
-    for (double v = 0; v <= tope + paso / 2; v += paso) {
-        const double y = y0 - v / tope * alto;
-        char linea[160];
-        std::snprintf(linea, sizeof linea,
-                      "<line x1=\"%.1f\" x2=\"%.1f\" y1=\"%.1f\" y2=\"%.1f\" class=\"rejilla\"/>",
-                      x0, x0 + anchoGrafico, y, y);
-        p << linea << "<text x=\"" << std::to_string(static_cast<int>(x0 - 6)) << "\" y=\""
-          << C(y + 4) << "\" class=\"eje\" text-anchor=\"end\">" << p.Numero(v, paso < 1 ? 2 : 0)
-          << "</text>\n";
-    }
-    for (std::size_t i = 0; i < barras.size(); ++i) {
-        const Dia& b = barras[i];
-        const double x = x0 + static_cast<double>(i) * w;
-        const std::int64_t desde = primero + static_cast<std::int64_t>(i) * ancho;
+    Rejilla(p, m, paso, paso < 1 ? 2 : 0, "");
+    for (std::size_t i = 0; i < b.barras.size(); ++i) {
+        if (b.barras[i].llamadas == 0) continue;
+        const std::int64_t desde = b.primero + static_cast<std::int64_t>(i) * b.dias;
         std::string titulo = p.SoloDia(desde);
-        if (ancho > 1) titulo += " – " + p.SoloDia(std::min(ultimo, desde + ancho - 1));
-        const double total = b.importe[0] + b.importe[1] + b.importe[2];
-        if (b.llamadas == 0) continue;
-        titulo += ": " + p.Numero(total) + " (" + p.Numero(static_cast<double>(b.llamadas), 0) +
-                  " llamadas; normal " + p.Numero(b.importe[0]) + ", reducida " +
-                  p.Numero(b.importe[1]) + ", bono " + p.Numero(b.importe[2]) + ")";
-        if (b.llamadas > 0 && total == 0) {
-            // Calls that cost nothing: a hollow mark on the axis, not an empty gap.
-            char marca[200];
-            std::snprintf(marca, sizeof marca,
-                          "<circle cx=\"%.1f\" cy=\"%.1f\" r=\"%.1f\" class=\"cero\">", x + w / 2,
-                          y0 - 5, std::min(4.0, std::max(1.5, w / 3)));
-            p << marca << "<title>" << titulo << " sin coste</title></circle>\n";
-            continue;
-        }
-        double y = y0;
-        p << "<g><title>" << titulo << "</title>";
-        for (std::size_t k = 0; k < 3; ++k) {
-            const double h = b.importe[k] / tope * alto;
-            if (h <= 0) continue;
-            y -= h;
-            char r[200];
-            std::snprintf(
-                r, sizeof r,
-                "<rect x=\"%.2f\" y=\"%.2f\" width=\"%.2f\" height=\"%.2f\" fill=\"%s\"/>",
-                x + w * 0.1, y, w * 0.8, h, kRelleno[k]);
-            p << r;
-        }
-        p << "</g>\n";
+        if (b.dias > 1) titulo += " – " + p.SoloDia(std::min(b.ultimo, desde + b.dias - 1));
+        Barra(p, m, b.barras[i], 80 + static_cast<double>(i) * w, w, titulo);
     }
     // A few dates under the axis.
-    const std::size_t cada = std::max<std::size_t>(1, barras.size() / 6);
-    for (std::size_t i = 0; i < barras.size(); i += cada)
-        p << "<text x=\"" << C(x0 + (static_cast<double>(i) + 0.5) * w)
+    const std::size_t cada = std::max<std::size_t>(1, b.barras.size() / 6);
+    for (std::size_t i = 0; i < b.barras.size(); i += cada)
+        p << "<text x=\"" << C(80 + (static_cast<double>(i) + 0.5) * w)
           << "\" y=\"272\" class=\"eje\" text-anchor=\"middle\">"
-          << p.SoloDia(primero + static_cast<std::int64_t>(i) * ancho) << "</text>\n";
+          << p.SoloDia(b.primero + static_cast<std::int64_t>(i) * b.dias) << "</text>\n";
     p << "<line x1=\"80\" x2=\"780\" y1=\"250\" y2=\"250\" class=\"base\"/></svg>\n";
     p << Leyenda(
         {{"<rect width=\"18\" height=\"12\" fill=\"#0b3c68\"/>", kNombreBanda[0]},
@@ -443,8 +464,58 @@ void GraficoHoras(Pagina& p, const Recopilacion& d) {
     p << "</svg>\n</section>\n";
 }
 
-// Bono time left after each call, one line per group, the refills at the start of each
-// billing period marked.
+// The time left after each call and, at the start of every billing period the log spans
+// after the first, the registry refilled: whatever it held, the line steps up there.
+struct Saldos {
+    std::vector<Saldo> puntos;
+    std::vector<double> recargas;
+};
+
+Saldos SaldosConRecargas(const std::vector<Saldo>& tras, const cBono& inicial) {
+    Saldos r;
+    cBono lleno = inicial;
+    lleno.Reset();
+    const std::array<std::int32_t, 2> recargado{Segundos(lleno.TotalTiempoGrupo(0)),
+                                                Segundos(lleno.TotalTiempoGrupo(1))};
+    cCosteo::PeriodosFactura periodos(inicial.DiaFactura(), tras.front().instante,
+                                      tras.back().instante);
+    periodos.Siguiente();
+    while (const auto periodo = periodos.Siguiente())
+        r.recargas.push_back(fecha::DesdeSegundos(periodo->first));
+    r.puntos.reserve(tras.size() + r.recargas.size());
+    auto recarga = r.recargas.begin();
+    for (const Saldo& s : tras) {
+        for (; recarga != r.recargas.end() && *recarga <= s.instante; ++recarga)
+            r.puntos.push_back({*recarga, recargado});
+        r.puntos.push_back(s);
+    }
+    return r;
+}
+
+// A step line of group g (the time left holds until the next call or refill), one step per
+// pixel column at most: the last value of each.
+template <typename FX>
+void LineaEscalonada(Pagina& p, const std::vector<Saldo>& puntos, std::size_t g, FX X,
+                     const Marco& m, const char* clase) {
+    p << "<polyline class=\"" << clase << "\" points=\"";
+    double columna = -1, yAnterior = -1;
+    auto escalon = [&](double x, double y) {
+        if (yAnterior >= 0 && y != yAnterior) p << C(x) << "," << C(yAnterior) << " ";
+        p << C(x) << "," << C(y) << " ";
+        yAnterior = y;
+    };
+    std::optional<double> pendiente;
+    for (const Saldo& s : puntos) {
+        const double x = std::floor(X(s.instante));
+        if (x != columna && pendiente) escalon(columna, *pendiente);
+        columna = x;
+        pendiente = m.Y(s.grupo[g] / 3600.0);
+    }
+    if (pendiente) escalon(columna, *pendiente);
+    p << "\"/>\n";
+}
+
+// Bono time left after each call, one line per group, the refills marked.
 void GraficoBonos(Pagina& p, const Recopilacion& d, const cBono& inicial) {
     p << "<section><h2>Tiempo de bono que queda</h2>\n";
     if (inicial.Count() == 0 || d.Saldos().empty()) {
@@ -452,67 +523,23 @@ void GraficoBonos(Pagina& p, const Recopilacion& d, const cBono& inicial) {
           << "</p></section>\n";
         return;
     }
+    const Saldos saldos = SaldosConRecargas(d.Saldos(), inicial);
     const double t0 = d.Saldos().front().instante,
                  t1 = std::max(d.Saldos().back().instante, t0 + 1);
-    // The billing periods the log spans: each after the first starts full, whatever the
-    // registry held, so the line steps up there.
-    cBono lleno = inicial;
-    lleno.Reset();
-    const Saldo recargado{
-        0, {Segundos(lleno.TotalTiempoGrupo(0)), Segundos(lleno.TotalTiempoGrupo(1))}};
-    std::vector<double> recargas;
-    cCosteo::PeriodosFactura periodos(inicial.DiaFactura(), t0, t1);
-    periodos.Siguiente();
-    while (const auto periodo = periodos.Siguiente())
-        recargas.push_back(fecha::DesdeSegundos(periodo->first));
-    std::vector<Saldo> puntos;
-    puntos.reserve(d.Saldos().size() + recargas.size());
-    auto r = recargas.begin();
-    for (const Saldo& s : d.Saldos()) {
-        for (; r != recargas.end() && *r <= s.instante; ++r)
-            puntos.push_back({*r, recargado.grupo});
-        puntos.push_back(s);
-    }
+    auto X = [&](double t) { return 80 + (t - t0) / (t1 - t0) * 700; };
     std::int32_t maximo = 3600;
-    for (const Saldo& s : puntos) maximo = std::max({maximo, s.grupo[0], s.grupo[1]});
-    const double horas = std::ceil(maximo / 3600.0);
-    const double x0 = 80, y0 = 240, alto = 220, ancho = 700;
-    auto X = [&](double t) { return x0 + (t - t0) / (t1 - t0) * ancho; };
-    auto Y = [&](std::int32_t s) { return y0 - s / 3600.0 / horas * alto; };
+    for (const Saldo& s : saldos.puntos) maximo = std::max({maximo, s.grupo[0], s.grupo[1]});
+    const Marco m{240, 220, std::ceil(maximo / 3600.0)};
     p << "<svg class=\"grafico\" viewBox=\"0 0 800 280\" role=\"img\" aria-label=\"Horas de bono "
          "que quedan\">\n";
-    const double paso = Paso(horas);
-    for (double v = 0; v <= horas + paso / 2; v += paso)
-        p << "<line x1=\"80\" x2=\"780\" y1=\"" << C(y0 - v / horas * alto) << "\" y2=\""
-          << C(y0 - v / horas * alto) << "\" class=\"rejilla\"/><text x=\"74\" y=\""
-          << C(y0 - v / horas * alto + 4) << "\" class=\"eje\" text-anchor=\"end\">"
-          << p.Numero(v, 0) << " h</text>\n";
-    for (double t : recargas)
+    Rejilla(p, m, Paso(m.tope), 0, " h");
+    for (double t : saldos.recargas)
         p << "<line x1=\"" << C(X(t)) << "\" x2=\"" << C(X(t))
           << "\" y1=\"20\" y2=\"240\" class=\"recarga\"><title>Recarga: empieza el periodo de "
              "facturación del "
           << p.Fecha(t) << "</title></line>\n";
-    // A step line (the time left holds until the next call or refill), one step per pixel
-    // column at most: the last value of each.
-    const char* estilos[] = {"linea-dia", "linea-noche"};
-    for (std::size_t g = 0; g < 2; ++g) {
-        p << "<polyline class=\"" << estilos[g] << "\" points=\"";
-        double columna = -1, yAnterior = -1;
-        auto escalon = [&](double x, double y) {
-            if (yAnterior >= 0 && y != yAnterior) p << C(x) << "," << C(yAnterior) << " ";
-            p << C(x) << "," << C(y) << " ";
-            yAnterior = y;
-        };
-        std::optional<double> pendiente;
-        for (const Saldo& s : puntos) {
-            const double x = std::floor(X(s.instante));
-            if (x != columna && pendiente) escalon(columna, *pendiente);
-            columna = x;
-            pendiente = Y(s.grupo[g]);
-        }
-        if (pendiente) escalon(columna, *pendiente);
-        p << "\"/>\n";
-    }
+    LineaEscalonada(p, saldos.puntos, 0, X, m, "linea-dia");
+    LineaEscalonada(p, saldos.puntos, 1, X, m, "linea-noche");
     p << "<text x=\"80\" y=\"262\" class=\"eje\">" << p.Fecha(t0) << "</text>"
       << "<text x=\"780\" y=\"262\" class=\"eje\" text-anchor=\"end\">" << p.Fecha(t1)
       << "</text>\n</svg>\n";
