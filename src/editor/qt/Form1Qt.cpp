@@ -489,6 +489,13 @@ bool Form1Qt::Cambio(const Control& c) {
 }
 
 void Form1Qt::Reflejar() {
+    ReflejarCampos();
+    ReflejarNavegacion();
+    ReflejarNombre();
+}
+
+// The text boxes, time spinners and buttons.
+void Form1Qt::ReflejarCampos() {
     for (auto& [modelo, w] : m_Textos) {
         if (!Cambio(*modelo)) continue;
         const QSignalBlocker b(w);
@@ -519,7 +526,10 @@ void Form1Qt::Reflejar() {
     }
     for (auto& [modelo, w] : m_Botones)
         if (Cambio(*modelo)) w->setEnabled(modelo->Enabled());
+}
 
+// The record label and scroll bar, the day tabs and the band tabs.
+void Form1Qt::ReflejarNavegacion() {
     const Form1& f = m_Form;
     if (Cambio(f.lRegistro)) m_LRegistro->setText(borde::APantalla(f.lRegistro.Caption()));
     if (Cambio(f.hs)) {
@@ -538,7 +548,11 @@ void Form1Qt::Reflejar() {
         const QSignalBlocker b(m_TabStrip1);
         m_TabStrip1->setCurrentIndex(f.TabStrip1.SelectedItem() - 1);
     }
+}
 
+// The name list and the name being edited.
+void Form1Qt::ReflejarNombre() {
+    const Form1& f = m_Form;
     const ImageCombo& cb = f.txtNombre;
     bool lista = false;
     if (cb.RevisionLista() != m_RevLista) {

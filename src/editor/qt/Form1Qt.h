@@ -75,6 +75,9 @@ class Form1Qt : public QWidget, public IVentana {
     // mirrors the model into the widgets. Widget signals raised meanwhile are ignored.
     void Despachar(const std::function<void()>& accion);
     void Reflejar();
+    void ReflejarCampos();
+    void ReflejarNavegacion();
+    void ReflejarNombre();
     bool Cambio(const Control& c);
     Control* ControlDe(QWidget* w) const;
     void CambioDeFoco(QWidget* viejo, QWidget* nuevo);
