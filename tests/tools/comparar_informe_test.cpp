@@ -1,6 +1,7 @@
 // tarificador comparar and informe on the sample catalogue, bonos, holidays and call log,
 // checked against costear run as a user would to answer the same questions by hand.
 #include <cstdlib>
+#include <filesystem>
 #include <gtest/gtest.h>
 #include <sstream>
 #include <string>
@@ -129,10 +130,33 @@ TEST_F(Comparar, TheReportSaysWhatCostearAndCompararSay) {
     const std::string mejor = Celdas(Lineas(comparacion.salida)[1])[0];
     EXPECT_NE(pagina.find("más barata para estas llamadas es <strong>" + mejor + "</strong>"),
               std::string::npos);
-    EXPECT_NE(pagina.find("<li>línea 12: inicio «2000-02-30T10:00:00» ilegible"), std::string::npos);
-    EXPECT_NE(costeo.errores.find("línea 12: inicio «2000-02-30T10:00:00» ilegible"), std::string::npos);
+    EXPECT_NE(pagina.find("<li>línea 12: inicio «2000-02-30T10:00:00» ilegible"),
+              std::string::npos);
+    EXPECT_NE(costeo.errores.find("línea 12: inicio «2000-02-30T10:00:00» ilegible"),
+              std::string::npos);
     for (const char* fuera : {"http:", "https:", "<script", "src=", "@import"})
         EXPECT_EQ(pagina.find(fuera), std::string::npos) << fuera;
+}
+
+// Numbers and dates as the user's locale writes them: American English, made for the test
+// with localedef (skipped where the locale sources are not installed).
+TEST_F(Comparar, TheReportWritesNumbersAndDatesAsTheLocaleDoes) {
+    const auto locales = dir.ruta() / "locales";
+    std::filesystem::create_directory(locales);
+    const std::string hacer =
+        "localedef -i en_US -f UTF-8 '" + (locales / "en_US.UTF-8").string() + "' >/dev/null 2>&1";
+    if (std::system(hacer.c_str()) != 0) GTEST_SKIP() << "localedef cannot make en_US.UTF-8";
+    ::setenv("LOCPATH", locales.c_str(), 1);
+    ::setenv("LC_ALL", "en_US.UTF-8", 1);
+    const auto html = dir.ruta() / "informe.html";
+    const Resultado r =
+        Correr("informe", {"--salida", html.string()}, LeerTodo(CARPETA_DATOS "/llamadas.csv"));
+    ::unsetenv("LC_ALL");
+    ::unsetenv("LOCPATH");
+    ASSERT_EQ(r.estado, 0) << r.errores;
+    const std::string pagina = LeerTodo(html);
+    EXPECT_NE(pagina.find("<dt>Importe total</dt><dd>2,195.00</dd>"), std::string::npos);
+    EXPECT_NE(pagina.find("<dt>Desde</dt><dd>12/27/1999</dd>"), std::string::npos);
 }
 
 }  // namespace
