@@ -399,7 +399,8 @@ void GraficoImportes(Pagina& p, const Recopilacion& d) {
     const double paso = Paso(maximo);
     const Marco m{250, 230, std::max(paso, std::ceil(maximo / paso) * paso)};
     const double w = 700 / static_cast<double>(b.barras.size());
-    p << "<svg class=\"grafico\" viewBox=\"0 0 800 290\" role=\"img\" aria-label=\"Importe por "
+    p << "<div class=\"desliza\"><svg class=\"grafico\" viewBox=\"0 0 800 290\" role=\"img\" "
+         "aria-label=\"Importe por "
          "periodo, por bandas\">\n";
     Rejilla(p, m, paso, paso < 1 ? 2 : 0, "");
     for (std::size_t i = 0; i < b.barras.size(); ++i) {
@@ -415,7 +416,7 @@ void GraficoImportes(Pagina& p, const Recopilacion& d) {
         p << "<text x=\"" << C(80 + (static_cast<double>(i) + 0.5) * w)
           << "\" y=\"272\" class=\"eje\" text-anchor=\"middle\">"
           << p.SoloDia(b.primero + static_cast<std::int64_t>(i) * b.dias) << "</text>\n";
-    p << "<line x1=\"80\" x2=\"780\" y1=\"250\" y2=\"250\" class=\"base\"/></svg>\n";
+    p << "<line x1=\"80\" x2=\"780\" y1=\"250\" y2=\"250\" class=\"base\"/></svg></div>\n";
     p << Leyenda(
         {{"<rect width=\"18\" height=\"12\" fill=\"#0b3c68\"/>", kNombreBanda[0]},
          {"<rect width=\"18\" height=\"12\" fill=\"url(#p-reducida)\"/>", kNombreBanda[1]},
@@ -426,11 +427,16 @@ void GraficoImportes(Pagina& p, const Recopilacion& d) {
 
 // Minutes of calls by hour of the day and day kind, as shades of one colour.
 void GraficoHoras(Pagina& p, const Recopilacion& d) {
-    p << "<section><h2>Cuándo se llama</h2>\n<p>Minutos de llamada por hora del día.</p>\n";
     double maximo = 0;
     for (const auto& fila : d.Horas())
         for (double m : fila) maximo = std::max(maximo, m);
-    p << "<svg class=\"grafico\" viewBox=\"0 0 800 150\" role=\"img\" aria-label=\"Minutos por "
+    // Three digits fit a cell: long logs count hours.
+    const bool enHoras = maximo >= 999.5;
+    const double unidad = enHoras ? 60 : 1;
+    p << "<section><h2>Cuándo se llama</h2>\n<p>" << (enHoras ? "Horas" : "Minutos")
+      << " de llamada por hora del día.</p>\n";
+    p << "<div class=\"desliza\"><svg class=\"grafico\" viewBox=\"0 0 800 150\" role=\"img\" "
+         "aria-label=\"Minutos por "
          "hora y tipo de día\">\n";
     const char* filas[] = {"Laborable", "Sábado", "Domingo o festivo"};
     for (std::size_t k = 0; k < 3; ++k) {
@@ -453,7 +459,7 @@ void GraficoHoras(Pagina& p, const Recopilacion& d) {
             if (m > 0)
                 p << "<text x=\"" << C(x + 13) << "\" y=\"" << C(y + 21)
                   << "\" class=\"celda\" text-anchor=\"middle\" fill=\""
-                  << (luz < 55 ? "#fff" : "#000") << "\">" << p.Numero(m, 0) << "</text>";
+                  << (luz < 55 ? "#fff" : "#000") << "\">" << p.Numero(m / unidad, 0) << "</text>";
             p << "\n";
         }
     }
@@ -461,7 +467,7 @@ void GraficoHoras(Pagina& p, const Recopilacion& d) {
         p << "<text x=\"" << C(145 + static_cast<double>(h) * 27)
           << "\" y=\"132\" class=\"eje\" text-anchor=\"middle\">" << std::to_string(h)
           << "h</text>\n";
-    p << "</svg>\n</section>\n";
+    p << "</svg></div>\n</section>\n";
 }
 
 // The time left after each call and, at the start of every billing period the log spans
@@ -530,7 +536,8 @@ void GraficoBonos(Pagina& p, const Recopilacion& d, const cBono& inicial) {
     std::int32_t maximo = 3600;
     for (const Saldo& s : saldos.puntos) maximo = std::max({maximo, s.grupo[0], s.grupo[1]});
     const Marco m{240, 220, std::ceil(maximo / 3600.0)};
-    p << "<svg class=\"grafico\" viewBox=\"0 0 800 280\" role=\"img\" aria-label=\"Horas de bono "
+    p << "<div class=\"desliza\"><svg class=\"grafico\" viewBox=\"0 0 800 280\" role=\"img\" "
+         "aria-label=\"Horas de bono "
          "que quedan\">\n";
     Rejilla(p, m, Paso(m.tope), 0, " h");
     for (double t : saldos.recargas)
@@ -542,7 +549,7 @@ void GraficoBonos(Pagina& p, const Recopilacion& d, const cBono& inicial) {
     LineaEscalonada(p, saldos.puntos, 1, X, m, "linea-noche");
     p << "<text x=\"80\" y=\"262\" class=\"eje\">" << p.Fecha(t0) << "</text>"
       << "<text x=\"780\" y=\"262\" class=\"eje\" text-anchor=\"end\">" << p.Fecha(t1)
-      << "</text>\n</svg>\n";
+      << "</text>\n</svg></div>\n";
     p << Leyenda({{"<line x1=\"0\" x2=\"18\" y1=\"6\" y2=\"6\" class=\"linea-dia\"/>",
                    "Bono de día (línea continua)"},
                   {"<line x1=\"0\" x2=\"18\" y1=\"6\" y2=\"6\" class=\"linea-noche\"/>",
@@ -577,7 +584,8 @@ void GraficoComparacion(Pagina& p, const std::vector<Candidata>& cs, double prop
     for (const Candidata* c : validas) maximo = std::max(maximo, c->importe);
     if (maximo <= 0) maximo = 1;
     const double alto = 30.0 * static_cast<double>(validas.size()) + 40;
-    p << "<svg class=\"grafico\" viewBox=\"0 0 800 " << std::to_string(static_cast<int>(alto))
+    p << "<div class=\"desliza\"><svg class=\"grafico\" viewBox=\"0 0 800 "
+      << std::to_string(static_cast<int>(alto))
       << "\" role=\"img\" aria-label=\"Importe con cada tarifa\">\n";
     for (std::size_t i = 0; i < validas.size(); ++i) {
         const Candidata& c = *validas[i];
@@ -596,7 +604,7 @@ void GraficoComparacion(Pagina& p, const std::vector<Candidata>& cs, double prop
     p << "<line x1=\"" << C(x) << "\" x2=\"" << C(x) << "\" y1=\"4\" y2=\"" << C(alto - 24)
       << "\" class=\"propio\"/><text x=\"" << C(x) << "\" y=\"" << C(alto - 8)
       << "\" class=\"eje\" text-anchor=\"middle\">con sus tarifas: " << p.Numero(propio)
-      << "</text>\n</svg>\n</section>\n";
+      << "</text>\n</svg></div>\n</section>\n";
 }
 
 void TablaLlamadas(Pagina& p, const Recopilacion& d, const TotalesRecorrido& t) {
@@ -633,6 +641,7 @@ h1{font-size:1.6rem;margin:.2rem 0}h2{font-size:1.25rem;border-bottom:2px solid 
 .resumen div{border:1px solid #bbb;border-radius:.4rem;padding:.4rem .6rem}
 .resumen dt{font-size:.85rem;color:#444}.resumen dd{margin:0;font-size:1.2rem;font-weight:600;font-variant-numeric:tabular-nums}
 .grafico{width:100%;height:auto;display:block}
+.desliza{overflow-x:auto}.desliza .grafico{min-width:36rem}
 .eje{font-size:11px;fill:#222}.celda{font-size:10px}
 .rejilla{stroke:#ddd;stroke-width:1}.base{stroke:#222;stroke-width:1}
 .cero{fill:#fff;stroke:#222;stroke-width:1.2}
@@ -647,7 +656,7 @@ table{border-collapse:collapse;width:100%;font-size:.9rem}
 th,td{border-bottom:1px solid #ccc;padding:.2rem .4rem;text-align:left;white-space:nowrap}
 td.n{text-align:right;font-variant-numeric:tabular-nums}
 .malas{font-family:ui-monospace,monospace;font-size:.85rem}
-@media print{body{max-width:none;font-size:10pt}h2{break-after:avoid}section{break-inside:avoid-page}.tabla{overflow:visible}}
+@media print{body{max-width:none;font-size:10pt}h2{break-after:avoid}section{break-inside:avoid-page}.tabla{overflow:visible}.desliza .grafico{min-width:0}}
 </style>
 )css";
 
