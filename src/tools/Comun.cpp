@@ -145,4 +145,14 @@ std::string MensajeEngine(const std::exception& e) {
     return e.what();
 }
 
+void ComprobarSalida(const std::filesystem::path& ruta) {
+    std::error_code ec;
+    const auto carpeta =
+        ruta.parent_path().empty() ? std::filesystem::path(".") : ruta.parent_path();
+    if (std::filesystem::is_directory(ruta, ec)) throw ErrorUso(EsCarpeta(ruta));
+    if (!std::filesystem::is_directory(carpeta, ec))
+        throw ErrorUso("no se puede escribir " + Citar(ruta.string()) + ": la carpeta " +
+                       Citar(carpeta.string()) + " no existe");
+}
+
 }  // namespace quelmar::herramientas

@@ -55,6 +55,10 @@ std::string LeerFicheroEntero(const std::filesystem::path& ruta);
 // on failure the old file is intact and ErrorUso names the file.
 void EscribirFicheroAtomico(const std::filesystem::path& ruta, std::string_view contenido);
 
+// An output file that can be written where it is named: not a folder, in a folder that
+// is there. Checked before any work whose result it is to hold; ErrorUso otherwise.
+void ComprobarSalida(const std::filesystem::path& ruta);
+
 // Tarifas.Dat in `carpeta`, checked to be there: ErrorUso otherwise.
 std::filesystem::path CatalogoExistente(const std::filesystem::path& carpeta);
 

@@ -686,8 +686,7 @@ std::string EscribirPagina(const Formato& f, const TotalesRecorrido& t, const Re
 
 int Informe(const OpcionesInforme& o, std::FILE* entrada, std::FILE* errores) {
     CatalogoExistente(o.costeo.catalogo);
-    std::error_code ec;
-    if (std::filesystem::is_directory(o.salida, ec)) throw ErrorUso(EsCarpeta(o.salida));
+    ComprobarSalida(o.salida);
     cLlamada m(o.costeo.catalogo);
     Preparacion p = PrepararCosteo(m, o.costeo);
     Recopilacion datos(m);

@@ -215,17 +215,6 @@ void ElegirTarifa(cLlamada& m, const std::optional<std::string>& pedida,
     m.NombreTarifa(*b);
 }
 
-// The folder of --salida-bonos must be there before any call is costed.
-void ComprobarSalidaBonos(const std::filesystem::path& ruta) {
-    std::error_code ec;
-    const auto carpeta =
-        ruta.parent_path().empty() ? std::filesystem::path(".") : ruta.parent_path();
-    if (std::filesystem::is_directory(ruta, ec)) throw ErrorUso(EsCarpeta(ruta));
-    if (!std::filesystem::is_directory(carpeta, ec))
-        throw ErrorUso("no se puede escribir " + Citar(ruta.string()) + ": la carpeta " +
-                       Citar(carpeta.string()) + " no existe");
-}
-
 }  // namespace
 
 Preparacion PrepararCosteo(cLlamada& m, const OpcionesCosteo& o) {
@@ -243,7 +232,7 @@ Preparacion PrepararCosteo(cLlamada& m, const OpcionesCosteo& o) {
         m.Bono() = LeerBonos(texto, o.bonos->string());
     }
     p.inicial = m.Bono();
-    if (o.salidaBonos) ComprobarSalidaBonos(*o.salidaBonos);
+    if (o.salidaBonos) ComprobarSalida(*o.salidaBonos);
     return p;
 }
 
