@@ -433,8 +433,12 @@ void GraficoHoras(Pagina& p, const Recopilacion& d) {
     // Three digits fit a cell: long logs count hours.
     const bool enHoras = maximo >= 999.5;
     const double unidad = enHoras ? 60 : 1;
-    p << "<section><h2>Cuándo se llama</h2>\n<p>" << (enHoras ? "Horas" : "Minutos")
-      << " de llamada por hora del día.</p>\n";
+    p << "<section><h2>Cuándo se llama</h2>\n";
+    if (maximo == 0) {
+        p << "<p>No hay llamadas.</p></section>\n";
+        return;
+    }
+    p << "<p>" << (enHoras ? "Horas" : "Minutos") << " de llamada por hora del día.</p>\n";
     p << "<div class=\"desliza\"><svg class=\"grafico\" viewBox=\"0 0 800 150\" role=\"img\" "
          "aria-label=\"Minutos por "
          "hora y tipo de día\">\n";
@@ -564,8 +568,9 @@ void GraficoComparacion(Pagina& p, const std::vector<Candidata>& cs, double prop
     std::vector<const Candidata*> validas;
     for (const Candidata& c : cs)
         if (!c.fallo) validas.push_back(&c);
-    if (validas.empty()) {
-        p << "<p>No hay tarifas que comparar.</p></section>\n";
+    if (validas.empty() || validas.front()->llamadas == 0) {
+        p << "<p>" << (validas.empty() ? "No hay tarifas que comparar." : "No hay llamadas.")
+          << "</p></section>\n";
         return;
     }
     const Candidata& mejor = *validas.front();
