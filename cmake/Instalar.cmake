@@ -108,17 +108,20 @@ set(CPACK_DEBIAN_PACKAGE_PRIORITY optional)
 set(CPACK_DEBIAN_PACKAGE_HOMEPAGE "https://quelmar.es/")
 set(CPACK_DEBIAN_PROGRAMAS_PACKAGE_NAME quelmar)
 set(CPACK_DEBIAN_PROGRAMAS_PACKAGE_SECTION utils)
-set(CPACK_COMPONENT_PROGRAMAS_DESCRIPTION
+# First line the synopsis, then the long description. The summary left at CPack's default
+# keeps CPack from putting one summary in front of both packages' own.
+set(CPACK_PACKAGE_DESCRIPTION_SUMMARY "${CMAKE_PROJECT_NAME} built using CMake")
+set(CPACK_DEBIAN_PROGRAMAS_DESCRIPTION
     "editor de tarifas telefónicas, costeo de llamadas y calendario
- Quelmar edita el catálogo de tarifas telefónicas por franjas horarias
- (Tarifas.Dat); tarificador cuesta registros de llamadas con ese catálogo,
- gastando el tiempo de los bonos, y lo pasa a CSV y desde CSV; Orbelle es un
- pequeño calendario con reloj para la esquina de la pantalla.")
+Quelmar edita el catálogo de tarifas telefónicas por franjas horarias
+(Tarifas.Dat); tarificador cuesta registros de llamadas con ese catálogo,
+gastando el tiempo de los bonos, y lo pasa a CSV y desde CSV; Orbelle es un
+pequeño calendario con reloj para la esquina de la pantalla.")
 set(CPACK_DEBIAN_DESARROLLO_PACKAGE_NAME quelmar-dev)
 set(CPACK_DEBIAN_DESARROLLO_PACKAGE_SECTION libdevel)
-set(CPACK_COMPONENT_DESARROLLO_DESCRIPTION
+set(CPACK_DEBIAN_DESARROLLO_DESCRIPTION
     "motor de costeo de Quelmar como paquete de CMake
- La biblioteca estática del motor de tarifas de Quelmar (catálogo, tiempos,
- periodos de facturación, bonos y costeo de llamadas), sus cabeceras y el
- paquete de CMake: find_package(Quelmar CONFIG) y Quelmar::engine.")
+La biblioteca estática del motor de tarifas de Quelmar (catálogo, tiempos,
+periodos de facturación, bonos y costeo de llamadas), sus cabeceras y el
+paquete de CMake: find_package(Quelmar CONFIG) y Quelmar::engine.")
 include(CPack)
