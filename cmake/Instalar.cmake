@@ -15,14 +15,12 @@ endforeach()
 
 # The sample catalogue, made from the CSV apart from build/bin/Tarifas.Dat, which is the
 # user's own once edited.
-if(TARGET tarificador)
+if(TARGET importar_muestra)
   set(quelmar_muestra ${PROJECT_BINARY_DIR}/muestra/Tarifas.Dat)
   add_custom_command(OUTPUT ${quelmar_muestra}
     COMMAND ${CMAKE_COMMAND} -E make_directory ${PROJECT_BINARY_DIR}/muestra
-    COMMAND ${CMAKE_COMMAND} -E rm -f ${quelmar_muestra}
-    COMMAND $<TARGET_FILE:tarificador> importar --catalogo ${PROJECT_BINARY_DIR}/muestra
-            ${PROJECT_SOURCE_DIR}/data/tarifas.csv
-    DEPENDS tarificador ${PROJECT_SOURCE_DIR}/data/tarifas.csv
+    COMMAND importar_muestra ${PROJECT_SOURCE_DIR}/data/tarifas.csv ${quelmar_muestra}
+    DEPENDS importar_muestra ${PROJECT_SOURCE_DIR}/data/tarifas.csv
     COMMENT "Catálogo de ejemplo para instalar"
     VERBATIM)
   add_custom_target(catalogo_instalable ALL DEPENDS ${quelmar_muestra})

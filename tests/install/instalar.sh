@@ -3,9 +3,10 @@
 # files in their places, desktop entries and AppStream data that validate, man pages that
 # render, and an installed tarificador that keeps its catalogue in the user's data folder,
 # made from the installed sample the first time and never overwritten.
-#   tests/install/instalar.sh BUILD_DIR
+#   tests/install/instalar.sh BUILD_DIR SOURCE_DIR
 set -euo pipefail
 build=$(cd "$1" && pwd)
+fuentes=$(cd "$2" && pwd)
 cmake=${CMAKE:-cmake}
 tmp=$(mktemp -d)
 trap 'rm -rf "$tmp"' EXIT
@@ -66,6 +67,12 @@ if command -v man >/dev/null; then
 else
     echo "man no está (paquete man-db): no se comprueban las páginas" >&2
 fi
+
+# The installed sample is what «tarificador importar» makes of the CSV.
+mkdir "$tmp/importado"
+"$prefijo/bin/tarificador" importar --catalogo "$tmp/importado" "$fuentes/data/tarifas.csv" 2>/dev/null
+cmp -s "$tmp/importado/Tarifas.Dat" "$prefijo/share/quelmar/Tarifas.Dat" ||
+    fallo "el catálogo de ejemplo instalado no es el que importa tarificador"
 
 # The installed tarificador: the catalogue goes to $XDG_DATA_HOME/quelmar, not beside it.
 datos=$tmp/datos
