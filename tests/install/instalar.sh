@@ -102,6 +102,8 @@ env -u XDG_DATA_HOME HOME="$casa" "$prefijo/bin/tarificador" listar >/dev/null
 [[ -s $casa/.local/share/quelmar/Tarifas.Dat ]] || fallo "sin XDG_DATA_HOME no usa ~/.local/share/quelmar"
 
 # Run from its own folder (the build tree, a copy), the catalogue is beside the program.
+grep -qF "$build/bin/Tarifas.Dat" <<<"$(env XDG_DATA_HOME="$datos" "$build/bin/tarificador" --help)" ||
+    fallo "en la carpeta de compilación el catálogo no está junto al programa"
 copia=$tmp/copia
 mkdir "$copia"
 cp "$prefijo/bin/tarificador" "$copia/"

@@ -67,6 +67,15 @@ if [[ -e $plugins/styles/libpintarycerrar.so ]]; then
     cmp -s "$datos/quelmar/Tarifas.Dat" "$usr/share/quelmar/Tarifas.Dat" ||
         fallo "quelmar no preparó su catálogo en XDG_DATA_HOME"
     echo "quelmar: $salida"
+    # No folder can be made for the catalogue: said in a message box, and the program ends.
+    : >"$tmp/fichero"
+    rc=0
+    salida=$(env HOME="$tmp/casa" XDG_DATA_HOME="$tmp/fichero" QT_QPA_PLATFORM=offscreen \
+             QT_PLUGIN_PATH="$plugins" timeout 60 "$usr/bin/quelmar" -style pintarycerrar 2>&1) ||
+        rc=$?
+    [[ $rc -eq 1 ]] || fallo "quelmar sin carpeta de catálogo salió con $rc: $salida"
+    grep -q "^mensaje: No se puede preparar el catálogo de tarifas: .*$tmp/fichero/quelmar" \
+        <<<"$salida" || fallo "quelmar sin carpeta de catálogo no lo dijo: $salida"
 else
     fallo "falta $plugins/styles/libpintarycerrar.so (cmake --build con QUELMAR_GUI)"
 fi
