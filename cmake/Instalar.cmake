@@ -106,6 +106,10 @@ set(CPACK_DEBIAN_PACKAGE_PRIORITY optional)
 set(CPACK_DEBIAN_PACKAGE_HOMEPAGE "https://quelmar.es/")
 set(CPACK_DEBIAN_PROGRAMAS_PACKAGE_NAME quelmar)
 set(CPACK_DEBIAN_PROGRAMAS_PACKAGE_SECTION utils)
+# Beyond the libraries the binaries link: Qt's platform plugins to open a window at all,
+# and Qt's own Spanish texts ("Aceptar").
+set(CPACK_DEBIAN_PROGRAMAS_PACKAGE_DEPENDS qt6-qpa-plugins)
+set(CPACK_DEBIAN_PROGRAMAS_PACKAGE_RECOMMENDS qt6-translations-l10n)
 # First line the synopsis, then the long description. The summary left at CPack's default
 # keeps CPack from putting one summary in front of both packages' own.
 set(CPACK_PACKAGE_DESCRIPTION_SUMMARY "${CMAKE_PROJECT_NAME} built using CMake")

@@ -25,7 +25,7 @@ campo() { dpkg-deb -f "$1" "$2"; }
 [[ $(campo "$deb" Section) == utils ]] || fallo "sección $(campo "$deb" Section)"
 [[ $(campo "$dev" Section) == libdevel ]] || fallo "sección de -dev $(campo "$dev" Section)"
 depende=$(campo "$deb" Depends)
-for lib in libc6 libstdc++6 libqt6widgets6 libqt6gui6 libqt6core6; do
+for lib in libc6 libstdc++6 libqt6widgets6 libqt6gui6 libqt6core6 qt6-qpa-plugins; do
     grep -q "\b$lib\b" <<<"$depende" || fallo "Depends no nombra $lib: $depende"
 done
 grep -q "^editor de tarifas telefónicas" <<<"$(campo "$deb" Description)" || fallo "sin descripción"
