@@ -59,10 +59,18 @@ if command -v man >/dev/null; then
                  "$prefijo/share/man/man1/$p.1.gz" 2>&1 >/dev/null)
         [[ -z $avisos ]] || fallo "man $p: $avisos"
     done
+    # Every subcommand and every option that tarificador's own help names.
     texto=$(LC_ALL=C.UTF-8 MANWIDTH=200 man -l "$prefijo/share/man/man1/tarificador.1.gz" 2>/dev/null)
-    for palabra in costear listar exportar importar --catalogo --tarifa --festivos --bonos \
-                   --salida-bonos --json --tal-cual --version "ESTADO DE SALIDA" FICHEROS EJEMPLOS; do
-        grep -qF -- "$palabra" <<<"$texto" || fallo "man tarificador no habla de $palabra"
+    tarificador=$prefijo/bin/tarificador
+    ordenes=$("$tarificador" --help | sed -n '/^Órdenes:/,/^$/p' | awk 'NR > 1 && NF {print $1}')
+    [[ -n $ordenes ]] || fallo "tarificador --help no lista órdenes"
+    palabras=("ESTADO DE SALIDA" FICHEROS EJEMPLOS --version --help)
+    for orden in $ordenes; do
+        palabras+=("tarificador $orden")
+        palabras+=($("$tarificador" "$orden" --help | grep -o -- '--[a-z][a-z-]*' | sort -u))
+    done
+    for palabra in "${palabras[@]}"; do
+        grep -qF -- "$palabra" <<<"$texto" || fallo "man tarificador no habla de «$palabra»"
     done
 else
     echo "man no está (paquete man-db): no se comprueban las páginas" >&2
