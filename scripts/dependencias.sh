@@ -1,11 +1,19 @@
 #!/usr/bin/env bash
 # Installs the Debian packages the suite needs that are not there yet.
-# Extra package names given as arguments are installed too.
+#   scripts/dependencias.sh [PAQUETE...]          everything to build and test, and these
+#   scripts/dependencias.sh --solo PAQUETE...     only these
 set -euo pipefail
-paquetes=(g++ cmake ninja-build pkg-config googletest libgtest-dev libgmock-dev
-          libbenchmark-dev qt6-base-dev libgl-dev fonts-dejavu-core nlohmann-json3-dev
-          xvfb openbox xdotool x11-utils qt6-translations-l10n clang libclang-rt-14-dev
-          chromium imagemagick "$@")
+if [ "${1:-}" = "--solo" ]; then
+    shift
+    paquetes=("$@")
+else
+    # libxkbcommon-dev: Qt's CMake package looks for it, and says so when it is missing.
+    paquetes=(g++ cmake ninja-build pkg-config googletest libgtest-dev libgmock-dev
+              libbenchmark-dev qt6-base-dev libgl-dev libxkbcommon-dev fonts-dejavu-core
+              nlohmann-json3-dev xvfb openbox xdotool x11-utils qt6-translations-l10n clang
+              libclang-rt-14-dev desktop-file-utils appstream lintian dpkg-dev file man-db
+              chromium imagemagick "$@")
+fi
 faltan=()
 for p in "${paquetes[@]}"; do
     dpkg-query -W -f='${Status}' "$p" 2>/dev/null | grep -q "ok installed" || faltan+=("$p")

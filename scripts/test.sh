@@ -6,10 +6,11 @@ set -euo pipefail
 cd "$(dirname "$0")/.."
 scripts/dependencias.sh
 dir=build
-opts=()
+# Everything, also in a build folder that scripts/quelmar.sh configured for the window only.
+opts=(-DQUELMAR_TESTS=ON -DQUELMAR_BENCH=ON -DQUELMAR_TOOLS=ON -DQUELMAR_GUI=ON)
 if [ "${1:-}" = "--asan" ]; then
     dir=build-asan
-    opts=(-DQUELMAR_SANITIZE=ON -DQUELMAR_BENCH=OFF -DCMAKE_BUILD_TYPE=Debug)
+    opts+=(-DQUELMAR_SANITIZE=ON -DQUELMAR_BENCH=OFF -DCMAKE_BUILD_TYPE=Debug)
 fi
 cmake -S . -B "$dir" -G Ninja "${opts[@]}"
 cmake --build "$dir"

@@ -2,8 +2,10 @@
 
 #include <algorithm>
 #include <cerrno>
+#include <cstdlib>
 #include <cstring>
 #include <fcntl.h>
+#include <pwd.h>
 #include <sys/file.h>
 #include <sys/stat.h>
 #include <unistd.h>
@@ -333,6 +335,120 @@ std::filesystem::path CarpetaPrograma() {
     const std::filesystem::path exe = std::filesystem::read_symlink("/proc/self/exe", ec);
     if (ec) return std::filesystem::current_path();
     return exe.parent_path();
+}
+
+namespace {
+
+// Where an install puts the programs and its shared data, as the build was configured.
+#ifndef QUELMAR_BINDIR
+#define QUELMAR_BINDIR "bin"
+#endif
+#ifndef QUELMAR_DATADIR
+#define QUELMAR_DATADIR "share"
+#endif
+
+// The install prefix when `carpeta` is an install's bindir, by name: the build tree's
+// bin/ or a copy in any folder is no install unless the sample is there too.
+std::optional<std::filesystem::path> Prefijo(const std::filesystem::path& carpeta) {
+    const std::filesystem::path bindir = QUELMAR_BINDIR;
+    std::filesystem::path c = carpeta.lexically_normal();
+    if (!c.has_filename()) c = c.parent_path();
+    if (bindir.is_absolute()) {
+        if (c != bindir) return std::nullopt;
+        return std::filesystem::path("/");
+    }
+    std::vector<std::filesystem::path> partes(bindir.begin(), bindir.end());
+    for (auto p = partes.rbegin(); p != partes.rend(); ++p) {
+        if (c.filename() != *p) return std::nullopt;
+        c = c.parent_path();
+    }
+    return c;
+}
+
+// Only absolute values count, as the XDG base directory rules say.
+bool Absoluta(const char* valor) {
+    return valor != nullptr && valor[0] == '/';
+}
+
+}  // namespace
+
+LugarCatalogo DecidirCatalogo(const std::filesystem::path& carpetaPrograma, const char* xdgDataHome,
+                              const char* home) {
+    const auto prefijo = Prefijo(carpetaPrograma);
+    if (!prefijo) return {carpetaPrograma, {}};
+    const std::filesystem::path muestra = *prefijo / QUELMAR_DATADIR / "quelmar" / "Tarifas.Dat";
+    std::error_code ec;
+    if (!std::filesystem::is_regular_file(muestra, ec)) return {carpetaPrograma, {}};
+    if (Absoluta(xdgDataHome)) return {std::filesystem::path(xdgDataHome) / "quelmar", muestra};
+    if (Absoluta(home))
+        return {std::filesystem::path(home) / ".local" / "share" / "quelmar", muestra};
+    throw RuntimeError(kRutaNoEncontrada,
+                       "no se sabe dónde guardar el catálogo: ni XDG_DATA_HOME ni HOME dan "
+                       "una carpeta");
+}
+
+void PrepararCatalogo(const LugarCatalogo& lugar) {
+    if (lugar.muestra.empty()) return;
+    const std::filesystem::path destino = lugar.carpeta / "Tarifas.Dat";
+    std::error_code ec;
+    std::filesystem::create_directories(lugar.carpeta, ec);
+    if (ec) LanzarErrno(ec.value(), lugar.carpeta);
+    // Only once the folder is there: a missing folder reads as "there is a file, unreadable".
+    if (ExisteFichero(destino)) return;
+
+    std::string bytes;
+    {
+        FicheroLectura muestra(lugar.muestra);
+        char trozo[8192];
+        while (const std::size_t n = muestra.Leer(trozo, sizeof trozo)) bytes.append(trozo, n);
+    }
+    // Written whole under a temporary name (the one saves use, so that a save removes
+    // it if this process dies), then linked into place: link never replaces a file.
+    std::string plantilla = (lugar.carpeta / (PrefijoTemporal(destino) + "XXXXXX")).string();
+    Descriptor fd(::mkstemp(plantilla.data()));
+    if (fd.get() < 0) LanzarErrno(errno, destino);
+    auto fallar = [&](int err) {
+        ::unlink(plantilla.c_str());
+        fd.Cerrar();
+        LanzarErrno(err, destino);
+    };
+    const mode_t mascara = ::umask(0);
+    ::umask(mascara);
+    if (::fchmod(fd.get(), 0666 & ~mascara) != 0) fallar(errno);
+    std::size_t escritos = 0;
+    while (escritos < bytes.size()) {
+        const ssize_t r = ::write(fd.get(), bytes.data() + escritos, bytes.size() - escritos);
+        if (r < 0) {
+            if (errno == EINTR) continue;
+            fallar(errno);
+        }
+        escritos += static_cast<std::size_t>(r);
+    }
+    if (::fsync(fd.get()) != 0) fallar(errno);
+    if (fd.Cerrar() != 0) fallar(errno);
+    const int enlazado = ::link(plantilla.c_str(), destino.c_str());
+    const int err = errno;
+    ::unlink(plantilla.c_str());
+    if (enlazado != 0 && err != EEXIST) LanzarErrno(err, destino);
+}
+
+LugarCatalogo LugarDelPrograma() {
+    const char* home = std::getenv("HOME");
+    std::string delUsuario;
+    if (!Absoluta(home)) {
+        // No HOME (a service, a bare environment): the account's own home folder.
+        if (const passwd* pw = ::getpwuid(::getuid()); pw && pw->pw_dir) {
+            delUsuario = pw->pw_dir;
+            home = delUsuario.c_str();
+        }
+    }
+    return DecidirCatalogo(CarpetaPrograma(), std::getenv("XDG_DATA_HOME"), home);
+}
+
+std::filesystem::path CarpetaCatalogo() {
+    const LugarCatalogo lugar = LugarDelPrograma();
+    PrepararCatalogo(lugar);
+    return lugar.carpeta;
 }
 
 }  // namespace FicherosUtil

@@ -84,6 +84,37 @@ void BorrarFichero(const std::filesystem::path& ruta);
 // The folder of the running program.
 std::filesystem::path CarpetaPrograma();
 
+// Where a program's catalogue lives. Run from its own folder (the build tree, an unpacked
+// copy) a program keeps Tarifas.Dat beside itself, as it always did. An installed program
+// (its folder is an install's bindir, and the install's sample catalogue is in place) never
+// writes beside itself: its catalogue is in $XDG_DATA_HOME/quelmar, by default
+// $HOME/.local/share/quelmar, made from the installed sample the first time.
+struct LugarCatalogo {
+    std::filesystem::path carpeta;
+    // The installed sample to copy when `carpeta` has no catalogue yet; empty when the
+    // program runs from its own folder.
+    std::filesystem::path muestra;
+};
+
+// The decision alone, from the program's folder and the values of XDG_DATA_HOME and HOME
+// (null when unset). Reads the file system only to look for the installed sample.
+// An installed program with neither variable usable raises error 76.
+LugarCatalogo DecidirCatalogo(const std::filesystem::path& carpetaPrograma, const char* xdgDataHome,
+                              const char* home);
+
+// The decision for the running program, from its folder and its environment.
+LugarCatalogo LugarDelPrograma();
+
+// Makes the folder and puts a copy of the sample there when it holds no Tarifas.Dat yet,
+// atomically: a catalogue already there is never touched, also when another program makes
+// it at the same moment. Nothing to do for a program run from its own folder. Failures
+// raise the run-time error naming the folder or file.
+void PrepararCatalogo(const LugarCatalogo& lugar);
+
+// The catalogue folder of the running program, ready to use: every program and the default
+// cLlamada ask this one function.
+std::filesystem::path CarpetaCatalogo();
+
 // Raises the run-time error that stands for an errno value, naming the file.
 [[noreturn]] void LanzarErrno(int err, const std::filesystem::path& ruta);
 

@@ -7,7 +7,7 @@
 
 namespace quelmar {
 
-cLlamada::cLlamada() : cLlamada(FicherosUtil::CarpetaPrograma()) {}
+cLlamada::cLlamada() : cLlamada(FicherosUtil::CarpetaCatalogo()) {}
 
 cLlamada::cLlamada(std::filesystem::path carpeta, std::shared_ptr<Escritura> escritura)
     : m_Ruta(std::move(carpeta) / kNombreFichero),

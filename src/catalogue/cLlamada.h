@@ -32,7 +32,8 @@ class cLlamada {
     // the four bono kinds. The editor protects them; costing needs them all.
     static constexpr std::int16_t kTarifasDelPrograma = 5;
 
-    // The catalogue of Tarifas.Dat in the running program's folder.
+    // The catalogue of the running program (FicherosUtil::CarpetaCatalogo): beside it when
+    // it runs from its own folder, in the user's data folder when it is installed.
     cLlamada();
     // The catalogue of Tarifas.Dat in `carpeta`; `escritura` replaces the low-level writes
     // of Save (tests make it fail part-way).

@@ -59,7 +59,8 @@ lee como Windows-1252 (Latin-1) y se avisa una vez. Un fichero que no es texto (
 nulos o de control) se rechaza sin costear nada. El nombre de tarifa se busca exacto; si
 no está, se sugiere el más parecido.
 
-  --catalogo CARPETA      carpeta de Tarifas.Dat (por omisión, la del programa)
+  --catalogo CARPETA      carpeta de Tarifas.Dat (por omisión, la que dice
+                          «tarificador --help»)
   --tarifa NOMBRE         tarifa de las líneas que no nombran ninguna (por omisión, la
                           primera del catálogo)
   --festivos FICHERO      un festivo AAAA-MM-DD por línea (además de los domingos)
@@ -247,7 +248,7 @@ Opciones LeerOpciones(std::string_view orden, const std::vector<std::string>& ar
 
 std::filesystem::path Carpeta(const Opciones& o) {
     if (auto c = o.Valor("--catalogo")) return *c;
-    return FicherosUtil::CarpetaPrograma();
+    return FicherosUtil::CarpetaCatalogo();
 }
 
 // The raw records of Tarifas.Dat, every whole record of the file, also those after the
@@ -444,6 +445,17 @@ int CompararOrden(const std::vector<std::string>& args) {
     return Comparar(r.Opciones(), r.Entrada(), stdout, stderr);
 }
 
+// Where the catalogue is when --catalogo is not given; only said, nothing is made yet.
+void AyudaCatalogo() {
+    std::string carpeta;
+    try {
+        carpeta = FicherosUtil::LugarDelPrograma().carpeta.string();
+    } catch (const std::exception& e) {
+        carpeta = MensajeEngine(e);
+    }
+    std::printf("\nCatálogo por omisión (--catalogo lo cambia): %s/Tarifas.Dat\n", carpeta.c_str());
+}
+
 }  // namespace
 
 int Ejecutar(int argc, char** argv) {
@@ -457,6 +469,7 @@ int Ejecutar(int argc, char** argv) {
         args.erase(args.begin());
         if (orden == "--help" || orden == "-h" || orden == "ayuda") {
             std::fputs(kAyudaGeneral, stdout);
+            AyudaCatalogo();
             return kSalidaBien;
         }
         if (orden == "--version" || orden == "-V") {

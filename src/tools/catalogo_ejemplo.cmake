@@ -3,7 +3,7 @@
 if(EXISTS "${CARPETA}/Tarifas.Dat")
   return()
 endif()
-execute_process(COMMAND "${PROGRAMA}" importar --catalogo "${CARPETA}" "${CSV}"
+execute_process(COMMAND "${PROGRAMA}" "${CSV}" "${CARPETA}/Tarifas.Dat"
                 RESULT_VARIABLE resultado)
 if(NOT resultado EQUAL 0)
   message(FATAL_ERROR "No se pudo crear ${CARPETA}/Tarifas.Dat a partir de ${CSV}")

@@ -1,6 +1,8 @@
 #include <QApplication>
-#include <QFile>
+#include <QMessageBox>
+#include <exception>
 
+#include "catalogue/FicherosUtil.h"
 #include "editor/qt/Borde.h"
 #include "editor/qt/Form1Qt.h"
 #include "qtcomun/Idioma.h"
@@ -43,9 +45,17 @@ int main(int argc, char* argv[]) {
     const QLocale locale = quelmar::qtcomun::PonerEnEspanol(app);
     quelmar::FijarLocale(quelmar::editor::borde::LocaleDesde(locale));
 
-    // Tarifas.Dat lives next to the program.
-    const QByteArray carpeta = QFile::encodeName(QCoreApplication::applicationDirPath());
-    quelmar::editor::Form1Qt ventana(std::filesystem::path(carpeta.toStdString()));
+    // Beside the program, or in the user's data folder when installed.
+    std::filesystem::path carpeta;
+    try {
+        carpeta = quelmar::FicherosUtil::CarpetaCatalogo();
+    } catch (const std::exception& e) {
+        QMessageBox::critical(nullptr, QStringLiteral("Atencion"),
+                              QStringLiteral("No se puede preparar el catálogo de tarifas: ") +
+                                  QString::fromUtf8(e.what()));
+        return 1;
+    }
+    quelmar::editor::Form1Qt ventana(carpeta);
     if (!ventana.Abrir()) return 1;
 
 #ifdef QUELMAR_SALIR_TRAS_PINTAR

@@ -1,0 +1,119 @@
+#!/usr/bin/env bash
+# cmake --install into a fresh prefix, then the installed suite as a user meets it: the
+# files in their places, desktop entries and AppStream data that validate, man pages that
+# render, and an installed tarificador that keeps its catalogue in the user's data folder,
+# made from the installed sample the first time and never overwritten.
+#   tests/install/instalar.sh BUILD_DIR SOURCE_DIR
+set -euo pipefail
+build=$(cd "$1" && pwd)
+fuentes=$(cd "$2" && pwd)
+cmake=${CMAKE:-cmake}
+tmp=$(mktemp -d)
+trap 'rm -rf "$tmp"' EXIT
+fallo() { echo "FALLO: $*" >&2; exit 1; }
+
+prefijo=$tmp/prefijo
+"$cmake" --install "$build" --prefix "$prefijo" >/dev/null
+
+esperados=(
+    bin/tarificador bin/quelmar bin/orbelle
+    share/quelmar/Tarifas.Dat share/quelmar/autostart/orbelle.desktop
+    share/applications/quelmar.desktop share/applications/orbelle.desktop
+    share/icons/hicolor/scalable/apps/quelmar.svg share/icons/hicolor/scalable/apps/orbelle.svg
+    share/metainfo/es.quelmar.quelmar.metainfo.xml share/metainfo/es.quelmar.orbelle.metainfo.xml
+    share/man/man1/tarificador.1.gz share/man/man1/quelmar.1.gz share/man/man1/orbelle.1.gz
+    include/quelmar/catalogue/cLlamada.h include/quelmar/costing/cCosteo.h
+    lib/cmake/Quelmar/QuelmarConfig.cmake lib/cmake/Quelmar/QuelmarConfigVersion.cmake
+    lib/cmake/Quelmar/QuelmarTargets.cmake
+)
+for f in "${esperados[@]}"; do
+    [[ -s $prefijo/$f ]] || fallo "falta $f en la instalación"
+done
+ls "$prefijo"/lib*/libquelmar.a >/dev/null 2>&1 || fallo "falta la biblioteca libquelmar.a"
+# Only the engine's headers, and none of the project's flags in its CMake package.
+capas=$(ls "$prefijo/include/quelmar" | tr '\n' ' ')
+[[ $capas == "bono catalogue costing periods runtime time " ]] || fallo "cabeceras instaladas: $capas"
+if grep -rlE -- '-Werror|-Wconversion|-fsanitize' "$prefijo/lib/cmake/Quelmar"; then
+    fallo "el paquete de CMake lleva opciones del proyecto"
+fi
+[[ $(ls "$prefijo/bin" | tr '\n' ' ') == "orbelle quelmar tarificador " ]] ||
+    fallo "bin/ tiene otra cosa: $(ls "$prefijo/bin")"
+
+# Desktop entries and AppStream data.
+if command -v desktop-file-validate >/dev/null; then
+    desktop-file-validate "$prefijo"/share/applications/*.desktop \
+        "$prefijo/share/quelmar/autostart/orbelle.desktop" || fallo "desktop-file-validate"
+else
+    echo "desktop-file-validate no está (paquete desktop-file-utils): no se comprueba" >&2
+fi
+if command -v appstreamcli >/dev/null; then
+    appstreamcli validate --no-net "$prefijo"/share/metainfo/*.xml >/dev/null ||
+        fallo "appstreamcli validate: $(appstreamcli validate --no-net "$prefijo"/share/metainfo/*.xml)"
+else
+    echo "appstreamcli no está (paquete appstream): no se comprueba" >&2
+fi
+# Man pages: render without a warning, in Spanish, every subcommand of tarificador there.
+if command -v man >/dev/null; then
+    for p in tarificador quelmar orbelle; do
+        avisos=$(LC_ALL=C.UTF-8 MANWIDTH=80 man --warnings -E UTF-8 -l -Tutf8 \
+                 "$prefijo/share/man/man1/$p.1.gz" 2>&1 >/dev/null)
+        [[ -z $avisos ]] || fallo "man $p: $avisos"
+    done
+    # Every subcommand and every option that tarificador's own help names.
+    texto=$(LC_ALL=C.UTF-8 MANWIDTH=200 man -l "$prefijo/share/man/man1/tarificador.1.gz" 2>/dev/null)
+    tarificador=$prefijo/bin/tarificador
+    ordenes=$("$tarificador" --help | sed -n '/^Órdenes:/,/^$/p' | awk 'NR > 1 && NF {print $1}')
+    [[ -n $ordenes ]] || fallo "tarificador --help no lista órdenes"
+    palabras=("ESTADO DE SALIDA" FICHEROS EJEMPLOS --version --help)
+    for orden in $ordenes; do
+        palabras+=("tarificador $orden")
+        palabras+=($("$tarificador" "$orden" --help | grep -o -- '--[a-z][a-z-]*' | sort -u))
+    done
+    for palabra in "${palabras[@]}"; do
+        grep -qF -- "$palabra" <<<"$texto" || fallo "man tarificador no habla de «$palabra»"
+    done
+else
+    echo "man no está (paquete man-db): no se comprueban las páginas" >&2
+fi
+
+# The installed sample is what «tarificador importar» makes of the CSV.
+mkdir "$tmp/importado"
+"$prefijo/bin/tarificador" importar --catalogo "$tmp/importado" "$fuentes/data/tarifas.csv" 2>/dev/null
+cmp -s "$tmp/importado/Tarifas.Dat" "$prefijo/share/quelmar/Tarifas.Dat" ||
+    fallo "el catálogo de ejemplo instalado no es el que importa tarificador"
+
+# The installed tarificador: the catalogue goes to $XDG_DATA_HOME/quelmar, not beside it.
+datos=$tmp/datos
+casa=$tmp/casa
+mkdir -p "$casa"
+tar() { env HOME="$casa" XDG_DATA_HOME="$datos" "$prefijo/bin/tarificador" "$@"; }
+grep -qF "$datos/quelmar/Tarifas.Dat" <<<"$(tar --help)" || fallo "--help no dice la carpeta del catálogo"
+[[ ! -e $datos ]] || fallo "--help creó la carpeta del catálogo"
+grep -q '^Metropolitana' <<<"$(tar listar)" || fallo "listar no muestra el catálogo de ejemplo"
+cmp -s "$datos/quelmar/Tarifas.Dat" "$prefijo/share/quelmar/Tarifas.Dat" ||
+    fallo "el catálogo del usuario no es copia del de ejemplo"
+[[ $(ls "$prefijo/bin" | tr '\n' ' ') == "orbelle quelmar tarificador " ]] ||
+    fallo "el programa instalado escribió junto a sí: $(ls "$prefijo/bin")"
+
+# The user's changes stay theirs: a new price, and the next run does not copy over it.
+tar exportar "$tmp/tarifas.csv"
+sed -i '2s/^Metropolitana,[^,]*,/Metropolitana,7.25,/' "$tmp/tarifas.csv"
+tar importar "$tmp/tarifas.csv" 2>/dev/null
+grep -q '^Metropolitana,7.25,' <<<"$(tar listar)" ||
+    fallo "el cambio no está: $(tar listar | grep Metropolitana)"
+cmp -s "$datos/quelmar/Tarifas.Dat" "$prefijo/share/quelmar/Tarifas.Dat" &&
+    fallo "importar no cambió el catálogo del usuario"
+grep -q '^Metropolitana,7.25,' <<<"$(tar listar)" || fallo "una nueva ejecución sustituyó el catálogo del usuario"
+
+# Without XDG_DATA_HOME: ~/.local/share/quelmar.
+env -u XDG_DATA_HOME HOME="$casa" "$prefijo/bin/tarificador" listar >/dev/null
+[[ -s $casa/.local/share/quelmar/Tarifas.Dat ]] || fallo "sin XDG_DATA_HOME no usa ~/.local/share/quelmar"
+
+# Run from its own folder (the build tree, a copy), the catalogue is beside the program.
+grep -qF "$build/bin/Tarifas.Dat" <<<"$(env XDG_DATA_HOME="$datos" "$build/bin/tarificador" --help)" ||
+    fallo "en la carpeta de compilación el catálogo no está junto al programa"
+copia=$tmp/copia
+mkdir "$copia"
+cp "$prefijo/bin/tarificador" "$copia/"
+grep -qF "$copia/Tarifas.Dat" <<<"$(env HOME="$casa" XDG_DATA_HOME="$datos" "$copia/tarificador" --help)" || fallo "una copia suelta no usa su propia carpeta"
+echo "instalación comprobada en $prefijo"
