@@ -23,6 +23,7 @@
 
 #include "bono/cBono.h"
 #include "catalogue/cLlamada.h"
+#include "costing/cCosteo.h"
 #include "runtime/OleDate.h"
 #include "tools/Bonos.h"
 #include "tools/Comun.h"
@@ -131,14 +132,21 @@ void BM_Costear(benchmark::State& st) {
     st.SetItemsProcessed(static_cast<std::int64_t>(st.iterations() * kLlamadas));
 }
 
-// The engine's own loop over the log, as costear runs it: one registry carried from call to call.
+// The engine's own loop over the log, as costear runs it: one registry carried from call to
+// call, full again when a billing period began between two calls (without that step the
+// loop costs something else: costear's amounts).
 void CostearConElMotor(const Datos& d, const std::string& json) {
     cLlamada m(d.carpeta);
     m.NombreTarifa("Metropolitana");
     m.Bono() = herramientas::LeerBonos(json, "bonos.json");
+    const Llamada* anterior = nullptr;
     for (const Llamada& l : d.llamadas) {
+        if (anterior && l.ini > anterior->fin &&
+            cCosteo::SeRellenaEntre(m.Bono().DiaFactura(), anterior->fin, l.ini))
+            m.Bono().Reset();
         m.Datos(l.ini, l.fin, &m.Bono(), l.tarifa);
         benchmark::DoNotOptimize(m.importe());
+        anterior = &l;
     }
 }
 

@@ -72,22 +72,39 @@ class LectorLineas {
 
     explicit LectorLineas(std::FILE* f) : m_Fichero(f) {}
 
-    // The next line without its "\n" (and whether it was cut); false at the end.
-    bool Siguiente(std::string& linea, bool& cortada) {
-        linea.clear();
+    // The next line without its "\n" (and whether it was cut); false at the end. The line
+    // stays valid until the next call: most lie whole in the buffer and are not copied.
+    bool Siguiente(std::string_view& linea, bool& cortada) {
         cortada = false;
+        if (m_Ini < m_Fin) {
+            const char* p = m_Buf.data() + m_Ini;
+            const std::size_t n = std::min(m_Fin - m_Ini, kMaximo + 1);
+            if (const auto* nl = static_cast<const char*>(std::memchr(p, '\n', n))) {
+                linea = {p, static_cast<std::size_t>(nl - p)};
+                m_Ini += linea.size() + 1;
+                return true;
+            }
+        }
+        // A line across reads, or too long: assembled, and cut at kMaximo bytes.
+        m_Linea.clear();
         bool algo = false;
         while (true) {
-            if (m_Ini == m_Fin && !Llenar()) return algo;
+            if (m_Ini == m_Fin && !Llenar()) {
+                linea = m_Linea;
+                return algo;
+            }
             algo = true;
             const char* p = m_Buf.data() + m_Ini;
             const auto* nl = static_cast<const char*>(std::memchr(p, '\n', m_Fin - m_Ini));
             const std::size_t n = nl ? static_cast<std::size_t>(nl - p) : m_Fin - m_Ini;
-            const std::size_t cabe = std::min(n, kMaximo - linea.size());
-            linea.append(p, cabe);
+            const std::size_t cabe = std::min(n, kMaximo - m_Linea.size());
+            m_Linea.append(p, cabe);
             cortada = cortada || cabe < n;
             m_Ini += nl ? n + 1 : n;
-            if (nl) return true;
+            if (nl) {
+                linea = m_Linea;
+                return true;
+            }
         }
     }
 
@@ -113,6 +130,7 @@ class LectorLineas {
     }
 
     std::FILE* m_Fichero;
+    std::string m_Linea;  // a line that is not whole in the buffer
     std::vector<char> m_Buf = std::vector<char>(1 << 16);
     std::size_t m_Ini = 0, m_Fin = 0;
     bool m_Error = false;
@@ -478,7 +496,7 @@ TotalesRecorrido Recorrer(cLlamada& m, const OpcionesCosteo& o, std::vector<std:
     }
     Recorrido recorrido(m, std::move(nombres), entrada, errores, destino);
     destino.Empezar();
-    std::string linea;
+    std::string_view linea;
     bool cortada = false;
     while (lector.Siguiente(linea, cortada)) recorrido.Linea(linea, cortada);
     recorrido.Terminar(lector.Error());
