@@ -2,6 +2,7 @@
 
 #include <charconv>
 #include <chrono>
+#include <cmath>
 #include <cstdint>
 #include <cstdio>
 #include <string>
@@ -177,7 +178,47 @@ std::string TextoImporte(float x) {
     return r;
 }
 
+namespace {
+
+// The text of an amount with no more than two decimals, the way std::to_chars writes it,
+// or false. Most amounts are prices of whole minutes and seconds; the shortest form takes
+// far longer to find in general.
+bool AnadirImporteCorto(std::string& salida, float x) {
+    if (!(std::fabs(x) < 16777216.0f) || (x == 0 && std::signbit(x))) return false;
+    // x is written with d decimals when r / 10^d, r the nearest integer to x * 10^d, reads
+    // back as x: when it lies strictly inside the interval of reals that round to x. All
+    // of it is exact in double: x, half its spacing, and their multiples by 10^d.
+    const double v = x, medio = (static_cast<double>(std::nextafter(x, INFINITY)) - v) / 2;
+    const double medioAbajo = (v - static_cast<double>(std::nextafter(x, -INFINITY))) / 2;
+    for (int d = 0, escala = 1; d <= 2; ++d, escala *= 10) {
+        const double r = std::nearbyint(v * escala);
+        // Halfway between two such texts, which one is written is to_chars' to say.
+        if (std::fabs(v * escala - r) == 0.5) return false;
+        if (!(r > (v - medioAbajo) * escala && r < (v + medio) * escala)) continue;
+        char b[32];
+        auto [fin, ec] = std::to_chars(b, b + sizeof b, static_cast<std::int64_t>(std::fabs(r)));
+        std::size_t n = static_cast<std::size_t>(fin - b);
+        if (x < 0) salida += '-';
+        if (d > 0) {
+            // At least one digit before the point: 5 with two decimals is 0.05.
+            const std::string_view cifras(b, n);
+            const std::size_t enteras = n > static_cast<std::size_t>(d) ? n - d : 0;
+            salida += enteras ? cifras.substr(0, enteras) : "0";
+            salida += '.';
+            salida.append(static_cast<std::size_t>(d) - (n - enteras), '0');
+            salida += cifras.substr(enteras);
+        } else {
+            salida.append(b, n);
+        }
+        return true;
+    }
+    return false;
+}
+
+}  // namespace
+
 void AnadirImporte(std::string& salida, float x) {
+    if (AnadirImporteCorto(salida, x)) return;
     char buf[64];
     const auto r = std::to_chars(buf, buf + sizeof buf, x, std::chars_format::fixed);
     salida.append(buf, r.ptr);
