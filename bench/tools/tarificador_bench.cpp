@@ -216,7 +216,7 @@ void BM_InformeFrenteACostear(benchmark::State& st) {
 }  // namespace
 
 BENCHMARK(BM_InformeFrenteACostear)->Unit(benchmark::kMillisecond)->Iterations(3);
-BENCHMARK(BM_CostearFrenteAlMotor)->Unit(benchmark::kMillisecond)->Iterations(5);
+BENCHMARK(BM_CostearFrenteAlMotor)->Unit(benchmark::kMillisecond)->Iterations(10);
 BENCHMARK(BM_Costear)->UseManualTime()->Unit(benchmark::kMillisecond)->Iterations(3);
 BENCHMARK(BM_DatosDelMotor)->Unit(benchmark::kMillisecond)->Iterations(3);
 
