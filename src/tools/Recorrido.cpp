@@ -292,7 +292,8 @@ class Recorrido {
     bool CostearLlamada(const Llamada& l);
     void Mala(const std::string& motivo);
     void Aviso(bool& dado, const char* texto);
-    const TarifaPedida& PedidaEnLog(std::string_view pedido);
+    TarifaPedida& PedidaEnLog(std::string_view pedido);
+    bool EnCatalogo(TarifaPedida& t) const;
     static TarifaPedida Pedida(std::optional<std::string> bytes);
 
     cLlamada& m_Catalogo;
@@ -308,6 +309,7 @@ class Recorrido {
     std::string m_Convertida;
     // The registry before the call being costed; kept so that no call allocates for it.
     cBono m_Respaldo;
+    bool m_HayRespaldo = false;
     const TarifaPedida m_Principal;
     // A log names few tariffs over and over: their conversions are worked out once.
     std::unordered_map<std::string, TarifaPedida, HashTexto, std::equal_to<>> m_Pedidas;
@@ -323,13 +325,23 @@ TarifaPedida Recorrido::Pedida(std::optional<std::string> bytes) {
 }
 
 // A tariff name of the log (Utf8ACp1252Exacto) and its texts, remembered.
-const TarifaPedida& Recorrido::PedidaEnLog(std::string_view pedido) {
+TarifaPedida& Recorrido::PedidaEnLog(std::string_view pedido) {
     // A log of endless different names must not fill the memory.
     if (m_Pedidas.size() > 4096) m_Pedidas.clear();
     auto it = m_Pedidas.find(pedido);
     if (it == m_Pedidas.end())
         it = m_Pedidas.emplace(std::string(pedido), Pedida(Utf8ACp1252Exacto(pedido))).first;
     return it->second;
+}
+
+// Whether the catalogue, as the engine last read it, has the tariff: where it was last
+// time is looked at first, the whole catalogue only when it is not there.
+bool Recorrido::EnCatalogo(TarifaPedida& t) const {
+    if (t.posicion >= 0 && t.posicion < m_Catalogo.Count() &&
+        NombreDeTarifa(m_Catalogo, t.posicion) == *t.bytes)
+        return true;
+    t.posicion = m_Catalogo.Find(*t.bytes);
+    return t.posicion >= 0;
 }
 
 void Recorrido::Mala(const std::string& motivo) {
@@ -425,8 +437,8 @@ std::optional<Llamada> Recorrido::LeerCampos() {
     Llamada l{*ini, *fin, segundos, &m_Principal, tIni, tFin};
     if (m_Campos.size() == 3 && !RecortarBlancos(m_Campos[2]).empty()) {
         const std::string_view pedido = RecortarBlancos(m_Campos[2]);
-        const TarifaPedida& t = PedidaEnLog(pedido);
-        if (!t.bytes || m_Catalogo.Find(*t.bytes) < 0) {
+        TarifaPedida& t = PedidaEnLog(pedido);
+        if (!t.bytes || !EnCatalogo(t)) {
             Mala("tarifa desconocida " + CitarCorto(pedido) + Sugerencia(m_Nombres, pedido));
             return std::nullopt;
         }
@@ -439,7 +451,12 @@ std::optional<Llamada> Recorrido::LeerCampos() {
 // Costs the call with the registry carried from the previous one; false (told) when the
 // engine fails, the registry as it was.
 bool Recorrido::CostearLlamada(const Llamada& l) {
-    m_Respaldo = m_Catalogo.Bono();
+    // Costing changes bono times only: the copy is made again only when the last call
+    // changed them.
+    if (!m_HayRespaldo || !m_Catalogo.Bono().MismosTiempos(m_Respaldo)) {
+        m_Respaldo = m_Catalogo.Bono();
+        m_HayRespaldo = true;
+    }
     try {
         if (m_FinAnterior && l.ini < *m_FinAnterior)
             Aviso(m_AvisoOrden,

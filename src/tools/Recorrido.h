@@ -25,6 +25,8 @@ namespace quelmar::herramientas {
 struct TarifaPedida {
     std::optional<std::string> bytes;
     std::string utf8, celda;
+    // Where the catalogue last had it (-1: not known).
+    std::int16_t posicion = -1;
 };
 
 // One call of the log as read from its line; the texts and the tariff stay valid until
