@@ -180,17 +180,18 @@ std::string TextoImporte(float x) {
 
 namespace {
 
-// The text of an amount with no more than two decimals, the way std::to_chars writes it,
-// or false. Most amounts are prices of whole minutes and seconds; the shortest form takes
-// far longer to find in general.
+// The text of an amount with no more than six decimals, the way std::to_chars writes it,
+// or false. Amounts are prices per minute charged by the second; the general search for
+// the shortest form takes longer.
 bool AnadirImporteCorto(std::string& salida, float x) {
     if (!(std::fabs(x) < 16777216.0f) || (x == 0 && std::signbit(x))) return false;
     // x is written with d decimals when r / 10^d, r the nearest integer to x * 10^d, reads
     // back as x: when it lies strictly inside the interval of reals that round to x. All
-    // of it is exact in double: x, half its spacing, and their multiples by 10^d.
+    // of it is exact in double: x, half its spacing, and their multiples by 10^d (24 + 1
+    // + 20 bits at most).
     const double v = x, medio = (static_cast<double>(std::nextafter(x, INFINITY)) - v) / 2;
     const double medioAbajo = (v - static_cast<double>(std::nextafter(x, -INFINITY))) / 2;
-    for (int d = 0, escala = 1; d <= 2; ++d, escala *= 10) {
+    for (int d = 0, escala = 1; d <= 6; ++d, escala *= 10) {
         const double r = std::nearbyint(v * escala);
         // Halfway between two such texts, which one is written is to_chars' to say.
         if (std::fabs(v * escala - r) == 0.5) return false;

@@ -25,6 +25,12 @@ TEST(TextoImporte, IsToCharsShortestFixedForm) {
         for (float y : {x, -x, std::nextafter(x, 0.0f), std::nextafter(x, INFINITY)})
             ASSERT_EQ(TextoImporte(y), Referencia(y)) << std::bit_cast<std::uint32_t>(y);
     }
+    // Prices per minute charged by the second, as the engine works them out.
+    for (float precio : {0.5f, 3.0f, 5.5f, 6.0f, 12.0f, 13.72f, 30.0f, 47.35f})
+        for (int segundos = 0; segundos <= 20000; ++segundos) {
+            const auto y = static_cast<float>(static_cast<double>(precio) / 60.0 * segundos);
+            ASSERT_EQ(TextoImporte(y), Referencia(y)) << precio << " " << segundos;
+        }
     // Random bit patterns: every magnitude, NaN and infinities among them.
     std::uint64_t s = 0x2545F4914F6CDD1DULL;
     for (int i = 0; i < 2000000; ++i) {
