@@ -24,6 +24,7 @@
 #include "bono/cBono.h"
 #include "catalogue/cLlamada.h"
 #include "costing/cCosteo.h"
+#include "runtime/CodePage.h"
 #include "runtime/OleDate.h"
 #include "tools/Bonos.h"
 #include "tools/Comun.h"
@@ -39,7 +40,7 @@ constexpr std::size_t kLlamadas = 100000;
 
 struct Llamada {
     double ini, fin;
-    std::string tarifa;  // empty: the main tariff
+    std::string tarifa;  // the catalogue's bytes; empty: the main tariff
 };
 
 struct Datos {
@@ -107,9 +108,11 @@ const Datos& Preparar() {
         for (std::size_t i = 0; i < kLlamadas; ++i) {
             s += static_cast<std::int64_t>(azar(90 * 60));
             const std::int64_t e = s + 60 + static_cast<std::int64_t>(azar(5 * 60 + 1));
-            Llamada l{fecha::DesdeSegundos(s), fecha::DesdeSegundos(e), tarifas[azar(5)]};
+            const std::string& tarifa = tarifas[azar(5)];
+            // The log is UTF-8; the engine takes the catalogue's bytes, as costear gives them.
+            Llamada l{fecha::DesdeSegundos(s), fecha::DesdeSegundos(e), *Utf8ACp1252Exacto(tarifa)};
             f << herramientas::TextoInstante(l.ini) << ',' << herramientas::TextoInstante(l.fin)
-              << ',' << l.tarifa << '\n';
+              << ',' << tarifa << '\n';
             r.llamadas.push_back(std::move(l));
             s = e;
         }
