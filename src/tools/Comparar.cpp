@@ -26,7 +26,8 @@ class Minutos : public ObservadorTramos {
     explicit Minutos(Candidata& c) : m_C(c) {}
     void Tramo(const cTramo& t) override {
         if (t.clase == cTramo::Clase::EntrePeriodos) return;
-        (t.bono ? m_C.bono : t.banda == 0 ? m_C.normal : m_C.reducida) += t.segundos;
+        const Reparto r = RepartoDe(t);
+        (r == kBono ? m_C.bono : r == kNormal ? m_C.normal : m_C.reducida) += t.segundos;
     }
 
   private:

@@ -9,6 +9,7 @@
 
 #include "bono/cBono.h"
 #include "catalogue/cLlamada.h"
+#include "costing/cCosteo.h"
 #include "tools/Costear.h"
 #include "tools/Recorrido.h"
 
@@ -31,6 +32,13 @@ class GuardarLlamadas : public DestinoLlamadas {
   private:
     std::vector<LlamadaGuardada> m_Llamadas;
 };
+
+// Where a stretch of a call counts in comparar's minutes and informe's amounts: bono time
+// first (whatever band it fell in), else the band of the tariff that priced it.
+enum Reparto : std::size_t { kNormal, kReducida, kBono };
+inline Reparto RepartoDe(const cTramo& t) {
+    return t.bono ? kBono : t.banda == 0 ? kNormal : kReducida;
+}
 
 // What the whole log would cost under one tariff.
 struct Candidata {

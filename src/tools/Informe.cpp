@@ -89,10 +89,8 @@ Formato FormatoDelEntorno() {
 
 // ---- what the page shows, gathered as the log is costed ----
 
-enum Banda { kNormal, kReducida, kBono };
-
 struct Dia {
-    std::array<double, 3> importe{};  // by Banda
+    std::array<double, 3> importe{};  // by Reparto
     std::size_t llamadas = 0;
 };
 
@@ -161,8 +159,7 @@ class Recopilacion : public DestinoLlamadas, public ObservadorTramos {
   private:
     // A stretch of a call that started on `dia`: its amount counts for that day.
     void Contar(const cTramo& t, std::int64_t dia) {
-        const Banda b = t.bono ? kBono : t.banda == 0 ? kNormal : kReducida;
-        m_Dias[dia].importe[b] += t.importe;
+        m_Dias[dia].importe[RepartoDe(t)] += t.importe;
         if (t.bono && t.clase == cTramo::Clase::Tiempo)
             m_BonoUsado[t.grupo == 0 ? 0 : 1] += t.segundos;
         // The minutes by hour of the day and day kind, hour by hour.
