@@ -43,10 +43,10 @@ extern "C" int LLVMFuzzerTestOneInput(const std::uint8_t* datos, std::size_t n) 
         return 0;
     }
     const auto tarifas = static_cast<std::size_t>(cat.Count());
-    fuzz::Exigir(tarifas * tTarifa::kTamano < n + tTarifa::kTamano, "más tarifas que bytes");
-    // The records read are the file's bytes, a partial last one completed with zeros.
-    std::string esperado(reinterpret_cast<const char*>(datos), std::min(n, tarifas * 168));
-    esperado.resize(tarifas * 168, '\0');
+    fuzz::Exigir(tarifas * tTarifa::kTamano <= n, "más tarifas que registros enteros");
+    fuzz::Exigir(cat.BytesSueltos() == n % tTarifa::kTamano, "bytes sueltos mal contados");
+    // The records read are the file's whole records.
+    const std::string esperado(reinterpret_cast<const char*>(datos), tarifas * 168);
     for (std::size_t i = 0; i < tarifas; ++i) {
         const auto& r = cat.Registro(static_cast<std::int16_t>(i)).Registro();
         fuzz::Exigir(std::memcmp(r.data(), esperado.data() + i * 168, 168) == 0, [&] {
@@ -54,8 +54,8 @@ extern "C" int LLVMFuzzerTestOneInput(const std::uint8_t* datos, std::size_t n) 
         });
         fuzz::Exigir(r[0] >= 32 && r[0] <= 126, "tarifa con un nombre que acaba la lista");
     }
-    // The record after the last tariff ended the list (or the file ended).
-    if (tarifas * 168 < n)
+    // The record after the last tariff ended the list (or no whole record was left).
+    if ((tarifas + 1) * 168 <= n)
         fuzz::Exigir(datos[tarifas * 168] < 32 || datos[tarifas * 168] > 126,
                      "la lista acabó antes de tiempo");
     for (std::int16_t k = 0; k <= cat.Count(); ++k)

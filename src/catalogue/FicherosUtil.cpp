@@ -98,7 +98,8 @@ int Codigo(int err, const std::filesystem::path& ruta) {
     }
 }
 
-// The system's own words are English under many locales; the user reads these instead.
+}  // namespace
+
 std::string Causa(int err) {
     switch (err) {
         case ENOENT:
@@ -113,7 +114,7 @@ std::string Causa(int err) {
         case EROFS:
             return "sistema de ficheros de solo lectura";
         case ENOSPC:
-            return "no queda espacio en el disco";
+            return "disco lleno";
         case EDQUOT:
             return "cuota de disco agotada";
         case EFBIG:
@@ -125,10 +126,18 @@ std::string Causa(int err) {
             return "demasiados ficheros abiertos";
         case ENAMETOOLONG:
             return "nombre demasiado largo";
+        case EPIPE:
+            return "tubería cerrada";
+        case EBADF:
+            return "no está abierto";
+        case ELOOP:
+            return "demasiados enlaces simbólicos";
         default:
             return "errno " + std::to_string(err);
     }
 }
+
+namespace {
 
 std::filesystem::path Carpeta(const std::filesystem::path& ruta) {
     return ruta.parent_path().empty() ? std::filesystem::path(".") : ruta.parent_path();
@@ -253,77 +262,142 @@ void LimpiarTemporales(const std::filesystem::path& ruta, Escritura& es) {
     }
 }
 
-void EscribirAtomico(const std::filesystem::path& ruta, const unsigned char* datos, std::size_t n,
-                     Escritura& es) {
-    const std::filesystem::path carpeta = Carpeta(ruta);
-    LimpiarTemporales(ruta, es);
-    const std::string patron = (carpeta / (PrefijoTemporal(ruta) + "XXXXXX")).string();
+DestinoEscritura ResolverDestino(const std::filesystem::path& ruta) {
+    std::filesystem::path p = ruta;
+    // As many links as the system itself follows before it gives up with ELOOP.
+    for (int enlaces = 0;; ++enlaces) {
+        struct stat st {};
+        if (::lstat(p.c_str(), &st) != 0) return {p, false};  // made new, atomically
+        if (!S_ISLNK(st.st_mode)) return {p, !S_ISREG(st.st_mode) && !S_ISDIR(st.st_mode)};
+        if (enlaces == 40) LanzarErrno(ELOOP, ruta);
+        std::error_code ec;
+        const std::filesystem::path destino = std::filesystem::read_symlink(p, ec);
+        if (ec) LanzarErrno(ec.value(), ruta);
+        p = destino.is_absolute() ? destino : p.parent_path() / destino;
+    }
+}
+
+FicheroSalida::FicheroSalida(const std::filesystem::path& ruta, Escritura& es, std::size_t reserva)
+    : m_Ruta(ruta), m_Destino(ResolverDestino(ruta)), m_Es(es) {
+    if (m_Destino.directo) {
+        m_Fd = ::open(m_Destino.ruta.c_str(), O_WRONLY | O_CLOEXEC | O_NOCTTY);
+        if (m_Fd < 0) LanzarErrno(errno, ruta);
+        return;
+    }
+    const std::filesystem::path& destino = m_Destino.ruta;
+    LimpiarTemporales(destino, es);
+    const std::string patron = (Carpeta(destino) / (PrefijoTemporal(destino) + "XXXXXX")).string();
     std::string plantilla;
-    int fdTmp = -1;
     for (int intento = 0;; ++intento) {
         plantilla = patron;
-        fdTmp = es.Crear(plantilla.data());
-        if (fdTmp < 0) LanzarErrno(errno, ruta);
-        Bloquear(fdTmp);
-        if (MismoFichero(fdTmp, plantilla)) break;
+        m_Fd = es.Crear(plantilla.data());
+        if (m_Fd < 0) LanzarErrno(errno, ruta);
+        Bloquear(m_Fd);
+        if (MismoFichero(m_Fd, plantilla)) break;
         // Another save's cleaner took it before the lock: try a new name, a bounded number
         // of times.
-        ::close(fdTmp);
+        ::close(m_Fd);
+        m_Fd = -1;
         if (intento == 100) LanzarErrno(EAGAIN, ruta);
     }
-    Descriptor fd(fdTmp);
-    const std::filesystem::path temporal = plantilla;
-    // Removes the temporary file while still holding its lock; if the system refuses, the
-    // file stays unlocked once closed and the next save removes it.
-    auto fallar = [&](int err) {
-        es.Borrar(temporal.c_str());
-        fd.Cerrar();
-        LanzarErrno(err, ruta);
-    };
+    m_Temporal = plantilla;
 
     // Keep the mode of the file replaced; a new file gets the usual mode under the umask.
     struct stat st {};
     mode_t modo;
-    if (::stat(ruta.c_str(), &st) == 0) {
+    if (::stat(destino.c_str(), &st) == 0) {
         modo = st.st_mode & 07777;
     } else {
         const mode_t mascara = ::umask(0);
         ::umask(mascara);
         modo = 0666 & ~mascara;
     }
-    if (::fchmod(fd.get(), modo) != 0) fallar(errno);
+    if (::fchmod(m_Fd, modo) != 0) Fallar(errno);
+    if (reserva > 0) {
+        // Only a full disk counts: a file system that cannot reserve is written as it comes.
+        const int r = ::posix_fallocate(m_Fd, 0, static_cast<off_t>(reserva));
+        if (r == ENOSPC || r == EDQUOT || r == EFBIG) Fallar(r);
+        if (r == 0) m_Reserva = reserva;
+    }
+}
 
-    std::size_t escritos = 0;
-    while (escritos < n) {
-        const long r = es.Escribir(fd.get(), datos + escritos, n - escritos);
+FicheroSalida::~FicheroSalida() {
+    if (m_Fd < 0) return;
+    if (!m_Temporal.empty()) m_Es.Borrar(m_Temporal.c_str());
+    ::close(m_Fd);
+}
+
+void FicheroSalida::Fallar(int err) {
+    // Removes the temporary file while still holding its lock; if the system refuses, the
+    // file stays unlocked once closed and the next save removes it.
+    if (!m_Temporal.empty()) m_Es.Borrar(m_Temporal.c_str());
+    if (m_Fd >= 0) ::close(m_Fd);
+    m_Fd = -1;
+    LanzarErrno(err, m_Ruta);
+}
+
+void FicheroSalida::Escribir(const void* datos, std::size_t n) {
+    const auto* p = static_cast<const unsigned char*>(datos);
+    std::size_t hechos = 0;
+    while (hechos < n) {
+        const long r = m_Es.Escribir(m_Fd, p + hechos, n - hechos);
         if (r < 0) {
             if (errno == EINTR) continue;
-            fallar(errno);
+            Fallar(errno);
         }
-        if (r == 0) fallar(ENOSPC);
-        escritos += static_cast<std::size_t>(r);
+        if (r == 0) Fallar(ENOSPC);
+        hechos += static_cast<std::size_t>(r);
     }
-    if (es.Sincronizar(fd.get()) != 0) fallar(errno);
+    m_Escritos += n;
+}
+
+void FicheroSalida::Confirmar() {
+    if (m_Destino.directo) {
+        const int fd = m_Fd;
+        m_Fd = -1;
+        if (m_Es.Cerrar(fd) != 0) LanzarErrno(errno, m_Ruta);
+        return;
+    }
+    // What was set aside and not used.
+    if (m_Reserva > m_Escritos && ::ftruncate(m_Fd, static_cast<off_t>(m_Escritos)) != 0)
+        Fallar(errno);
+    if (m_Es.Sincronizar(m_Fd) != 0) Fallar(errno);
     // A second descriptor keeps the lock past the close, until the rename is done.
-    Descriptor cerrojo(::fcntl(fd.get(), F_DUPFD_CLOEXEC, 0));
-    if (cerrojo.get() < 0) fallar(errno);
+    Descriptor cerrojo(::fcntl(m_Fd, F_DUPFD_CLOEXEC, 0));
+    if (cerrojo.get() < 0) Fallar(errno);
     // close releases the descriptor even when it fails.
-    if (es.Cerrar(fd.Soltar()) != 0) fallar(errno);
-    if (es.Renombrar(temporal.c_str(), ruta.c_str()) != 0) fallar(errno);
+    const int fd = m_Fd;
+    m_Fd = -1;
+    if (m_Es.Cerrar(fd) != 0) {
+        m_Fd = cerrojo.Soltar();
+        Fallar(errno);
+    }
+    if (m_Es.Renombrar(m_Temporal.c_str(), m_Destino.ruta.c_str()) != 0) {
+        m_Fd = cerrojo.Soltar();
+        Fallar(errno);
+    }
     cerrojo.Cerrar();
 
     // Make the rename itself durable. The new file is in place by now, so a failure here is
     // no failed save, but the user is told: the change might not survive a power cut.
     // EINVAL is a folder that has nothing to flush.
+    const std::filesystem::path carpeta = Carpeta(m_Destino.ruta);
     auto fallarCarpeta = [&](int err) {
-        throw RuntimeError(Codigo(err, carpeta), ruta.string() +
+        throw RuntimeError(Codigo(err, carpeta), m_Ruta.string() +
                                                      " (reemplazado, pero su carpeta no se pudo "
                                                      "asegurar en el disco: " +
                                                      Causa(err) + ")");
     };
-    Descriptor dir(es.AbrirCarpeta(carpeta.c_str()));
+    Descriptor dir(m_Es.AbrirCarpeta(carpeta.c_str()));
     if (dir.get() < 0) fallarCarpeta(errno);
-    if (es.Sincronizar(dir.get()) != 0 && errno != EINVAL) fallarCarpeta(errno);
+    if (m_Es.Sincronizar(dir.get()) != 0 && errno != EINVAL) fallarCarpeta(errno);
+}
+
+void EscribirFichero(const std::filesystem::path& ruta, const unsigned char* datos, std::size_t n,
+                     Escritura& es) {
+    FicheroSalida f(ruta, es);
+    f.Escribir(datos, n);
+    f.Confirmar();
 }
 
 void BorrarFichero(const std::filesystem::path& ruta) {

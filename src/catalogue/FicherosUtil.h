@@ -63,14 +63,50 @@ class FicheroLectura {
     bool m_Flujo = false;
 };
 
-// Replaces the file atomically: the bytes go to a temporary file in the same folder,
-// which is flushed to disk and renamed over `ruta`. On any failure before the rename the
-// old file stays whole, the temporary file is removed (unless the system refuses that too:
-// the next save removes it) and the run-time error names the file. Temporary files that
-// earlier saves of `ruta` left behind (a killed process) are removed first.
-// A failure to flush the folder after the rename is reported too: the new file is in
-// place but might not survive a power cut, and the user should know.
-void EscribirAtomico(const std::filesystem::path& ruta, const unsigned char* datos, std::size_t n,
+// Where the bytes of an output go. A regular file, or the final target of a symbolic
+// link (the link stays in place), is replaced atomically in its own folder; what is no
+// regular file (a pipe, a terminal, a device) is written straight, since replacing it
+// would leave the reader with nothing. Every output of every program asks this.
+struct DestinoEscritura {
+    std::filesystem::path ruta;  // the file that receives the bytes
+    bool directo = false;
+};
+DestinoEscritura ResolverDestino(const std::filesystem::path& ruta);
+
+// An output being written: opened when made, so that a file that cannot be written is
+// known before any work whose result it is to hold. Replacing a file: the bytes go to a
+// temporary file in the target's folder, which is flushed to disk and renamed over the
+// target by Confirmar. On any failure before the rename the old file stays whole, the
+// temporary file is removed (unless the system refuses that too: the next save removes
+// it) and the run-time error names `ruta`. Temporary files that earlier saves left behind
+// (a killed process) are removed first. A failure to flush the folder after the rename is
+// reported too: the new file is in place but might not survive a power cut.
+// `reserva` bytes are set aside on the disk at once where the file system can (a full
+// disk then fails here, not at the end of a long run).
+// Ending without Confirmar removes the temporary file and leaves the target as it was.
+class FicheroSalida {
+  public:
+    FicheroSalida(const std::filesystem::path& ruta, Escritura& es, std::size_t reserva = 0);
+    ~FicheroSalida();
+    FicheroSalida(const FicheroSalida&) = delete;
+    FicheroSalida& operator=(const FicheroSalida&) = delete;
+
+    void Escribir(const void* datos, std::size_t n);
+    void Confirmar();
+
+  private:
+    [[noreturn]] void Fallar(int err);
+
+    std::filesystem::path m_Ruta;  // as the caller named it, for messages
+    DestinoEscritura m_Destino;
+    std::filesystem::path m_Temporal;  // empty when written straight
+    Escritura& m_Es;
+    int m_Fd = -1;
+    std::size_t m_Escritos = 0, m_Reserva = 0;
+};
+
+// The whole output in one step: a FicheroSalida written and confirmed.
+void EscribirFichero(const std::filesystem::path& ruta, const unsigned char* datos, std::size_t n,
                      Escritura& es);
 
 // Removes the temporary files that saves of `ruta` left behind and that no save is still
@@ -114,6 +150,10 @@ void PrepararCatalogo(const LugarCatalogo& lugar);
 // The catalogue folder of the running program, ready to use: every program and the default
 // cLlamada ask this one function.
 std::filesystem::path CarpetaCatalogo();
+
+// The cause of a failure in the user's words ("disco lleno", "sin permiso"...): the
+// system's own words are English under many locales.
+std::string Causa(int err);
 
 // Raises the run-time error that stands for an errno value, naming the file.
 [[noreturn]] void LanzarErrno(int err, const std::filesystem::path& ruta);

@@ -18,9 +18,9 @@ cLlamada::cLlamada(std::filesystem::path carpeta, std::shared_ptr<Escritura> esc
 // when the whole reading succeeded. Records are read in sequence; the first record whose name
 // begins with a byte below 32 or above 126 ends the list and becomes the spare slot (a read past
 // the last record gives an all-zero record, which ends it the same way). A file that ends in a
-// partial record (never written by this program, e.g. a truncated copy) has that record
-// read with its missing bytes as 0, so the bytes that are there are kept: it is a tariff
-// when its first byte passes the test. More than 32766 tariffs fail with error 6.
+// partial record (never written by this program: a copy cut short, a disk error) keeps its
+// whole records as tariffs; the partial one is no tariff, and BytesSueltos says it was there
+// so that every program can tell the user. More than 32766 tariffs fail with error 6.
 void cLlamada::Load() {
     // The existence test and the opening are one step: a missing file leaves everything.
     std::optional<FicherosUtil::FicheroLectura> abierto =
@@ -43,11 +43,12 @@ void cLlamada::Load() {
         if (bytes < capacidad || capacidad == kLimite) break;
         slots = std::max(slots * 2, f.Tamano() / tTarifa::kTamano + 2);
     }
-    const std::size_t registros = (bytes + tTarifa::kTamano - 1) / tTarifa::kTamano;
+    const std::size_t registros = bytes / tTarifa::kTamano;
+    const std::size_t sueltos = bytes % tTarifa::kTamano;
     if (nuevos.size() < registros + 1) nuevos.resize(registros + 1);
-    // Missing bytes of a partial last record, and the slot after the last record, are 0.
+    // The slot after the last whole record is all zero: it ends the list.
     const auto base = tTarifa::BytesDe(nuevos);
-    std::fill(base.begin() + static_cast<std::ptrdiff_t>(bytes),
+    std::fill(base.begin() + static_cast<std::ptrdiff_t>(registros * tTarifa::kTamano),
               base.begin() + static_cast<std::ptrdiff_t>((registros + 1) * tTarifa::kTamano), 0);
 
     std::size_t n = 0;
@@ -60,20 +61,30 @@ void cLlamada::Load() {
     nuevos.resize(n + 1);
     std::swap(m_Registros, nuevos);
     m_BytesLeidos = bytes;
+    m_BytesSueltos = sueltos;
+}
+
+std::string cLlamada::DescribirCortado(std::string_view nombre, std::size_t tamano) {
+    return std::string(nombre) + " mide " + std::to_string(tamano) +
+           " bytes, que no son registros enteros de 168: está cortado (una copia interrumpida "
+           "o un fallo del disco) y su último registro está incompleto";
 }
 
 void cLlamada::Save() {
     const std::int16_t n = Count();
     if (n == 0) {
-        FicherosUtil::LimpiarTemporales(m_Ruta, *m_Escritura);
-        if (FicherosUtil::ExisteFichero(m_Ruta)) FicherosUtil::BorrarFichero(m_Ruta);
+        // A linked catalogue loses the file it links to; the link stays, as after any save.
+        const auto destino = FicherosUtil::ResolverDestino(m_Ruta);
+        if (destino.directo) return;
+        FicherosUtil::LimpiarTemporales(destino.ruta, *m_Escritura);
+        if (FicherosUtil::ExisteFichero(destino.ruta)) FicherosUtil::BorrarFichero(destino.ruta);
         return;
     }
     // Never write what Load would refuse: the old file stays as it is.
     if (n > kMaxTarifasFichero) Lanzar(kDesbordamiento, m_Ruta.string() + ": más de 32766 tarifas");
     const auto bytes =
         tTarifa::BytesDe(std::span<const tTarifa>(m_Registros).first(static_cast<std::size_t>(n)));
-    FicherosUtil::EscribirAtomico(m_Ruta, bytes.data(), bytes.size(), *m_Escritura);
+    FicherosUtil::EscribirFichero(m_Ruta, bytes.data(), bytes.size(), *m_Escritura);
 }
 
 void cLlamada::Add() {

@@ -41,8 +41,15 @@ class cLlamada {
                       std::shared_ptr<Escritura> escritura = nullptr);
 
     // Reads Tarifas.Dat, all or nothing: on any error the catalogue is unchanged and the
-    // error reaches the caller. A missing file leaves the catalogue as it was.
+    // error reaches the caller. A missing file leaves the catalogue as it was. A partial
+    // record at the end of the file is no tariff (see BytesSueltos).
     void Load();
+    // The bytes at the end of the file the last Load read that make no whole record: a
+    // copy cut short. 0 for a whole file. Programs refuse or warn about such a file, in the
+    // words of DescribirCortado (`nombre` as the program shows the file, and its size).
+    std::size_t BytesSueltos() const { return m_BytesSueltos; }
+    static std::string DescribirCortado(std::string_view nombre, std::size_t tamano);
+    std::size_t BytesLeidos() const { return m_BytesLeidos; }
     // Writes the tariffs 0..Count-1 as whole records, atomically; an empty catalogue
     // removes the file.
     void Save();
@@ -125,6 +132,7 @@ class cLlamada {
     std::vector<tTarifa> m_Lectura;
     // Bytes the last reading found: the next one expects as many.
     std::size_t m_BytesLeidos = 0;
+    std::size_t m_BytesSueltos = 0;
     std::string m_NombreTarifa;
 
     // Deleted where cCosteo is complete (src/costing): the store half never includes it.

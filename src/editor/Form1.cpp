@@ -174,6 +174,13 @@ void Form1::Form_Load() {
         m_Indice = 0;
         MostrarTarifa();
     }
+    // Shown, not repaired: the file is only written when the user saves.
+    if (m_Catalogo.BytesSueltos() != 0)
+        m_Ventana.MsgBox(cLlamada::DescribirCortado("El catálogo " + m_Catalogo.Ruta().string(),
+                                                    m_Catalogo.BytesLeidos()) +
+                             ".\rSe muestran las " + std::to_string(n) +
+                             " tarifas enteras; el fichero no cambia hasta que pulse «Salvar».",
+                         IVentana::vbCritical, std::string(kTituloAviso));
 }
 
 void Form1::MostrarTarifa() {

@@ -63,19 +63,19 @@ double Centimos(double x) {
     return std::round(x * 100.0) / 100.0;
 }
 
+// Any size: an amount near the float limit has 39 digits before its point.
 std::string Numero(const char* formato, double x) {
-    char b[64];
+    char b[512];
     std::snprintf(b, sizeof b, formato, x);
     return b;
 }
 
-void EscribirCandidatas(const std::vector<Candidata>& cs, double propio, bool json,
-                        std::FILE* salida) {
+std::string EscribirCandidatas(const std::vector<Candidata>& cs, double propio, bool json) {
+    std::string salida;
     if (!json)
-        std::fputs(
+        salida =
             "tarifa,importe,diferencia,importe_minuto,minutos_normal,minutos_reducida,"
-            "minutos_bono,llamadas\n",
-            salida);
+            "minutos_bono,llamadas\n";
     for (const Candidata& c : cs) {
         if (c.fallo) continue;
         const double minutos = static_cast<double>(c.segundos) / 60.0;
@@ -92,16 +92,16 @@ void EscribirCandidatas(const std::vector<Candidata>& cs, double propio, bool js
                 {"llamadas", c.llamadas},
             };
             if (c.segundos > 0) o["importe_minuto"] = std::round(c.importe / minutos * 1e4) / 1e4;
-            std::fprintf(salida, "%s\n", o.dump().c_str());
+            salida += o.dump() + "\n";
         } else {
-            std::fprintf(
-                salida, "%s,%s,%s,%s,%s,%s,%s,%zu\n", CeldaCsv(c.tarifa).c_str(),
-                Numero("%.2f", c.importe).c_str(), Numero("%.2f", c.importe - propio).c_str(),
-                c.segundos > 0 ? Numero("%.4f", c.importe / minutos).c_str() : "",
-                Numero("%.2f", min(c.normal)).c_str(), Numero("%.2f", min(c.reducida)).c_str(),
-                Numero("%.2f", min(c.bono)).c_str(), c.llamadas);
+            salida += CeldaCsv(c.tarifa) + ',' + Numero("%.2f", c.importe) + ',' +
+                      Numero("%.2f", c.importe - propio) + ',' +
+                      (c.segundos > 0 ? Numero("%.4f", c.importe / minutos) : "") + ',' +
+                      Numero("%.2f", min(c.normal)) + ',' + Numero("%.2f", min(c.reducida)) + ',' +
+                      Numero("%.2f", min(c.bono)) + ',' + std::to_string(c.llamadas) + '\n';
         }
     }
+    return salida;
 }
 
 }  // namespace
@@ -145,9 +145,8 @@ int Comparar(const OpcionesCosteo& o, std::FILE* entrada, std::FILE* salida, std
         if (c.fallo)
             std::fprintf(errores, "tarificador: la tarifa %s queda fuera: %s\n",
                          Citar(c.tarifa).c_str(), c.fallo->c_str());
-    EscribirCandidatas(candidatas, propio.importe, o.json, salida);
-    std::fflush(salida);
-    if (std::ferror(salida)) throw ErrorUso("no se pudo escribir la salida");
+    Emitir(salida, EscribirCandidatas(candidatas, propio.importe, o.json));
+    Descargar(salida);
     return Resumir(propio, errores);
 }
 

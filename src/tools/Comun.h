@@ -1,9 +1,15 @@
 #pragma once
 
+#include <cstdio>
 #include <filesystem>
+#include <memory>
+#include <optional>
 #include <stdexcept>
 #include <string>
 #include <string_view>
+#include <vector>
+
+#include "catalogue/FicherosUtil.h"
 
 namespace quelmar::herramientas {
 
@@ -51,16 +57,61 @@ std::string NoSePuedeAbrir(const std::filesystem::path& ruta, int err);
 // The whole file as bytes; ErrorUso naming the file when it cannot be read.
 std::string LeerFicheroEntero(const std::filesystem::path& ruta);
 
-// Replaces the file atomically (temporary file in the same folder, flushed, renamed):
-// on failure the old file is intact and ErrorUso names the file.
-void EscribirFicheroAtomico(const std::filesystem::path& ruta, std::string_view contenido);
+// An output named on the command line, opened when made: a file that cannot be written is
+// known before any work whose result it is to hold. "-" is standard output; any other name
+// is written as every output is (FicherosUtil::FicheroSalida: a file or a link's target
+// replaced atomically, a pipe or device written straight). The content is written whole by
+// Escribir and is in place after Confirmar; ending without Confirmar leaves the old file.
+// `reserva` bytes are set aside on the disk at once. ErrorUso names the file on failure.
+class Salida {
+  public:
+    explicit Salida(std::filesystem::path ruta, std::size_t reserva = 0);
+    bool Estandar() const { return m_Ruta == "-"; }
+    void Escribir(std::string_view contenido);
+    void Confirmar();
 
-// An output file that can be written where it is named: not a folder, in a folder that
-// is there. Checked before any work whose result it is to hold; ErrorUso otherwise.
-void ComprobarSalida(const std::filesystem::path& ruta);
+  private:
+    [[noreturn]] void Fallo(const std::exception& e) const;
+
+    std::filesystem::path m_Ruta;
+    std::unique_ptr<Escritura> m_Escritura;
+    std::unique_ptr<FicherosUtil::FicheroSalida> m_Fichero;
+};
+
+// The whole output in one step: "-" is standard output.
+void EscribirSalida(const std::filesystem::path& ruta, std::string_view contenido);
+
+// Writes `texto` to `f` (standard output, most often), or raises ErrorUso with the cause
+// ("disco lleno", "tubería cerrada"): a long run stops at its first failed write.
+void Emitir(std::FILE* f, std::string_view texto);
+// Flushes what `f` holds, with the same words as Emitir on failure.
+void Descargar(std::FILE* f);
+
+// Flushes and closes standard output before the program ends, as every command must: a
+// write that failed late is never an exit 0. The Spanish cause when it failed.
+std::optional<std::string> CerrarSalidaEstandar();
+
+// A file a command reads or writes, with the words that name its part ("el registro de
+// llamadas", "--salida-bonos"). "-" is standard input for an input, standard output for an
+// output.
+struct Papel {
+    std::string nombre;
+    std::filesystem::path ruta;
+};
+
+// Refuses, before anything is written, an output that is the same file as an input or as
+// another output (the same device and inode: links and "./x" against "x" are caught).
+// Standard output counts when it is a regular file.
+void ComprobarDistintos(const std::vector<Papel>& entradas, const std::vector<Papel>& salidas);
 
 // Tarifas.Dat in `carpeta`, checked to be there: ErrorUso otherwise.
 std::filesystem::path CatalogoExistente(const std::filesystem::path& carpeta);
+
+// "no se puede leer NOMBRE: " and the cause of the errno value.
+std::string ErrorDeLectura(std::string_view nombre, int err);
+
+// The words for a catalogue cut short, the same in every command: what it is, what to do.
+std::string CatalogoCortado(const std::filesystem::path& ruta, std::size_t tamano);
 
 // Spanish text for a run-time error of the engine (the number and what it means).
 std::string MensajeEngine(const std::exception& e);

@@ -66,8 +66,7 @@ class Filas : public DestinoLlamadas {
 
     void Terminar() override {
         Vaciar();
-        std::fflush(m_Salida);
-        if (std::ferror(m_Salida)) throw ErrorUso("no se pudo escribir la salida");
+        Descargar(m_Salida);
     }
 
   private:
@@ -123,9 +122,9 @@ class Filas : public DestinoLlamadas {
     }
 
     void Vaciar() {
-        std::fwrite(m_Fila.data(), 1, m_Fila.size(), m_Salida);
+        Emitir(m_Salida, m_Fila);
         m_Fila.clear();
-        if (m_Interactivo) std::fflush(m_Salida);
+        if (m_Interactivo) Descargar(m_Salida);
     }
 
     const bool m_Json;
@@ -142,9 +141,16 @@ int Costear(const OpcionesCosteo& o, std::FILE* entrada, std::FILE* salida, std:
     CatalogoExistente(o.catalogo);
     cLlamada m(o.catalogo);
     Preparacion p = PrepararCosteo(m, o);
+    // Made before the first row, so that an output that cannot be written stops the run
+    // before it starts.
+    std::optional<Salida> bonos;
+    if (o.salidaBonos) bonos.emplace(*o.salidaBonos, ReservaBonos(p.inicial));
     Filas filas(o.json, entrada, salida);
     const TotalesRecorrido t = Recorrer(m, o, std::move(p.nombres), entrada, errores, filas);
-    if (o.salidaBonos) EscribirFicheroAtomico(*o.salidaBonos, EscribirBonos(m.Bono()));
+    if (bonos) {
+        bonos->Escribir(EscribirBonos(m.Bono()));
+        bonos->Confirmar();
+    }
     return Resumir(t, errores);
 }
 

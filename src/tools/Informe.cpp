@@ -684,25 +684,36 @@ std::string EscribirPagina(const Formato& f, const TotalesRecorrido& t, const Re
     return std::move(p.Texto());
 }
 
+// Set aside for the page before the run: most pages are smaller.
+constexpr std::size_t kReservaPagina = 256 * 1024;
+
 }  // namespace
 
 int Informe(const OpcionesInforme& o, std::FILE* entrada, std::FILE* errores) {
     CatalogoExistente(o.costeo.catalogo);
-    ComprobarSalida(o.salida);
     cLlamada m(o.costeo.catalogo);
     Preparacion p = PrepararCosteo(m, o.costeo);
+    // Both outputs made before the run and written after it; neither replaces its file
+    // unless both could be written.
+    Salida pagina(o.salida, kReservaPagina);
+    std::optional<Salida> bonos;
+    if (o.costeo.salidaBonos) bonos.emplace(*o.costeo.salidaBonos, ReservaBonos(p.inicial));
     Recopilacion datos(m);
     m.ObservarTramos(&datos);
     const TotalesRecorrido t = Recorrer(m, o.costeo, p.nombres, entrada, errores, datos);
     m.ObservarTramos(nullptr);
     const auto candidatas = CostearCandidatas(m, p, datos.Guardadas().Llamadas(),
                                               ::isatty(::fileno(errores)) ? errores : nullptr);
-    EscribirFicheroAtomico(
-        o.salida, EscribirPagina(FormatoDelEntorno(), t, datos, p.inicial, m.Bono(), candidatas));
-    if (o.costeo.salidaBonos)
-        EscribirFicheroAtomico(*o.costeo.salidaBonos, EscribirBonos(m.Bono()));
+    pagina.Escribir(EscribirPagina(FormatoDelEntorno(), t, datos, p.inicial, m.Bono(), candidatas));
+    if (bonos) bonos->Escribir(EscribirBonos(m.Bono()));
+    pagina.Confirmar();
+    if (bonos) bonos->Confirmar();
     const int estado = Resumir(t, errores);
-    std::fprintf(errores, "tarificador: informe escrito en %s\n", Citar(o.salida.string()).c_str());
+    if (pagina.Estandar())
+        std::fputs("tarificador: informe escrito en la salida estándar\n", errores);
+    else
+        std::fprintf(errores, "tarificador: informe escrito en %s\n",
+                     Citar(o.salida.string()).c_str());
     return estado;
 }
 

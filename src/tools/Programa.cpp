@@ -256,10 +256,7 @@ std::filesystem::path Carpeta(const Opciones& o) {
 std::vector<tTarifa> RegistrosDelFichero(const std::filesystem::path& carpeta) {
     const std::filesystem::path ruta = CatalogoExistente(carpeta);
     const std::string bytes = LeerFicheroEntero(ruta);
-    if (bytes.size() % tTarifa::kTamano != 0)
-        throw ErrorUso(Citar(ruta.string()) + " mide " + std::to_string(bytes.size()) +
-                       " bytes, que no son registros enteros de 168: no es un catálogo de Quelmar "
-                       "o está cortado");
+    if (bytes.size() % tTarifa::kTamano != 0) throw ErrorUso(CatalogoCortado(ruta, bytes.size()));
     return tTarifa::Registros(bytes);
 }
 
@@ -270,13 +267,14 @@ int Listar(const std::vector<std::string>& args) {
         return kSalidaBien;
     }
     const auto carpeta = Carpeta(o);
-    CatalogoExistente(carpeta);
+    ComprobarDistintos({{"el catálogo", CatalogoExistente(carpeta)}}, {{"la salida", "-"}});
     cLlamada m(carpeta);
     try {
         m.Load();
     } catch (const std::exception& e) {
         throw ErrorUso("no se puede leer Tarifas.Dat: " + MensajeEngine(e));
     }
+    if (m.BytesSueltos()) throw ErrorUso(CatalogoCortado(m.Ruta(), m.BytesLeidos()));
     const auto& campos = tTarifa::Campos();
     auto valor = [&](std::int16_t i, const tTarifa::Campo& c) {
         const tTarifa& t = m.Registro(i);
@@ -303,8 +301,18 @@ int Listar(const std::vector<std::string>& args) {
             s += '\n';
         }
     }
-    std::fwrite(s.data(), 1, s.size(), stdout);
+    Emitir(stdout, s);
     return kSalidaBien;
+}
+
+// Whether a name is a catalogue's: exporting CSV over one would leave it unreadable.
+bool NombreDeCatalogo(const std::filesystem::path& ruta) {
+    const std::string n = ruta.filename().string();
+    const std::string_view c = cLlamada::kNombreFichero;
+    return n.size() == c.size() && std::equal(n.begin(), n.end(), c.begin(), [](char a, char b) {
+               return std::tolower(static_cast<unsigned char>(a)) ==
+                      std::tolower(static_cast<unsigned char>(b));
+           });
 }
 
 int Exportar(const std::vector<std::string>& args) {
@@ -313,7 +321,16 @@ int Exportar(const std::vector<std::string>& args) {
         std::fputs(kAyudaExportar, stdout);
         return kSalidaBien;
     }
-    const auto registros = RegistrosDelFichero(Carpeta(o));
+    const auto carpeta = Carpeta(o);
+    const std::filesystem::path destino = o.posicionales.empty() ? "-" : o.posicionales[0];
+    if (destino != "-" && (NombreDeCatalogo(destino) ||
+                           NombreDeCatalogo(FicherosUtil::ResolverDestino(destino).ruta)))
+        throw ErrorUso(Citar(destino.string()) +
+                       " es un catálogo (Tarifas.Dat): exportar escribe CSV y lo dejaría "
+                       "inservible; elija otro nombre, por ejemplo «tarifas.csv»");
+    ComprobarDistintos({{"el catálogo", CatalogoExistente(carpeta)}}, {{"la salida", destino}});
+    Salida salida(destino);
+    const auto registros = RegistrosDelFichero(carpeta);
     for (std::size_t i = 0; i < registros.size(); ++i) {
         if (!registros[i].AbreTarifa()) {
             std::fprintf(stderr,
@@ -323,11 +340,8 @@ int Exportar(const std::vector<std::string>& args) {
             break;
         }
     }
-    const std::string csv = ExportarCsv(registros);
-    if (o.posicionales.empty() || o.posicionales[0] == "-")
-        std::fwrite(csv.data(), 1, csv.size(), stdout);
-    else
-        EscribirFicheroAtomico(o.posicionales[0], csv);
+    salida.Escribir(ExportarCsv(registros));
+    salida.Confirmar();
     return kSalidaBien;
 }
 
@@ -344,6 +358,8 @@ int Importar(const std::vector<std::string>& args) {
     if (!std::filesystem::is_directory(carpeta, ec))
         throw ErrorUso("la carpeta del catálogo " + Citar(carpeta.string()) + " no existe");
     const std::string origen = o.posicionales[0];
+    const std::filesystem::path catalogo = carpeta / cLlamada::kNombreFichero;
+    ComprobarDistintos({{"el CSV", origen}}, {{"el catálogo", catalogo}});
     const std::string texto = origen == "-" ? [] {
         std::string t;
         char buf[65536];
@@ -363,25 +379,32 @@ int Importar(const std::vector<std::string>& args) {
     }
     for (const auto& a : avisos) std::fprintf(stderr, "aviso: %s\n", a.c_str());
     const auto bytes = tTarifa::BytesDe(registros);
-    EscribirFicheroAtomico(
-        carpeta / cLlamada::kNombreFichero,
-        std::string_view(reinterpret_cast<const char*>(bytes.data()), bytes.size()));
+    EscribirSalida(catalogo,
+                   std::string_view(reinterpret_cast<const char*>(bytes.data()), bytes.size()));
     std::fprintf(stderr, "tarificador: %zu tarifas escritas en %s\n", registros.size(),
-                 (carpeta / cLlamada::kNombreFichero).string().c_str());
+                 catalogo.string().c_str());
     return kSalidaBien;
 }
 
 // The options of the orders that cost a log, and the log opened: a file, or the standard
-// input when none is named or it is "-".
+// input when none is named or it is "-". `salidas` are the order's outputs besides
+// --salida-bonos: none may be one of its inputs.
 class RegistroDeLlamadas {
   public:
-    RegistroDeLlamadas(const Opciones& o) {
+    RegistroDeLlamadas(const Opciones& o, std::vector<Papel> salidas) {
         m_Opciones.catalogo = Carpeta(o);
         m_Opciones.tarifa = o.Valor("--tarifa");
         if (auto v = o.Valor("--festivos")) m_Opciones.festivos = *v;
         if (auto v = o.Valor("--bonos")) m_Opciones.bonos = *v;
         if (auto v = o.Valor("--salida-bonos")) m_Opciones.salidaBonos = *v;
         m_Opciones.json = o.Tiene("--json");
+        std::vector<Papel> entradas = {
+            {"el registro de llamadas", o.posicionales.empty() ? "-" : o.posicionales[0]},
+            {"el catálogo", m_Opciones.catalogo / cLlamada::kNombreFichero}};
+        if (m_Opciones.bonos) entradas.push_back({"--bonos", *m_Opciones.bonos});
+        if (m_Opciones.festivos) entradas.push_back({"--festivos", *m_Opciones.festivos});
+        if (m_Opciones.salidaBonos) salidas.push_back({"--salida-bonos", *m_Opciones.salidaBonos});
+        ComprobarDistintos(entradas, salidas);
         if (!o.posicionales.empty() && o.posicionales[0] != "-") {
             std::error_code ec;
             if (std::filesystem::is_directory(o.posicionales[0], ec))
@@ -413,7 +436,7 @@ int CostearOrden(const std::vector<std::string>& args) {
         std::fputs(kAyudaCostear, stdout);
         return kSalidaBien;
     }
-    const RegistroDeLlamadas r(o);
+    const RegistroDeLlamadas r(o, {{"las filas", "-"}});
     return Costear(r.Opciones(), r.Entrada(), stdout, stderr);
 }
 
@@ -430,7 +453,7 @@ int InformeOrden(const std::vector<std::string>& args) {
         throw ErrorUso(
             "falta «--salida INFORME.html», el fichero del informe; véase «tarificador "
             "informe --help»");
-    const RegistroDeLlamadas r(o);
+    const RegistroDeLlamadas r(o, {{"--salida", *salida}});
     return Informe({r.Opciones(), *salida}, r.Entrada(), stderr);
 }
 
@@ -441,7 +464,7 @@ int CompararOrden(const std::vector<std::string>& args) {
         std::fputs(kAyudaComparar, stdout);
         return kSalidaBien;
     }
-    const RegistroDeLlamadas r(o);
+    const RegistroDeLlamadas r(o, {{"la comparación", "-"}});
     return Comparar(r.Opciones(), r.Entrada(), stdout, stderr);
 }
 
@@ -456,10 +479,7 @@ void AyudaCatalogo() {
     std::printf("\nCatálogo por omisión (--catalogo lo cambia): %s/Tarifas.Dat\n", carpeta.c_str());
 }
 
-}  // namespace
-
-int Ejecutar(int argc, char** argv) {
-    std::vector<std::string> args(argv + (argc > 0 ? 1 : 0), argv + argc);
+int EjecutarOrden(std::vector<std::string> args) {
     try {
         if (args.empty()) {
             std::fputs(kAyudaGeneral, stderr);
@@ -499,6 +519,18 @@ int Ejecutar(int argc, char** argv) {
         std::fprintf(stderr, "tarificador: error inesperado: %s\n", MensajeEngine(e).c_str());
         return kSalidaUso;
     }
+}
+
+}  // namespace
+
+int Ejecutar(int argc, char** argv) {
+    const int estado = EjecutarOrden({argv + (argc > 0 ? 1 : 0), argv + argc});
+    // Rows still buffered go out here: a failure now is as much a failure as any other.
+    if (const auto fallo = CerrarSalidaEstandar()) {
+        std::fprintf(stderr, "tarificador: %s\n", fallo->c_str());
+        return kSalidaUso;
+    }
+    return estado;
 }
 
 }  // namespace quelmar::herramientas

@@ -114,7 +114,8 @@ class LectorLineas {
         return {m_Buf.data() + m_Ini, m_Fin - m_Ini};
     }
 
-    bool Error() const { return m_Error; }
+    // The errno of a failed read; 0 when none failed.
+    int Error() const { return m_Error; }
 
   private:
     // What the file has now, not a full buffer: a terminal or a pipe gets each line costed
@@ -124,7 +125,7 @@ class LectorLineas {
         ssize_t n;
         do n = ::read(::fileno(m_Fichero), m_Buf.data(), m_Buf.size());
         while (n < 0 && errno == EINTR);
-        if (n < 0) m_Error = true;
+        if (n < 0) m_Error = errno;
         if (n > 0) m_Fin = static_cast<std::size_t>(n);
         return n > 0;
     }
@@ -133,7 +134,7 @@ class LectorLineas {
     std::string m_Linea;  // a line that is not whole in the buffer
     std::vector<char> m_Buf = std::vector<char>(1 << 16);
     std::size_t m_Ini = 0, m_Fin = 0;
-    bool m_Error = false;
+    int m_Error = 0;
 };
 
 // Edit distance between two names, letters compared without case.
@@ -212,6 +213,7 @@ void CargarCatalogo(cLlamada& m, const std::filesystem::path& carpeta) {
         throw ErrorUso("no se puede leer Tarifas.Dat en " + Citar(carpeta.string()) + ": " +
                        MensajeEngine(e));
     }
+    if (m.BytesSueltos()) throw ErrorUso(CatalogoCortado(m.Ruta(), m.BytesLeidos()));
     if (m.Count() < cLlamada::kTarifasDelPrograma)
         throw ErrorUso("el catálogo de " + Citar(carpeta.string()) + " tiene " +
                        std::to_string(m.Count()) +
@@ -250,8 +252,11 @@ Preparacion PrepararCosteo(cLlamada& m, const OpcionesCosteo& o) {
         m.Bono() = LeerBonos(texto, o.bonos->string());
     }
     p.inicial = m.Bono();
-    if (o.salidaBonos) ComprobarSalida(*o.salidaBonos);
     return p;
+}
+
+std::size_t ReservaBonos(const cBono& inicial) {
+    return EscribirBonos(inicial).size() + 4096;
 }
 
 void LlevarRegistro(cBono& r, double finAnterior, double ini) {
@@ -272,8 +277,9 @@ struct HashTexto {
 class Recorrido {
   public:
     Recorrido(cLlamada& m, std::vector<std::string> nombres, std::FILE* entrada, std::FILE* errores,
-              DestinoLlamadas& destino)
-        : m_Catalogo(m),
+              DestinoLlamadas& destino, std::string nombreEntrada)
+        : m_NombreEntrada(std::move(nombreEntrada)),
+          m_Catalogo(m),
           m_Nombres(std::move(nombres)),
           m_Entrada(entrada),
           m_Errores(errores),
@@ -282,7 +288,7 @@ class Recorrido {
           m_Principal(Pedida(m.NombreTarifa())) {}
 
     void Linea(std::string_view bruta, bool cortada);
-    void Terminar(bool errorLectura);
+    void Terminar(int errorLectura);
     const TotalesRecorrido& Totales() const { return m_Totales; }
 
   private:
@@ -296,6 +302,7 @@ class Recorrido {
     bool EnCatalogo(TarifaPedida& t) const;
     static TarifaPedida Pedida(std::optional<std::string> bytes);
 
+    const std::string m_NombreEntrada;  // as messages name it
     cLlamada& m_Catalogo;
     const std::vector<std::string> m_Nombres;  // the catalogue's names in UTF-8, for suggestions
     std::FILE *m_Entrada, *m_Errores;
@@ -494,10 +501,10 @@ void Recorrido::Linea(std::string_view bruta, bool cortada) {
 }
 
 // After the last line: the destination finished, a failed read told.
-void Recorrido::Terminar(bool errorLectura) {
+void Recorrido::Terminar(int errorLectura) {
     m_Progreso.Borrar();
     m_Destino.Terminar();
-    if (errorLectura) throw ErrorUso("error al leer las llamadas");
+    if (errorLectura) throw ErrorUso(ErrorDeLectura(m_NombreEntrada, errorLectura));
 }
 
 }  // namespace
@@ -505,13 +512,15 @@ void Recorrido::Terminar(bool errorLectura) {
 TotalesRecorrido Recorrer(cLlamada& m, const OpcionesCosteo& o, std::vector<std::string> nombres,
                           std::FILE* entrada, std::FILE* errores, DestinoLlamadas& destino) {
     LectorLineas lector(entrada);
-    if (!PareceTexto(lector.Principio())) {
-        const std::string nombre =
-            o.llamadas ? Citar(o.llamadas->string()) : std::string("la entrada estándar");
+    const std::string nombre =
+        o.llamadas ? Citar(o.llamadas->string()) : std::string("la entrada estándar");
+    // An input that cannot be read fails here, before the first byte of output.
+    const std::string_view principio = lector.Principio();
+    if (lector.Error()) throw ErrorUso(ErrorDeLectura(nombre, lector.Error()));
+    if (!PareceTexto(principio))
         throw ErrorUso(NoEsTexto(nombre) +
                        "; se espera un registro de llamadas, una por línea: inicio,fin[,tarifa]");
-    }
-    Recorrido recorrido(m, std::move(nombres), entrada, errores, destino);
+    Recorrido recorrido(m, std::move(nombres), entrada, errores, destino, nombre);
     destino.Empezar();
     std::string_view linea;
     bool cortada = false;

@@ -80,6 +80,10 @@ Preparacion PrepararCosteo(cLlamada& m, const OpcionesCosteo& o);
 TotalesRecorrido Recorrer(cLlamada& m, const OpcionesCosteo& o, std::vector<std::string> nombres,
                           std::FILE* entrada, std::FILE* errores, DestinoLlamadas& destino);
 
+// What to set aside on the disk for --salida-bonos before the run: the registry written
+// after the run has the bonos it starts with, and a little room for longer times.
+std::size_t ReservaBonos(const cBono& inicial);
+
 // The totals on the error stream, as every run ends; the exit status.
 int Resumir(const TotalesRecorrido& t, std::FILE* errores);
 

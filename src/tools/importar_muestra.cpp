@@ -23,8 +23,8 @@ int main(int argc, char** argv) {
         std::vector<tTarifa> registros = ImportarCsv(LeerFicheroEntero(argv[1]), avisos);
         for (const auto& a : avisos) std::fprintf(stderr, "aviso: %s\n", a.c_str());
         const auto bytes = tTarifa::BytesDe(registros);
-        EscribirFicheroAtomico(
-            argv[2], std::string_view(reinterpret_cast<const char*>(bytes.data()), bytes.size()));
+        EscribirSalida(argv[2],
+                       std::string_view(reinterpret_cast<const char*>(bytes.data()), bytes.size()));
     } catch (const std::exception& e) {
         std::fprintf(stderr, "importar_muestra: %s\n", MensajeEngine(e).c_str());
         return 1;
