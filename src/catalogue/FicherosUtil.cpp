@@ -129,7 +129,7 @@ std::string Causa(int err) {
         case EPIPE:
             return "tubería cerrada";
         case EBADF:
-            return "no está abierto";
+            return "no está abierta";
         case ELOOP:
             return "demasiados enlaces simbólicos";
         default:
@@ -263,12 +263,20 @@ void LimpiarTemporales(const std::filesystem::path& ruta, Escritura& es) {
 }
 
 DestinoEscritura ResolverDestino(const std::filesystem::path& ruta) {
+    // What the name leads to: a pipe, a terminal or a device (also behind a link, such as
+    // /dev/stdout) is written straight.
+    struct stat lleva {};
+    if (::stat(ruta.c_str(), &lleva) == 0 && !S_ISREG(lleva.st_mode) && !S_ISDIR(lleva.st_mode))
+        return {ruta, true};
     std::filesystem::path p = ruta;
     // As many links as the system itself follows before it gives up with ELOOP.
     for (int enlaces = 0;; ++enlaces) {
         struct stat st {};
         if (::lstat(p.c_str(), &st) != 0) return {p, false};  // made new, atomically
-        if (!S_ISLNK(st.st_mode)) return {p, !S_ISREG(st.st_mode) && !S_ISDIR(st.st_mode)};
+        if (!S_ISLNK(st.st_mode)) return {p, false};
+        // The links of /proc stand for open files (/dev/stdout when it is a file): written
+        // through, as the opener's own descriptor would be.
+        if (p.string().starts_with("/proc/")) return {ruta, true};
         if (enlaces == 40) LanzarErrno(ELOOP, ruta);
         std::error_code ec;
         const std::filesystem::path destino = std::filesystem::read_symlink(p, ec);
@@ -280,7 +288,7 @@ DestinoEscritura ResolverDestino(const std::filesystem::path& ruta) {
 FicheroSalida::FicheroSalida(const std::filesystem::path& ruta, Escritura& es, std::size_t reserva)
     : m_Ruta(ruta), m_Destino(ResolverDestino(ruta)), m_Es(es) {
     if (m_Destino.directo) {
-        m_Fd = ::open(m_Destino.ruta.c_str(), O_WRONLY | O_CLOEXEC | O_NOCTTY);
+        m_Fd = ::open(m_Destino.ruta.c_str(), O_WRONLY | O_TRUNC | O_CLOEXEC | O_NOCTTY);
         if (m_Fd < 0) LanzarErrno(errno, ruta);
         return;
     }

@@ -235,6 +235,11 @@ std::filesystem::path DondeSeHace(const std::filesystem::path& ruta) {
 void ComprobarDistintos(const std::vector<Papel>& entradas, const std::vector<Papel>& salidas) {
     for (std::size_t i = 0; i < salidas.size(); ++i) {
         const Papel& s = salidas[i];
+        for (std::size_t j = 0; j < i; ++j)
+            if (s.ruta == "-" && salidas[j].ruta == "-")
+                throw ErrorUso(salidas[j].nombre + " y " + s.nombre +
+                               " irían los dos a la salida estándar; dé un fichero a uno de "
+                               "ellos");
         const auto ids = IdentidadDe(s, true);
         // A pipe, a terminal or /dev/null read and written loses nothing.
         if (ids && !ids->regular) continue;
@@ -251,17 +256,11 @@ void ComprobarDistintos(const std::vector<Papel>& entradas, const std::vector<Pa
         }
         for (std::size_t j = 0; j < i; ++j) {
             const Papel& o = salidas[j];
-            if (s.ruta == "-" || o.ruta == "-") {
-                if (s.ruta == o.ruta)
-                    throw ErrorUso(o.nombre + " y " + s.nombre +
-                                   " irían los dos a la salida estándar; dé un fichero a uno "
-                                   "de ellos");
-                continue;
-            }
+            if (s.ruta == "-" || o.ruta == "-") continue;
             const auto ido = IdentidadDe(o, true);
-            const bool mismo = ids && ido
-                                   ? ids->dispositivo == ido->dispositivo && ids->nodo == ido->nodo
-                                   : DondeSeHace(s.ruta) == DondeSeHace(o.ruta);
+            const bool mismo = ids && ido ? ids->dispositivo == ido->dispositivo &&
+                                                ids->nodo == ido->nodo
+                                          : DondeSeHace(s.ruta) == DondeSeHace(o.ruta);
             if (mismo) rechazar(Nombrar(o, true));
         }
     }

@@ -6,6 +6,7 @@
 #include <cstring>
 #include <fcntl.h>
 #include <filesystem>
+#include <fstream>
 #include <gtest/gtest.h>
 #include <random>
 #include <signal.h>
@@ -140,6 +141,29 @@ TEST(Fichero, SavingFewerTariffsShortensTheFile) {
     cat.Delete(0);
     cat.Save();
     EXPECT_EQ(dir.Leer(), cinco.substr(2 * 168, 2 * 168));
+}
+
+// A catalogue kept elsewhere through a link (a synced folder) is saved where it lives: the
+// link stays, the file it leads to is replaced, and an empty catalogue removes that file.
+TEST(Fichero, SavingALinkedCatalogueReplacesWhatTheLinkLeadsTo) {
+    CarpetaTemporal dir, real;
+    std::filesystem::create_directory(real.ruta() / "sub");
+    const auto destino = real.ruta() / "sub" / "Tarifas.Dat";
+    std::filesystem::create_symlink(std::filesystem::relative(destino, dir.ruta()), dir.fichero());
+    {
+        std::ofstream f(destino, std::ios::binary);
+        f << Registro("A") << Registro("B");
+    }
+    cLlamada cat(dir.ruta());
+    cat.Load();
+    cat.Delete(0);
+    cat.Save();
+    EXPECT_TRUE(std::filesystem::is_symlink(dir.fichero()));
+    EXPECT_EQ(dir.Leer(), Registro("B"));
+    cat.Delete(0);
+    cat.Save();
+    EXPECT_TRUE(std::filesystem::is_symlink(dir.fichero()));
+    EXPECT_FALSE(std::filesystem::exists(destino));
 }
 
 // A trailing partial record (a copy cut short) is no tariff: the whole records are read,

@@ -443,6 +443,21 @@ TEST_F(Form1Test, FailedReadingAtStartShowsTheErrorAndCloses) {
     EXPECT_TRUE(std::filesystem::is_directory(carpeta.fichero()));
 }
 
+TEST_F(Form1Test, ACutCatalogueIsToldShownWholeAndLeftUntilSalvar) {
+    EscribirCatalogo(carpeta.ruta(), 6);
+    const std::string cortado = carpeta.Leer().substr(0, 5 * 168 + 100);
+    carpeta.Escribir(cortado);
+    Abrir(-1);
+    ASSERT_EQ(ventana.mensajes.size(), 1u);
+    EXPECT_EQ(ventana.mensajes[0].titulo, "Atencion");
+    EXPECT_NE(ventana.mensajes[0].texto.find("mide 940 bytes"), std::string::npos);
+    EXPECT_NE(ventana.mensajes[0].texto.find("Se muestran las 5 tarifas"), std::string::npos);
+    EXPECT_EQ(form->txtNombre.ListCount(), 5);
+    EXPECT_EQ(carpeta.Leer(), cortado);
+    form->cmdSalvar.Pulsar();
+    EXPECT_EQ(carpeta.Leer(), cortado.substr(0, 5 * 168));
+}
+
 TEST_F(Form1Test, FailedRestaurarKeepsTheTariffsInMemory) {
     Abrir(12);
     form->hs.Mover(6);

@@ -12,10 +12,10 @@
 #include <unistd.h>
 #include <vector>
 
-#include "support/CarpetaTemporal.h"
 #include "bono/cBono.h"
 #include "catalogue/cLlamada.h"
 #include "runtime/OleDate.h"
+#include "support/CarpetaTemporal.h"
 
 extern char** environ;
 
@@ -37,17 +37,21 @@ struct Resultado {
 };
 
 // Runs tarificador with `args`, `entrada` on its standard input; output captured in files
-// of `carpeta`.
+// of `carpeta`. `salidaEstandar` and `entradaEstandar`, when given, are opened in their place
+// (a device, a folder): then `salida` stays empty.
 inline Resultado Ejecutar(const std::filesystem::path& carpeta, std::vector<std::string> args,
-                          const std::string& entrada = "") {
+                          const std::string& entrada = "", const char* salidaEstandar = nullptr,
+                          const char* entradaEstandar = nullptr) {
     const auto fEntrada = carpeta / ".entrada", fSalida = carpeta / ".salida",
                fErrores = carpeta / ".errores";
     EscribirTodo(fEntrada, entrada);
     posix_spawn_file_actions_t acciones;
     posix_spawn_file_actions_init(&acciones);
-    posix_spawn_file_actions_addopen(&acciones, 0, fEntrada.c_str(), O_RDONLY, 0);
-    posix_spawn_file_actions_addopen(&acciones, 1, fSalida.c_str(), O_WRONLY | O_CREAT | O_TRUNC,
-                                     0644);
+    posix_spawn_file_actions_addopen(
+        &acciones, 0, entradaEstandar ? entradaEstandar : fEntrada.c_str(), O_RDONLY, 0);
+    posix_spawn_file_actions_addopen(&acciones, 1,
+                                     salidaEstandar ? salidaEstandar : fSalida.c_str(),
+                                     O_WRONLY | O_CREAT | O_TRUNC, 0644);
     posix_spawn_file_actions_addopen(&acciones, 2, fErrores.c_str(), O_WRONLY | O_CREAT | O_TRUNC,
                                      0644);
     args.insert(args.begin(), TARIFICADOR);
