@@ -41,9 +41,15 @@ mueve catálogos a CSV y desde CSV.
   exportar   escribe el catálogo como CSV editable
   importar   crea Tarifas.Dat a partir de un CSV
 
+Ninguna orden escribe sobre una de sus entradas ni sobre el catálogo. Un fichero de
+salida se sustituye de una vez; si es un enlace simbólico, se sustituye el fichero al que
+lleva y el enlace queda; una tubería, un terminal o un dispositivo se escriben tal cual;
+«-» es la salida estándar.
+
 «tarificador ORDEN --help» explica cada orden; «tarificador --version» (o -V) dice la
 versión. Salida: 0 bien, 1 alguna línea con errores (costear) o un CSV con errores
-(importar, que entonces no escribe nada), 2 opción o fichero inservible.
+(importar, que entonces no escribe nada), 2 opción o fichero inservible, o una salida
+que no se pudo escribir.
 )";
 
 constexpr const char* kAyudaCostear =
@@ -129,7 +135,8 @@ Los números y las fechas se escriben como los escribe su configuración regiona
 El fichero se sustituye de una vez al final. La salida de errores lleva lo mismo que con
 «costear».
 
-  --salida INFORME.html   el fichero que se escribe (obligatorio)
+  --salida INFORME.html   el fichero que se escribe (obligatorio; «-», la salida
+                          estándar)
 )";
 
 constexpr const char* kAyudaListar =
