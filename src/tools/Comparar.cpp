@@ -46,7 +46,9 @@ void CostearCandidata(const cLlamada& m, std::int16_t t, const Preparacion& p,
     for (std::size_t i = 0; i < llamadas.size(); ++i) {
         const LlamadaGuardada& l = llamadas[i];
         try {
-            if (i > 0) LlevarRegistro(costeo.Bono(), llamadas[i - 1].fin, l.ini);
+            LlevarRegistro(costeo.Bono(),
+                           i > 0 ? std::optional<double>(llamadas[i - 1].fin) : std::nullopt,
+                           l.ini);
             costeo.Datos(m, t, l.ini, l.fin, &costeo.Bono());
         } catch (const std::exception& e) {
             c.fallo = "el motor no pudo costear la llamada que empieza " + TextoInstante(l.ini) +

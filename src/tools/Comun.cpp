@@ -258,9 +258,9 @@ void ComprobarDistintos(const std::vector<Papel>& entradas, const std::vector<Pa
             const Papel& o = salidas[j];
             if (s.ruta == "-" || o.ruta == "-") continue;
             const auto ido = IdentidadDe(o, true);
-            const bool mismo = ids && ido ? ids->dispositivo == ido->dispositivo &&
-                                                ids->nodo == ido->nodo
-                                          : DondeSeHace(s.ruta) == DondeSeHace(o.ruta);
+            const bool mismo = ids && ido
+                                   ? ids->dispositivo == ido->dispositivo && ids->nodo == ido->nodo
+                                   : DondeSeHace(s.ruta) == DondeSeHace(o.ruta);
             if (mismo) rechazar(Nombrar(o, true));
         }
     }

@@ -105,6 +105,10 @@ std::optional<std::int32_t> LeerDuracion(std::string_view s) {
     return *h * 3600 + *m * 60 + *x;
 }
 
+bool Antes(double a, double b) {
+    return fecha::SegundosEntre(a, b) > 0;
+}
+
 std::string TextoInstante(double d) {
     std::string r;
     AnadirInstante(r, d);

@@ -21,6 +21,11 @@ std::optional<double> LeerHora(std::string_view s);
 // A duration H:MM:SS, hours 0 to 32767 (any number of digits), minutes and seconds 0-59.
 std::optional<std::int32_t> LeerDuracion(std::string_view s);
 
+// Whether instant a is before b, to the whole second. Every comparison of instants goes
+// through here: before 30 December 1899 an OLE date's day and time of day have opposite
+// signs, so comparing the numbers puts 23:00 before 10:00 of the same day.
+bool Antes(double a, double b);
+
 // Instants are taken to the whole second, as the engine does.
 std::string TextoInstante(double d);
 // The same text appended to `r`.

@@ -259,8 +259,21 @@ std::size_t ReservaBonos(const cBono& inicial) {
     return EscribirBonos(inicial).size() + 4096;
 }
 
-void LlevarRegistro(cBono& r, double finAnterior, double ini) {
-    if (ini > finAnterior && cCosteo::SeRellenaEntre(r.DiaFactura(), finAnterior, ini)) r.Reset();
+void LlevarRegistro(cBono& r, std::optional<double> finAnterior, double ini,
+                    const AvisoCaducado& quitado) {
+    for (std::int16_t i = 0; i < r.Count();) {
+        const Variant caducidad = r.BajaPer(i);
+        if (!caducidad.EsFecha() || !Antes(caducidad.fecha(), ini)) {
+            ++i;
+            continue;
+        }
+        if (quitado)
+            quitado(std::string(RecortarEspacios(r.Nombre(i))), r.Alta(i), caducidad.fecha());
+        r.Limpiar(Variant(i));
+    }
+    if (finAnterior && Antes(*finAnterior, ini) &&
+        cCosteo::SeRellenaEntre(r.DiaFactura(), *finAnterior, ini))
+        r.Reset();
 }
 
 namespace {
@@ -465,12 +478,19 @@ bool Recorrido::CostearLlamada(const Llamada& l) {
         m_HayRespaldo = true;
     }
     try {
-        if (m_FinAnterior && l.ini < *m_FinAnterior)
+        if (m_FinAnterior && Antes(l.ini, *m_FinAnterior))
             Aviso(m_AvisoOrden,
                   "la llamada empieza antes de que acabe la anterior; los bonos se gastan en el "
                   "orden de las líneas");
-        else if (m_FinAnterior)
-            LlevarRegistro(m_Catalogo.Bono(), *m_FinAnterior, l.ini);
+        LlevarRegistro(m_Catalogo.Bono(), m_FinAnterior, l.ini,
+                       [this](const std::string& tipo, double alta, double caducidad) {
+                           m_Progreso.Borrar();
+                           std::fprintf(m_Errores,
+                                        "línea %zu: aviso: el bono %s dado de alta el %s caducó el "
+                                        "%s; desde esta llamada no cuenta\n",
+                                        m_NumLinea, tipo.c_str(), TextoDiaOInstante(alta).c_str(),
+                                        TextoDiaOInstante(caducidad).c_str());
+                       });
         m_Catalogo.Datos(l.ini, l.fin, &m_Catalogo.Bono(), *l.tarifa->bytes);
     } catch (const std::exception& e) {
         m_Catalogo.Bono() = m_Respaldo;

@@ -3,6 +3,7 @@
 #include <cstddef>
 #include <cstdint>
 #include <cstdio>
+#include <functional>
 #include <optional>
 #include <string>
 #include <string_view>
@@ -87,9 +88,13 @@ std::size_t ReservaBonos(const cBono& inicial);
 // The totals on the error stream, as every run ends; the exit status.
 int Resumir(const TotalesRecorrido& t, std::FILE* errores);
 
-// A registry carried from the end of one call, `finAnterior`, to the start of the next:
-// full again when a billing period began in between.
-void LlevarRegistro(cBono& r, double finAnterior, double ini);
+// A registry carried to the start `ini` of a call from the end of the one before it,
+// `finAnterior` (none for the first call): the bonos whose expiry date is before `ini`
+// removed, as Limpiar would if the program ran at that moment, each told to `quitado`
+// (kind, alta, expiry) when given; then full again when a billing period began in between.
+using AvisoCaducado = std::function<void(const std::string& tipo, double alta, double caducidad)>;
+void LlevarRegistro(cBono& r, std::optional<double> finAnterior, double ini,
+                    const AvisoCaducado& quitado = {});
 
 // The name of the tariff at position i, its catalogue bytes without the trailing blanks.
 std::string NombreDeTarifa(const cLlamada& m, std::int16_t i);
