@@ -14,7 +14,10 @@ foreach(programa tarificador quelmar orbelle)
 endforeach()
 
 # The sample catalogue, made from the CSV apart from build/bin/Tarifas.Dat, which is the
-# user's own once edited.
+# user's own once edited. Installed in a folder of its own, ejemplo/: with the prefix
+# ~/.local, share/quelmar is the user's data folder, and a sample there would be the user's
+# catalogue, replaced by every reinstall. An old layout's share/quelmar/Tarifas.Dat is left
+# alone: in ~/.local it is that user's catalogue.
 if(TARGET importar_muestra)
   set(quelmar_muestra ${PROJECT_BINARY_DIR}/muestra/Tarifas.Dat)
   add_custom_command(OUTPUT ${quelmar_muestra}
@@ -24,7 +27,7 @@ if(TARGET importar_muestra)
     COMMENT "Catálogo de ejemplo para instalar"
     VERBATIM)
   add_custom_target(catalogo_instalable ALL DEPENDS ${quelmar_muestra})
-  install(FILES ${quelmar_muestra} DESTINATION ${quelmar_datos} COMPONENT programas)
+  install(FILES ${quelmar_muestra} DESTINATION ${quelmar_datos}/ejemplo COMPONENT programas)
 endif()
 
 # Man pages, compressed as Debian wants them.

@@ -3,10 +3,25 @@
 
 #include "calendar/InstanciaUnica.h"
 #include "calendar/fMain.h"
+#include "qtcomun/Arranque.h"
 #include "qtcomun/Idioma.h"
 
+namespace {
+
+constexpr quelmar::qtcomun::Programa kOrbelle{
+    "orbelle",
+    "Abre un calendario del mes con la fecha y la hora debajo, en la esquina superior\n"
+    "derecha de la pantalla. Solo se abre una vez.\n",
+    "  0  al cerrar la ventana, o enseguida si ya había otro Orbelle abierto\n"
+    "  1  sin pantalla gráfica\n"
+    "  2  una opción o un argumento que no vale\n"};
+
+}  // namespace
+
 int main(int argc, char* argv[]) {
-    QApplication app(argc, argv);
+    if (const auto salida = quelmar::qtcomun::AtenderOpciones(argc, argv, kOrbelle)) return *salida;
+    const auto aplicacion = quelmar::qtcomun::CrearAplicacion(argc, argv, kOrbelle);
+    QApplication& app = *aplicacion;
     const QLocale locale = quelmar::qtcomun::PonerEnEspanol(app);
 
     // A second copy ends at once, quietly, before it has a window.

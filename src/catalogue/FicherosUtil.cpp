@@ -454,11 +454,16 @@ bool Absoluta(const char* valor) {
 
 }  // namespace
 
+// The sample's own folder, ejemplo/, is where no user's catalogue can be, even when the
+// prefix is ~/.local and the user's data folder is the install's share/quelmar: so no
+// install writes a user's catalogue, and a user's catalogue never makes a program look
+// installed.
 LugarCatalogo DecidirCatalogo(const std::filesystem::path& carpetaPrograma, const char* xdgDataHome,
                               const char* home) {
     const auto prefijo = Prefijo(carpetaPrograma);
     if (!prefijo) return {carpetaPrograma, {}};
-    const std::filesystem::path muestra = *prefijo / QUELMAR_DATADIR / "quelmar" / "Tarifas.Dat";
+    const std::filesystem::path muestra =
+        *prefijo / QUELMAR_DATADIR / "quelmar" / "ejemplo" / "Tarifas.Dat";
     std::error_code ec;
     if (!std::filesystem::is_regular_file(muestra, ec)) return {carpetaPrograma, {}};
     if (Absoluta(xdgDataHome)) return {std::filesystem::path(xdgDataHome) / "quelmar", muestra};

@@ -122,9 +122,10 @@ std::filesystem::path CarpetaPrograma();
 
 // Where a program's catalogue lives. Run from its own folder (the build tree, an unpacked
 // copy) a program keeps Tarifas.Dat beside itself, as it always did. An installed program
-// (its folder is an install's bindir, and the install's sample catalogue is in place) never
-// writes beside itself: its catalogue is in $XDG_DATA_HOME/quelmar, by default
-// $HOME/.local/share/quelmar, made from the installed sample the first time.
+// (its folder is an install's bindir, and the install's sample catalogue is in place, in
+// <datadir>/quelmar/ejemplo/Tarifas.Dat) never writes beside itself: its catalogue is in
+// $XDG_DATA_HOME/quelmar, by default $HOME/.local/share/quelmar, made from the installed
+// sample the first time.
 struct LugarCatalogo {
     std::filesystem::path carpeta;
     // The installed sample to copy when `carpeta` has no catalogue yet; empty when the

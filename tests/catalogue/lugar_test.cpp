@@ -36,13 +36,24 @@ std::vector<std::string> Nombres(const fs::path& carpeta) {
 TEST(CatalogueLocation, BesideTheProgramUnlessItIsInstalled) {
     CarpetaTemporal t;
     const fs::path usr = t.ruta() / "usr";
-    const fs::path muestra = usr / "share/quelmar/Tarifas.Dat";
+    const fs::path muestra = usr / "share/quelmar/ejemplo/Tarifas.Dat";
     Escribir(muestra, "muestra");
     fs::create_directories(usr / "bin");
     fs::create_directories(usr / "copia");
     fs::create_directories(t.ruta() / "build/bin");
     fs::create_directories(t.ruta() / "opt/bin");
     fs::create_directories(t.ruta() / "opt/share/quelmar");  // no sample in it
+    // A per-user install: the prefix is ~/.local, whose share/quelmar is the user's folder.
+    const fs::path casa = t.ruta() / "casa";
+    const fs::path local = casa / ".local";
+    Escribir(local / "share/quelmar/ejemplo/Tarifas.Dat", "muestra");
+    Escribir(local / "share/quelmar/Tarifas.Dat", "mis tarifas");
+    fs::create_directories(local / "bin");
+    const std::string compartida = (local / "share").string();
+    // An older layout's ~/.local: only the user's catalogue, where the sample used to be.
+    const fs::path viejo = t.ruta() / "viejo/.local";
+    Escribir(viejo / "share/quelmar/Tarifas.Dat", "mis tarifas");
+    fs::create_directories(viejo / "bin");
 
     struct Caso {
         const char* nombre;
@@ -72,12 +83,26 @@ TEST(CatalogueLocation, BesideTheProgramUnlessItIsInstalled) {
          "/home/ana/.local/share/quelmar", muestra},
         {"installed, relative XDG_DATA_HOME", usr / "bin", "datos", "/home/ana",
          "/home/ana/.local/share/quelmar", muestra},
+        {"installed in ~/.local", local / "bin", nullptr, casa.c_str(), local / "share/quelmar",
+         local / "share/quelmar/ejemplo/Tarifas.Dat"},
+        {"installed in ~/.local, XDG_DATA_HOME its share", local / "bin", compartida.c_str(),
+         casa.c_str(), local / "share/quelmar", local / "share/quelmar/ejemplo/Tarifas.Dat"},
+        {"a user's catalogue is no sample",
+         viejo / "bin",
+         nullptr,
+         casa.c_str(),
+         viejo / "bin",
+         {}},
     };
     for (const Caso& c : casos) {
         SCOPED_TRACE(c.nombre);
         const LugarCatalogo l = DecidirCatalogo(c.programa, c.xdg, c.home);
         EXPECT_EQ(l.carpeta, c.carpeta);
         EXPECT_EQ(l.muestra.lexically_normal(), c.muestra.lexically_normal());
+        // The sample an install writes is never the catalogue a user edits.
+        if (!l.muestra.empty()) {
+            EXPECT_NE((l.carpeta / "Tarifas.Dat").lexically_normal(), l.muestra.lexically_normal());
+        }
     }
 
     // Installed, and nowhere to put the catalogue: said, not guessed.
@@ -94,7 +119,7 @@ TEST(CatalogueLocation, BesideTheProgramUnlessItIsInstalled) {
 
 TEST(CatalogueLocation, FirstUseCopiesTheSampleAndNeverOverwrites) {
     CarpetaTemporal t;
-    const fs::path muestra = t.ruta() / "usr/share/quelmar/Tarifas.Dat";
+    const fs::path muestra = t.ruta() / "usr/share/quelmar/ejemplo/Tarifas.Dat";
     const std::string bytes(168 * 3, '\xA5');
     Escribir(muestra, bytes);
     const LugarCatalogo l{t.ruta() / "home/.local/share/quelmar", muestra};

@@ -2,7 +2,8 @@
 # cmake --install into a fresh prefix, then the installed suite as a user meets it: the
 # files in their places, desktop entries and AppStream data that validate, man pages that
 # render, and an installed tarificador that keeps its catalogue in the user's data folder,
-# made from the installed sample the first time and never overwritten.
+# made from the installed sample the first time and never overwritten, also by a reinstall
+# into the user's own ~/.local.
 #   tests/install/instalar.sh BUILD_DIR SOURCE_DIR
 set -euo pipefail
 build=$(cd "$1" && pwd)
@@ -17,7 +18,7 @@ prefijo=$tmp/prefijo
 
 esperados=(
     bin/tarificador bin/quelmar bin/orbelle
-    share/quelmar/Tarifas.Dat share/quelmar/autostart/orbelle.desktop
+    share/quelmar/ejemplo/Tarifas.Dat share/quelmar/autostart/orbelle.desktop
     share/applications/quelmar.desktop share/applications/orbelle.desktop
     share/icons/hicolor/scalable/apps/quelmar.svg share/icons/hicolor/scalable/apps/orbelle.svg
     share/metainfo/es.quelmar.quelmar.metainfo.xml share/metainfo/es.quelmar.orbelle.metainfo.xml
@@ -29,6 +30,8 @@ esperados=(
 for f in "${esperados[@]}"; do
     [[ -s $prefijo/$f ]] || fallo "falta $f en la instalación"
 done
+[[ ! -e $prefijo/share/quelmar/Tarifas.Dat ]] ||
+    fallo "la instalación puso un catálogo donde está el del usuario con el prefijo ~/.local"
 ls "$prefijo"/lib*/libquelmar.a >/dev/null 2>&1 || fallo "falta la biblioteca libquelmar.a"
 # Only the engine's headers, and none of the project's flags in its CMake package.
 capas=$(ls "$prefijo/include/quelmar" | tr '\n' ' ')
@@ -79,7 +82,7 @@ fi
 # The installed sample is what «tarificador importar» makes of the CSV.
 mkdir "$tmp/importado"
 "$prefijo/bin/tarificador" importar --catalogo "$tmp/importado" "$fuentes/data/tarifas.csv" 2>/dev/null
-cmp -s "$tmp/importado/Tarifas.Dat" "$prefijo/share/quelmar/Tarifas.Dat" ||
+cmp -s "$tmp/importado/Tarifas.Dat" "$prefijo/share/quelmar/ejemplo/Tarifas.Dat" ||
     fallo "el catálogo de ejemplo instalado no es el que importa tarificador"
 
 # The installed tarificador: the catalogue goes to $XDG_DATA_HOME/quelmar, not beside it.
@@ -90,7 +93,7 @@ tar() { env HOME="$casa" XDG_DATA_HOME="$datos" "$prefijo/bin/tarificador" "$@";
 grep -qF "$datos/quelmar/Tarifas.Dat" <<<"$(tar --help)" || fallo "--help no dice la carpeta del catálogo"
 [[ ! -e $datos ]] || fallo "--help creó la carpeta del catálogo"
 grep -q '^Metropolitana' <<<"$(tar listar)" || fallo "listar no muestra el catálogo de ejemplo"
-cmp -s "$datos/quelmar/Tarifas.Dat" "$prefijo/share/quelmar/Tarifas.Dat" ||
+cmp -s "$datos/quelmar/Tarifas.Dat" "$prefijo/share/quelmar/ejemplo/Tarifas.Dat" ||
     fallo "el catálogo del usuario no es copia del de ejemplo"
 [[ $(ls "$prefijo/bin" | tr '\n' ' ') == "orbelle quelmar tarificador " ]] ||
     fallo "el programa instalado escribió junto a sí: $(ls "$prefijo/bin")"
@@ -101,13 +104,50 @@ sed -i '2s/^Metropolitana,[^,]*,/Metropolitana,7.25,/' "$tmp/tarifas.csv"
 tar importar "$tmp/tarifas.csv" 2>/dev/null
 grep -q '^Metropolitana,7.25,' <<<"$(tar listar)" ||
     fallo "el cambio no está: $(tar listar | grep Metropolitana)"
-cmp -s "$datos/quelmar/Tarifas.Dat" "$prefijo/share/quelmar/Tarifas.Dat" &&
+cmp -s "$datos/quelmar/Tarifas.Dat" "$prefijo/share/quelmar/ejemplo/Tarifas.Dat" &&
     fallo "importar no cambió el catálogo del usuario"
 grep -q '^Metropolitana,7.25,' <<<"$(tar listar)" || fallo "una nueva ejecución sustituyó el catálogo del usuario"
 
 # Without XDG_DATA_HOME: ~/.local/share/quelmar.
 env -u XDG_DATA_HOME HOME="$casa" "$prefijo/bin/tarificador" listar >/dev/null
 [[ -s $casa/.local/share/quelmar/Tarifas.Dat ]] || fallo "sin XDG_DATA_HOME no usa ~/.local/share/quelmar"
+
+# A per-user install whose prefix is the user's own ~/.local: there share/quelmar is also the
+# user's data folder. No install writes the user's catalogue: an edit survives a reinstall
+# byte for byte, and a deleted catalogue comes back from the sample at the next run.
+usuario=$tmp/usuario
+local=$usuario/.local
+catalogo=$local/share/quelmar/Tarifas.Dat
+ejemplo=$local/share/quelmar/ejemplo/Tarifas.Dat
+mkdir -p "$usuario"
+instalar_en_local() {
+    env HOME="$usuario" "$cmake" --install "$build" --prefix "$local" >"$tmp/instalado.log"
+    ! grep -qxF -e "-- Installing: $catalogo" -e "-- Up-to-date: $catalogo" "$tmp/instalado.log" ||
+        fallo "la instalación escribe el catálogo del usuario: $(grep -F "$catalogo" "$tmp/instalado.log")"
+}
+propio() { env -u XDG_DATA_HOME HOME="$usuario" "$local/bin/tarificador" "$@"; }
+instalar_en_local
+[[ ! -e $catalogo ]] || fallo "la instalación hizo el catálogo del usuario"
+ayuda=$(propio --help)
+grep -qF "$catalogo" <<<"$ayuda" || fallo "--help no nombra $catalogo: $ayuda"
+! grep -qF "$local/bin/Tarifas.Dat" <<<"$ayuda" || fallo "--help nombra la carpeta del programa"
+propio listar >/dev/null
+cmp -s "$catalogo" "$ejemplo" || fallo "en ~/.local el catálogo del usuario no es copia del de ejemplo"
+propio exportar "$tmp/propias.csv"
+sed -i '2s/^Metropolitana,[^,]*,/Metropolitana,3.75,/' "$tmp/propias.csv"
+propio importar "$tmp/propias.csv" 2>/dev/null
+cp "$catalogo" "$tmp/editado.dat"
+! cmp -s "$catalogo" "$ejemplo" || fallo "importar no cambió el catálogo en ~/.local"
+instalar_en_local
+cmp -s "$catalogo" "$tmp/editado.dat" || fallo "instalar de nuevo en ~/.local cambió el catálogo del usuario"
+grep -q '^Metropolitana,3.75,' <<<"$(propio listar)" || fallo "tras reinstalar falta el cambio"
+rm "$catalogo"
+ayuda=$(propio --help)
+grep -qF "$catalogo" <<<"$ayuda" || fallo "sin catálogo, --help no nombra $catalogo: $ayuda"
+propio listar >/dev/null
+cmp -s "$catalogo" "$ejemplo" || fallo "borrado el catálogo, no se copió de nuevo el de ejemplo"
+[[ $(ls "$local/bin" | tr '\n' ' ') == "orbelle quelmar tarificador " ]] ||
+    fallo "el programa instalado en ~/.local escribió junto a sí: $(ls "$local/bin")"
 
 # Run from its own folder (the build tree, a copy), the catalogue is beside the program.
 grep -qF "$build/bin/Tarifas.Dat" <<<"$(env XDG_DATA_HOME="$datos" "$build/bin/tarificador" --help)" ||

@@ -5,6 +5,7 @@
 #include "catalogue/FicherosUtil.h"
 #include "editor/qt/Borde.h"
 #include "editor/qt/Form1Qt.h"
+#include "qtcomun/Arranque.h"
 #include "qtcomun/Idioma.h"
 #include "runtime/Locale.h"
 
@@ -40,8 +41,21 @@ class SalirTrasPintar : public QObject {
 }  // namespace
 #endif
 
+namespace {
+
+constexpr quelmar::qtcomun::Programa kQuelmar{
+    "quelmar",
+    "Abre la ventana «Editor de tarifas», que edita el catálogo de tarifas Tarifas.Dat.\n",
+    "  0  al cerrar la ventana\n"
+    "  1  sin pantalla gráfica, o si el catálogo no se puede leer ni preparar\n"
+    "  2  una opción o un argumento que no vale\n"};
+
+}  // namespace
+
 int main(int argc, char* argv[]) {
-    QApplication app(argc, argv);
+    if (const auto salida = quelmar::qtcomun::AtenderOpciones(argc, argv, kQuelmar)) return *salida;
+    const auto aplicacion = quelmar::qtcomun::CrearAplicacion(argc, argv, kQuelmar);
+    QApplication& app = *aplicacion;
     const QLocale locale = quelmar::qtcomun::PonerEnEspanol(app);
     quelmar::FijarLocale(quelmar::editor::borde::LocaleDesde(locale));
 
