@@ -1,0 +1,94 @@
+// tarificador at its edges: bonos that expire during a log, instants before 1899, logs
+// saved by spreadsheets, figures that must agree with each other, and text that must
+// reach a spreadsheet or a terminal as text.
+#include <filesystem>
+#include <gtest/gtest.h>
+#include <string>
+#include <vector>
+
+#include "Programa.h"
+
+namespace quelmar::pruebas {
+namespace {
+
+// "importe total X" of a run's summary.
+std::string Total(const std::string& errores) {
+    const auto p = errores.find("importe total ");
+    if (p == std::string::npos) return "?";
+    return errores.substr(p + 14, errores.find(',', p) - p - 14);
+}
+
+class Bordes : public ::testing::Test {
+  protected:
+    void SetUp() override {
+        const Resultado i = Ejecutar(dir.ruta(), {"importar", "--catalogo", dir.ruta().string(),
+                                                  CARPETA_DATOS "/tarifas.csv"});
+        ASSERT_EQ(i.estado, 0) << i.errores;
+    }
+    std::string Fichero(const std::string& nombre, const std::string& contenido) {
+        EscribirTodo(dir.ruta() / nombre, contenido);
+        return (dir.ruta() / nombre).string();
+    }
+    Resultado Correr(std::vector<std::string> args, const std::string& entrada = "") {
+        args.insert(args.begin() + 1, {"--catalogo", dir.ruta().string()});
+        return Ejecutar(dir.ruta(), args, entrada);
+    }
+    CarpetaTemporal dir;
+};
+
+// A cancelled bono counts until its expiry date (the billing day on or after its baja, here
+// the 15th) and not after: the log's calls then cost what they cost without it.
+TEST_F(Bordes, ABonoStopsPayingOnceItHasExpired) {
+    const std::string llamada = ",Nacional\n";  // a weekday morning: day bono time
+    const struct {
+        std::string baja, inicio, fin;
+        bool paga;
+    } casos[] = {
+        {"1995-01-10", "1999-12-28T10:00:00", "1999-12-28T11:00:00", false},
+        {"2000-03-10", "2000-03-14T10:00:00", "2000-03-14T10:30:00", true},
+        {"2000-03-10", "2000-03-15T00:00:00", "2000-03-15T00:30:00", true},
+        {"2000-03-10", "2000-03-16T10:00:00", "2000-03-16T10:30:00", false},
+    };
+    for (const auto& c : casos) {
+        const std::string log = c.inicio + "," + c.fin + llamada;
+        const std::string bonos = Fichero(
+            "b.json",
+            R"({"dia_factura": 15, "per_factura": 2, "bonos": [{"tipo": "10DIA", "alta": "1995-01-01", "baja": ")" +
+                c.baja + R"("}]})");
+        const Resultado sin = Correr({"costear"}, log);
+        const Resultado con = Correr(
+            {"costear", "--bonos", bonos, "--salida-bonos", (dir.ruta() / "s.json").string()}, log);
+        ASSERT_EQ(con.estado, 0) << con.errores;
+        const bool avisa = con.errores.find("caducó") != std::string::npos;
+        EXPECT_EQ(Total(con.errores) != Total(sin.errores), c.paga) << c.inicio << con.errores;
+        EXPECT_EQ(avisa, !c.paga) << c.inicio << con.errores;
+        EXPECT_EQ(LeerTodo(dir.ruta() / "s.json").find("10DIA") != std::string::npos, c.paga);
+    }
+    // The warning names the bono and its expiry date, once, at the line that drops it.
+    const std::string bonos = Fichero(
+        "b.json", R"({"bonos": [{"tipo": "10DIA", "alta": "1995-01-01", "baja": "1995-01-10"}]})");
+    const Resultado r = Correr({"costear", "--bonos", bonos},
+                               "1999-12-28T10:00:00,1999-12-28T10:01:00\n"
+                               "1999-12-28T11:00:00,1999-12-28T11:01:00\n");
+    EXPECT_EQ(r.errores.find("caducó"), r.errores.rfind("caducó")) << r.errores;
+    EXPECT_NE(r.errores.find("línea 1: aviso: el bono 10DIA dado de alta el 1995-01-01 caducó el "
+                             "1995-02-01"),
+              std::string::npos)
+        << r.errores;
+}
+
+// Before 30 December 1899 the day and the time of day of an instant have opposite signs:
+// comparisons still follow the clock.
+TEST_F(Bordes, InstantsBefore1900CompareByTheClock) {
+    const Resultado r = Correr({"costear"},
+                               "1850-06-03T10:00:00,1850-06-03T10:05:00\n"
+                               "1850-06-03T23:00:00,1850-06-03T23:05:00\n"
+                               "1850-06-03T22:00:00,1850-06-03T23:30:00\n");
+    EXPECT_EQ(r.estado, 0) << r.errores;
+    // Only the third call starts before the previous one ends.
+    EXPECT_EQ(r.errores.find("línea 3: aviso: la llamada empieza antes"), r.errores.find("aviso"))
+        << r.errores;
+}
+
+}  // namespace
+}  // namespace quelmar::pruebas
