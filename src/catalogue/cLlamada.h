@@ -3,6 +3,7 @@
 #include <cstdint>
 #include <filesystem>
 #include <memory>
+#include <span>
 #include <string>
 #include <string_view>
 #include <vector>
@@ -51,7 +52,10 @@ class cLlamada {
     static std::string DescribirCortado(std::string_view nombre, std::size_t tamano);
     std::size_t BytesLeidos() const { return m_BytesLeidos; }
     // Writes the tariffs 0..Count-1 as whole records, atomically; an empty catalogue
-    // removes the file.
+    // removes the file. More than 32766 tariffs, which no file gives back, fail with error
+    // 6 and the old file untouched. The other errors of ProblemasDelCatalogo are written as
+    // they are: a file holds them, a catalogue read is saved back unchanged, and the
+    // programs that save (Quelmar, importar) refuse them before calling Save.
     void Save();
     // Appends one tariff: the spare slot becomes it, a new all-zero spare follows.
     // Error 6 beyond 32767 tariffs, nothing changed.
@@ -117,6 +121,10 @@ class cLlamada {
     const std::filesystem::path& Ruta() const noexcept { return m_Ruta; }
     // Whole records, for tools that move catalogues in and out.
     const tTarifa& Registro(std::int16_t Index) const;
+    // The tariffs 0..Count-1, as ProblemasDelCatalogo takes them.
+    std::span<const tTarifa> Tarifas() const noexcept {
+        return std::span<const tTarifa>(m_Registros).first(m_Registros.size() - 1);
+    }
 
   private:
     void ComprobarIndice(std::int16_t Index) const;

@@ -1,7 +1,9 @@
 #include "editor/Form1.h"
 
 #include <exception>
+#include <vector>
 
+#include "catalogue/Validez.h"
 #include "runtime/CodePage.h"
 #include "runtime/Importe.h"
 #include "runtime/Locale.h"
@@ -257,7 +259,10 @@ void Form1::hs_Change() {
 // ---- field stores ----
 
 void Form1::txtNombre_LostFocus() {
-    m_Catalogo.Valor(m_Indice, "Nombre", Variant(txtNombre.Text()));
+    // A name shown as stored goes back as stored: the blanks before it, which the field
+    // does not show, are kept, so that a catalogue opened and saved is the same file.
+    if (txtNombre.Text() != Texto("Nombre"))
+        m_Catalogo.Valor(m_Indice, "Nombre", Variant(txtNombre.Text()));
     // A tariff appended by Nuevo or Copiar joins the list here.
     if (txtNombre.ListCount() < m_Indice + 1) txtNombre.AddItem(txtNombre.Text(), kImagen, kImagen);
     const std::string nombre = Texto("Nombre");
@@ -377,6 +382,10 @@ std::string NombrarTarifa(const cLlamada& c, std::int16_t i) {
     return r;
 }
 
+constexpr std::string_view kIncorporadaSinNombre =
+    "Es una de las tarifas del programa, cuyo nombre no se escribe aquí: cree el catálogo "
+    "con «tarificador importar».";
+
 constexpr std::string_view kComoNombre =
     "Escriba un nombre que empiece por una letra sin tilde, una cifra o un signo.";
 
@@ -391,10 +400,7 @@ std::string PorQueNombre(std::string_view nombre, bool incorporada) {
         r = "Su nombre empieza por " + Citado(nombre.substr(0, 1)) +
             ", y al leer el fichero la lista de tarifas terminaría antes de ella.";
     }
-    if (incorporada)
-        return r +
-               "\rEs una de las tarifas del programa, cuyo nombre no se escribe aquí: "
-               "cree el catálogo con «tarificador importar».";
+    if (incorporada) return r + "\r" + std::string(kIncorporadaSinNombre);
     return r + "\r" + std::string(vacio ? "Escriba su nombre en «Nombre»." : kComoNombre);
 }
 
@@ -427,51 +433,86 @@ void Form1::MostrarCampo(std::int16_t indice, std::int16_t pagina, std::int16_t 
     if (banda != 0 && TabStrip1.SelectedItem() != banda) TabStrip1.Seleccionar(banda);
 }
 
+namespace {
+
+// Where a field is shown: its day page and band tab (0: leave the band as it is).
+struct Lugar {
+    std::int16_t pagina, banda;
+    std::string nombre;  // "Semana, Normal, Importe"
+};
+
+Lugar LugarDe(std::string_view clave) {
+    Lugar l{0, 0, std::string(clave)};
+    if (clave.starts_with("Sabado")) l.pagina = 1;
+    if (clave.starts_with("Festivo")) l.pagina = 2;
+    if (clave.find(".Normal.") != std::string_view::npos) l.banda = 1;
+    if (clave.find(".Reducida.") != std::string_view::npos) l.banda = 2;
+    for (std::size_t k = l.nombre.find('.'); k != std::string::npos; k = l.nombre.find('.', k))
+        l.nombre.replace(k, 1, ", ");
+    return l;
+}
+
+}  // namespace
+
 bool Form1::SePuedeSalvar() {
-    const std::int16_t n = m_Catalogo.Count();
     const auto negar = [this](const std::string& texto) {
         m_Ventana.MsgBox("No se ha salvado nada: " + texto, IVentana::vbCritical,
                          std::string(kTituloAviso));
         return false;
     };
-    if (n > cLlamada::kMaxTarifasFichero)
-        return negar("el catálogo tiene " + std::to_string(n) + " tarifas, más de " +
-                     std::to_string(cLlamada::kMaxTarifasFichero) +
-                     " tarifas, que es lo que cabe en el fichero.\rBorre alguna tarifa.");
-    struct Importe {
-        const char* clave;
-        const char* campo;
-        std::int16_t pagina, banda;
-    };
-    static constexpr Importe kImportes[] = {
-        {"Conexion.Importe", "Conexion, Importe", 0, 0},
-        {"Semana.Normal.Importe", "Semana, Normal, Importe", 0, 1},
-        {"Semana.Reducida.Importe", "Semana, Reducida, Importe", 0, 2},
-        {"Sabado.Normal.Importe", "Sabado, Normal, Importe", 1, 1},
-        {"Sabado.Reducida.Importe", "Sabado, Reducida, Importe", 1, 2},
-        {"Festivo.Normal.Importe", "Festivo, Normal, Importe", 2, 1},
-        {"Festivo.Reducida.Importe", "Festivo, Reducida, Importe", 2, 2},
-    };
-    for (std::int16_t i = 0; i < n; ++i) {
-        if (!m_Catalogo.NombreSeLee(i)) {
-            MostrarCampo(i, ssTab.Tab(), 0);
-            std::string texto =
-                NombrarTarifa(m_Catalogo, i) + " no se leería del fichero, " +
-                "ni ninguna de las que la siguen.\r" +
-                PorQueNombre(CStr(m_Catalogo.Valor(i, "Nombre")), i < kIncorporadas);
-            return negar(texto);
+    const std::vector<Problema> problemas = ProblemasDelCatalogo(m_Catalogo.Tarifas());
+    const Problema* duda = nullptr;
+    std::size_t dudas = 0;
+    for (const Problema& p : problemas) {
+        if (p.gravedad == Gravedad::Duda) {
+            if (!duda) duda = &p;
+            ++dudas;
+            continue;
         }
-        for (const Importe& k : kImportes) {
-            const std::string guardado = CStr(m_Catalogo.Valor(i, k.clave));
-            if (!ImporteSinNumero(guardado)) continue;
-            MostrarCampo(i, k.pagina, k.banda);
-            return negar("en " + NombrarTarifa(m_Catalogo, i) + ", el importe de «" + k.campo +
-                         "» (" + Citado(guardado) + ") no es un número y se cobraría como 0." +
-                         "\rEscriba un importe como 0" + LocaleActual().separadorDecimal +
-                         "15, o 0 si no se cobra.");
+        const auto i = static_cast<std::int16_t>(p.posicion);
+        const std::string nombre = p.campo ? CStr(m_Catalogo.Valor(i, "Nombre")) : std::string();
+        const Lugar lugar = LugarDe(p.campo ? p.campo->clave : std::string_view());
+        switch (p.motivo) {
+            case Motivo::DemasiadasTarifas:
+                return negar("el catálogo tiene " + std::to_string(m_Catalogo.Count()) +
+                             " tarifas, más de " + std::to_string(cLlamada::kMaxTarifasFichero) +
+                             " tarifas, que es lo que cabe en el fichero.\rBorre alguna tarifa.");
+            case Motivo::NombreCortaLista:
+                MostrarCampo(i, ssTab.Tab(), 0);
+                return negar(NombrarTarifa(m_Catalogo, i) + " no se leería del fichero, " +
+                             "ni ninguna de las que la siguen.\r" +
+                             PorQueNombre(nombre, i < kIncorporadas));
+            case Motivo::NombreEnBlanco:
+                MostrarCampo(i, ssTab.Tab(), 0);
+                return negar(NombrarTarifa(m_Catalogo, i) + " tiene el nombre en blanco, y " +
+                             "ninguna llamada podría elegirla por su nombre.\r" +
+                             (i < kIncorporadas ? std::string(kIncorporadaSinNombre)
+                                                : std::string("Escriba su nombre en «Nombre».")));
+            case Motivo::ImporteSinNumero:
+                MostrarCampo(i, lugar.pagina, lugar.banda);
+                return negar(
+                    "en " + NombrarTarifa(m_Catalogo, i) + ", el importe de «" + lugar.nombre +
+                    "» (" + Citado(CStr(m_Catalogo.Valor(i, p.campo->clave))) +
+                    ") no es un número y se cobraría como 0." + "\rEscriba un importe como 0" +
+                    LocaleActual().separadorDecimal + "15, o 0 si no se cobra.");
+            case Motivo::HoraFueraDelDia:
+                MostrarCampo(i, lugar.pagina, lugar.banda);
+                return negar("en " + NombrarTarifa(m_Catalogo, i) + ", «" + lugar.nombre +
+                             "»: " + p.razon + ".\rEscriba una hora entre 00:00:00 y 23:59:59.");
+            case Motivo::NombreRepetido:
+                break;
         }
     }
-    return true;
+    if (!duda) return true;
+    const auto i = static_cast<std::int16_t>(duda->posicion);
+    const auto otra = static_cast<std::int16_t>(duda->otra);
+    std::string texto = NombrarTarifa(m_Catalogo, i) + " se llama como " +
+                        NombrarTarifa(m_Catalogo, otra) +
+                        ": al elegir una tarifa por su nombre solo se encontraría la " +
+                        std::to_string(otra + 1) + ".";
+    if (dudas > 1) texto += " Hay " + std::to_string(dudas - 1) + " nombres repetidos más.";
+    MostrarCampo(i, ssTab.Tab(), 0);
+    return m_Ventana.Preguntar(texto + "\r¿Salvar de todos modos?", std::string(kTituloAviso));
 }
 
 bool Form1::Salvar() {

@@ -143,9 +143,10 @@ class Form1 {
     // The name store as the user's leaving of the field runs it: it also warns at once of
     // a name with which the saved file would end its list before this tariff.
     void SalirDeNombre();
-    // Salvar and Aceptar: nothing is written when the file would not read back as the
-    // window shows it, or when another program saved it since this window read it and the
-    // user does not want it overwritten. True when the catalogue is on disk.
+    // Salvar and Aceptar: nothing is written when the catalogue has an error of
+    // ProblemasDelCatalogo (the first one is shown, with what to do), when the user does not
+    // want a doubt saved, or when another program saved the file since this window read it
+    // and the user does not want it overwritten. True when the catalogue is on disk.
     bool Salvar();
     bool SePuedeSalvar();
     void MostrarCampo(std::int16_t indice, std::int16_t pagina, std::int16_t banda);

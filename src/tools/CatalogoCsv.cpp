@@ -10,6 +10,7 @@
 #include <optional>
 
 #include "bono/cBono.h"
+#include "catalogue/Validez.h"
 #include "catalogue/cLlamada.h"
 #include "runtime/CodePage.h"
 #include "runtime/Importe.h"
@@ -307,9 +308,10 @@ tTarifa LeerFila(const RegistroCsv& reg, const std::vector<std::string>& celdas,
 }
 
 // What would make the catalogue read or cost otherwise than written: fewer than the
-// program's tariffs, a bono kind first, a name that ends the list, a name twice.
-std::vector<std::string> ProblemasDelCatalogo(const std::vector<tTarifa>& r,
-                                              const std::vector<std::size_t>& lineas) {
+// program's tariffs or a bono kind first (rules of the CSV), then every problem of the
+// catalogue rule (rows read as the file will read: up to a name that ends the list).
+std::vector<std::string> ProblemasDeImportar(const std::vector<tTarifa>& r,
+                                             const std::vector<std::size_t>& lineas) {
     std::vector<std::string> catalogo;
     if (r.size() < static_cast<std::size_t>(cLlamada::kTarifasDelPrograma))
         catalogo.push_back("el catálogo tendría " + std::to_string(r.size()) +
@@ -320,21 +322,26 @@ std::vector<std::string> ProblemasDelCatalogo(const std::vector<tTarifa>& r,
             catalogo.push_back("línea " + std::to_string(lineas[0]) + ": la primera tarifa es " +
                                Citar(bono) +
                                ", un tipo de bono; falta la tarifa principal, que va primera");
-    std::map<std::string, std::size_t> vistos;
-    for (std::size_t i = 0; i < r.size(); ++i) {
-        const std::string linea = "línea " + std::to_string(lineas[i]) + ": ";
-        if (!r[i].AbreTarifa()) {
-            catalogo.push_back(linea +
-                               "el nombre está vacío o empieza por un carácter que Quelmar no "
-                               "admite ahí (fuera de ASCII, como Á, É, Ñ, ¡, ¿); al leer el "
-                               "catálogo se detendría en esta tarifa");
-            break;
+    for (const Problema& p : ProblemasDelCatalogo(r)) {
+        const std::string linea = "línea " + std::to_string(lineas[p.posicion]);
+        switch (p.motivo) {
+            case Motivo::DemasiadasTarifas:  // refused before, in its own words
+            case Motivo::ImporteSinNumero:   // the cell said it, with what the costing reads
+                break;
+            case Motivo::NombreCortaLista:
+                catalogo.push_back(linea + ": " + p.razon);
+                break;
+            case Motivo::NombreRepetido:
+                catalogo.push_back(linea + ": la tarifa " +
+                                   CitarCorto(Cp1252AUtf8(NombreLeido(r[p.posicion]))) +
+                                   " ya está en la línea " + std::to_string(lineas[p.otra]) +
+                                   "; el costeo solo encontraría la primera");
+                break;
+            case Motivo::NombreEnBlanco:
+            case Motivo::HoraFueraDelDia:
+                catalogo.push_back(linea + ", " + Citar(p.campo->clave) + ": " + p.razon);
+                break;
         }
-        const auto [it, nuevo] = vistos.emplace(NombreLeido(r[i]), lineas[i]);
-        if (!nuevo)
-            catalogo.push_back(linea + "la tarifa " + CitarCorto(Cp1252AUtf8(it->first)) +
-                               " ya está en la línea " + std::to_string(it->second) +
-                               "; el costeo solo encontraría la primera");
     }
     return catalogo;
 }
@@ -389,12 +396,29 @@ std::vector<tTarifa> ImportarCsv(std::string_view texto, std::vector<std::string
                        "así");
     // Only once every row was read, since a dropped row shifts the others.
     if (fallos.empty()) {
-        const std::vector<std::string> catalogo = ProblemasDelCatalogo(r, lineas);
+        const std::vector<std::string> catalogo = ProblemasDeImportar(r, lineas);
         std::vector<std::string>& destino = talCual ? avisos : fallos;  // --tal-cual warns
         destino.insert(destino.end(), catalogo.begin(), catalogo.end());
     }
     if (!fallos.empty()) LanzarFallos(fallos);
     if (r.empty()) throw ErrorUso("el CSV no tiene ninguna tarifa");
+    return r;
+}
+
+ProblemasCosteo ProblemasParaCostear(std::span<const tTarifa> tarifas) {
+    ProblemasCosteo r;
+    for (const Problema& p : ProblemasDelCatalogo(tarifas)) {
+        std::string texto;
+        if (p.posicion < tarifas.size()) {
+            const std::string nombre = NombreLeido(tarifas[p.posicion]);
+            texto = "tarifa " + std::to_string(p.posicion + 1);
+            if (!RecortarBlancos(nombre).empty())
+                texto += " (" + CitarCorto(Cp1252AUtf8(nombre)) + ")";
+            if (p.campo) texto += ", " + Citar(p.campo->clave);
+            texto += ": ";
+        }
+        (p.gravedad == Gravedad::Error ? r.errores : r.dudas).push_back(texto + p.razon);
+    }
     return r;
 }
 

@@ -1,5 +1,6 @@
 #pragma once
 
+#include <span>
 #include <string>
 #include <string_view>
 #include <vector>
@@ -34,11 +35,19 @@ std::string ExportarCsv(const std::vector<tTarifa>& registros);
 // that are empty lines are skipped. An amount cell must show a number as the engine reads
 // it (a decimal comma becomes a point); an end time HH:MM gets the end-of-minute rule.
 // A catalogue the engine would read or cost otherwise (fewer than five tariffs, the
-// main one missing, a name twice, a name that ends the list) is refused.
+// main one missing, and every problem of ProblemasDelCatalogo: a name that ends the list
+// or is blank, a time that is no time of day, a name twice) is refused.
 // With `talCual` every cell is kept exactly as written and those faults become notes in
 // `avisos`, as do amounts the engine reads as another number. More than 32766 tariffs is
 // always refused.
 std::vector<tTarifa> ImportarCsv(std::string_view texto, std::vector<std::string>& avisos,
                                  bool talCual = false);
+
+// The problems of a catalogue that is costed, as the commands that cost say them
+// ("tarifa N («nombre»), «clave»: ..."): errors, which refuse it, and doubts, which warn.
+struct ProblemasCosteo {
+    std::vector<std::string> errores, dudas;
+};
+ProblemasCosteo ProblemasParaCostear(std::span<const tTarifa> tarifas);
 
 }  // namespace quelmar::herramientas

@@ -173,12 +173,13 @@ es 1 y Tarifas.Dat queda como estaba.
             alrededor admitidos; vacía, un campo nunca asignado); la coma decimal de una
             hoja de cálculo española (11,5) se guarda con punto (11.5) y se avisa una vez
   horas     un fin sin segundos se guarda como lo guarda el editor (17:59 es 17:59:59,
-            00:00 queda 00:00:00); un inicio sin segundos, con :00
+            00:00 queda 00:00:00); un inicio sin segundos, con :00; se rechaza una hora
+            que no es del día (NaN, negativa, de un día o más)
   catálogo  se rechaza un catálogo de menos de cinco tarifas, sin la principal en
             primer lugar (empieza por 10DIA, 50DIA, 10NOCHE o 50NOCHE), con dos tarifas del
-            mismo nombre, o con un nombre vacío o que empieza por un carácter fuera de
-            ASCII (Á, É, Ñ, ¡, ¿...), donde la lectura del catálogo se detendría; y siempre
-            uno de más de 32766 tarifas
+            mismo nombre, con un nombre en blanco, o con un nombre vacío o que empieza por
+            un carácter fuera de ASCII (Á, É, Ñ, ¡, ¿...), donde la lectura del catálogo se
+            detendría: lo mismo que Quelmar no salva; y siempre uno de más de 32766 tarifas
 
   --tal-cual  guarda el texto de cada celda exactamente como viene (horas sin segundos,
               con :00), avisando de cada importe que el costeo leería como otro número y

@@ -26,6 +26,7 @@
 #include "runtime/Texto.h"
 #include "time/cTiempo.h"
 #include "tools/Bonos.h"
+#include "tools/CatalogoCsv.h"
 #include "tools/Comun.h"
 #include "tools/Csv.h"
 #include "tools/Instantes.h"
@@ -219,6 +220,22 @@ void CargarCatalogo(cLlamada& m, const std::filesystem::path& carpeta) {
                        std::to_string(m.Count()) +
                        " tarifas; el costeo necesita al menos las cinco fijas (la principal, "
                        "10DIA, 50DIA, 10NOCHE y 50NOCHE)");
+    // The catalogue rule: errors refuse it before any output, doubts are told.
+    const ProblemasCosteo problemas = ProblemasParaCostear(m.Tarifas());
+    const std::string del = "el catálogo de " + Citar(carpeta.string());
+    if (!problemas.errores.empty()) {
+        std::string texto = del + " no se puede costear tal como está:";
+        for (std::size_t k = 0; k < problemas.errores.size() && k < 20; ++k)
+            texto += "\n  " + problemas.errores[k];
+        if (problemas.errores.size() > 20)
+            texto += "\n  y " + std::to_string(problemas.errores.size() - 20) + " más";
+        throw ErrorUso(texto + "\nCorríjalo en Quelmar o con «tarificador importar».");
+    }
+    for (std::size_t k = 0; k < problemas.dudas.size() && k < 20; ++k)
+        std::fprintf(stderr, "aviso: %s: %s\n", del.c_str(), problemas.dudas[k].c_str());
+    if (problemas.dudas.size() > 20)
+        std::fprintf(stderr, "aviso: %s: y %zu nombres repetidos más\n", del.c_str(),
+                     problemas.dudas.size() - 20);
 }
 
 // The tariff of lines that name none: the one asked for, or the catalogue's first.

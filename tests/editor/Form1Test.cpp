@@ -1,3 +1,4 @@
+#include <cmath>
 #include <gtest/gtest.h>
 #include <random>
 #include <string>
@@ -557,6 +558,11 @@ TEST_F(Form1Test, SalvarRefusesWhatWouldNotReadBackShowsTheTariffAndWritesNothin
         {"\xBFQu\xE9?", "1", {"la tarifa 8 («¿Qué?»)", "empieza por «¿»"}, 0, 1},
         {nullptr, "1", {"la tarifa 13 no se leería", "No tiene nombre", "«Nombre»"}, 0, 1},
         {"Bien", "abc", {"«Sabado, Reducida, Importe» («abc») no es un número", "0,15"}, 1, 2},
+        {"   ",
+         "1",
+         {"la tarifa 8 tiene el nombre en blanco", "Escriba su nombre en «Nombre»"},
+         0,
+         1},
     };
     for (const Caso& c : casos) {
         EscribirCatalogo(carpeta.ruta(), 12);
@@ -591,6 +597,78 @@ TEST_F(Form1Test, SalvarRefusesWhatWouldNotReadBackShowsTheTariffAndWritesNothin
         EXPECT_EQ(form->ssTab.Tab(), c.pagina);
         EXPECT_EQ(form->TabStrip1.SelectedItem(), c.banda);
     }
+}
+
+// An old file's time that is no time of day: every call under the tariff would fail.
+TEST_F(Form1Test, SalvarRefusesATimeThatIsNoTimeOfDayAndShowsWhere) {
+    struct Caso {
+        const char* clave;
+        double valor;
+        std::int16_t indice, pagina, banda;
+        std::string palabras;
+    };
+    const Caso casos[] = {
+        {"Conexion.Tiempo", std::nan(""), 6, 0, 2,
+         "en la tarifa 7 («Tarifa 6»), «Conexion, Tiempo»: nan no es una hora del día"},
+        {"Semana.Reducida.Fin", 1e308, 5, 0, 2, "«Semana, Reducida, Fin»: 1e+308 no es una hora"},
+        {"Sabado.Normal.Inicio", -0.25, 9, 1, 1, "«Sabado, Normal, Inicio»: -0.25 no es una hora"},
+        {"Festivo.Normal.Fin", 1.0, 11, 2, 1, "«Festivo, Normal, Fin»: 1 no es una hora del día"},
+    };
+    for (const Caso& c : casos) {
+        EscribirCatalogo(carpeta.ruta(), 12);
+        {
+            cLlamada cat(carpeta.ruta());
+            cat.Load();
+            cat.Valor(c.indice, c.clave, Variant::DeFecha(c.valor));
+            cat.Save();
+        }
+        const std::vector<char> antes = Bytes(carpeta.fichero());
+        Abrir(-1);
+        form->ssTab.Seleccionar(2);
+        form->TabStrip1.Seleccionar(2);
+        ventana.mensajes.clear();
+        form->cmdAceptar.Pulsar();
+        EXPECT_EQ(ventana.cierres, 0);
+        EXPECT_EQ(Bytes(carpeta.fichero()), antes);
+        ASSERT_EQ(ventana.mensajes.size(), 1u) << c.clave;
+        EXPECT_EQ(ventana.mensajes[0].texto.rfind("No se ha salvado nada: ", 0), 0u);
+        EXPECT_NE(ventana.mensajes[0].texto.find(c.palabras), std::string::npos)
+            << ventana.mensajes[0].texto;
+        EXPECT_NE(ventana.mensajes[0].texto.find("\rEscriba una hora entre 00:00:00 y 23:59:59."),
+                  std::string::npos);
+        EXPECT_EQ(form->Indice(), c.indice) << c.clave;
+        EXPECT_EQ(form->ssTab.Tab(), c.pagina) << c.clave;
+        EXPECT_EQ(form->TabStrip1.SelectedItem(), c.banda) << c.clave;
+    }
+}
+
+// Copiar then Salvar: two tariffs of one name, of which the costing finds only the first.
+TEST_F(Form1Test, SalvarAsksAboutANameUsedTwiceNamingBothTariffs) {
+    Abrir(12);
+    form->hs.Mover(4);
+    form->cmdCopiar.Pulsar();
+    form->hs.Mover(1);
+    const std::vector<char> antes = Bytes(carpeta.fichero());
+    ventana.respuesta = false;
+    form->cmdAceptar.Pulsar();
+    ASSERT_EQ(ventana.preguntas.size(), 1u);
+    EXPECT_EQ(ventana.preguntas[0].texto,
+              "la tarifa 13 («Tarifa 3») se llama como la tarifa 4 («Tarifa 3»): al elegir una "
+              "tarifa por su nombre solo se encontraría la 4.\r¿Salvar de todos modos?");
+    EXPECT_EQ(ventana.preguntas[0].titulo, "Atencion");
+    EXPECT_TRUE(ventana.mensajes.empty());
+    EXPECT_EQ(ventana.cierres, 0);
+    EXPECT_EQ(Bytes(carpeta.fichero()), antes);
+    EXPECT_EQ(form->Indice(), 12);
+
+    ventana.respuesta = true;
+    form->cmdAceptar.Pulsar();
+    EXPECT_EQ(ventana.preguntas.size(), 2u);
+    EXPECT_EQ(ventana.cierres, 1);
+    cLlamada leido(carpeta.ruta());
+    leido.Load();
+    EXPECT_EQ(leido.Count(), 13);
+    EXPECT_EQ(TextoDe(leido, 12, "Nombre"), "Tarifa 3");
 }
 
 TEST_F(Form1Test, LeavingANameThatEndsTheListWarnsAtOnce) {
@@ -720,7 +798,9 @@ TEST_F(Form1Test, AnySequenceOfCommandsKeepsTheListInStepAndSavesWhatItShows) {
                 ASSERT_EQ(form->txtNombre.Item(i + 1).Text, TextoDe(cat(), i, "Nombre"));
         }
         ventana.mensajes.clear();
+        ventana.respuesta = true;  // a name used twice is saved when the user says so
         form->cmdSalvar.Pulsar();
+        ventana.respuesta = false;
         if (!ventana.mensajes.empty()) continue;  // refused: nothing to read back
         cLlamada leido(carpeta.ruta());
         leido.Load();

@@ -220,6 +220,11 @@ std::string Muestra(std::size_t linea = 0, const std::string& por = "") {
     return r;
 }
 
+// `texto` with the first `de` replaced by `por`.
+std::string Cambiar(std::string texto, const std::string& de, const std::string& por) {
+    return texto.replace(texto.find(de), de.size(), por);
+}
+
 // What the engine would cost or read otherwise than the CSV shows is refused, naming the
 // line and the cell, and nothing is written; --tal-cual keeps it with a warning.
 TEST_F(Catalogo, ImportRefusesWhatCostingWouldReadOtherwise) {
@@ -245,6 +250,16 @@ TEST_F(Catalogo, ImportRefusesWhatCostingWouldReadOtherwise) {
         {Lineas(Muestra())[0] + "\n" + fila + "\n", "el catálogo tendría 1 tarifas", true},
         {Muestra(0, "Ñandú,1" + resto), "línea 13: el nombre está vacío o empieza por", true},
         {Muestra(0, ",1" + resto), "línea 13: el nombre está vacío", true},
+        {Muestra(0, "\"   \",1" + resto), "línea 13, «Nombre»: el nombre está en blanco", true},
+        // Times that are no time of day: every call under the tariff would fail.
+        {Muestra(2, "Metropolitana,11.5,0x7FF8000000000000" + resto.substr(9)),
+         "línea 2, «Conexion.Tiempo»: nan no es una hora del día", true},
+        {Muestra(2, "Metropolitana,11.5" + Cambiar(resto, "17:59:59", "1e308")),
+         "línea 2, «Semana.Normal.Fin»: 1e+308 no es una hora del día", true},
+        {Muestra(2, "Metropolitana,11.5" + Cambiar(resto, "08:00:00", "-0.5")),
+         "línea 2, «Semana.Normal.Inicio»: -0.5 no es una hora del día", true},
+        {Muestra(2, "Metropolitana,11.5" + Cambiar(resto, "07:59:59", "2000-01-01 07:59:59")),
+         "línea 2, «Semana.Reducida.Fin»: 36526.333", true},
         {muchas, "más de 32766 tarifas", false},
     };
     for (const Caso& c : casos) {

@@ -1,6 +1,7 @@
 // tarificador costear and listar run as a user runs them. Every cost below is worked out
 // by hand from the tariffs of the fixture: a price p per minute charges p/60 a second.
 #include <algorithm>
+#include <cmath>
 #include <fcntl.h>
 #include <gtest/gtest.h>
 #include <poll.h>
@@ -35,6 +36,21 @@ void CatalogoDePrueba(const std::filesystem::path& carpeta) {
         AnadirTarifa(c, n, "1", Hora(0, 0), bono, bono, bono);
     const Dia movil{{"30", Hora(8, 0), Hora(17, 59, 59)}, {"30", Hora(18, 0), Hora(7, 59, 59)}};
     AnadirTarifa(c, "M\xF3vil", "0", Hora(0, 0), movil, movil, movil);
+    c.Save();
+}
+
+struct Cambio {
+    std::int16_t tarifa;
+    const char* clave;
+    Variant valor;
+};
+
+// The fixture's catalogue with some values changed.
+void ConCambios(const std::filesystem::path& carpeta, const std::vector<Cambio>& cambios) {
+    CatalogoDePrueba(carpeta);
+    cLlamada c(carpeta);
+    c.Load();
+    for (const Cambio& k : cambios) c.Valor(k.tarifa, k.clave, k.valor);
     c.Save();
 }
 
@@ -255,6 +271,11 @@ TEST_F(Costear, AnUnusableOptionOrFileStopsBeforeWritingAnything) {
         for (int i = 0; i < 3; ++i) c.Add(), c.Valor(static_cast<std::int16_t>(i), "Nombre", "T");
         c.Save();
     }
+    // Catalogues that read but cannot be costed as they show.
+    CarpetaTemporal sinHora, enBlanco;
+    ConCambios(sinHora.ruta(), {{5, "Semana.Normal.Fin", Variant::DeFecha(std::nan(""))}});
+    ConCambios(enBlanco.ruta(),
+               {{5, "Nombre", Variant("   ")}, {2, "Conexion.Importe", Variant("abc")}});
     const std::string llamadas = Fichero("l.csv", "1999-12-27T10:00:00,1999-12-27T10:01:00\n");
     const std::string salidaBonos = (dir.ruta() / "no-debe-existir.json").string();
     // 656 bonos of 50 hours hold 32800 hours once a period refills them.
@@ -270,6 +291,12 @@ TEST_F(Costear, AnUnusableOptionOrFileStopsBeforeWritingAnything) {
     const std::vector<Caso> casos = {
         {{"--catalogo", vacia.ruta().string(), llamadas}, "no hay Tarifas.Dat en"},
         {{"--catalogo", corto.ruta().string(), llamadas}, "tiene 3 tarifas; el costeo necesita"},
+        {{"--catalogo", sinHora.ruta().string(), llamadas},
+         "tarifa 6 («Móvil»), «Semana.Normal.Fin»: nan no es una hora del día"},
+        {{"--catalogo", enBlanco.ruta().string(), llamadas},
+         "tarifa 3 («50DIA»), «Conexion.Importe»: el importe «abc» no es un número"},
+        {{"--catalogo", enBlanco.ruta().string(), llamadas},
+         "tarifa 6, «Nombre»: el nombre está en blanco"},
         {{"--bonos", Fichero("a.json", R"({"bonos": [)"), llamadas},
          "JSON mal formado (línea 1, columna 12)"},
         {{"--bonos", Fichero("b.json", R"({"bonos": [{"tipo": "20DIA", "alta": "1999-12-01"}]})"),
@@ -342,6 +369,41 @@ TEST_F(Costear, AnUnusableOptionOrFileStopsBeforeWritingAnything) {
     EXPECT_EQ(r.estado, 2);
     EXPECT_EQ(r.salida, "");
     EXPECT_NE(r.errores.find("no se puede escribir"), std::string::npos) << r.errores;
+}
+
+// Every order that costs refuses a catalogue with errors before writing anything, and
+// costs one with doubts, telling them first.
+TEST_F(Costear, CatalogueErrorsStopEveryOrderThatCostsAndDoubtsAreTold) {
+    CarpetaTemporal sinHora, repetida;
+    ConCambios(sinHora.ruta(), {{5, "Festivo.Reducida.Inicio", Variant(-0.5)}});
+    ConCambios(repetida.ruta(), {{5, "Nombre", Variant("Normal")}});
+    const std::string llamadas = Fichero("l.csv", "1999-12-27T10:00:00,1999-12-27T10:01:00\n");
+    const std::string html = (dir.ruta() / "informe.html").string();
+    for (const std::vector<std::string>& orden :
+         {std::vector<std::string>{"costear"}, {"comparar"}, {"informe", "--salida", html}}) {
+        std::vector<std::string> args = orden;
+        args.insert(args.end(), {"--catalogo", sinHora.ruta().string(), llamadas});
+        Resultado r = Ejecutar(dir.ruta(), args);
+        EXPECT_EQ(r.estado, 2) << orden[0];
+        EXPECT_EQ(r.salida, "") << orden[0];
+        EXPECT_NE(r.errores.find("no se puede costear tal como está:\n  tarifa 6 («Móvil»), "
+                                 "«Festivo.Reducida.Inicio»: -0.5 no es una hora del día"),
+                  std::string::npos)
+            << r.errores;
+        EXPECT_FALSE(std::filesystem::exists(html)) << orden[0];
+
+        args = orden;
+        args.insert(args.end(), {"--catalogo", repetida.ruta().string(), llamadas});
+        r = Ejecutar(dir.ruta(), args);
+        EXPECT_EQ(r.estado, 0) << orden[0] << r.errores;
+        EXPECT_EQ(r.errores.rfind("aviso: el catálogo de «" + repetida.ruta().string() +
+                                      "»: tarifa 6 («Normal»), «Nombre»: la tarifa «Normal» ya "
+                                      "es la tarifa 1",
+                                  0),
+                  0u)
+            << r.errores;
+        std::filesystem::remove(html);
+    }
 }
 
 // With standard error on a terminal and a log that takes a while, a progress line shows the
