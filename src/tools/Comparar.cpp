@@ -61,8 +61,9 @@ void CostearCandidata(const cLlamada& m, std::int16_t t, const Preparacion& p,
     }
 }
 
+// + 0.0: a difference that rounds to nothing is 0.00, never -0.00.
 double Centimos(double x) {
-    return std::round(x * 100.0) / 100.0;
+    return std::round(x * 100.0) / 100.0 + 0.0;
 }
 
 // Any size: an amount near the float limit has 39 digits before its point.
@@ -78,27 +79,32 @@ std::string EscribirCandidatas(const std::vector<Candidata>& cs, double propio, 
         salida =
             "tarifa,importe,diferencia,importe_minuto,minutos_normal,minutos_reducida,"
             "minutos_bono,llamadas\n";
+    // Every figure is worked out from the totals as shown, so that the CSV and the JSON
+    // agree to the cent and a reader's own subtraction gives the difference shown.
+    const double propioMostrado = Centimos(propio);
     for (const Candidata& c : cs) {
         if (c.fallo) continue;
         const double minutos = static_cast<double>(c.segundos) / 60.0;
         auto min = [](std::int64_t s) { return static_cast<double>(s) / 60.0; };
+        const double importe = Centimos(c.importe);
+        const double diferencia = Centimos(importe - propioMostrado);
         if (json) {
             nlohmann::ordered_json o = {
                 {"tarifa", c.tarifa},
-                {"importe", Centimos(c.importe)},
-                {"diferencia", Centimos(Centimos(c.importe) - Centimos(propio))},
+                {"importe", importe},
+                {"diferencia", diferencia},
                 {"importe_minuto", nullptr},
                 {"minutos_normal", Centimos(min(c.normal))},
                 {"minutos_reducida", Centimos(min(c.reducida))},
                 {"minutos_bono", Centimos(min(c.bono))},
                 {"llamadas", c.llamadas},
             };
-            if (c.segundos > 0) o["importe_minuto"] = std::round(c.importe / minutos * 1e4) / 1e4;
+            if (c.segundos > 0) o["importe_minuto"] = std::round(importe / minutos * 1e4) / 1e4;
             salida += o.dump() + "\n";
         } else {
-            salida += CeldaCsv(c.tarifa) + ',' + Numero("%.2f", c.importe) + ',' +
-                      Numero("%.2f", c.importe - propio) + ',' +
-                      (c.segundos > 0 ? Numero("%.4f", c.importe / minutos) : "") + ',' +
+            salida += CeldaCsv(c.tarifa) + ',' + Numero("%.2f", importe) + ',' +
+                      Numero("%.2f", diferencia) + ',' +
+                      (c.segundos > 0 ? Numero("%.4f", importe / minutos) : "") + ',' +
                       Numero("%.2f", min(c.normal)) + ',' + Numero("%.2f", min(c.reducida)) + ',' +
                       Numero("%.2f", min(c.bono)) + ',' + std::to_string(c.llamadas) + '\n';
         }
@@ -107,6 +113,14 @@ std::string EscribirCandidatas(const std::vector<Candidata>& cs, double propio, 
 }
 
 }  // namespace
+
+std::string LineasSinTarifa(std::size_t n) {
+    return n == 1 ? "1 línea nombra una tarifa que no está en el catálogo: cuenta para cada tarifa "
+                    "de la comparación, pero no para el importe con sus propias tarifas"
+                  : std::to_string(n) +
+                        " líneas nombran una tarifa que no está en el catálogo: cuentan para cada "
+                        "tarifa de la comparación, pero no para el importe con sus propias tarifas";
+}
 
 std::vector<Candidata> CostearCandidatas(const cLlamada& m, const Preparacion& p,
                                          const std::vector<LlamadaGuardada>& llamadas,
@@ -149,7 +163,10 @@ int Comparar(const OpcionesCosteo& o, std::FILE* entrada, std::FILE* salida, std
                          Citar(c.tarifa).c_str(), c.fallo->c_str());
     Emitir(salida, EscribirCandidatas(candidatas, propio.importe, o.json));
     Descargar(salida);
-    return Resumir(propio, errores);
+    const int estado = Resumir(propio, errores);
+    if (guardadas.SinTarifa())
+        std::fprintf(errores, "tarificador: %s\n", LineasSinTarifa(guardadas.SinTarifa()).c_str());
+    return estado;
 }
 
 }  // namespace quelmar::herramientas

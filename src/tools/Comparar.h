@@ -21,17 +21,29 @@ struct LlamadaGuardada {
     std::int64_t segundos;
 };
 
-// Keeps every call a run costed.
+// Keeps every call of a run: those costed and those whose tariff the catalogue lacks,
+// which any tariff of the catalogue can still cost.
 class GuardarLlamadas : public DestinoLlamadas {
   public:
     void Costeada(const Llamada& l, const cLlamada&, const cBono&) override {
         m_Llamadas.push_back({l.ini, l.fin, l.segundos});
     }
+    void SinTarifa(const Llamada& l) override {
+        m_Llamadas.push_back({l.ini, l.fin, l.segundos});
+        ++m_SinTarifa;
+    }
     const std::vector<LlamadaGuardada>& Llamadas() const { return m_Llamadas; }
+    // How many calls the log costed under its own tariffs leaves out.
+    std::size_t SinTarifa() const { return m_SinTarifa; }
 
   private:
     std::vector<LlamadaGuardada> m_Llamadas;
+    std::size_t m_SinTarifa = 0;
 };
+
+// "N líneas nombran una tarifa ...": what the total with the log's own tariffs leaves out
+// that every candidate counts; nothing when none.
+std::string LineasSinTarifa(std::size_t n);
 
 // Where a stretch of a call counts in comparar's minutes and informe's amounts: bono time
 // first (whatever band it fell in), else the band of the tariff that priced it.

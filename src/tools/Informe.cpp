@@ -139,6 +139,7 @@ class Recopilacion : public DestinoLlamadas, public ObservadorTramos {
         m_Saldos.push_back({l.fin, m_Ultimo});
     }
 
+    void SinTarifa(const Llamada& l) override { m_Guardadas.SinTarifa(l); }
     void Mala(std::size_t linea, const std::string& motivo) override {
         m_Pendientes.clear();
         if (m_Malas.size() < kMalasListadas) m_Malas.emplace_back(linea, motivo);

@@ -477,6 +477,8 @@ std::optional<Llamada> Recorrido::LeerCampos() {
         TarifaPedida& t = PedidaEnLog(pedido);
         if (!t.bytes || !EnCatalogo(t)) {
             Mala("tarifa desconocida " + CitarCorto(pedido) + Sugerencia(m_Nombres, pedido));
+            l.tarifa = nullptr;
+            m_Destino.SinTarifa(l);
             return std::nullopt;
         }
         l.tarifa = &t;

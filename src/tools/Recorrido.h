@@ -48,6 +48,9 @@ class DestinoLlamadas {
     // Once the input is known to be text, before its first line.
     virtual void Empezar() {}
     virtual void Costeada(const Llamada& l, const cLlamada& motor, const cBono& antes) = 0;
+    // A call whose line names a tariff the catalogue lacks: a bad line (told apart), not
+    // costed, but a call all the same for whoever costs it under other tariffs.
+    virtual void SinTarifa(const Llamada& /*l*/) {}
     // Every bad line, also those past the ones told on the error stream.
     virtual void Mala(std::size_t /*linea*/, const std::string& /*motivo*/) {}
     // After the last line; ErrorUso when the output could not be written.
