@@ -178,7 +178,7 @@ std::string CeldaTexto(std::string_view bytes) {
     if (bytes.find_first_not_of('\0') == std::string_view::npos) return {};
     const auto fin = bytes.find_last_not_of(' ');
     if (fin == std::string_view::npos) return " ";
-    return Escapar(bytes.substr(0, fin + 1));
+    return SinFormula(Escapar(bytes.substr(0, fin + 1)));
 }
 
 std::string TextoVisible(std::string_view bytes) {
@@ -187,6 +187,10 @@ std::string TextoVisible(std::string_view bytes) {
     if (bytes.find_first_not_of('\0') == std::string_view::npos) return {};
     const auto fin = bytes.find_last_not_of(' ');
     return Escapar(bytes.substr(ini, fin - ini + 1));
+}
+
+std::string CeldaTarifa(std::string_view bytes) {
+    return CeldaCsv(SinFormula(TextoVisible(bytes)));
 }
 
 std::string CeldaFecha(double d) {

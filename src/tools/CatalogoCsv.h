@@ -26,6 +26,9 @@ std::string CeldaFecha(double d);
 // The text cell as a person reads it in a listing: as CeldaTexto but without the marks
 // for NUL-only and space-only fields (both empty).
 std::string TextoVisible(std::string_view bytes);
+// A tariff name (its catalogue bytes) as a cell of costear's and comparar's rows: as
+// listar shows it (control bytes as \xHH, never raw to a terminal), safe for a spreadsheet.
+std::string CeldaTarifa(std::string_view bytes);
 
 // The CSV of whole records.
 std::string ExportarCsv(const std::vector<tTarifa>& registros);

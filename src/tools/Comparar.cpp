@@ -12,6 +12,7 @@
 
 #include "costing/cCosteo.h"
 #include "runtime/CodePage.h"
+#include "tools/CatalogoCsv.h"
 #include "tools/Comun.h"
 #include "tools/Csv.h"
 #include "tools/Instantes.h"
@@ -102,7 +103,7 @@ std::string EscribirCandidatas(const std::vector<Candidata>& cs, double propio, 
             if (c.segundos > 0) o["importe_minuto"] = std::round(importe / minutos * 1e4) / 1e4;
             salida += o.dump() + "\n";
         } else {
-            salida += CeldaCsv(c.tarifa) + ',' + Numero("%.2f", importe) + ',' +
+            salida += c.celda + ',' + Numero("%.2f", importe) + ',' +
                       Numero("%.2f", diferencia) + ',' +
                       (c.segundos > 0 ? Numero("%.4f", importe / minutos) : "") + ',' +
                       Numero("%.2f", min(c.normal)) + ',' + Numero("%.2f", min(c.reducida)) + ',' +
@@ -135,9 +136,10 @@ std::vector<Candidata> CostearCandidatas(const cLlamada& m, const Preparacion& p
     for (std::size_t k = 0; k < tarifas.size(); ++k) {
         Candidata c;
         c.tarifa = Cp1252AUtf8(NombreDeTarifa(m, tarifas[k]));
+        c.celda = CeldaTarifa(NombreDeTarifa(m, tarifas[k]));
         if (avance) {
             std::fprintf(avance, "\rtarificador: costeando con %s (%zu de %zu)\033[K",
-                         Citar(c.tarifa).c_str(), k + 1, tarifas.size());
+                         CitarCorto(c.tarifa).c_str(), k + 1, tarifas.size());
             std::fflush(avance);
         }
         CostearCandidata(m, tarifas[k], p, llamadas, c);
@@ -160,7 +162,7 @@ int Comparar(const OpcionesCosteo& o, std::FILE* entrada, std::FILE* salida, std
     for (const Candidata& c : candidatas)
         if (c.fallo)
             std::fprintf(errores, "tarificador: la tarifa %s queda fuera: %s\n",
-                         Citar(c.tarifa).c_str(), c.fallo->c_str());
+                         CitarCorto(c.tarifa).c_str(), c.fallo->c_str());
     Emitir(salida, EscribirCandidatas(candidatas, propio.importe, o.json));
     Descargar(salida);
     const int estado = Resumir(propio, errores);

@@ -55,6 +55,7 @@ inline Reparto RepartoDe(const cTramo& t) {
 // What the whole log would cost under one tariff.
 struct Candidata {
     std::string tarifa;    // UTF-8
+    std::string celda;     // as a CSV cell
     double importe = 0.0;  // the calls' importe added in line order, as costear adds them
     std::int64_t segundos = 0, normal = 0, reducida = 0, bono = 0;
     std::size_t llamadas = 0;

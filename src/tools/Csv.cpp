@@ -78,6 +78,33 @@ std::vector<RegistroCsv> RegistrosCsv(std::string_view texto) {
     return r;
 }
 
+namespace {
+
+// "-5", "+1.5": a spreadsheet takes it as the number it is, nothing runs.
+bool EsNumeroSimple(std::string_view s) {
+    if (!s.empty() && (s[0] == '+' || s[0] == '-')) s.remove_prefix(1);
+    const auto punto = s.find('.');
+    const std::string_view enteros = s.substr(0, punto);
+    const std::string_view decimales =
+        punto == std::string_view::npos ? std::string_view() : s.substr(punto + 1);
+    auto cifras = [](std::string_view t) {
+        return t.find_first_not_of("0123456789") == std::string_view::npos;
+    };
+    return !enteros.empty() && cifras(enteros) && cifras(decimales) &&
+           (punto == std::string_view::npos || !decimales.empty());
+}
+
+}  // namespace
+
+std::string SinFormula(std::string celda) {
+    if (celda.empty() || std::string_view("=+-@").find(celda[0]) == std::string_view::npos ||
+        EsNumeroSimple(celda))
+        return celda;
+    static constexpr char kHex[] = "0123456789ABCDEF";
+    const auto c = static_cast<unsigned char>(celda[0]);
+    return std::string{'\\', 'x', kHex[c >> 4], kHex[c & 15]} + celda.substr(1);
+}
+
 std::string CeldaCsv(std::string_view campo, char sep) {
     const bool comillas =
         campo.find_first_of(std::string{sep, '"', '\n', '\r'}) != std::string_view::npos ||

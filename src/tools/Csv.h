@@ -28,4 +28,9 @@ std::vector<RegistroCsv> RegistrosCsv(std::string_view texto);
 // ends with a blank (so that a spreadsheet keeps it as it is).
 std::string CeldaCsv(std::string_view campo, char sep = ',');
 
+// A text cell that a spreadsheet shows as text: one that starts with "=", "+", "-" or "@"
+// (which a spreadsheet would run as a formula) gets that first character as \xHH, the
+// escape importar reads back; a plain number ("-5") stays as it is.
+std::string SinFormula(std::string celda);
+
 }  // namespace quelmar::herramientas

@@ -305,7 +305,9 @@ int Listar(const std::vector<std::string>& args) {
         s += '\n';
         for (std::int16_t i = 0; i < m.Count(); ++i) {
             for (std::size_t c = 0; c < campos.size(); ++c)
-                s += (c ? "," : "") + CeldaCsv(valor(i, campos[c]));
+                s += (c ? "," : "") + CeldaCsv(campos[c].tipo == tTarifa::Tipo::Texto
+                                                   ? SinFormula(valor(i, campos[c]))
+                                                   : valor(i, campos[c]));
             s += '\n';
         }
     }

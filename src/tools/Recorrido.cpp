@@ -356,7 +356,7 @@ TarifaPedida Recorrido::Pedida(std::optional<std::string> bytes) {
     TarifaPedida t{std::move(bytes), {}, {}};
     if (t.bytes) {
         t.utf8 = Cp1252AUtf8(*t.bytes);
-        t.celda = CeldaCsv(t.utf8);
+        t.celda = CeldaTarifa(*t.bytes);
     }
     return t;
 }
@@ -429,9 +429,13 @@ std::optional<Llamada> Recorrido::LeerLlamada(std::string_view linea) {
     const bool primera = !m_CabeceraVista;
     m_CabeceraVista = true;
     auto fallo = PartirCsv(linea, ',', m_Campos);
-    // ";" separates too, as a Spanish spreadsheet writes it.
-    if (!fallo && m_Campos.size() == 1 && linea.find(';') != std::string_view::npos)
-        fallo = PartirCsv(linea, ';', m_Campos);
+    // ";" separates too, as a Spanish spreadsheet writes it, quoted fields included
+    // ("a";"b" is no field followed by text for ","); the first reading's fault is told
+    // when neither reads.
+    if ((fallo || m_Campos.size() == 1) && linea.find(';') != std::string_view::npos) {
+        auto otro = PartirCsv(linea, ';', m_Campos);
+        if (!otro || !fallo) fallo = std::move(otro);
+    }
     // A first line whose first field does not start with a digit is a header.
     if (primera && !fallo) {
         const std::string_view c0 = RecortarBlancos(m_Campos[0]);

@@ -90,5 +90,70 @@ TEST_F(Bordes, InstantsBefore1900CompareByTheClock) {
     EXPECT_EQ(r.errores.find("aviso"), r.errores.rfind("aviso")) << r.errores;
 }
 
+// Quotes work with either separator, as spreadsheets save CSV under a Spanish locale too.
+TEST_F(Bordes, QuotedFieldsWithEitherSeparator) {
+    const struct {
+        std::string linea, fila;  // the row's start, or the message about the line
+    } casos[] = {
+        {R"("1999-12-27 17:58:00";"1999-12-27 18:03:00";"Provincial")",
+         "1999-12-27T17:58:00,1999-12-27T18:03:00,Provincial,"},
+        {R"("1999-12-27T17:58:00","1999-12-27T18:03:00","Provincial")",
+         "1999-12-27T17:58:00,1999-12-27T18:03:00,Provincial,"},
+        {"1999-12-27T17:58:00;1999-12-27T18:03:00;Provincial",
+         "1999-12-27T17:58:00,1999-12-27T18:03:00,Provincial,"},
+        {R"("1999-12-27T17:58:00" ; "1999-12-27T18:03:00";"Prov""incial")",
+         "línea 1: tarifa desconocida «Prov\"incial»"},
+        {R"("1999-12-27T17:58:00"x;"1999-12-27T18:03:00")",
+         "línea 1: hay texto tras unas comillas de cierre"},
+    };
+    for (const auto& c : casos) {
+        const Resultado r = Correr({"costear"}, c.linea + "\n");
+        const auto filas = Lineas(r.salida);
+        const bool costeada = filas.size() == 2 && filas[1].starts_with(c.fila);
+        EXPECT_TRUE(costeada || r.errores.starts_with(c.fila)) << c.linea << "\n"
+                                                               << r.salida << r.errores;
+    }
+}
+
+// A tariff name that a spreadsheet would run as a formula, or whose control bytes would
+// retitle or colour a terminal, reaches both as text, and comes back to the same bytes.
+TEST_F(Bordes, NamesReachSpreadsheetsAndTerminalsAsText) {
+    std::string csv = LeerTodo(CARPETA_DATOS "/tarifas.csv");
+    const std::string fila = Lineas(csv)[1];  // Metropolitana
+    const std::string resto = fila.substr(fila.find(','));
+    for (const std::string nombre :
+         {R"c("=HYPERLINK(""x"")")c", "+SUM(A1)", "@SUM(1)", "-2+3", R"c(A\x1B]0;t\x07\x1B[31m)c"})
+        csv += nombre + resto + "\n";
+    const std::string fuente = Fichero("t.csv", csv);
+    ASSERT_EQ(Correr({"importar", fuente}).estado, 0);
+    const std::string dat = LeerTodo(dir.ruta() / "Tarifas.Dat");
+
+    const std::string exportado = Correr({"exportar"}).salida;
+    for (const std::string celda : {"\n\"\\x3DHYPERLINK(\"\"x\"\")\",", "\n\\x2BSUM(A1),",
+                                    "\n\\x40SUM(1),", "\n\\x2D2+3,", "\nA\\x1B]0;t\\x07"})
+        EXPECT_NE(exportado.find(celda), std::string::npos) << celda << "\n" << exportado;
+    Fichero("e.csv", exportado);
+    ASSERT_EQ(Correr({"importar", "--tal-cual", (dir.ruta() / "e.csv").string()}).estado, 0);
+    EXPECT_TRUE(LeerTodo(dir.ruta() / "Tarifas.Dat") == dat);
+
+    const std::string log =
+        "1999-12-27T10:00:00,1999-12-27T10:01:00,-2+3\n"
+        "1999-12-27T11:00:00,1999-12-27T11:01:00,A\x1B]0;t\x07\x1B[31m\n"
+        "1999-12-27T12:00:00,1999-12-27T12:01:00,\x1B[31mX\n";
+    for (const char* orden : {"costear", "comparar"}) {
+        const Resultado r = Correr({orden}, log);
+        EXPECT_EQ(r.salida.find_first_of("\x1B\x07"), std::string::npos) << orden << r.salida;
+        EXPECT_EQ(r.errores.find_first_of("\x1B\x07"), std::string::npos) << orden << r.errores;
+        // comparar's rows start with the tariff's cell.
+        for (const std::string& f : Lineas(r.salida))
+            EXPECT_TRUE(f.empty() || std::string_view("=+-@").find(f[0]) == std::string_view::npos)
+                << f;
+    }
+    const auto filas = Lineas(Correr({"costear"}, log).salida);
+    ASSERT_GE(filas.size(), 3u);
+    EXPECT_NE(filas[1].find(",\\x2D2+3,"), std::string::npos) << filas[1];
+    EXPECT_NE(filas[2].find(",A\\x1B]0;t\\x07\\x1B[31m,"), std::string::npos) << filas[2];
+}
+
 }  // namespace
 }  // namespace quelmar::pruebas
