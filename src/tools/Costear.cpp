@@ -47,6 +47,8 @@ class Filas : public DestinoLlamadas {
           m_Salida(salida),
           m_Interactivo(::isatty(::fileno(entrada)) || ::isatty(::fileno(salida))) {}
 
+    bool FilasEnTerminal() const override { return ::isatty(::fileno(m_Salida)) != 0; }
+
     void Empezar() override {
         if (!m_Json)
             std::fputs(

@@ -168,8 +168,10 @@ std::string Sugerencia(const std::vector<std::string>& nombres, std::string_view
 
 class Progreso {
   public:
-    Progreso(std::FILE* errores, std::FILE* entrada) : m_Errores(errores) {
-        m_Activo = ::isatty(::fileno(errores)) != 0;
+    // None when the rows themselves go to a terminal: they show the progress, and a
+    // progress line there would end up glued to the start of a row.
+    Progreso(std::FILE* errores, std::FILE* entrada, bool filasEnTerminal) : m_Errores(errores) {
+        m_Activo = ::isatty(::fileno(errores)) != 0 && !filasEnTerminal;
         struct stat st {};
         if (::fstat(::fileno(entrada), &st) == 0 && S_ISREG(st.st_mode))
             m_Total = static_cast<long long>(st.st_size);
@@ -314,7 +316,7 @@ class Recorrido {
           m_Entrada(entrada),
           m_Errores(errores),
           m_Destino(destino),
-          m_Progreso(errores, entrada),
+          m_Progreso(errores, entrada, destino.FilasEnTerminal()),
           m_Principal(Pedida(m.NombreTarifa())) {}
 
     void Linea(std::string_view bruta, bool cortada);

@@ -45,6 +45,8 @@ struct Llamada {
 // registry after it, `antes` the registry before it.
 class DestinoLlamadas {
   public:
+    // Whether each call's row goes to a terminal as it is costed.
+    virtual bool FilasEnTerminal() const { return false; }
     // Once the input is known to be text, before its first line.
     virtual void Empezar() {}
     virtual void Costeada(const Llamada& l, const cLlamada& motor, const cBono& antes) = 0;
