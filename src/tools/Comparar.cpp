@@ -103,9 +103,8 @@ std::string EscribirCandidatas(const std::vector<Candidata>& cs, double propio, 
             if (c.segundos > 0) o["importe_minuto"] = std::round(importe / minutos * 1e4) / 1e4;
             salida += o.dump() + "\n";
         } else {
-            salida += c.celda + ',' + Numero("%.2f", importe) + ',' +
-                      Numero("%.2f", diferencia) + ',' +
-                      (c.segundos > 0 ? Numero("%.4f", importe / minutos) : "") + ',' +
+            salida += c.celda + ',' + Numero("%.2f", importe) + ',' + Numero("%.2f", diferencia) +
+                      ',' + (c.segundos > 0 ? Numero("%.4f", importe / minutos) : "") + ',' +
                       Numero("%.2f", min(c.normal)) + ',' + Numero("%.2f", min(c.reducida)) + ',' +
                       Numero("%.2f", min(c.bono)) + ',' + std::to_string(c.llamadas) + '\n';
         }

@@ -11,6 +11,7 @@
 
 #include "catalogue/FicherosUtil.h"
 #include "catalogue/cLlamada.h"
+#include "runtime/CodePage.h"
 #include "runtime/RuntimeError.h"
 
 namespace quelmar::herramientas {
@@ -27,6 +28,12 @@ std::string Citar(std::string_view texto) {
 }
 
 std::string CitarCorto(std::string_view texto, std::size_t maximo) {
+    // Bytes that are no UTF-8 would reach the terminal raw: read as Windows-1252, as a log is.
+    std::string convertido;
+    if (!EsUtf8(texto)) {
+        convertido = Cp1252AUtf8(texto);
+        texto = convertido;
+    }
     bool cortado = false;
     if (texto.size() > maximo) {
         std::size_t n = maximo;
@@ -91,8 +98,39 @@ bool PareceTexto(std::string_view principio) noexcept {
     return control * 10 <= principio.size();
 }
 
-std::string NoEsTexto(std::string_view nombre) {
+namespace {
+
+// A byte order mark, or ASCII text with every other byte NUL.
+bool EsUtf16(std::string_view p) {
+    if (p.starts_with("\xFF\xFE") || p.starts_with("\xFE\xFF")) return true;
+    if (p.size() < 4) return false;
+    std::size_t nulos[2] = {0, 0};
+    for (std::size_t i = 0; i < p.size(); ++i)
+        if (p[i] == '\0') ++nulos[i % 2];
+    const std::size_t mitad = p.size() / 2;
+    auto texto16 = [&](std::size_t nul, std::size_t letra) {
+        return nulos[nul] * 10 >= mitad * 9 && nulos[letra] * 10 <= mitad;
+    };
+    return texto16(0, 1) || texto16(1, 0);
+}
+
+}  // namespace
+
+std::string NoEsTexto(std::string_view nombre, std::string_view principio) {
+    if (EsUtf16(principio))
+        return std::string(nombre) +
+               " está en UTF-16, y se lee texto en UTF-8; guárdelo como UTF-8 (en una hoja de "
+               "cálculo, «CSV UTF-8») o conviértalo con «iconv -f UTF-16 -t UTF-8 FICHERO > "
+               "NUEVO»";
     return std::string(nombre) + " no es un fichero de texto (tiene bytes nulos o de control)";
+}
+
+std::string CarpetaDelCatalogoInservible(const std::filesystem::path& carpeta) {
+    std::error_code ec;
+    if (std::filesystem::exists(carpeta, ec))
+        return Citar(carpeta.string()) +
+               " no es una carpeta; --catalogo espera la carpeta que guarda Tarifas.Dat";
+    return "la carpeta del catálogo " + Citar(carpeta.string()) + " no existe";
 }
 
 std::string EsCarpeta(const std::filesystem::path& ruta) {
@@ -269,7 +307,7 @@ void ComprobarDistintos(const std::vector<Papel>& entradas, const std::vector<Pa
 std::filesystem::path CatalogoExistente(const std::filesystem::path& carpeta) {
     std::error_code ec;
     if (!std::filesystem::is_directory(carpeta, ec))
-        throw ErrorUso("la carpeta del catálogo " + Citar(carpeta.string()) + " no existe");
+        throw ErrorUso(CarpetaDelCatalogoInservible(carpeta));
     const std::filesystem::path ruta = carpeta / cLlamada::kNombreFichero;
     if (!std::filesystem::exists(ruta, ec))
         throw ErrorUso("no hay Tarifas.Dat en " + Citar(carpeta.string()) +

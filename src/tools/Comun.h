@@ -45,8 +45,12 @@ bool EsUtf8(std::string_view bytes) noexcept;
 
 // Whether the first bytes of a file look like text: no NUL, and few control bytes.
 bool PareceTexto(std::string_view principio) noexcept;
-// "«nombre» no es un fichero de texto ...", the same words for every file read as text.
-std::string NoEsTexto(std::string_view nombre);
+// "«nombre» no es un fichero de texto ...", the same words for every file read as text;
+// a file in UTF-16 (told by its first bytes) is named so, with how to convert it.
+std::string NoEsTexto(std::string_view nombre, std::string_view principio = {});
+
+// The words for a --catalogo that is not a folder that is there.
+std::string CarpetaDelCatalogoInservible(const std::filesystem::path& carpeta);
 
 // The words for a path that is a folder where a file is needed, the same in every order.
 std::string EsCarpeta(const std::filesystem::path& ruta);

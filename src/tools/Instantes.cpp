@@ -70,6 +70,18 @@ std::optional<double> LeerInstante(std::string_view s) {
     return r;
 }
 
+bool FormaDeInstante(std::string_view s) {
+    static constexpr std::string_view kForma = "0000-00-00T00:00:00";
+    if (s.size() != kForma.size()) return false;
+    for (std::size_t i = 0; i < s.size(); ++i) {
+        const bool ok = kForma[i] == '0' ? s[i] >= '0' && s[i] <= '9'
+                        : i == 10        ? s[i] == 'T' || s[i] == ' '
+                                         : s[i] == kForma[i];
+        if (!ok) return false;
+    }
+    return true;
+}
+
 std::optional<double> LeerDia(std::string_view s) {
     const auto d = SegundosDia(s);
     if (!d) return std::nullopt;

@@ -13,6 +13,9 @@ namespace quelmar::herramientas {
 // built is the one fecha::DesdeSegundos gives for that second, so the engine reads it
 // back to the same second and a written value reads back bit for bit.
 std::optional<double> LeerInstante(std::string_view s);
+// Whether `s` is written AAAA-MM-DD?HH:MM:SS, whatever its values: a text of that form that
+// LeerInstante refuses names a day or time that does not exist (30 February, 25:00).
+bool FormaDeInstante(std::string_view s);
 std::optional<double> LeerDia(std::string_view s);
 // A day alone (at 00:00:00) or an instant.
 std::optional<double> LeerDiaOInstante(std::string_view s);

@@ -366,7 +366,7 @@ int Importar(const std::vector<std::string>& args) {
     const auto carpeta = Carpeta(o);
     std::error_code ec;
     if (!std::filesystem::is_directory(carpeta, ec))
-        throw ErrorUso("la carpeta del catálogo " + Citar(carpeta.string()) + " no existe");
+        throw ErrorUso(CarpetaDelCatalogoInservible(carpeta));
     const std::string origen = o.posicionales[0];
     const std::filesystem::path catalogo = carpeta / cLlamada::kNombreFichero;
     ComprobarDistintos({{"el CSV", origen}}, {{"el catálogo", catalogo}});
@@ -379,7 +379,8 @@ int Importar(const std::vector<std::string>& args) {
     }()
                                             : LeerFicheroEntero(origen);
     if (!PareceTexto(std::string_view(texto).substr(0, 65536)))
-        throw ErrorUso(NoEsTexto(Citar(origen)) + "; se espera un CSV de tarifas");
+        throw ErrorUso(NoEsTexto(Citar(origen), std::string_view(texto).substr(0, 65536)) +
+                       "; se espera un CSV de tarifas");
     std::vector<std::string> avisos;
     std::vector<tTarifa> registros;
     try {

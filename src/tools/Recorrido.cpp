@@ -70,6 +70,8 @@ std::vector<Variant> LeerFestivos(const std::filesystem::path& ruta) {
 class LectorLineas {
   public:
     static constexpr std::size_t kMaximo = 1024;
+    // Kept of a line: its longest content and the CR of a CRLF end.
+    static constexpr std::size_t kGuardado = kMaximo + 1;
 
     explicit LectorLineas(std::FILE* f) : m_Fichero(f) {}
 
@@ -79,7 +81,7 @@ class LectorLineas {
         cortada = false;
         if (m_Ini < m_Fin) {
             const char* p = m_Buf.data() + m_Ini;
-            const std::size_t n = std::min(m_Fin - m_Ini, kMaximo + 1);
+            const std::size_t n = std::min(m_Fin - m_Ini, kGuardado + 1);
             if (const auto* nl = static_cast<const char*>(std::memchr(p, '\n', n))) {
                 linea = {p, static_cast<std::size_t>(nl - p)};
                 m_Ini += linea.size() + 1;
@@ -98,7 +100,7 @@ class LectorLineas {
             const char* p = m_Buf.data() + m_Ini;
             const auto* nl = static_cast<const char*>(std::memchr(p, '\n', m_Fin - m_Ini));
             const std::size_t n = nl ? static_cast<std::size_t>(nl - p) : m_Fin - m_Ini;
-            const std::size_t cabe = std::min(n, kMaximo - m_Linea.size());
+            const std::size_t cabe = std::min(n, kGuardado - m_Linea.size());
             m_Linea.append(p, cabe);
             cortada = cortada || cabe < n;
             m_Ini += nl ? n + 1 : n;
@@ -137,6 +139,14 @@ class LectorLineas {
     std::size_t m_Ini = 0, m_Fin = 0;
     int m_Error = 0;
 };
+
+// Why an instant of a log cannot be read, after its quoted text.
+std::string InstanteIlegible(std::string_view texto) {
+    return CitarCorto(texto) + (FormaDeInstante(texto)
+                                    ? " no existe: ese día o esa hora no están en el calendario "
+                                      "(o el año es anterior al 100)"
+                                    : " ilegible (se espera AAAA-MM-DDTHH:MM:SS)");
+}
 
 // Edit distance between two names, letters compared without case.
 std::size_t Distancia(std::string_view a, std::string_view b) {
@@ -403,7 +413,7 @@ void Recorrido::Aviso(bool& dado, const char* texto) {
 std::optional<std::string_view> Recorrido::Contenido(std::string_view linea, bool cortada) {
     if (m_NumLinea == 1 && linea.starts_with("\xEF\xBB\xBF")) linea.remove_prefix(3);
     while (!linea.empty() && (linea.back() == '\n' || linea.back() == '\r')) linea.remove_suffix(1);
-    if (cortada) {
+    if (cortada || linea.size() > LectorLineas::kMaximo) {
         m_CabeceraVista = true;
         Mala("la línea mide más de " + std::to_string(LectorLineas::kMaximo) +
              " bytes; una llamada ocupa menos de 100 (empieza " + CitarCorto(linea, 40) + ")");
@@ -460,12 +470,12 @@ std::optional<Llamada> Recorrido::LeerCampos() {
     const std::string_view tIni = RecortarBlancos(m_Campos[0]), tFin = RecortarBlancos(m_Campos[1]);
     const auto ini = LeerInstante(tIni);
     if (!ini) {
-        Mala("inicio " + CitarCorto(tIni) + " ilegible (se espera AAAA-MM-DDTHH:MM:SS)");
+        Mala("inicio " + InstanteIlegible(tIni));
         return std::nullopt;
     }
     const auto fin = LeerInstante(tFin);
     if (!fin) {
-        Mala("fin " + CitarCorto(tFin) + " ilegible (se espera AAAA-MM-DDTHH:MM:SS)");
+        Mala("fin " + InstanteIlegible(tFin));
         return std::nullopt;
     }
     const std::int64_t segundos = fecha::SegundosEntre(*ini, *fin);
@@ -563,7 +573,7 @@ TotalesRecorrido Recorrer(cLlamada& m, const OpcionesCosteo& o, std::vector<std:
     const std::string_view principio = lector.Principio();
     if (lector.Error()) throw ErrorUso(ErrorDeLectura(nombre, lector.Error()));
     if (!PareceTexto(principio))
-        throw ErrorUso(NoEsTexto(nombre) +
+        throw ErrorUso(NoEsTexto(nombre, principio) +
                        "; se espera un registro de llamadas, una por línea: inicio,fin[,tarifa]");
     Recorrido recorrido(m, std::move(nombres), entrada, errores, destino, nombre);
     destino.Empezar();

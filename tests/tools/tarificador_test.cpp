@@ -162,8 +162,10 @@ TEST_F(Costear, BadLinesAreReportedAndSkipped) {
                             "00:00:00,00:00:00\n");
     const std::vector<std::string> esperadas = {
         "línea 3: se esperaban 2 o 3 campos (inicio,fin[,tarifa]) y hay 1",
-        "línea 4: inicio «1999-02-29T10:00:00» ilegible (se espera AAAA-MM-DDTHH:MM:SS)",
-        "línea 5: fin «1999-12-27T24:00:00» ilegible (se espera AAAA-MM-DDTHH:MM:SS)",
+        "línea 4: inicio «1999-02-29T10:00:00» no existe: ese día o esa hora no están en el "
+        "calendario (o el año es anterior al 100)",
+        "línea 5: fin «1999-12-27T24:00:00» no existe: ese día o esa hora no están en el "
+        "calendario (o el año es anterior al 100)",
         "línea 6: el fin «1999-12-27T10:00:00» es anterior al inicio «1999-12-27T10:05:00»",
         "línea 7: tarifa desconocida «Inexistente»",
         "línea 9: se esperaban 2 o 3 campos (inicio,fin[,tarifa]) y hay 4",
@@ -171,7 +173,8 @@ TEST_F(Costear, BadLinesAreReportedAndSkipped) {
         "línea 11: el motor no pudo costear la llamada: desbordamiento (error 6): una fecha fuera "
         "de intervalo (las fechas van del 01/01/0100 al 31/12/9999); su periodo de facturación "
         "acaba después del año 9999, la última fecha que el motor cuenta",
-        "línea 12: inicio «0099-12-31T10:00:00» ilegible (se espera AAAA-MM-DDTHH:MM:SS)",
+        "línea 12: inicio «0099-12-31T10:00:00» no existe: ese día o esa hora no están en el "
+        "calendario (o el año es anterior al 100)",
         "tarificador: 3 llamadas, importe total 85.00, duración total 00:02:40; 9 líneas con "
         "errores",
     };
@@ -290,6 +293,11 @@ TEST_F(Costear, AnUnusableOptionOrFileStopsBeforeWritingAnything) {
     };
     const std::vector<Caso> casos = {
         {{"--catalogo", vacia.ruta().string(), llamadas}, "no hay Tarifas.Dat en"},
+        {{"--catalogo", llamadas, llamadas},
+         "l.csv» no es una carpeta; --catalogo espera la carpeta que guarda Tarifas.Dat"},
+        // Raw bytes of a file are never echoed: read as Windows-1252 (0xFF is "ÿ").
+        {{"--festivos", Fichero("fest.txt", "1999-12-2\xFF\n"), llamadas},
+         "fest.txt» línea 1: «1999-12-2ÿ» no es una fecha"},
         {{"--catalogo", corto.ruta().string(), llamadas}, "tiene 3 tarifas; el costeo necesita"},
         {{"--catalogo", sinHora.ruta().string(), llamadas},
          "tarifa 6 («Móvil»), «Semana.Normal.Fin»: nan no es una hora del día"},
@@ -528,6 +536,20 @@ TEST_F(Costear, LogsFromOtherProgramsAreReadOrRefusedWithoutFlooding) {
              std::string(5000, '\0') + "9,9\n",
          2,
          {"no es un fichero de texto"}},
+        // A line of 1024 bytes ended by CRLF: the CR is no part of the line.
+        {"1999-12-27T10:01:00,1999-12-27T10:02:30,M\xC3\xB3vil" + std::string(1024 - 46, ' ') +
+             "\r\n",
+         0,
+         {"tarificador: 1 llamada, importe total 45.00"}},
+        // UTF-16, as some programs save "Unicode text": named, with how to convert it.
+        {std::string("\xFF\xFE"
+                     "1\0"
+                     "9\0"
+                     "9\0"
+                     "9\0",
+                     10),
+         2,
+         {"está en UTF-16", "iconv -f UTF-16"}},
         {"1999-12-27T10:01:00,1999-12-27T10:02:30,M\xF3vil\n",
          0,
          {"se leen como Windows-1252", "tarificador: 1 llamada, importe total 45.00"}},
