@@ -306,6 +306,17 @@ TEST_F(Costear, AnUnusableOptionOrFileStopsBeforeWritingAnything) {
                              R"( {"tipo": 3, "alta": "2000-01-01", "baja": "1999-12-31"}]})"),
           llamadas},
          "bono 2 (50NOCHE): la baja 1999-12-31 es anterior al alta 2000-01-01"},
+        // A baja written as a day is compared by days, one with a time to the second.
+        {{"--bonos",
+          Fichero("g4.json", R"({"bonos": [{"tipo": 1, "alta": "2023-09-02T19:58:22",)"
+                             R"( "baja": "2023-09-01"}]})"),
+          llamadas},
+         "bono 1 (50DIA): la baja 2023-09-01 es anterior al alta 2023-09-02T19:58:22"},
+        {{"--bonos",
+          Fichero("g5.json", R"({"bonos": [{"tipo": 1, "alta": "2023-09-02T19:58:22",)"
+                             R"( "baja": "2023-09-02T19:58:21"}]})"),
+          llamadas},
+         "bono 1 (50DIA): la baja 2023-09-02T19:58:21 es anterior al alta 2023-09-02T19:58:22"},
         // The parser and the message must survive values built to overflow them.
         {{"--bonos",
           Fichero("i.json", R"({"bonos": [{"tipo": )" + std::string(100000, '[') +
@@ -439,14 +450,20 @@ TEST_F(Costear, ListGivesTheTwentyOneValuesWithHHMMSSTimes) {
     EXPECT_NE(r.salida.find("\"Nombre\": \"Móvil\""), std::string::npos);
 }
 
-TEST_F(Costear, NullIsAbsent) {
-    const std::string bonos =
-        Fichero("n.json", R"({"bonos": [{"tipo": "10DIA", "alta": "1999-12-01", "baja": null,)"
-                          R"( "tiempo": null}]})");
-    const Resultado r = Correr({"--bonos", bonos}, "1999-12-27T10:00:00,1999-12-27T10:06:00\n");
-    EXPECT_EQ(r.estado, 0) << r.errores;
-    EXPECT_NE(r.salida.find(",Normal,19,00:06:00,0,0,1,1,09:54:00,"), std::string::npos)
-        << r.salida;
+// Registries that are sound are read, and their full 10DIA bono pays the call.
+TEST_F(Costear, NullIsAbsentAndASameDayBajaIsSound) {
+    for (
+        const std::string registro : {
+            R"({"bonos": [{"tipo": "10DIA", "alta": "1999-12-01", "baja": null, "tiempo": null}]})",
+            // Cancelled on the day it was registered.
+            R"({"bonos": [{"tipo": "10DIA", "alta": "1999-12-27T09:58:22", "baja": "1999-12-27"}]})",
+        }) {
+        const Resultado r = Correr({"--bonos", Fichero("n.json", registro)},
+                                   "1999-12-27T10:00:00,1999-12-27T10:06:00\n");
+        EXPECT_EQ(r.estado, 0) << r.errores;
+        EXPECT_NE(r.salida.find(",Normal,19,00:06:00,0,0,1,1,09:54:00,"), std::string::npos)
+            << registro << r.salida;
+    }
 }
 
 // Logs as they come from other programs: each is read as the user meant it, or refused
