@@ -2,9 +2,11 @@
 
 #include <algorithm>
 #include <array>
+#include <cstdint>
 #include <nlohmann/json.hpp>
 #include <optional>
 
+#include "runtime/OleDate.h"
 #include "runtime/RuntimeError.h"
 #include "runtime/Variant.h"
 #include "time/cTiempo.h"
@@ -144,7 +146,13 @@ void AnadirBono(const json& b, std::size_t i, cBono& r, const std::string& o) {
     std::optional<double> baja;
     // JSON null is an absent value, as most writers put it.
     if (b.contains("baja") && !b["baja"].is_null()) baja = FechaDe(b["baja"], donde, "baja");
-    if (baja && *baja < alta)
+    // A baja written as a day names a whole day: a bono cancelled on the day it was
+    // registered is sound, so only the days are compared then. Seconds, not OLE values,
+    // so that dates before 1899-12-30 compare in time order too.
+    std::int64_t desde = fecha::ASegundos(alta);
+    if (baja && b["baja"].get_ref<const std::string&>().size() == 10)
+        desde = fecha::DiaDeSegundos(desde) * fecha::kSegundosDia;
+    if (baja && fecha::ASegundos(*baja) < desde)
         throw ErrorUso(donde + "la baja " + TextoDiaOInstante(*baja) + " es anterior al alta " +
                        TextoDiaOInstante(alta));
     if (r.Count() == INT16_MAX) throw ErrorUso(o + "demasiados bonos (32767 como mucho)");

@@ -22,6 +22,9 @@ TEST(ScrollBarTest, ChangeRunsOnlyWhenThePositionMovesAlsoWhenABoundPullsIt) {
     hs.Value(12);
     hs.Max(11);  // pulls 12 down to 11
     hs.Max(20);
+    hs.Enabled(false);
+    hs.Mover(5);  // the user cannot move a disabled bar
+    hs.Enabled(true);
     EXPECT_EQ(vistos, (Vistos{1, 12, 11}));
     try {
         hs.Value(21);

@@ -100,6 +100,22 @@ TEST_F(Comparar, EachCandidateCostsWhatCostearGivesUnderIt) {
     }
 }
 
+// Across the end of a billing day the second between the two periods is charged to no
+// one: of two minutes, 119 seconds count, all from the sample's night bono.
+TEST_F(Comparar, TheSecondBetweenTwoBillingPeriodsCountsNowhere) {
+    const Resultado r = Correr("comparar", {}, "2000-01-15T23:59:00,2000-01-16T00:01:00\n");
+    EXPECT_EQ(r.estado, 0) << r.errores;
+    const auto filas = Lineas(r.salida);
+    ASSERT_EQ(filas.size(), 8u) << r.salida;
+    for (std::size_t i = 1; i < filas.size(); ++i) {
+        const auto c = Celdas(filas[i]);
+        ASSERT_EQ(c.size(), 8u) << filas[i];
+        EXPECT_EQ(std::vector<std::string>(c.begin() + 4, c.begin() + 7),
+                  (std::vector<std::string>{"0.00", "0.00", "1.98"}))
+            << filas[i];
+    }
+}
+
 // "2.195,00" as the page writes it without a locale: 2195.
 double NumeroEspanol(std::string s) {
     std::string r;

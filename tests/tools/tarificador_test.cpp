@@ -232,6 +232,37 @@ TEST_F(Costear, BonosRefillWhenABillingPeriodStarts) {
                                              "09:55:00"}));
 }
 
+// The registry goes on from the end of the call before. One across the end of the billing
+// day is refilled at midnight; the next, later that day, must not be refilled again. One
+// that starts before the previous ends is told.
+TEST_F(Costear, TheRegistryGoesOnFromTheEndOfTheCallBefore) {
+    const std::string bonos = Fichero("bonos.json", R"({"dia_factura": 15, "per_factura": 2,
+        "bonos": [{"tipo": "10NOCHE", "alta": "2000-01-01"}]})");
+    const Resultado r = Correr({"--bonos", bonos},
+                               // 3599 s to 23:59:59, full at 00:00:00, 1 hour more
+                               "2000-03-15T23:00:00,2000-03-16T01:00:00\n"
+                               "2000-03-16T02:00:00,2000-03-16T03:00:00\n"
+                               "2000-03-16T02:30:00,2000-03-16T02:40:00\n");
+    EXPECT_EQ(r.estado, 0) << r.errores;
+    std::vector<std::string> noche;
+    for (const auto& l : Lineas(r.salida)) noche.push_back(l.substr(l.rfind(',') + 1));
+    EXPECT_EQ(noche, (std::vector<std::string>{"bono_noche", "09:00:00", "08:00:00", "07:50:00"}));
+    EXPECT_TRUE(
+        r.errores.starts_with("línea 3: aviso: la llamada empieza antes de que acabe la "
+                              "anterior; los bonos se gastan en el orden de las líneas\n"))
+        << r.errores;
+}
+
+// At 20:00 day time ends: ten minutes from the day bono, then ten without a bono. Bono
+// time was there when the call started, none is left for the time it ends in.
+TEST_F(Costear, EachStretchIsChargedToTheBonosOfItsOwnGroup) {
+    const std::string bonos =
+        Fichero("bonos.json", R"({"bonos": [{"tipo": 0, "alta": "1999-12-01"}]})");
+    const Resultado r = Correr({"--bonos", bonos}, "1999-12-27T19:50:00,1999-12-27T20:10:00\n");
+    EXPECT_EQ(r.estado, 0) << r.errores;
+    EXPECT_TRUE(r.salida.ends_with(",1,0,09:50:00,00:00:00\n")) << r.salida;
+}
+
 TEST_F(Costear, JsonGivesOneObjectPerCallWithTheSameNames) {
     const Resultado r = Correr({"--json"}, "1999-12-27T17:58:59,1999-12-27T18:01:00\n");
     EXPECT_EQ(r.estado, 0);
@@ -341,6 +372,17 @@ TEST_F(Costear, AnUnusableOptionOrFileStopsBeforeWritingAnything) {
                              R"( {"tipo": 3, "alta": "2000-01-01", "baja": "1999-12-31"}]})"),
           llamadas},
          "bono 2 (50NOCHE): la baja 1999-12-31 es anterior al alta 2000-01-01"},
+        // A baja written as a day is compared by days, one with a time to the second.
+        {{"--bonos",
+          Fichero("g4.json", R"({"bonos": [{"tipo": 1, "alta": "2023-09-02T19:58:22",)"
+                             R"( "baja": "2023-09-01"}]})"),
+          llamadas},
+         "bono 1 (50DIA): la baja 2023-09-01 es anterior al alta 2023-09-02T19:58:22"},
+        {{"--bonos",
+          Fichero("g5.json", R"({"bonos": [{"tipo": 1, "alta": "2023-09-02T19:58:22",)"
+                             R"( "baja": "2023-09-02T19:58:21"}]})"),
+          llamadas},
+         "bono 1 (50DIA): la baja 2023-09-02T19:58:21 es anterior al alta 2023-09-02T19:58:22"},
         // The parser and the message must survive values built to overflow them.
         {{"--bonos",
           Fichero("i.json", R"({"bonos": [{"tipo": )" + std::string(100000, '[') +
@@ -509,14 +551,20 @@ TEST_F(Costear, ListGivesTheTwentyOneValuesWithHHMMSSTimes) {
     EXPECT_NE(r.salida.find("\"Nombre\": \"Móvil\""), std::string::npos);
 }
 
-TEST_F(Costear, NullIsAbsent) {
-    const std::string bonos =
-        Fichero("n.json", R"({"bonos": [{"tipo": "10DIA", "alta": "1999-12-01", "baja": null,)"
-                          R"( "tiempo": null}]})");
-    const Resultado r = Correr({"--bonos", bonos}, "1999-12-27T10:00:00,1999-12-27T10:06:00\n");
-    EXPECT_EQ(r.estado, 0) << r.errores;
-    EXPECT_NE(r.salida.find(",Normal,19,00:06:00,0,0,1,1,09:54:00,"), std::string::npos)
-        << r.salida;
+// Registries that are sound are read, and their full 10DIA bono pays the call.
+TEST_F(Costear, NullIsAbsentAndASameDayBajaIsSound) {
+    for (
+        const std::string registro : {
+            R"({"bonos": [{"tipo": "10DIA", "alta": "1999-12-01", "baja": null, "tiempo": null}]})",
+            // Cancelled on the day it was registered.
+            R"({"bonos": [{"tipo": "10DIA", "alta": "1999-12-27T09:58:22", "baja": "1999-12-27"}]})",
+        }) {
+        const Resultado r = Correr({"--bonos", Fichero("n.json", registro)},
+                                   "1999-12-27T10:00:00,1999-12-27T10:06:00\n");
+        EXPECT_EQ(r.estado, 0) << r.errores;
+        EXPECT_NE(r.salida.find(",Normal,19,00:06:00,0,0,1,1,09:54:00,"), std::string::npos)
+            << registro << r.salida;
+    }
 }
 
 // Logs as they come from other programs: each is read as the user meant it, or refused
@@ -559,6 +607,14 @@ TEST_F(Costear, LogsFromOtherProgramsAreReadOrRefusedWithoutFlooding) {
         {"1999-12-27T10:01:00,1999-12-27T10:02:30,movil\n",
          1,
          {"tarifa desconocida «movil»; ¿quizá «Móvil»?"}},
+        // A call of no time (a number that did not answer) costs its connection.
+        {"1999-12-27T10:00:00,1999-12-27T10:00:00\n",
+         0,
+         {"tarificador: 1 llamada, importe total 10.00, duración total 00:00:00"}},
+        // A doubled quote inside a quoted field is one quote.
+        {"1999-12-27T10:01:00,1999-12-27T10:02:30,\"M\"\"vil\"\n",
+         1,
+         {"línea 1: tarifa desconocida «M\"vil»"}},
         {malas, 1, {"línea 20: fin «mal»", "25 líneas con errores (solo se muestran las 20 "}},
         {"1999-12-27T10:00:00,1999-12-27T10:00:10," + std::string(100000, 'A') + "\n",
          1,
