@@ -5,6 +5,9 @@
 #include <cstdint>
 #include <nlohmann/json.hpp>
 #include <optional>
+#include <set>
+#include <string>
+#include <vector>
 
 #include "runtime/OleDate.h"
 #include "runtime/RuntimeError.h"
@@ -95,8 +98,23 @@ json Analizar(std::string_view texto, const std::string& o) {
                        std::to_string(kProfundidadMaxima) +
                        " niveles; un registro de bonos tiene tres");
     json raiz;
+    // A key given twice in one object would be read silently with its last value: found
+    // while parsing, and refused as an unknown key is.
+    std::vector<std::set<std::string, std::less<>>> claves;
+    std::optional<std::string> repetida;
+    const json::parser_callback_t vigilar = [&](int, json::parse_event_t evento, json& valor) {
+        if (evento == json::parse_event_t::object_start) {
+            claves.emplace_back();
+        } else if (evento == json::parse_event_t::object_end) {
+            if (!claves.empty()) claves.pop_back();
+        } else if (evento == json::parse_event_t::key && !claves.empty() && !repetida) {
+            const auto& k = valor.get_ref<const std::string&>();
+            if (!claves.back().insert(k).second) repetida = k;
+        }
+        return true;
+    };
     try {
-        raiz = json::parse(texto.begin(), texto.end());
+        raiz = json::parse(texto.begin(), texto.end(), vigilar);
     } catch (const json::parse_error& e) {
         throw ErrorUso(o + "JSON mal formado (" + Posicion(texto, e.byte == 0 ? 0 : e.byte - 1) +
                        ")");
@@ -105,6 +123,9 @@ json Analizar(std::string_view texto, const std::string& o) {
     } catch (const json::exception&) {
         throw ErrorUso(o + "JSON mal formado");
     }
+    if (repetida)
+        throw ErrorUso(o + "la clave " + CitarCorto(*repetida) +
+                       " aparece dos veces en el mismo objeto; ¿cuál de los dos valores vale?");
     if (!raiz.is_object()) throw ErrorUso(o + "se esperaba un objeto JSON { ... }");
     return raiz;
 }
@@ -158,7 +179,16 @@ void AnadirBono(const json& b, std::size_t i, cBono& r, const std::string& o) {
     if (r.Count() == INT16_MAX) throw ErrorUso(o + "demasiados bonos (32767 como mucho)");
     r.DarAlta(tipo, Variant::DeFecha(alta));
     const auto pos = static_cast<std::int16_t>(r.Count() - 1);
-    if (baja) r.Baja(pos, Variant::DeFecha(*baja));
+    if (baja) {
+        try {
+            r.Baja(pos, Variant::DeFecha(*baja));
+        } catch (const RuntimeError&) {
+            // The expiry, the first billing day after the baja, falls past the last date.
+            throw ErrorUso(donde + "la baja " + TextoDiaOInstante(*baja) +
+                           " caducaría después del año 9999, la última fecha que el motor "
+                           "cuenta");
+        }
+    }
     if (!b.contains("tiempo") || b["tiempo"].is_null()) return;
     const json& t = b["tiempo"];
     const auto segundos = t.is_string() ? LeerDuracion(t.get<std::string>()) : std::nullopt;

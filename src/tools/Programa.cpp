@@ -491,13 +491,13 @@ void AyudaCatalogo() {
 }
 
 int EjecutarOrden(std::vector<std::string> args) {
+    if (args.empty()) {
+        std::fputs(kAyudaGeneral, stderr);
+        return kSalidaUso;
+    }
+    const std::string orden = args.front();
+    args.erase(args.begin());
     try {
-        if (args.empty()) {
-            std::fputs(kAyudaGeneral, stderr);
-            return kSalidaUso;
-        }
-        const std::string orden = args.front();
-        args.erase(args.begin());
         if (orden == "--help" || orden == "-h" || orden == "ayuda") {
             std::fputs(kAyudaGeneral, stdout);
             AyudaCatalogo();
@@ -524,6 +524,13 @@ int EjecutarOrden(std::vector<std::string> args) {
     } catch (const ErrorUso& e) {
         std::fflush(stdout);
         std::fprintf(stderr, "tarificador: %s\n", e.what());
+        return kSalidaUso;
+    } catch (const std::bad_alloc&) {
+        std::fflush(stdout);
+        std::fprintf(stderr,
+                     "tarificador: %s: no queda memoria libre para terminar; cierre otros "
+                     "programas o parta el fichero en trozos\n",
+                     orden.c_str());
         return kSalidaUso;
     } catch (const std::exception& e) {
         std::fflush(stdout);

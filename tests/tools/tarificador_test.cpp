@@ -346,6 +346,13 @@ TEST_F(Costear, AnUnusableOptionOrFileStopsBeforeWritingAnything) {
          "tipo de bono desconocido «4»"},
         {{"--bonos", Fichero("d.json", R"({"dia_factura": 15, "bonus": []})"), llamadas},
          "clave desconocida «bonus»"},
+        {{"--bonos", Fichero("d2.json", R"({"dia_factura": 15, "dia_factura": 1})"), llamadas},
+         "d2.json»: la clave «dia_factura» aparece dos veces en el mismo objeto"},
+        {{"--bonos",
+          Fichero("d3.json", R"({"bonos": [{"tipo": "50DIA", "alta": "9999-12-01",)"
+                             R"( "baja": "9999-12-31T23:59:59"}]})"),
+          llamadas},
+         "d3.json»: bono 1 (50DIA): la baja 9999-12-31T23:59:59 caducaría después del año 9999"},
         {{"--bonos", Fichero("e.json", R"({"bonos": [{"tipo": "10DIA", "alta": "1/12/1999"}]})"),
           llamadas},
          "bono 1 (10DIA): «alta» «1/12/1999» no es un día"},
