@@ -88,7 +88,7 @@ otro periodo de facturación.
 
 Salida (CSV con cabecera): inicio,fin,tarifa,importe,duracion,tipo,tipo_actual,bono_net,
 bono_net_actual,bono_dia,bono_noche. Las líneas erróneas se avisan en la salida de
-errores como «línea N: ...» y se saltan (se muestran las 20 primeras; las demás solo se
+errores como «fichero:N: ...» y se saltan (se muestran las 20 primeras; las demás solo se
 cuentan, y una línea de más de 1024 bytes es errónea); al final, el número de llamadas,
 el importe total, la duración total y cuántas líneas tenían errores.
 )";

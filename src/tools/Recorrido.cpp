@@ -56,8 +56,8 @@ std::vector<Variant> LeerFestivos(const std::filesystem::path& ruta) {
         if (linea.empty() || linea.starts_with('#')) continue;
         const auto d = LeerDia(linea);
         if (!d)
-            throw ErrorUso(Citar(ruta.string()) + " línea " + std::to_string(n) + ": " +
-                           CitarCorto(linea) + " no es una fecha AAAA-MM-DD");
+            throw ErrorUso(ruta.string() + ":" + std::to_string(n) + ": " + CitarCorto(linea) +
+                           " no es una fecha AAAA-MM-DD");
         r.push_back(Variant::DeFecha(*d));
     }
     if (r.size() > 32768) throw ErrorUso(Citar(ruta.string()) + ": más de 32768 festivos");
@@ -319,8 +319,9 @@ struct HashTexto {
 class Recorrido {
   public:
     Recorrido(cLlamada& m, std::vector<std::string> nombres, std::FILE* entrada, std::FILE* errores,
-              DestinoLlamadas& destino, std::string nombreEntrada)
+              DestinoLlamadas& destino, std::string nombreEntrada, std::string lugar)
         : m_NombreEntrada(std::move(nombreEntrada)),
+          m_Lugar(std::move(lugar)),
           m_Catalogo(m),
           m_Nombres(std::move(nombres)),
           m_Entrada(entrada),
@@ -345,6 +346,9 @@ class Recorrido {
     static TarifaPedida Pedida(std::optional<std::string> bytes);
 
     const std::string m_NombreEntrada;  // as messages name it
+    // The file as messages about a line start, "fichero:línea: ...", as editors and
+    // terminals follow them.
+    const std::string m_Lugar;
     cLlamada& m_Catalogo;
     const std::vector<std::string> m_Nombres;  // the catalogue's names in UTF-8, for suggestions
     std::FILE *m_Entrada, *m_Errores;
@@ -397,7 +401,7 @@ void Recorrido::Mala(const std::string& motivo) {
     m_Destino.Mala(m_NumLinea, motivo);
     if (m_Totales.malas++ >= kMalasMostradas) return;
     m_Progreso.Borrar();
-    std::fprintf(m_Errores, "línea %zu: %s\n", m_NumLinea, motivo.c_str());
+    std::fprintf(m_Errores, "%s:%zu: %s\n", m_Lugar.c_str(), m_NumLinea, motivo.c_str());
 }
 
 // A warning given once per run, on the line that first calls for it.
@@ -405,7 +409,7 @@ void Recorrido::Aviso(bool& dado, const char* texto) {
     if (dado) return;
     dado = true;
     m_Progreso.Borrar();
-    std::fprintf(m_Errores, "línea %zu: aviso: %s\n", m_NumLinea, texto);
+    std::fprintf(m_Errores, "%s:%zu: aviso: %s\n", m_Lugar.c_str(), m_NumLinea, texto);
 }
 
 // The line as text, without its end; nothing for a bad line (told) and for one that
@@ -521,9 +525,10 @@ bool Recorrido::CostearLlamada(const Llamada& l) {
                        [this](const std::string& tipo, double alta, double caducidad) {
                            m_Progreso.Borrar();
                            std::fprintf(m_Errores,
-                                        "línea %zu: aviso: el bono %s dado de alta el %s caducó el "
+                                        "%s:%zu: aviso: el bono %s dado de alta el %s caducó el "
                                         "%s; desde esta llamada no cuenta\n",
-                                        m_NumLinea, tipo.c_str(), TextoDiaOInstante(alta).c_str(),
+                                        m_Lugar.c_str(), m_NumLinea, tipo.c_str(),
+                                        TextoDiaOInstante(alta).c_str(),
                                         TextoDiaOInstante(caducidad).c_str());
                        });
         m_Catalogo.Datos(l.ini, l.fin, &m_Catalogo.Bono(), *l.tarifa->bytes);
@@ -575,7 +580,8 @@ TotalesRecorrido Recorrer(cLlamada& m, const OpcionesCosteo& o, std::vector<std:
     if (!PareceTexto(principio))
         throw ErrorUso(NoEsTexto(nombre, principio) +
                        "; se espera un registro de llamadas, una por línea: inicio,fin[,tarifa]");
-    Recorrido recorrido(m, std::move(nombres), entrada, errores, destino, nombre);
+    Recorrido recorrido(m, std::move(nombres), entrada, errores, destino, nombre,
+                        o.llamadas ? o.llamadas->string() : "(entrada estándar)");
     destino.Empezar();
     std::string_view linea;
     bool cortada = false;

@@ -71,8 +71,9 @@ TEST_F(Bordes, ABonoStopsPayingOnceItHasExpired) {
                                "1999-12-28T10:00:00,1999-12-28T10:01:00\n"
                                "1999-12-28T11:00:00,1999-12-28T11:01:00\n");
     EXPECT_EQ(r.errores.find("caducó"), r.errores.rfind("caducó")) << r.errores;
-    EXPECT_NE(r.errores.find("línea 1: aviso: el bono 10DIA dado de alta el 1995-01-01 caducó el "
-                             "1995-02-01"),
+    EXPECT_NE(r.errores.find(
+                  "(entrada estándar):1: aviso: el bono 10DIA dado de alta el 1995-01-01 caducó el "
+                  "1995-02-01"),
               std::string::npos)
         << r.errores;
 }
@@ -86,7 +87,8 @@ TEST_F(Bordes, InstantsBefore1900CompareByTheClock) {
                                "1850-06-03T22:00:00,1850-06-03T23:30:00\n");
     EXPECT_EQ(r.estado, 0) << r.errores;
     // Only the third call starts before the previous one ends.
-    EXPECT_TRUE(r.errores.starts_with("línea 3: aviso: la llamada empieza antes")) << r.errores;
+    EXPECT_TRUE(r.errores.starts_with("(entrada estándar):3: aviso: la llamada empieza antes"))
+        << r.errores;
     EXPECT_EQ(r.errores.find("aviso"), r.errores.rfind("aviso")) << r.errores;
 }
 
@@ -102,9 +104,9 @@ TEST_F(Bordes, QuotedFieldsWithEitherSeparator) {
         {"1999-12-27T17:58:00;1999-12-27T18:03:00;Provincial",
          "1999-12-27T17:58:00,1999-12-27T18:03:00,Provincial,"},
         {R"("1999-12-27T17:58:00" ; "1999-12-27T18:03:00";"Prov""incial")",
-         "línea 1: tarifa desconocida «Prov\"incial»"},
+         "(entrada estándar):1: tarifa desconocida «Prov\"incial»"},
         {R"("1999-12-27T17:58:00"x;"1999-12-27T18:03:00")",
-         "línea 1: hay texto tras unas comillas de cierre"},
+         "(entrada estándar):1: hay texto tras unas comillas de cierre"},
     };
     for (const auto& c : casos) {
         const Resultado r = Correr({"costear"}, c.linea + "\n");

@@ -161,7 +161,7 @@ TEST_F(Comparar, TheReportSaysWhatCostearAndCompararSay) {
               std::string::npos);
     EXPECT_NE(pagina.find("<li>línea 12: inicio «2000-02-30T10:00:00» no existe"),
               std::string::npos);
-    EXPECT_NE(costeo.errores.find("línea 12: inicio «2000-02-30T10:00:00» no existe"),
+    EXPECT_NE(costeo.errores.find("llamadas.csv:12: inicio «2000-02-30T10:00:00» no existe"),
               std::string::npos);
     for (const char* fuera : {"http:", "https:", "<script", "src=", "@import"})
         EXPECT_EQ(pagina.find(fuera), std::string::npos) << fuera;

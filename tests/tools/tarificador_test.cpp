@@ -130,7 +130,8 @@ TEST_F(Costear, SkipsHeaderCommentsAndBlankLines) {
     EXPECT_EQ(r.estado, 1);
     ASSERT_EQ(Lineas(r.salida).size(), 2u);
     EXPECT_TRUE(Lineas(r.salida)[1].starts_with(llamada));
-    EXPECT_TRUE(r.errores.starts_with("línea 2: inicio «inicio» ilegible")) << r.errores;
+    EXPECT_TRUE(r.errores.starts_with("(entrada estándar):2: inicio «inicio» ilegible"))
+        << r.errores;
 }
 
 TEST_F(Costear, BadLinesAreReportedAndSkipped) {
@@ -161,20 +162,24 @@ TEST_F(Costear, BadLinesAreReportedAndSkipped) {
                             "1999-12-27T10:03:00,1999-12-27T10:04:00,Móvil,30,00:01:00,0,0,0,0,"
                             "00:00:00,00:00:00\n");
     const std::vector<std::string> esperadas = {
-        "línea 3: se esperaban 2 o 3 campos (inicio,fin[,tarifa]) y hay 1",
-        "línea 4: inicio «1999-02-29T10:00:00» no existe: ese día o esa hora no están en el "
-        "calendario (o el año es anterior al 100)",
-        "línea 5: fin «1999-12-27T24:00:00» no existe: ese día o esa hora no están en el "
-        "calendario (o el año es anterior al 100)",
-        "línea 6: el fin «1999-12-27T10:00:00» es anterior al inicio «1999-12-27T10:05:00»",
-        "línea 7: tarifa desconocida «Inexistente»",
-        "línea 9: se esperaban 2 o 3 campos (inicio,fin[,tarifa]) y hay 4",
-        "línea 10: unas comillas no se cierran",
-        "línea 11: el motor no pudo costear la llamada: desbordamiento (error 6): una fecha fuera "
-        "de intervalo (las fechas van del 01/01/0100 al 31/12/9999); su periodo de facturación "
-        "acaba después del año 9999, la última fecha que el motor cuenta",
-        "línea 12: inicio «0099-12-31T10:00:00» no existe: ese día o esa hora no están en el "
-        "calendario (o el año es anterior al 100)",
+        llamadas + ":3: se esperaban 2 o 3 campos (inicio,fin[,tarifa]) y hay 1",
+        llamadas +
+            ":4: inicio «1999-02-29T10:00:00» no existe: ese día o esa hora no están en el "
+            "calendario (o el año es anterior al 100)",
+        llamadas +
+            ":5: fin «1999-12-27T24:00:00» no existe: ese día o esa hora no están en el "
+            "calendario (o el año es anterior al 100)",
+        llamadas + ":6: el fin «1999-12-27T10:00:00» es anterior al inicio «1999-12-27T10:05:00»",
+        llamadas + ":7: tarifa desconocida «Inexistente»",
+        llamadas + ":9: se esperaban 2 o 3 campos (inicio,fin[,tarifa]) y hay 4",
+        llamadas + ":10: unas comillas no se cierran",
+        llamadas +
+            ":11: el motor no pudo costear la llamada: desbordamiento (error 6): una fecha fuera "
+            "de intervalo (las fechas van del 01/01/0100 al 31/12/9999); su periodo de facturación "
+            "acaba después del año 9999, la última fecha que el motor cuenta",
+        llamadas +
+            ":12: inicio «0099-12-31T10:00:00» no existe: ese día o esa hora no están en el "
+            "calendario (o el año es anterior al 100)",
         "tarificador: 3 llamadas, importe total 85.00, duración total 00:02:40; 9 líneas con "
         "errores",
     };
@@ -248,7 +253,8 @@ TEST_F(Costear, TheRegistryGoesOnFromTheEndOfTheCallBefore) {
     for (const auto& l : Lineas(r.salida)) noche.push_back(l.substr(l.rfind(',') + 1));
     EXPECT_EQ(noche, (std::vector<std::string>{"bono_noche", "09:00:00", "08:00:00", "07:50:00"}));
     EXPECT_TRUE(
-        r.errores.starts_with("línea 3: aviso: la llamada empieza antes de que acabe la "
+        r.errores.starts_with("(entrada estándar):3: aviso: la llamada empieza antes de que "
+                              "acabe la "
                               "anterior; los bonos se gastan en el orden de las líneas\n"))
         << r.errores;
 }
@@ -328,7 +334,7 @@ TEST_F(Costear, AnUnusableOptionOrFileStopsBeforeWritingAnything) {
          "l.csv» no es una carpeta; --catalogo espera la carpeta que guarda Tarifas.Dat"},
         // Raw bytes of a file are never echoed: read as Windows-1252 (0xFF is "ÿ").
         {{"--festivos", Fichero("fest.txt", "1999-12-2\xFF\n"), llamadas},
-         "fest.txt» línea 1: «1999-12-2ÿ» no es una fecha"},
+         "fest.txt:1: «1999-12-2ÿ» no es una fecha"},
         {{"--catalogo", corto.ruta().string(), llamadas}, "tiene 3 tarifas; el costeo necesita"},
         {{"--catalogo", sinHora.ruta().string(), llamadas},
          "tarifa 6 («Móvil»), «Semana.Normal.Fin»: nan no es una hora del día"},
@@ -406,7 +412,7 @@ TEST_F(Costear, AnUnusableOptionOrFileStopsBeforeWritingAnything) {
         {{"--bonos", Fichero("h.json", llenos), llamadas},
          "h.json»: los bonos de día suman más de 32767 horas"},
         {{"--festivos", Fichero("fes.txt", "1999-12-25\n25/12/1999\n"), llamadas},
-         "fes.txt» línea 2: «25/12/1999» no es una fecha AAAA-MM-DD"},
+         "fes.txt:2: «25/12/1999» no es una fecha AAAA-MM-DD"},
         {{"--opcion-rara", llamadas}, "opción desconocida «--opcion-rara»"},
         {{llamadas, "--bonos"}, "a «--bonos» le falta su valor"},
         {{(dir.ruta() / "no-existe.csv").string()}, "no se puede abrir"},
@@ -621,8 +627,8 @@ TEST_F(Costear, LogsFromOtherProgramsAreReadOrRefusedWithoutFlooding) {
         // A doubled quote inside a quoted field is one quote.
         {"1999-12-27T10:01:00,1999-12-27T10:02:30,\"M\"\"vil\"\n",
          1,
-         {"línea 1: tarifa desconocida «M\"vil»"}},
-        {malas, 1, {"línea 20: fin «mal»", "25 líneas con errores (solo se muestran las 20 "}},
+         {"l.csv:1: tarifa desconocida «M\"vil»"}},
+        {malas, 1, {"l.csv:20: fin «mal»", "25 líneas con errores (solo se muestran las 20 "}},
         {"1999-12-27T10:00:00,1999-12-27T10:00:10," + std::string(100000, 'A') + "\n",
          1,
          {"la línea mide más de 1024 bytes",
