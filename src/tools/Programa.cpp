@@ -30,8 +30,8 @@ namespace {
 constexpr const char* kAyudaGeneral =
     R"(Uso: tarificador ORDEN [OPCIONES] [FICHERO]
 
-Cuesta registros de llamadas con el catálogo de tarifas de Quelmar (Tarifas.Dat) y
-mueve catálogos a CSV y desde CSV.
+Cuesta registros de llamadas con el catálogo de tarifas de Quelmar (Tarifas.Dat)
+y mueve catálogos a CSV y desde CSV.
 
 Órdenes:
   costear    cuesta llamadas, una por línea: inicio,fin[,tarifa]
@@ -41,99 +41,110 @@ mueve catálogos a CSV y desde CSV.
   exportar   escribe el catálogo como CSV editable
   importar   crea Tarifas.Dat a partir de un CSV
 
-Ninguna orden escribe sobre una de sus entradas ni sobre el catálogo. Un fichero de
-salida se sustituye de una vez; si es un enlace simbólico, se sustituye el fichero al que
-lleva y el enlace queda; una tubería, un terminal o un dispositivo se escriben tal cual;
-«-» es la salida estándar.
+Ninguna orden escribe sobre una de sus entradas ni sobre el catálogo. Un fichero
+de salida se sustituye de una vez; si es un enlace simbólico, se sustituye el
+fichero al que lleva y el enlace queda; una tubería, un terminal o un
+dispositivo se escriben tal cual; «-» es la salida estándar.
 
-«tarificador ORDEN --help» explica cada orden; «tarificador --version» (o -V) dice la
-versión. Salida: 0 bien, 1 alguna línea con errores (costear) o un CSV con errores
-(importar, que entonces no escribe nada), 2 opción o fichero inservible, o una salida
-que no se pudo escribir.
+«tarificador ORDEN --help» explica cada orden; «tarificador --version» (o -V)
+dice la versión. Salida: 0 bien, 1 alguna línea con errores (costear, comparar,
+informe) o un CSV con errores (importar, que entonces no escribe nada), 2 opción
+o fichero inservible, o una salida que no se pudo escribir.
 )";
 
 constexpr const char* kAyudaCostear =
-    R"(Uso: tarificador costear [--catalogo CARPETA] [--tarifa NOMBRE] [--festivos FICHERO]
-                          [--bonos FICHERO] [--salida-bonos FICHERO] [--json] [LLAMADAS]
+    R"(Uso: tarificador costear [--catalogo CARPETA] [--tarifa NOMBRE]
+                          [--festivos FICHERO] [--bonos FICHERO]
+                          [--salida-bonos FICHERO] [--json] [LLAMADAS]
 
-Cuesta cada llamada del fichero LLAMADAS (o de la entrada estándar si falta o es «-»).
-Una llamada por línea: inicio,fin[,tarifa] (o separada por «;»), con instantes
-AAAA-MM-DDTHH:MM:SS (también con un espacio en lugar de la T); una llamada cuyo periodo
-de facturación acaba pasado el año 9999 no se puede costear, y se dice así. Se saltan las líneas en blanco, las que empiezan por «#» y una primera línea de cabecera
-(la que no empieza por una cifra). El texto va en UTF-8; una línea que no es UTF-8 se
-lee como Windows-1252 (Latin-1) y se avisa una vez. Un fichero que no es texto (bytes
-nulos o de control) se rechaza sin costear nada. El nombre de tarifa se busca exacto; si
-no está, se sugiere el más parecido.
+Cuesta cada llamada del fichero LLAMADAS (o de la entrada estándar si falta o es
+«-»). Una llamada por línea: inicio,fin[,tarifa] (o separada por «;»), con
+instantes AAAA-MM-DDTHH:MM:SS (también con un espacio en lugar de la T); una
+llamada cuyo periodo de facturación acaba pasado el año 9999 no se puede
+costear, y se dice así. Se saltan las líneas en blanco, las que empiezan por «#»
+y una primera línea de cabecera (la que no empieza por una cifra). El texto va
+en UTF-8; una línea que no es UTF-8 se lee como Windows-1252 (Latin-1) y se
+avisa una vez. Un fichero que no es texto (bytes nulos o de control) se rechaza
+sin costear nada. El nombre de tarifa se busca exacto; si no está, se sugiere el
+más parecido.
 
   --catalogo CARPETA      carpeta de Tarifas.Dat (por omisión, la que dice
                           «tarificador --help»)
-  --tarifa NOMBRE         tarifa de las líneas que no nombran ninguna (por omisión, la
-                          primera del catálogo)
-  --festivos FICHERO      un festivo AAAA-MM-DD por línea (además de los domingos)
-  --bonos FICHERO         registro de bonos en JSON; sin él, ninguno y día de factura 1:
-                          {"dia_factura": 15, "per_factura": 2, "bonos": [{"tipo": "50DIA",
-                           "alta": "1999-12-01T00:00:00", "baja": "2000-02-10",
-                           "tiempo": "49:30:00"}]}
-                          per_factura 1 = meses pares, 2 = impares; «baja» y «tiempo» son
-                          opcionales (sin baja; capacidad completa), también como null;
-                          «tiempo» no pasa de la capacidad del tipo (10 o 50 horas) y la
-                          baja no es anterior al alta
-  --salida-bonos FICHERO  escribe el registro que queda tras la última llamada, en la misma
-                          forma JSON
+  --tarifa NOMBRE         tarifa de las líneas que no nombran ninguna (por
+                          omisión, la primera del catálogo)
+  --festivos FICHERO      un festivo AAAA-MM-DD por línea (además de los
+                          domingos)
+  --bonos FICHERO         registro de bonos en JSON; sin él, ninguno y día de
+                          factura 1:
+                          {"dia_factura": 15, "per_factura": 2, "bonos": [
+                           {"tipo": "50DIA", "alta": "1999-12-01T00:00:00",
+                            "baja": "2000-02-10", "tiempo": "49:30:00"}]}
+                          per_factura 1 = meses pares, 2 = impares; «baja» y
+                          «tiempo» son opcionales (sin baja; capacidad
+                          completa), también como null; «tiempo» no pasa de la
+                          capacidad del tipo (10 o 50 horas) y la baja no es
+                          anterior al alta
+  --salida-bonos FICHERO  escribe el registro que queda tras la última llamada,
+                          en la misma forma JSON
   --json                  un objeto JSON por llamada en lugar de CSV
 
-Los bonos se gastan de una llamada a la siguiente en el orden de las líneas, y se
-rellenan cuando entre el final de una llamada y el principio de la siguiente empieza
-otro periodo de facturación.
+Los bonos se gastan de una llamada a la siguiente en el orden de las líneas, y
+se rellenan cuando entre el final de una llamada y el principio de la siguiente
+empieza otro periodo de facturación.
 
-Salida (CSV con cabecera): inicio,fin,tarifa,importe,duracion,tipo,tipo_actual,bono_net,
-bono_net_actual,bono_dia,bono_noche. Las líneas erróneas se avisan en la salida de
-errores como «fichero:N: ...» y se saltan (se muestran las 20 primeras; las demás solo se
-cuentan, y una línea de más de 1024 bytes es errónea); al final, el número de llamadas,
-el importe total, la duración total y cuántas líneas tenían errores.
+Salida (CSV con cabecera):
+inicio,fin,tarifa,importe,duracion,tipo,tipo_actual,bono_net,
+bono_net_actual,bono_dia,bono_noche. Las líneas erróneas se avisan en la salida
+de errores como «fichero:N: ...» y se saltan (se muestran las 20 primeras; las
+demás solo se cuentan, y una línea de más de 1024 bytes es errónea); al final,
+el número de llamadas, el importe total, la duración total y cuántas líneas
+tenían errores.
 )";
 
 constexpr const char* kAyudaComparar =
-    R"(Uso: tarificador comparar [--catalogo CARPETA] [--festivos FICHERO] [--bonos FICHERO]
-                           [--json] [LLAMADAS]
+    R"(Uso: tarificador comparar [--catalogo CARPETA] [--festivos FICHERO]
+                           [--bonos FICHERO] [--json] [LLAMADAS]
 
-¿Qué tarifa me conviene? Cuesta el registro de llamadas entero una vez con cada tarifa
-del catálogo (todas menos las de los bonos, 10DIA, 50DIA, 10NOCHE y 50NOCHE), sin mirar
-la tarifa que nombra cada línea, con los bonos gastándose y rellenándose como en
-«costear». Las llamadas, las opciones y las líneas con errores son las de «costear»; una
-línea con errores no cuenta para ninguna tarifa.
+¿Qué tarifa me conviene? Cuesta el registro de llamadas entero una vez con cada
+tarifa del catálogo (todas menos las de los bonos, 10DIA, 50DIA, 10NOCHE y
+50NOCHE), sin mirar la tarifa que nombra cada línea, con los bonos gastándose y
+rellenándose como en «costear». Las llamadas, las opciones y las líneas con
+errores son las de «costear»; una línea con errores no cuenta para ninguna
+tarifa.
 
 Salida (CSV con cabecera, de la más barata a la más cara):
   tarifa             nombre de la tarifa
   importe            importe total de las llamadas con ella
-  diferencia         importe menos el del registro costeado con sus propias tarifas
-                     (negativa: con ella se ahorraría)
+  diferencia         importe menos el del registro costeado con sus propias
+                     tarifas (negativa: con ella se ahorraría)
   importe_minuto     importe por minuto de llamada
   minutos_normal     minutos cobrados en la banda normal
   minutos_reducida   minutos cobrados en la banda reducida
   minutos_bono       minutos pagados con tiempo de bono
   llamadas           número de llamadas
-Con --json, un objeto JSON por tarifa con esos nombres. Al final, en la salida de
-errores, el resumen del registro con sus propias tarifas, como en «costear».
+Con --json, un objeto JSON por tarifa con esos nombres. Al final, en la salida
+de errores, el resumen del registro con sus propias tarifas, como en «costear».
 )";
 
 constexpr const char* kAyudaInforme =
-    R"(Uso: tarificador informe --salida INFORME.html [--catalogo CARPETA] [--tarifa NOMBRE]
-                          [--festivos FICHERO] [--bonos FICHERO] [--salida-bonos FICHERO]
-                          [LLAMADAS]
+    R"(Uso: tarificador informe --salida INFORME.html [--catalogo CARPETA]
+                          [--tarifa NOMBRE] [--festivos FICHERO]
+                          [--bonos FICHERO] [--salida-bonos FICHERO] [LLAMADAS]
 
-Cuesta el registro de llamadas como «costear» (las mismas opciones y líneas) y escribe
-una página HTML que se lee en cualquier navegador, sin red ni programas, también impresa o
-en el móvil:
-  - el resumen: llamadas, importe y tiempo totales, tiempo de bono usado y el que queda
+Cuesta el registro de llamadas como «costear» (las mismas opciones y líneas) y
+escribe una página HTML que se lee en cualquier navegador, sin red ni programas,
+también impresa o en el móvil:
+  - el resumen: llamadas, importe y tiempo totales, tiempo de bono usado y el
+    que queda
   - el importe por día (o por semana en registros largos), por bandas y bono
   - cuándo se llama: minutos por hora del día en laborables, sábados y festivos
   - el tiempo de bono que queda a lo largo del registro, con las recargas
-  - lo que costarían las llamadas con cada tarifa (como «comparar») y la más barata
+  - lo que costarían las llamadas con cada tarifa (como «comparar») y la más
+    barata
   - las llamadas (las 500 primeras) y las líneas con errores
-Los números y las fechas se escriben como los escribe su configuración regional (LANG).
-El fichero se sustituye de una vez al final. La salida de errores lleva lo mismo que con
-«costear».
+Los números y las fechas se escriben como los escribe su configuración regional
+(LANG). El fichero se sustituye de una vez al final. La salida de errores lleva
+lo mismo que con «costear».
 
   --salida INFORME.html   el fichero que se escribe (obligatorio; «-», la salida
                           estándar)
@@ -142,50 +153,52 @@ El fichero se sustituye de una vez al final. La salida de errores lleva lo mismo
 constexpr const char* kAyudaListar =
     R"(Uso: tarificador listar [--catalogo CARPETA] [--json]
 
-Muestra las tarifas del catálogo, una por fila, con sus 21 valores en el orden del
-fichero; las columnas se llaman como las claves (Nombre, Conexion.Importe, ...) y las
-horas se escriben HH:MM:SS. Con --json, una lista de objetos JSON.
+Muestra las tarifas del catálogo, una por fila, con sus 21 valores en el orden
+del fichero; las columnas se llaman como las claves (Nombre, Conexion.Importe,
+...) y las horas se escriben HH:MM:SS. Con --json, una lista de objetos JSON.
 )";
 
 constexpr const char* kAyudaExportar =
     R"(Uso: tarificador exportar [--catalogo CARPETA] [FICHERO]
 
-Escribe Tarifas.Dat como CSV (en FICHERO, o en la salida estándar si falta o es «-»):
-una cabecera con las 21 claves y una fila por registro. Al importarlo de nuevo con
-«importar --tal-cual» se obtiene el mismo Tarifas.Dat byte a byte.
+Escribe Tarifas.Dat como CSV (en FICHERO, o en la salida estándar si falta o es
+«-»): una cabecera con las 21 claves y una fila por registro. Al importarlo de
+nuevo con «importar --tal-cual» se obtiene el mismo Tarifas.Dat byte a byte.
 
-  textos  sin los espacios finales; caracteres en UTF-8; una celda vacía es un campo
-          nunca asignado (ceros) y una celda con un espacio, un campo de espacios;
-          \xHH es un byte de control y \\ una barra invertida
-  horas   HH:MM:SS; otro día, AAAA-MM-DD HH:MM:SS; un valor que no cae en un segundo
-          exacto se escribe como número decimal exacto
+  textos  sin los espacios finales; caracteres en UTF-8; una celda vacía es un
+          campo nunca asignado (ceros) y una celda con un espacio, un campo de
+          espacios; \xHH es un byte de control y \\ una barra invertida
+  horas   HH:MM:SS; otro día, AAAA-MM-DD HH:MM:SS; un valor que no cae en un
+          segundo exacto se escribe como número decimal exacto
 )";
 
 constexpr const char* kAyudaImportar =
     R"(Uso: tarificador importar [--catalogo CARPETA] [--tal-cual] FICHERO
 
-Crea o sustituye Tarifas.Dat a partir de un CSV como el de «tarificador exportar» (las
-columnas pueden ir en cualquier orden; separador «,» o «;»). El fichero se sustituye de
-una vez: si el CSV tiene algún error, se explica como «línea N, «clave»: ...», la salida
-es 1 y Tarifas.Dat queda como estaba.
+Crea o sustituye Tarifas.Dat a partir de un CSV como el de «tarificador
+exportar» (las columnas pueden ir en cualquier orden; separador «,» o «;»). El
+fichero se sustituye de una vez: si el CSV tiene algún error, se explica como
+«línea N, «clave»: ...», la salida es 1 y Tarifas.Dat queda como estaba.
 
-  importes  cada celda de importe es un número tal como lo lee el costeo (11.5; blancos
-            alrededor admitidos; vacía, un campo nunca asignado); la coma decimal de una
-            hoja de cálculo española (11,5) se guarda con punto (11.5) y se avisa una vez
-  horas     un fin sin segundos se guarda como lo guarda el editor (17:59 es 17:59:59,
-            00:00 queda 00:00:00); un inicio sin segundos, con :00; se rechaza una hora
-            que no es del día (NaN, negativa, de un día o más)
-  catálogo  se rechaza un catálogo de menos de cinco tarifas, sin la principal en
-            primer lugar (empieza por 10DIA, 50DIA, 10NOCHE o 50NOCHE), con dos tarifas del
-            mismo nombre, con un nombre en blanco, o con un nombre vacío o que empieza por
-            un carácter fuera de ASCII (Á, É, Ñ, ¡, ¿...), donde la lectura del catálogo se
-            detendría: lo mismo que Quelmar no salva; y siempre uno de más de 32766 tarifas
+  importes  cada celda de importe es un número tal como lo lee el costeo (11.5;
+            blancos alrededor admitidos; vacía, un campo nunca asignado); la
+            coma decimal de una hoja de cálculo española (11,5) se guarda con
+            punto (11.5) y se avisa una vez
+  horas     un fin sin segundos se guarda como lo guarda el editor (17:59 es
+            17:59:59, 00:00 queda 00:00:00); un inicio sin segundos, con :00; se
+            rechaza una hora que no es del día (NaN, negativa, de un día o más)
+  catálogo  se rechaza un catálogo de menos de cinco tarifas, sin la principal
+            en primer lugar (empieza por 10DIA, 50DIA, 10NOCHE o 50NOCHE), con
+            dos tarifas del mismo nombre, con un nombre en blanco, o con un
+            nombre vacío o que empieza por un carácter fuera de ASCII (Á, É, Ñ,
+            ¡, ¿...), donde la lectura del catálogo se detendría: lo mismo que
+            Quelmar no salva; y siempre uno de más de 32766 tarifas
 
-  --tal-cual  guarda el texto de cada celda exactamente como viene (horas sin segundos,
-              con :00), avisando de cada importe que el costeo leería como otro número y
-              de los fallos de catálogo de arriba, que no impiden escribirlo: así
-              «exportar» e «importar --tal-cual» devuelven siempre el mismo Tarifas.Dat
-              byte a byte
+  --tal-cual  guarda el texto de cada celda exactamente como viene (horas sin
+              segundos, con :00), avisando de cada importe que el costeo leería
+              como otro número y de los fallos de catálogo de arriba, que no
+              impiden escribirlo: así «exportar» e «importar --tal-cual»
+              devuelven siempre el mismo Tarifas.Dat byte a byte
 )";
 
 // The options of one subcommand: which take a value, which are flags.

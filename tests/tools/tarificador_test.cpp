@@ -682,10 +682,17 @@ TEST(Tarificador, TheSameFaultGivesTheSameWordsAndVersion) {
 
 TEST(Tarificador, EveryCommandHasHelpAndAnUnknownOneIsRefused) {
     CarpetaTemporal dir;
-    for (const std::string orden : {"costear", "listar", "exportar", "importar"}) {
-        const Resultado r = Ejecutar(dir.ruta(), {orden, "--help"});
+    // Every help fits a terminal of 80 columns (characters, not bytes).
+    auto ancho = [](const std::string& l) {
+        return std::count_if(l.begin(), l.end(), [](char c) { return (c & 0xC0) != 0x80; });
+    };
+    for (const std::string orden :
+         {"costear", "comparar", "informe", "listar", "exportar", "importar", ""}) {
+        const Resultado r = Ejecutar(dir.ruta(), {orden.empty() ? "--help" : orden, "--help"});
         EXPECT_EQ(r.estado, 0);
-        EXPECT_TRUE(r.salida.starts_with("Uso: tarificador " + orden)) << r.salida;
+        EXPECT_TRUE(r.salida.starts_with("Uso: tarificador " + (orden.empty() ? "ORDEN" : orden)))
+            << r.salida;
+        for (const std::string& l : Lineas(r.salida)) EXPECT_LE(ancho(l), 80) << l;
     }
     EXPECT_EQ(Ejecutar(dir.ruta(), {"--help"}).estado, 0);
     const Resultado r = Ejecutar(dir.ruta(), {"tarificar"});
