@@ -1,4 +1,5 @@
 #include <cmath>
+#include <functional>
 #include <gtest/gtest.h>
 #include <random>
 #include <string>
@@ -809,6 +810,72 @@ TEST_F(Form1Test, AnySequenceOfCommandsKeepsTheListInStepAndSavesWhatItShows) {
             for (const char* k :
                  {"Nombre", "Conexion.Importe", "Semana.Normal.Importe", "Semana.Reducida.Importe"})
                 ASSERT_EQ(TextoDe(leido, i, k), TextoDe(cat(), i, k));
+    }
+}
+
+// ---- closing by the window manager ----
+
+// Only changes not saved are asked about; the answer decides the save and the closing.
+TEST_F(Form1Test, ClosingWithChangesNotSavedAsksWhetherToSaveThem) {
+    struct Caso {
+        const char* que;
+        std::function<void(Form1&)> hacer;
+        int respuesta;
+        bool falla;
+        bool pregunta, cierra, salvado;
+    };
+    const auto importe = [](Form1& f) {
+        f.conImporte.Teclear("9,99");
+        f.conImporte.SalirFoco();
+    };
+    const auto mirar = [](Form1& f) {
+        f.TabStrip1.Seleccionar(2);
+        f.ssTab.Seleccionar(2);
+        f.semImporte.SalirFoco();
+        f.fesFin.SalirFoco();
+        f.hs.Mover(7);
+        f.hs.Mover(1);
+    };
+    const auto salvado = [](Form1& f) {
+        f.conImporte.Teclear("9,99");
+        f.conImporte.SalirFoco();
+        f.cmdSalvar.Pulsar();
+    };
+    const auto restaurado = [](Form1& f) {
+        f.conImporte.Teclear("9,99");
+        f.conImporte.SalirFoco();
+        f.cmdRestaurar.Pulsar();
+    };
+    const auto nuevo = [](Form1& f) { f.cmdNuevo.Pulsar(); };
+    using V = IVentana;
+    const Caso casos[] = {
+        {"nada", [](Form1&) {}, V::vbCancel, false, false, true, false},
+        {"mirar", mirar, V::vbCancel, false, false, true, false},
+        {"salvado", salvado, V::vbCancel, false, false, true, true},
+        {"restaurado", restaurado, V::vbCancel, false, false, true, false},
+        {"si", importe, V::vbYes, false, true, true, true},
+        {"no", importe, V::vbNo, false, true, true, false},
+        {"cancelar", importe, V::vbCancel, false, true, false, false},
+        {"si, falla", importe, V::vbYes, true, true, false, false},
+        {"nuevo", nuevo, V::vbNo, false, true, true, false},
+    };
+    for (const Caso& c : casos) {
+        Abrir(12);
+        c.hacer(*form);
+        ventana.preguntas.clear();
+        ventana.respuestaSalvar = c.respuesta;
+        escritura->fallar = c.falla;
+        EXPECT_EQ(form->Form_QueryUnload(), c.cierra) << c.que;
+        escritura->fallar = false;
+        ASSERT_EQ(ventana.preguntas.size(), c.pregunta ? 1u : 0u) << c.que;
+        if (c.pregunta) {
+            EXPECT_EQ(ventana.preguntas[0].texto, "¿Salvar los cambios?");
+            EXPECT_EQ(ventana.preguntas[0].titulo, "Atencion");
+        }
+        cLlamada leido(carpeta.ruta());
+        leido.Load();
+        EXPECT_EQ(TextoDe(leido, 0, "Conexion.Importe"), c.salvado ? "9.99" : "10") << c.que;
+        EXPECT_EQ(form->HayCambios(), !c.cierra || c.respuesta == V::vbNo) << c.que;
     }
 }
 
