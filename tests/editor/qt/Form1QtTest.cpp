@@ -464,11 +464,15 @@ TEST_F(Form1QtTest, EscapeOnAnOpenListOrMenuClosesOnlyIt) {
     }
     EXPECT_TRUE(cajas.vistas.empty());
 
-    // With the list closed, Escape in the name of a built-in tariff still cancels, unasked.
-    Abrir(12);
-    Clic(Nombre()->lineEdit());
-    QTest::keyClick(QApplication::focusWidget(), Qt::Key_Escape);
-    EXPECT_FALSE(w->isVisible());
+    // With no list open, Escape cancels from any control, the name of a built-in tariff
+    // included, unasked.
+    for (const char* control : {"txtNombre", "semFin", "hs", "ssTab", "cmdNuevo"}) {
+        Abrir(12);
+        W<QWidget>(control)->setFocus(Qt::TabFocusReason);
+        QTest::keyClick(QApplication::focusWidget(), Qt::Key_Escape);
+        EXPECT_FALSE(w->isVisible()) << control;
+        w.reset();
+    }
     EXPECT_TRUE(cajas.vistas.empty());
 }
 
