@@ -14,6 +14,7 @@ class VentanaNula : public editor::IVentana {
   public:
     void MsgBox(const std::string&, int, const std::string&) override {}
     bool Preguntar(const std::string&, const std::string&) override { return false; }
+    int PreguntarConCancelar(const std::string&, const std::string&) override { return vbCancel; }
     void Cerrar() override {}
     void FocoEn(const editor::Control&) override {}
 };

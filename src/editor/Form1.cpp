@@ -1,5 +1,6 @@
 #include "editor/Form1.h"
 
+#include <algorithm>
 #include <exception>
 #include <vector>
 
@@ -163,6 +164,7 @@ void Form1::Form_Load() {
     const Sello sello = SelloActual();
     m_Catalogo.Load();
     m_Sello = sello;
+    Recordar();
     const std::int16_t n = m_Catalogo.Count();
     if (n != 0) m_Indice = 0;
     txtNombre.ClearItems();
@@ -531,7 +533,30 @@ bool Form1::Salvar() {
         return false;
     }
     m_Sello = SelloActual();
+    Recordar();
     return true;
+}
+
+void Form1::Recordar() {
+    const auto t = m_Catalogo.Tarifas();
+    m_Salvado.assign(t.begin(), t.end());
+}
+
+bool Form1::HayCambios() const {
+    return !std::ranges::equal(m_Catalogo.Tarifas(), m_Salvado);
+}
+
+bool Form1::Form_QueryUnload() {
+    if (!HayCambios()) return true;
+    switch (
+        m_Ventana.PreguntarConCancelar(std::string(kSalvarCambios), std::string(kTituloAviso))) {
+        case IVentana::vbYes:
+            return Salvar();  // a failed save keeps the window and its tariffs
+        case IVentana::vbNo:
+            return true;
+        default:
+            return false;
+    }
 }
 
 void Form1::txtNombre_KeyDown(std::int16_t& KeyCode, [[maybe_unused]] std::int16_t Shift) {

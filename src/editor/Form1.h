@@ -8,6 +8,7 @@
 #include <optional>
 #include <string>
 #include <string_view>
+#include <vector>
 
 #include "catalogue/FicherosUtil.h"
 #include "catalogue/cLlamada.h"
@@ -34,6 +35,7 @@ class Form1 {
     static constexpr std::string_view kNoBorrar = "No se puede borrar";
     static constexpr std::string_view kNoRenombrar = "No se puede cambiar de nombre.";
     static constexpr std::string_view kSeCobraComo = "Se cobra como ";
+    static constexpr std::string_view kSalvarCambios = "¿Salvar los cambios?";
 
     // `carpeta` holds Tarifas.Dat (the program's folder when run); `escritura` replaces the
     // writes of a save (tests make it fail).
@@ -79,6 +81,12 @@ class Form1 {
     void cmdNuevo_Click();
     void cmdCopiar_Click();
     void cmdBorrar_Click();
+    // The window is closed other than by Aceptar or Cancelar (its close button, the window
+    // manager), the field being edited already stored: with changes not saved the user is
+    // asked whether to save them. True when the window may close.
+    bool Form_QueryUnload();
+    // Whether the tariffs differ from what this window last read or saved.
+    bool HayCambios() const;
     void txtNombre_KeyDown(std::int16_t& KeyCode, std::int16_t Shift);
     void txtNombre_KeyPress(std::int16_t& KeyAscii);
     // The edit text is about to change other than by a typed character (paste, drop, input
@@ -149,6 +157,7 @@ class Form1 {
     // and the user does not want it overwritten. True when the catalogue is on disk.
     bool Salvar();
     bool SePuedeSalvar();
+    void Recordar();
     void MostrarCampo(std::int16_t indice, std::int16_t pagina, std::int16_t banda);
 
     // What Tarifas.Dat was when this window last read or wrote it.
@@ -168,6 +177,8 @@ class Form1 {
     // user has not edited the box (an old "0,15" must keep costing what it did).
     std::map<const TextBox*, std::string> m_Dibujado;
     std::optional<Sello> m_Sello;
+    // The tariffs as last read or saved.
+    std::vector<tTarifa> m_Salvado;
 };
 
 }  // namespace quelmar::editor

@@ -36,12 +36,17 @@ class VentanaFalsa : public IVentana {
         preguntas.push_back({texto, 0, titulo});
         return respuesta;
     }
+    int PreguntarConCancelar(const std::string& texto, const std::string& titulo) override {
+        preguntas.push_back({texto, 0, titulo});
+        return respuestaSalvar;
+    }
     void Cerrar() override { ++cierres; }
     void FocoEn(const Control& control) override { focos.push_back(control.Name()); }
 
     std::vector<Mensaje> mensajes;
     std::vector<Mensaje> preguntas;
     bool respuesta = false;
+    int respuestaSalvar = IVentana::vbCancel;
     int cierres = 0;
     std::vector<std::string> focos;
 };

@@ -812,5 +812,47 @@ TEST_F(Form1Test, AnySequenceOfCommandsKeepsTheListInStepAndSavesWhatItShows) {
     }
 }
 
+// ---- closing by the window manager ----
+
+// Only changes not saved are asked about; the answer decides the save and the closing.
+TEST_F(Form1Test, ClosingWithChangesNotSavedAsksWhetherToSaveThem) {
+    struct Caso {
+        const char* importe;  // typed and left; nullptr: only looked at the other pages
+        const char* boton;    // pressed before closing, or nullptr
+        int respuesta;
+        bool falla, pregunta, cierra, salvado;
+    };
+    using V = IVentana;
+    for (const Caso& c : {Caso{nullptr, nullptr, V::vbCancel, false, false, true, false},
+                          Caso{"9,99", "cmdSalvar", V::vbCancel, false, false, true, true},
+                          Caso{"9,99", "cmdRestaurar", V::vbCancel, false, false, true, false},
+                          Caso{"9,99", nullptr, V::vbYes, false, true, true, true},
+                          Caso{"9,99", nullptr, V::vbNo, false, true, true, false},
+                          Caso{"9,99", nullptr, V::vbCancel, false, true, false, false},
+                          Caso{"9,99", nullptr, V::vbYes, true, true, false, false},
+                          Caso{nullptr, "cmdNuevo", V::vbNo, false, true, true, false}}) {
+        Abrir(12);
+        const std::string que = std::string(c.importe ? c.importe : "-") + (c.boton ? c.boton : "");
+        if (c.importe) form->conImporte.Teclear(c.importe);
+        form->conImporte.SalirFoco();
+        for (int d : {2, 1, 0}) form->ssTab.Seleccionar(static_cast<std::int16_t>(d));
+        form->hs.Mover(7);
+        form->hs.Mover(1);
+        if (c.boton) static_cast<Button*>(form->Buscar(c.boton))->Pulsar();
+        ventana.preguntas.clear();
+        ventana.respuestaSalvar = c.respuesta;
+        escritura->fallar = c.falla;
+        EXPECT_EQ(form->Form_QueryUnload(), c.cierra) << que;
+        escritura->fallar = false;
+        ASSERT_EQ(ventana.preguntas.size(), c.pregunta ? 1u : 0u) << que;
+        if (c.pregunta) {
+            EXPECT_EQ(ventana.preguntas[0].texto, "¿Salvar los cambios?");
+        }
+        cLlamada leido(carpeta.ruta());
+        leido.Load();
+        EXPECT_EQ(TextoDe(leido, 0, "Conexion.Importe"), c.salvado ? "9.99" : "10") << que;
+    }
+}
+
 }  // namespace
 }  // namespace quelmar::editor

@@ -1,6 +1,7 @@
 #include "editor/qt/Form1Qt.h"
 
 #include <QApplication>
+#include <QCloseEvent>
 #include <QComboBox>
 #include <QFrame>
 #include <QGroupBox>
@@ -88,6 +89,30 @@ class EstiloMarco : public QProxyStyle {
     }
 };
 
+// The scroll bar with a mark while it has the focus, which the platform style does not draw.
+class BarraConFoco : public QScrollBar {
+  public:
+    using QScrollBar::QScrollBar;
+
+  protected:
+    void paintEvent(QPaintEvent* evento) override {
+        QScrollBar::paintEvent(evento);
+        if (!hasFocus()) return;
+        QPainter p(this);
+        QPen pluma(palette().color(QPalette::Highlight), 2);
+        p.setPen(pluma);
+        p.drawRect(QRectF(rect()).adjusted(1, 1, -1, -1));
+    }
+    void focusInEvent(QFocusEvent* evento) override {
+        QScrollBar::focusInEvent(evento);
+        update();
+    }
+    void focusOutEvent(QFocusEvent* evento) override {
+        QScrollBar::focusOutEvent(evento);
+        update();
+    }
+};
+
 QMessageBox::Icon Icono(int estilo) {
     switch (estilo & 0x70) {
         case 16:
@@ -152,13 +177,36 @@ void Form1Qt::Construir() {
         w->setObjectName(Q(e.nombre));
         m_Widgets[e.nombre] = w;
         if (control) m_ControlDe[w] = control;
-        if (e.tabStop) paradas.emplace_back(e.tabIndex, w);
+        if (e.tabStop) paradas.emplace_back(e.tabIndex * 10, w);
     }
+    // The day tabs, then the band tabs, come after the connection fields and before the
+    // fields of the page they show, as they lie on the window.
+    paradas.emplace_back(25, m_SsTab);
+    paradas.emplace_back(26, m_TabStrip1);
     OrdenarTabulacion(paradas);
-    // Escape presses the cancel button.
-    auto* escape = new QShortcut(QKeySequence(Qt::Key_Escape), this);
-    auto* cancelar = static_cast<QPushButton*>(m_Widgets.at("cmdCancelar"));
-    connect(escape, &QShortcut::activated, cancelar, &QPushButton::click);
+    // Day tabs from anywhere in the window, as in any tabbed window.
+    const auto atajo = [this](QKeySequence teclas, int paso) {
+        auto* a = new QShortcut(teclas, this);
+        connect(a, &QShortcut::activated, this, [this, paso] { PasarPagina(paso); });
+    };
+    atajo(QKeySequence(Qt::CTRL | Qt::Key_Tab), 1);
+    atajo(QKeySequence(Qt::CTRL | Qt::Key_PageDown), 1);
+    atajo(QKeySequence(Qt::CTRL | Qt::SHIFT | Qt::Key_Backtab), -1);
+    atajo(QKeySequence(Qt::CTRL | Qt::SHIFT | Qt::Key_Tab), -1);
+    atajo(QKeySequence(Qt::CTRL | Qt::Key_PageUp), -1);
+}
+
+// The field being edited is stored before the page changes, as a click on the tab stores it;
+// the focus goes to the day tabs, which show the page now selected.
+void Form1Qt::PasarPagina(int paso) {
+    Control* campo = m_CampoConFoco;
+    const bool enPagina = m_SsTab->parentWidget()->isAncestorOf(QApplication::focusWidget());
+    const auto n = static_cast<int>(m_Paginas.size());
+    Despachar([&] {
+        if (campo) SalirDe(*campo);
+        m_Form.ssTab.Seleccionar(static_cast<std::int16_t>((m_Form.ssTab.Tab() + paso + n) % n));
+    });
+    if (enPagina) m_SsTab->setFocus(Qt::TabFocusReason);
 }
 
 QWidget* Form1Qt::CrearWidget(const Disposicion::Elemento& e, QWidget* padre, Control* control) {
@@ -237,7 +285,7 @@ QWidget* Form1Qt::CrearListaNombres(QWidget* padre) {
 }
 
 QWidget* Form1Qt::CrearBarra(QWidget* padre) {
-    auto* s = new QScrollBar(Qt::Horizontal, padre);
+    auto* s = new BarraConFoco(Qt::Horizontal, padre);
     s->setTracking(false);  // Change once the thumb is let go
     s->setSingleStep(1);
     s->setPageStep(1);  // a click on the track moves one position too
@@ -266,7 +314,7 @@ QWidget* Form1Qt::CrearPaginas(const Disposicion::Elemento& e, QWidget* padre) {
     m_SsTab->setExpanding(true);
     m_SsTab->setUsesScrollButtons(false);
     m_SsTab->setDrawBase(false);
-    m_SsTab->setFocusPolicy(Qt::ClickFocus);
+    m_SsTab->setFocusPolicy(Qt::StrongFocus);
     const int alto = m_SsTab->sizeHint().height();
     m_SsTab->setGeometry(0, 0, area->width(), alto);
     marco->setFrameStyle(QFrame::StyledPanel | QFrame::Raised);
@@ -282,7 +330,7 @@ QWidget* Form1Qt::CrearBandas(QWidget* padre) {
     auto* t = new QTabBar(padre);
     t->setStyle(m_EstiloPestanas);
     for (std::string_view banda : Disposicion::kBandas) t->addTab(Q(banda));
-    t->setFocusPolicy(Qt::ClickFocus);
+    t->setFocusPolicy(Qt::StrongFocus);
     t->setUsesScrollButtons(false);
     t->setExpanding(true);
     const auto seleccionar = [this](int i) {
@@ -380,8 +428,10 @@ void Form1Qt::PulsarBoton(Button& boton) {
 }
 
 bool Form1Qt::TeclaNombre(const QKeyEvent& e) {
-    // Tab moves the focus and reaches no key handler.
-    if (m_Ocupado || e.key() == Qt::Key_Tab || e.key() == Qt::Key_Backtab) return false;
+    // Tab moves the focus and Escape presses Cancelar: neither reaches a key handler.
+    if (m_Ocupado || e.key() == Qt::Key_Tab || e.key() == Qt::Key_Backtab ||
+        e.key() == Qt::Key_Escape)
+        return false;
     bool tragar = false;
     Despachar([this, &e, &tragar] {
         const std::int16_t codigo = borde::CodigoTecla(e);
@@ -472,6 +522,34 @@ bool Form1Qt::eventFilter(QObject* objeto, QEvent* evento) {
             break;
     }
     return QWidget::eventFilter(objeto, evento);
+}
+
+// Escape presses the cancel button. Taken as the key no control used rather than as a
+// shortcut, so that Escape on an open list or menu closes only that list or menu.
+void Form1Qt::keyPressEvent(QKeyEvent* evento) {
+    if (evento->key() == Qt::Key_Escape && !(evento->modifiers() & ~Qt::KeypadModifier)) {
+        static_cast<QPushButton*>(m_Widgets.at("cmdCancelar"))->click();
+        return;
+    }
+    QWidget::keyPressEvent(evento);
+}
+
+// Closed other than by Aceptar or Cancelar: the field being edited is stored, then the model
+// decides whether changes not saved are asked about.
+void Form1Qt::closeEvent(QCloseEvent* evento) {
+    if (std::exchange(m_CierrePedido, false)) return QWidget::closeEvent(evento);
+    bool cerrar = false;
+    if (!m_Ocupado) {
+        Control* campo = m_CampoConFoco;
+        Despachar([&] {
+            if (campo) SalirDe(*campo);
+            cerrar = m_Form.Form_QueryUnload();
+        });
+    }
+    if (cerrar)
+        QWidget::closeEvent(evento);
+    else
+        evento->ignore();
 }
 
 void Form1Qt::showEvent(QShowEvent* evento) {
@@ -597,7 +675,30 @@ bool Form1Qt::Preguntar(const std::string& texto, const std::string& titulo) {
     return caja.exec() == QMessageBox::Yes;
 }
 
+int Form1Qt::PreguntarConCancelar(const std::string& texto, const std::string& titulo) {
+    QMessageBox caja(QMessageBox::Question, borde::Mensaje(titulo), borde::Mensaje(texto),
+                     QMessageBox::Yes | QMessageBox::No | QMessageBox::Cancel,
+                     isVisible() ? this : nullptr);
+    // Spanish whatever translations are installed.
+    caja.button(QMessageBox::Yes)->setText(QStringLiteral("&Sí"));
+    caja.button(QMessageBox::No)->setText(QStringLiteral("&No"));
+    caja.button(QMessageBox::Cancel)->setText(QStringLiteral("&Cancelar"));
+    caja.setDefaultButton(QMessageBox::Yes);
+    caja.setEscapeButton(QMessageBox::Cancel);
+    caja.setTextFormat(Qt::PlainText);
+    caja.setWindowModality(Qt::ApplicationModal);
+    switch (caja.exec()) {
+        case QMessageBox::Yes:
+            return IVentana::vbYes;
+        case QMessageBox::No:
+            return IVentana::vbNo;
+        default:
+            return IVentana::vbCancel;
+    }
+}
+
 void Form1Qt::Cerrar() {
+    m_CierrePedido = true;
     close();
 }
 

@@ -53,12 +53,15 @@ class Form1Qt : public QWidget, public IVentana {
 
     void MsgBox(const std::string& texto, int estilo, const std::string& titulo) override;
     bool Preguntar(const std::string& texto, const std::string& titulo) override;
+    int PreguntarConCancelar(const std::string& texto, const std::string& titulo) override;
     void Cerrar() override;
     void FocoEn(const Control& control) override;
 
   protected:
     bool eventFilter(QObject* objeto, QEvent* evento) override;
     void showEvent(QShowEvent* evento) override;
+    void keyPressEvent(QKeyEvent* evento) override;
+    void closeEvent(QCloseEvent* evento) override;
 
   private:
     void Construir();
@@ -83,6 +86,7 @@ class Form1Qt : public QWidget, public IVentana {
     void CambioDeFoco(QWidget* viejo, QWidget* nuevo);
     static void SalirDe(Control& c);
     void PulsarBoton(Button& boton);
+    void PasarPagina(int paso);
     bool TeclaNombre(const QKeyEvent& e);
     bool PedirCambioNombre();
     void NombreEditado(const QString& texto);
@@ -94,6 +98,7 @@ class Form1Qt : public QWidget, public IVentana {
     Control* m_CampoConFoco = nullptr;
     QWidget* m_FocoPendiente = nullptr;
     bool m_PrimeraVez = true;
+    bool m_CierrePedido = false;  // by Aceptar or Cancelar: nothing to ask
 
     std::unordered_map<std::string_view, QWidget*> m_Widgets;
     std::unordered_map<QWidget*, Control*> m_ControlDe;

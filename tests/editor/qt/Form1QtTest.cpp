@@ -1,3 +1,4 @@
+#include <QAbstractItemView>
 #include <QApplication>
 #include <QClipboard>
 #include <QComboBox>
@@ -13,6 +14,9 @@
 #include <QTest>
 #include <QTimeEdit>
 #include <QTimer>
+#include <algorithm>
+#include <array>
+#include <functional>
 #include <gtest/gtest.h>
 
 #include "EditorPrueba.h"
@@ -30,17 +34,24 @@ class Cajas {
         QString texto, titulo;
         QMessageBox::Icon icono;
         bool modal;
+        QStringList botones;
     };
     Cajas() {
         QObject::connect(&m_reloj, &QTimer::timeout, [this] {
             if (auto* m = qobject_cast<QMessageBox*>(QApplication::activeModalWidget())) {
-                vistas.push_back({m->text(), m->windowTitle(), m->icon(), m->isModal()});
-                m->button(QMessageBox::Ok)->click();
+                QStringList botones;
+                for (QAbstractButton* b : m->buttons()) botones.push_back(b->text());
+                botones.sort();
+                vistas.push_back({m->text(), m->windowTitle(), m->icon(), m->isModal(), botones});
+                QAbstractButton* b = m->button(respuesta);
+                (b ? b : m->button(QMessageBox::Ok))->click();
             }
         });
         m_reloj.start(5);
     }
     std::vector<Caja> vistas;
+    // The button clicked in a box that has it, OK otherwise.
+    QMessageBox::StandardButton respuesta = QMessageBox::Ok;
 
   private:
     QTimer m_reloj;
@@ -104,16 +115,16 @@ TEST_F(Form1QtTest, OpensOnTheCatalogueWithTheFirstTariffAndFocusOnTheName) {
 TEST_F(Form1QtTest, TabKeyFollowsTheTableAndSkipsHiddenPages) {
     Abrir(12);
     std::vector<std::string> orden;
-    for (int i = 0; i < 14; ++i) {
+    for (int i = 0; i < 16; ++i) {
         QWidget* f = QApplication::focusWidget();
         while (f && f->objectName().isEmpty()) f = f->parentWidget();
         orden.push_back(f ? f->objectName().toStdString() : "?");
         QTest::keyClick(QApplication::focusWidget(), Qt::Key_Tab);
     }
-    EXPECT_EQ(orden, (std::vector<std::string>{"txtNombre", "conImporte", "conTiempo", "semImporte",
-                                               "semInicio", "semFin", "hs", "cmdAceptar",
-                                               "cmdCancelar", "cmdNuevo", "cmdBorrar", "cmdCopiar",
-                                               "cmdRestaurar", "cmdSalvar"}));
+    EXPECT_EQ(orden, (std::vector<std::string>{
+                         "txtNombre", "conImporte", "conTiempo", "ssTab", "TabStrip1", "semImporte",
+                         "semInicio", "semFin", "hs", "cmdAceptar", "cmdCancelar", "cmdNuevo",
+                         "cmdBorrar", "cmdCopiar", "cmdRestaurar", "cmdSalvar"}));
     EXPECT_TRUE(cajas.vistas.empty());
 }
 
@@ -157,6 +168,77 @@ TEST_F(Form1QtTest, ClickOnTheSelectedBandTabRedrawsItsFields) {
     ClicPestana("TabStrip1", 0);
     EXPECT_EQ(TextoDe(cat(), 0, "Semana.Normal.Importe"), "7");
     EXPECT_EQ(importe->text(), QStringLiteral("7"));
+}
+
+// Every day and band tab is reached from the keyboard, and the field being edited is stored
+// whichever way it is left.
+TEST_F(Form1QtTest, DayAndBandTabsAreReachedFromTheKeyboardStoringTheField) {
+    struct Caso {
+        const char* campo;  // typed over, then left by the keys
+        const char* tecleado;
+        const char* teclas;
+        int dia, banda;
+        const char* foco;
+        const char* clave;  // where the typed value must be stored
+        const char* valor;
+    };
+    // clang-format off
+    const Caso casos[] = {
+        {"conImporte", "9,99", "Tab, Tab, Right", 1, 0, "ssTab", "Conexion.Importe", "9.99"},
+        {"conImporte", "9,99", "Tab, Tab, Tab, Right", 0, 1, "TabStrip1", "Conexion.Importe", "9.99"},
+        {"semImporte", "0,5", "Ctrl+Tab", 1, 0, "ssTab", "Semana.Normal.Importe", "0.5"},
+        {"semImporte", "0,5", "Ctrl+PgDown, Ctrl+PgDown", 2, 0, "ssTab", "Semana.Normal.Importe", "0.5"},
+        {"semImporte", "0,5", "Ctrl+PgUp", 2, 0, "ssTab", "Semana.Normal.Importe", "0.5"},
+        {"semImporte", "0,5", "Ctrl+Shift+Backtab", 2, 0, "ssTab", "Semana.Normal.Importe", "0.5"},
+        {"semImporte", "0,5", "Shift+Backtab, Right", 0, 1, "TabStrip1", "Semana.Normal.Importe", "0.5"},
+        {"semFin", "2230", "Ctrl+PgDown", 1, 0, "ssTab", "Semana.Normal.Fin", ""},
+    };
+    // clang-format on
+    for (const Caso& c : casos) {
+        Abrir(12);
+        QWidget* campo = W<QWidget>(c.campo);
+        if (auto* hora = qobject_cast<QTimeEdit*>(campo)) {
+            Clic(hora);
+            hora->setSelectedSection(QDateTimeEdit::HourSection);
+            QTest::keyClicks(hora, QString::fromLatin1(c.tecleado).left(2));
+            hora->setSelectedSection(QDateTimeEdit::MinuteSection);
+            QTest::keyClicks(hora, QString::fromLatin1(c.tecleado).mid(2));
+        } else {
+            Sobrescribir(static_cast<QLineEdit*>(campo), c.tecleado);
+        }
+        const QKeySequence teclas(QString::fromLatin1(c.teclas));
+        for (int k = 0; k < teclas.count(); ++k) {
+            QTest::keyClick(QApplication::focusWidget(), teclas[k].key(),
+                            teclas[k].keyboardModifiers());
+        }
+        EXPECT_EQ(W<QTabBar>("ssTab")->currentIndex(), c.dia) << c.teclas;
+        EXPECT_EQ(W<QTabBar>("TabStrip1")->currentIndex(), c.banda) << c.teclas;
+        EXPECT_EQ(w->Modelo().ssTab.Tab(), c.dia);
+        EXPECT_EQ(w->Modelo().TabStrip1.SelectedItem(), c.banda + 1);
+        ASSERT_NE(QApplication::focusWidget(), nullptr);
+        EXPECT_EQ(QApplication::focusWidget()->objectName().toStdString(), c.foco) << c.teclas;
+        const std::string clave(c.clave);
+        if (clave.ends_with("Fin"))
+            EXPECT_EQ(FechaDe(cat(), 0, clave), fecha::DesdeHora(22, 30, 59)) << c.campo;
+        else
+            EXPECT_EQ(TextoDe(cat(), 0, clave), c.valor) << c.teclas;
+        const std::array<const char*, 3> importes{"semImporte", "sabImporte", "fesImporte"};
+        EXPECT_TRUE(W<QLineEdit>(importes[static_cast<std::size_t>(c.dia)])->isVisible());
+        w.reset();
+    }
+    EXPECT_TRUE(cajas.vistas.empty());
+}
+
+// The scroll bar with the focus is drawn otherwise than without it.
+TEST_F(Form1QtTest, TheFocusedScrollBarIsMarked) {
+    Abrir(12);
+    auto* hs = W<QScrollBar>("hs");
+    const QImage sin = hs->grab().toImage();
+    hs->setFocus(Qt::TabFocusReason);
+    ASSERT_TRUE(hs->hasFocus());
+    EXPECT_NE(hs->grab().toImage(), sin);
+    Clic(W<QLineEdit>("conImporte"));
+    EXPECT_EQ(hs->grab().toImage(), sin);
 }
 
 TEST_F(Form1QtTest, ScrollBarMovesBetweenTariffs) {
@@ -280,6 +362,133 @@ TEST_F(Form1QtTest, AcceleratorsStoreTheFieldBeingEditedBeforeTheirClick) {
     QTest::keyClick(QApplication::focusWidget(), Qt::Key_Escape);
     EXPECT_FALSE(w->isVisible());
     EXPECT_EQ(TextoDe(cat(), 0, "Conexion.Importe"), "10");
+}
+
+// Escape sent where a person's key goes: to the open popup's focused widget.
+void EscapeEnLaLista() {
+    QWidget* p = QApplication::activePopupWidget();
+    ASSERT_NE(p, nullptr);
+    QTest::keyClick(p->focusWidget() ? p->focusWidget() : p, Qt::Key_Escape);
+}
+
+// Escape on an open list or menu closes only that list or menu: the window and its edits
+// stay.
+TEST_F(Form1QtTest, EscapeOnAnOpenListOrMenuClosesOnlyIt) {
+    struct Caso {
+        const char* como;
+        std::function<void()> abrir;
+    };
+    const auto tecla = [this](Qt::Key k, Qt::KeyboardModifiers m) {
+        return [this, k, m] {
+            Clic(Nombre()->lineEdit());
+            QTest::keyClick(QApplication::focusWidget(), k, m);
+        };
+    };
+    const Caso casos[] = {
+        {"clic",
+         [this] {
+             auto* c = Nombre();
+             QTest::mouseClick(c, Qt::LeftButton, {}, QPoint(c->width() - 4, c->height() / 2));
+         }},
+        {"Alt+Abajo", tecla(Qt::Key_Down, Qt::AltModifier)},
+        {"F4", tecla(Qt::Key_F4, Qt::NoModifier)},
+        {"menu",
+         [this] {
+             auto* campo = W<QLineEdit>("semImporte");
+             Clic(campo);
+             QContextMenuEvent menu(QContextMenuEvent::Keyboard, campo->rect().center(),
+                                    campo->mapToGlobal(campo->rect().center()));
+             QApplication::sendEvent(campo, &menu);
+         }},
+    };
+    for (const Caso& c : casos) {
+        Abrir(12);
+        Sobrescribir(W<QLineEdit>("conImporte"), "9,99");
+        c.abrir();
+        EXPECT_NE(QApplication::activePopupWidget(), nullptr) << c.como;
+        EscapeEnLaLista();
+        EXPECT_EQ(QApplication::activePopupWidget(), nullptr) << c.como;
+        EXPECT_TRUE(w->isVisible()) << c.como;
+        QTest::keyClick(QApplication::focusWidget(), Qt::Key_S, Qt::AltModifier);
+        QTest::qWait(250);  // the accelerator's animated click
+        cLlamada leido(carpeta.ruta());
+        leido.Load();
+        EXPECT_EQ(TextoDe(leido, 0, "Conexion.Importe"), "9.99") << c.como;
+        w.reset();
+    }
+    EXPECT_TRUE(cajas.vistas.empty());
+
+    // With no list open, Escape cancels from any control, the name of a built-in tariff
+    // included, unasked.
+    for (const char* control : {"txtNombre", "semFin", "hs", "ssTab", "cmdNuevo"}) {
+        Abrir(12);
+        W<QWidget>(control)->setFocus(Qt::TabFocusReason);
+        QTest::keyClick(QApplication::focusWidget(), Qt::Key_Escape);
+        EXPECT_FALSE(w->isVisible()) << control;
+        w.reset();
+    }
+    EXPECT_TRUE(cajas.vistas.empty());
+}
+
+// Closed by the window manager with changes not saved, the window asks whether to save them,
+// the field being edited stored first; the answer decides.
+TEST_F(Form1QtTest, ClosingTheWindowWithChangesNotSavedAsksWhetherToSaveThem) {
+    struct Caso {
+        const char* que;
+        const char* importe;  // typed and left in the field; nullptr for no edit
+        QMessageBox::StandardButton respuesta;
+        bool falla;
+        bool pregunta, abierta;
+        const char* enFichero;
+    };
+    const Caso casos[] = {
+        {"sin cambios", nullptr, QMessageBox::Cancel, false, false, false, "10"},
+        {"igual", "10", QMessageBox::Cancel, false, false, false, "10"},
+        {"si", "9,99", QMessageBox::Yes, false, true, false, "9.99"},
+        {"no", "9,99", QMessageBox::No, false, true, false, "10"},
+        {"cancelar", "9,99", QMessageBox::Cancel, false, true, true, "10"},
+        {"si, disco lleno", "9,99", QMessageBox::Yes, true, true, true, "10"},
+    };
+    for (const Caso& c : casos) {
+        EscribirCatalogo(carpeta.ruta(), 12);
+        auto escritura = std::make_shared<EscrituraFallida>();
+        escritura->fallar = c.falla;
+        w = std::make_unique<Form1Qt>(carpeta.ruta(), escritura);
+        ASSERT_TRUE(w->Abrir());
+        w->show();
+        ASSERT_TRUE(QTest::qWaitForWindowActive(w.get()));
+        if (c.importe) Sobrescribir(W<QLineEdit>("conImporte"), c.importe);
+        cajas.vistas.clear();
+        cajas.respuesta = c.respuesta;
+        w->close();  // as the window manager asks it
+        escritura->fallar = false;
+        EXPECT_EQ(w->isVisible(), c.abierta) << c.que;
+        const auto pregunta = std::find_if(
+            cajas.vistas.begin(), cajas.vistas.end(),
+            [](const Cajas::Caja& k) { return k.texto == QStringLiteral("¿Salvar los cambios?"); });
+        ASSERT_EQ(pregunta != cajas.vistas.end(), c.pregunta) << c.que;
+        if (c.pregunta) {
+            EXPECT_EQ(pregunta->botones, (QStringList{"&Cancelar", "&No", "&Sí"})) << c.que;
+            EXPECT_EQ(pregunta->icono, QMessageBox::Question);
+        }
+        cLlamada leido(carpeta.ruta());
+        leido.Load();
+        EXPECT_EQ(TextoDe(leido, 0, "Conexion.Importe"), c.enFichero) << c.que;
+        if (c.abierta) {
+            EXPECT_EQ(TextoDe(cat(), 0, "Conexion.Importe"), "9.99") << c.que;
+        }
+        w.reset();
+    }
+    // Cancelar and Aceptar close as before, unasked.
+    cajas.vistas.clear();
+    for (const char* boton : {"cmdCancelar", "cmdAceptar"}) {
+        Abrir(12);
+        Sobrescribir(W<QLineEdit>("conImporte"), "9,99");
+        Clic(W<QPushButton>(boton));
+        EXPECT_FALSE(w->isVisible()) << boton;
+        w.reset();
+    }
+    EXPECT_TRUE(cajas.vistas.empty());
 }
 
 TEST_F(Form1QtTest, EnterAndSpacePressTheButtonWithTheFocus) {
