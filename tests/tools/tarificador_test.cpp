@@ -692,7 +692,11 @@ TEST(Tarificador, EveryCommandHasHelpAndAnUnknownOneIsRefused) {
         EXPECT_EQ(r.estado, 0);
         EXPECT_TRUE(r.salida.starts_with("Uso: tarificador " + (orden.empty() ? "ORDEN" : orden)))
             << r.salida;
-        for (const std::string& l : Lineas(r.salida)) EXPECT_LE(ancho(l), 80) << l;
+        // (but the folder the catalogue is in, which is as long as its path)
+        for (const std::string& l : Lineas(r.salida))
+            if (!l.starts_with("Catálogo por omisión")) {
+                EXPECT_LE(ancho(l), 80) << l;
+            }
     }
     EXPECT_EQ(Ejecutar(dir.ruta(), {"--help"}).estado, 0);
     const Resultado r = Ejecutar(dir.ruta(), {"tarificar"});
