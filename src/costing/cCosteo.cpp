@@ -2,6 +2,7 @@
 
 #include <algorithm>
 #include <climits>
+#include <cmath>
 #include <cstdint>
 #include <memory>
 #include <optional>
@@ -59,16 +60,32 @@ void cCosteo::Festivos(const std::vector<Variant>& fes) {
     if (fes.empty()) Lanzar(kFueraDeRango, "a la lista de festivos le falta su entrada de reserva");
     const std::size_t n = fes.size() - 1;
     m_Festivos.assign(n + 1, 0.0);
+    // The sorted copy follows m_Festivos on every way out: the entries converted before one
+    // that fails are kept, and count.
+    auto ordenar = [this] {
+        m_FestivosOrdenados.clear();
+        for (std::size_t i = 0; i + 1 < m_Festivos.size(); ++i)
+            if (!std::isnan(m_Festivos[i])) m_FestivosOrdenados.push_back(m_Festivos[i]);
+        std::sort(m_FestivosOrdenados.begin(), m_FestivosOrdenados.end());
+    };
     // The loop limit is a 16-bit count: more than 32768 holidays overflow, after the resize.
-    if (n > 32768) Lanzar(kDesbordamiento, "más de 32768 festivos");
-    for (std::size_t i = 0; i < n; ++i) m_Festivos[i] = CDate(fes[i]);
+    if (n > 32768) {
+        ordenar();
+        Lanzar(kDesbordamiento, "más de 32768 festivos");
+    }
+    try {
+        for (std::size_t i = 0; i < n; ++i) m_Festivos[i] = CDate(fes[i]);
+    } catch (...) {
+        ordenar();
+        throw;
+    }
+    ordenar();
 }
 
 std::int16_t cCosteo::TipoDiaSegundos(std::int64_t d) const {
     const std::int64_t n = fecha::DiaDeSegundos(d);
     const auto dia = static_cast<double>(n);  // the date at midnight
-    for (std::size_t i = 0; i + 1 < m_Festivos.size(); ++i)
-        if (m_Festivos[i] == dia) return 2;
+    if (std::binary_search(m_FestivosOrdenados.begin(), m_FestivosOrdenados.end(), dia)) return 2;
     // Day 0, 1899-12-30, was a Saturday.
     switch (((n % 7) + 7) % 7) {
         case 0:

@@ -105,6 +105,9 @@ class cCosteo {
     const cLlamada* m_Catalogo = nullptr;
     ObservadorTramos* m_Observador = nullptr;
     std::vector<double> m_Festivos = std::vector<double>(1, 0.0);
+    // The holidays sorted (NaN, which equals no day, left out): a day is looked up in
+    // logarithmic time, also among tens of thousands of holidays.
+    std::vector<double> m_FestivosOrdenados;
     float m_Importe = 0.0f;
     std::string m_Duracion;
     std::int16_t m_Tipo = 0;

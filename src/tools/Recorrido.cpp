@@ -369,7 +369,8 @@ class Recorrido {
 };
 
 TarifaPedida Recorrido::Pedida(std::optional<std::string> bytes) {
-    TarifaPedida t{std::move(bytes), {}, {}};
+    TarifaPedida t;
+    t.bytes = std::move(bytes);
     if (t.bytes) {
         t.utf8 = Cp1252AUtf8(*t.bytes);
         t.celda = CeldaTarifa(*t.bytes);
@@ -496,7 +497,8 @@ std::optional<Llamada> Recorrido::LeerCampos() {
         const std::string_view pedido = RecortarBlancos(m_Campos[2]);
         TarifaPedida& t = PedidaEnLog(pedido);
         if (!t.bytes || !EnCatalogo(t)) {
-            Mala("tarifa desconocida " + CitarCorto(pedido) + Sugerencia(m_Nombres, pedido));
+            if (!t.sugerencia) t.sugerencia = Sugerencia(m_Nombres, pedido);
+            Mala("tarifa desconocida " + CitarCorto(pedido) + *t.sugerencia);
             l.tarifa = nullptr;
             m_Destino.SinTarifa(l);
             return std::nullopt;

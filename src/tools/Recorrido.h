@@ -28,6 +28,8 @@ struct TarifaPedida {
     std::string utf8, celda;
     // Where the catalogue last had it (-1: not known).
     std::int16_t posicion = -1;
+    // The closest catalogue name, worked out the first time the name is not found.
+    std::optional<std::string> sugerencia;
 };
 
 // One call of the log as read from its line; the texts and the tariff stay valid until
