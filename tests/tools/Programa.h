@@ -76,6 +76,19 @@ inline Resultado Ejecutar(const std::filesystem::path& carpeta, std::vector<std:
     return r;
 }
 
+// The sample catalogue of data/tarifas.csv imported into `carpeta`, as a user makes it.
+inline Resultado ImportarMuestra(const std::filesystem::path& carpeta) {
+    return Ejecutar(carpeta,
+                    {"importar", "--catalogo", carpeta.string(), CARPETA_DATOS "/tarifas.csv"});
+}
+
+// "importe total X" of a run's summary; "?" when there is none.
+inline std::string ImporteTotal(const std::string& errores) {
+    const auto p = errores.find("importe total ");
+    if (p == std::string::npos) return "?";
+    return errores.substr(p + 14, errores.find(',', p) - p - 14);
+}
+
 inline std::vector<std::string> Lineas(const std::string& s) {
     std::vector<std::string> r;
     std::size_t i = 0;

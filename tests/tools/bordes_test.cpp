@@ -11,18 +11,10 @@
 namespace quelmar::pruebas {
 namespace {
 
-// "importe total X" of a run's summary.
-std::string Total(const std::string& errores) {
-    const auto p = errores.find("importe total ");
-    if (p == std::string::npos) return "?";
-    return errores.substr(p + 14, errores.find(',', p) - p - 14);
-}
-
 class Bordes : public ::testing::Test {
   protected:
     void SetUp() override {
-        const Resultado i = Ejecutar(dir.ruta(), {"importar", "--catalogo", dir.ruta().string(),
-                                                  CARPETA_DATOS "/tarifas.csv"});
+        const Resultado i = ImportarMuestra(dir.ruta());
         ASSERT_EQ(i.estado, 0) << i.errores;
     }
     std::string Fichero(const std::string& nombre, const std::string& contenido) {
@@ -60,7 +52,8 @@ TEST_F(Bordes, ABonoStopsPayingOnceItHasExpired) {
             {"costear", "--bonos", bonos, "--salida-bonos", (dir.ruta() / "s.json").string()}, log);
         ASSERT_EQ(con.estado, 0) << con.errores;
         const bool avisa = con.errores.find("caducó") != std::string::npos;
-        EXPECT_EQ(Total(con.errores) != Total(sin.errores), c.paga) << c.inicio << con.errores;
+        EXPECT_EQ(ImporteTotal(con.errores) != ImporteTotal(sin.errores), c.paga)
+            << c.inicio << con.errores;
         EXPECT_EQ(avisa, !c.paga) << c.inicio << con.errores;
         EXPECT_EQ(LeerTodo(dir.ruta() / "s.json").find("10NOCHE") != std::string::npos, c.paga);
     }

@@ -21,19 +21,10 @@ std::vector<std::string> Celdas(const std::string& fila) {
     return r;
 }
 
-// "importe total X" of costear's summary.
-std::string ImporteTotal(const std::string& errores) {
-    const auto p = errores.find("importe total ");
-    if (p == std::string::npos) return "?";
-    const auto q = errores.find(',', p);
-    return errores.substr(p + 14, q - p - 14);
-}
-
 class Comparar : public ::testing::Test {
   protected:
     void SetUp() override {
-        const Resultado i = Ejecutar(dir.ruta(), {"importar", "--catalogo", dir.ruta().string(),
-                                                  CARPETA_DATOS "/tarifas.csv"});
+        const Resultado i = ImportarMuestra(dir.ruta());
         ASSERT_EQ(i.estado, 0) << i.errores;
     }
     Resultado Correr(const std::string& orden, std::vector<std::string> args,

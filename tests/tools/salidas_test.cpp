@@ -20,8 +20,7 @@ namespace fs = std::filesystem;
 class Salidas : public ::testing::Test {
   protected:
     void SetUp() override {
-        const Resultado i =
-            Ejecutar(dir.ruta(), {"importar", "--catalogo", D(), CARPETA_DATOS "/tarifas.csv"});
+        const Resultado i = ImportarMuestra(dir.ruta());
         ASSERT_EQ(i.estado, 0) << i.errores;
         fs::copy_file(CARPETA_DATOS "/llamadas.csv", dir.ruta() / "llamadas.csv");
         fs::copy_file(CARPETA_DATOS "/bonos.json", dir.ruta() / "bonos.json");
