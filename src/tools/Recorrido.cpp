@@ -29,6 +29,7 @@
 #include "tools/CatalogoCsv.h"
 #include "tools/Comun.h"
 #include "tools/Csv.h"
+#include "tools/Formato.h"
 #include "tools/Instantes.h"
 
 namespace quelmar::herramientas {
@@ -593,10 +594,10 @@ TotalesRecorrido Recorrer(cLlamada& m, const OpcionesCosteo& o, std::vector<std:
 }
 
 int Resumir(const TotalesRecorrido& t, std::FILE* errores) {
-    char importe[64];
-    std::snprintf(importe, sizeof importe, "%.2f", t.importe);
+    // Read by a person: the locale's number form, as the report writes it.
+    const std::string importe = NumeroLocal(t.importe, 2, FormatoDelEntorno());
     std::fprintf(errores, "tarificador: %zu %s, importe total %s, duración total %s", t.costeadas,
-                 t.costeadas == 1 ? "llamada" : "llamadas", importe,
+                 t.costeadas == 1 ? "llamada" : "llamadas", importe.c_str(),
                  TextoDuracion(t.segundos).c_str());
     if (t.malas)
         std::fprintf(errores, "; %zu %s", t.malas,
