@@ -13,6 +13,7 @@
 
 #include "bono/cBono.h"
 #include "catalogue/cLlamada.h"
+#include "costing/cCosteo.h"
 #include "tools/Bonos.h"
 #include "tools/Comun.h"
 #include "tools/Instantes.h"
@@ -57,7 +58,7 @@ class Filas : public DestinoLlamadas {
                 m_Salida);
     }
 
-    void Costeada(const Llamada& l, const cLlamada& motor, const cBono& antes) override {
+    void Costeada(const Llamada& l, const cCosteo& motor, const cBono& antes) override {
         TotalesDeGrupo(motor.Bono(), antes);
         if (m_Json)
             FilaJson(l, motor);
@@ -82,7 +83,7 @@ class Filas : public DestinoLlamadas {
         m_TotalesVistos = true;
     }
 
-    void FilaJson(const Llamada& l, const cLlamada& m) {
+    void FilaJson(const Llamada& l, const cCosteo& m) {
         const nlohmann::ordered_json fila = {
             {"inicio", TextoInstante(l.ini)},
             {"fin", TextoInstante(l.fin)},
@@ -101,7 +102,7 @@ class Filas : public DestinoLlamadas {
     }
 
     // Appended into the pending rows: no temporary strings per call.
-    void FilaCsv(const Llamada& l, const cLlamada& m) {
+    void FilaCsv(const Llamada& l, const cCosteo& m) {
         AnadirInstanteLeido(m_Fila, l.textoIni);
         m_Fila += ',';
         AnadirInstanteLeido(m_Fila, l.textoFin);
@@ -148,9 +149,11 @@ int Costear(const OpcionesCosteo& o, std::FILE* entrada, std::FILE* salida, std:
     std::optional<Salida> bonos;
     if (o.salidaBonos) bonos.emplace(*o.salidaBonos, ReservaBonos(p.inicial));
     Filas filas(o.json, entrada, salida);
-    const TotalesRecorrido t = Recorrer(m, o, std::move(p.nombres), entrada, errores, filas);
+    cCosteo motor;
+    PrepararMotor(motor, p);
+    const TotalesRecorrido t = Recorrer(m, motor, o, std::move(p.nombres), entrada, errores, filas);
     if (bonos) {
-        bonos->Escribir(EscribirBonos(m.Bono()));
+        bonos->Escribir(EscribirBonos(motor.Bono()));
         bonos->Confirmar();
     }
     return Resumir(t, errores);

@@ -318,17 +318,22 @@ struct HashTexto {
 
 class Recorrido {
   public:
-    Recorrido(cLlamada& m, std::vector<std::string> nombres, std::FILE* entrada, std::FILE* errores,
-              DestinoLlamadas& destino, std::string nombreEntrada, std::string lugar)
+    Recorrido(const cLlamada& m, cCosteo& motor, std::vector<std::string> nombres,
+              std::FILE* entrada, std::FILE* errores, DestinoLlamadas& destino,
+              std::string nombreEntrada, std::string lugar)
         : m_NombreEntrada(std::move(nombreEntrada)),
           m_Lugar(std::move(lugar)),
           m_Catalogo(m),
+          m_Motor(motor),
           m_Nombres(std::move(nombres)),
           m_Entrada(entrada),
           m_Errores(errores),
           m_Destino(destino),
           m_Progreso(errores, entrada, destino.FilasEnTerminal()),
-          m_Principal(Pedida(m.NombreTarifa())) {}
+          m_Principal(Pedida(m.NombreTarifa())) {
+        // PrepararCosteo made sure the catalogue has it.
+        EnCatalogo(m_Principal);
+    }
 
     void Linea(std::string_view bruta, bool cortada);
     void Terminar(int errorLectura);
@@ -349,7 +354,8 @@ class Recorrido {
     // The file as messages about a line start, "fichero:línea: ...", as editors and
     // terminals follow them.
     const std::string m_Lugar;
-    cLlamada& m_Catalogo;
+    const cLlamada& m_Catalogo;  // as loaded before the run: it does not change during it
+    cCosteo& m_Motor;
     const std::vector<std::string> m_Nombres;  // the catalogue's names in UTF-8, for suggestions
     std::FILE *m_Entrada, *m_Errores;
     DestinoLlamadas& m_Destino;
@@ -363,7 +369,7 @@ class Recorrido {
     // The registry before the call being costed; kept so that no call allocates for it.
     cBono m_Respaldo;
     bool m_HayRespaldo = false;
-    const TarifaPedida m_Principal;
+    TarifaPedida m_Principal;
     // A log names few tariffs over and over: their conversions are worked out once.
     std::unordered_map<std::string, TarifaPedida, HashTexto, std::equal_to<>> m_Pedidas;
 };
@@ -388,13 +394,13 @@ TarifaPedida& Recorrido::PedidaEnLog(std::string_view pedido) {
     return it->second;
 }
 
-// Whether the catalogue, as the engine last read it, has the tariff: where it was last
-// time is looked at first, the whole catalogue only when it is not there.
+// Whether the catalogue has the tariff: looked up the first time the name is asked, as
+// Datos finds it (the first tariff of that name).
 bool Recorrido::EnCatalogo(TarifaPedida& t) const {
-    if (t.posicion >= 0 && t.posicion < m_Catalogo.Count() &&
-        NombreDeTarifa(m_Catalogo, t.posicion) == *t.bytes)
-        return true;
-    t.posicion = m_Catalogo.Find(*t.bytes);
+    if (!t.buscada) {
+        t.posicion = m_Catalogo.Find(*t.bytes);
+        t.buscada = true;
+    }
     return t.posicion >= 0;
 }
 
@@ -514,8 +520,8 @@ std::optional<Llamada> Recorrido::LeerCampos() {
 bool Recorrido::CostearLlamada(const Llamada& l) {
     // Costing changes bono times only: the copy is made again only when the last call
     // changed them.
-    if (!m_HayRespaldo || !m_Catalogo.Bono().MismosTiempos(m_Respaldo)) {
-        m_Respaldo = m_Catalogo.Bono();
+    if (!m_HayRespaldo || !m_Motor.Bono().MismosTiempos(m_Respaldo)) {
+        m_Respaldo = m_Motor.Bono();
         m_HayRespaldo = true;
     }
     try {
@@ -523,7 +529,7 @@ bool Recorrido::CostearLlamada(const Llamada& l) {
             Aviso(m_AvisoOrden,
                   "la llamada empieza antes de que acabe la anterior; los bonos se gastan en el "
                   "orden de las líneas");
-        LlevarRegistro(m_Catalogo.Bono(), m_FinAnterior, l.ini,
+        LlevarRegistro(m_Motor.Bono(), m_FinAnterior, l.ini,
                        [this](const std::string& tipo, double alta, double caducidad) {
                            m_Progreso.Borrar();
                            std::fprintf(m_Errores,
@@ -533,9 +539,9 @@ bool Recorrido::CostearLlamada(const Llamada& l) {
                                         TextoDiaOInstante(alta).c_str(),
                                         TextoDiaOInstante(caducidad).c_str());
                        });
-        m_Catalogo.Datos(l.ini, l.fin, &m_Catalogo.Bono(), *l.tarifa->bytes);
+        m_Motor.Datos(m_Catalogo, l.tarifa->posicion, l.ini, l.fin, &m_Motor.Bono());
     } catch (const std::exception& e) {
-        m_Catalogo.Bono() = m_Respaldo;
+        m_Motor.Bono() = m_Respaldo;
         std::string motivo = "el motor no pudo costear la llamada: " + MensajeEngine(e);
         // The billing period of a call late in 9999 ends past the last date there is.
         const auto* re = dynamic_cast<const RuntimeError*>(&e);
@@ -548,7 +554,7 @@ bool Recorrido::CostearLlamada(const Llamada& l) {
     }
     m_FinAnterior = l.fin;
     ++m_Totales.costeadas;
-    m_Totales.importe += m_Catalogo.importe();
+    m_Totales.importe += m_Motor.importe();
     m_Totales.segundos += l.segundos;
     return true;
 }
@@ -559,7 +565,7 @@ void Recorrido::Linea(std::string_view bruta, bool cortada) {
     const auto linea = Contenido(bruta, cortada);
     if (!linea) return;
     const auto llamada = LeerLlamada(*linea);
-    if (llamada && CostearLlamada(*llamada)) m_Destino.Costeada(*llamada, m_Catalogo, m_Respaldo);
+    if (llamada && CostearLlamada(*llamada)) m_Destino.Costeada(*llamada, m_Motor, m_Respaldo);
 }
 
 // After the last line: the destination finished, a failed read told.
@@ -571,8 +577,14 @@ void Recorrido::Terminar(int errorLectura) {
 
 }  // namespace
 
-TotalesRecorrido Recorrer(cLlamada& m, const OpcionesCosteo& o, std::vector<std::string> nombres,
-                          std::FILE* entrada, std::FILE* errores, DestinoLlamadas& destino) {
+void PrepararMotor(cCosteo& c, const Preparacion& p) {
+    if (!p.festivos.empty()) c.Festivos(p.festivos);
+    c.Bono() = p.inicial;
+}
+
+TotalesRecorrido Recorrer(const cLlamada& m, cCosteo& motor, const OpcionesCosteo& o,
+                          std::vector<std::string> nombres, std::FILE* entrada, std::FILE* errores,
+                          DestinoLlamadas& destino) {
     LectorLineas lector(entrada);
     const std::string nombre =
         o.llamadas ? Citar(o.llamadas->string()) : std::string("la entrada estándar");
@@ -582,7 +594,7 @@ TotalesRecorrido Recorrer(cLlamada& m, const OpcionesCosteo& o, std::vector<std:
     if (!PareceTexto(principio))
         throw ErrorUso(NoEsTexto(nombre, principio) +
                        "; se espera un registro de llamadas, una por línea: inicio,fin[,tarifa]");
-    Recorrido recorrido(m, std::move(nombres), entrada, errores, destino, nombre,
+    Recorrido recorrido(m, motor, std::move(nombres), entrada, errores, destino, nombre,
                         o.llamadas ? o.llamadas->string() : "(entrada estándar)");
     destino.Empezar();
     std::string_view linea;
