@@ -1,5 +1,6 @@
 #include "tools/Costear.h"
 
+#include <charconv>
 #include <cmath>
 #include <cstdint>
 #include <cstdio>
@@ -27,6 +28,12 @@ namespace {
 void AnadirInstanteLeido(std::string& fila, std::string_view texto) {
     fila += texto;
     fila[fila.size() - texto.size() + 10] = 'T';
+}
+
+// A small integer appended without a temporary string: one per field of every row.
+void AnadirEntero(std::string& fila, std::int16_t n) {
+    char b[8];
+    fila.append(b, std::to_chars(b, b + sizeof b, n).ptr);
 }
 
 // The amount as a JSON number with the digits of TextoImporte: a whole amount as an
@@ -113,9 +120,9 @@ class Filas : public DestinoLlamadas {
         m_Fila += ',';
         m_Fila += m.Duracion();
         m_Fila += ',';
-        m_Fila += std::to_string(m.Tipo());
+        AnadirEntero(m_Fila, m.Tipo());
         m_Fila += ',';
-        m_Fila += std::to_string(m.TipoActual());
+        AnadirEntero(m_Fila, m.TipoActual());
         m_Fila += m.BonoNet() ? ",1," : ",0,";
         m_Fila += m.BonoNetActual() ? "1," : "0,";
         m_Fila += m_Dia;

@@ -1,6 +1,8 @@
 #include "tools/Recorrido.h"
 
 #include <algorithm>
+#include <array>
+#include <bit>
 #include <cerrno>
 #include <chrono>
 #include <cstdint>
@@ -166,13 +168,59 @@ std::size_t Distancia(std::string_view a, std::string_view b) {
     return fila[b.size()];
 }
 
-// "; ¿quizá «X»?" with the catalogue name closest to `pedido`, or nothing when none is.
-std::string Sugerencia(const std::vector<std::string>& nombres, std::string_view pedido) {
+// The bytes of a name counted in 64 classes (letters without case, digits, the rest
+// folded), each class's count up to 3 as bits of three masks: bit k of veces[j] says class
+// k occurs more than j times. Two names' masks give at once a lower bound of their edit
+// distance, so that most of a large catalogue is passed over without working it out.
+struct Firma {
+    std::array<std::uint64_t, 3> veces{};
+};
+
+Firma FirmaDe(std::string_view nombre) {
+    std::array<std::uint8_t, 64> cuenta{};
+    for (const char ch : nombre) {
+        const auto c = static_cast<unsigned char>(ch);
+        const unsigned clase = c >= 'a' && c <= 'z'   ? c - 'a'
+                               : c >= 'A' && c <= 'Z' ? c - 'A'
+                               : c >= '0' && c <= '9' ? 26 + (c - '0')
+                                                      : 36 + c % 28;
+        if (cuenta[clase] < 3) ++cuenta[clase];
+    }
+    Firma f;
+    for (std::size_t k = 0; k < 64; ++k)
+        for (std::size_t j = 0; j < cuenta[k]; ++j) f.veces[j] |= std::uint64_t{1} << k;
+    return f;
+}
+
+// No more than the edit distance: each edit adds or takes away at most one occurrence of
+// one class on either side (a difference of classes folded together, or of counts past 3,
+// only lowers the bound).
+std::size_t DistanciaMinima(const Firma& a, const Firma& b) {
+    int sobranA = 0, sobranB = 0;
+    for (std::size_t j = 0; j < 3; ++j) {
+        sobranA += std::popcount(a.veces[j] & ~b.veces[j]);
+        sobranB += std::popcount(b.veces[j] & ~a.veces[j]);
+    }
+    return static_cast<std::size_t>(std::max(sobranA, sobranB));
+}
+
+// "; ¿quizá «X»?" with the catalogue name closest to `pedido`, or nothing when none is:
+// the first of the nearest names, when it is near enough. `firmas`, when given, are the
+// names' (FirmaDe): a name whose bound is already too far is not measured.
+std::string Sugerencia(const std::vector<std::string>& nombres, std::string_view pedido,
+                       const std::vector<Firma>* firmas = nullptr) {
+    const std::size_t limite = std::max<std::size_t>(2, pedido.size() / 3);
+    const Firma propia = FirmaDe(pedido);
     const std::string* mejor = nullptr;
     std::size_t dMejor = SIZE_MAX;
-    for (const auto& n : nombres)
-        if (const auto d = Distancia(pedido, n); d < dMejor) dMejor = d, mejor = &n;
-    if (!mejor || dMejor > std::max<std::size_t>(2, pedido.size() / 3)) return {};
+    for (std::size_t i = 0; i < nombres.size(); ++i) {
+        // Only a name nearer than the best so far, and near enough, can change the answer.
+        if (firmas && DistanciaMinima(propia, (*firmas)[i]) > std::min(dMejor - 1, limite))
+            continue;
+        if (const auto d = Distancia(pedido, nombres[i]); d < dMejor)
+            dMejor = d, mejor = &nombres[i];
+    }
+    if (!mejor || dMejor > limite) return {};
     return "; ¿quizá " + Citar(*mejor) + "?";
 }
 
@@ -272,15 +320,9 @@ Preparacion PrepararCosteo(cLlamada& m, const OpcionesCosteo& o) {
     for (std::int16_t i = 0; i < m.Count(); ++i)
         p.nombres.push_back(Cp1252AUtf8(NombreDeTarifa(m, i)));
     ElegirTarifa(m, o.tarifa, p.nombres);
-    if (o.festivos) {
-        p.festivos = LeerFestivos(*o.festivos);
-        m.Festivos(p.festivos);
-    }
-    if (o.bonos) {
-        const std::string texto = LeerFicheroEntero(*o.bonos);
-        m.Bono() = LeerBonos(texto, o.bonos->string());
-    }
-    p.inicial = m.Bono();
+    // The holidays and the registry go to each costing state a run makes (PrepararMotor).
+    if (o.festivos) p.festivos = LeerFestivos(*o.festivos);
+    if (o.bonos) p.inicial = LeerBonos(LeerFicheroEntero(*o.bonos), o.bonos->string());
     return p;
 }
 
@@ -357,6 +399,7 @@ class Recorrido {
     const cLlamada& m_Catalogo;  // as loaded before the run: it does not change during it
     cCosteo& m_Motor;
     const std::vector<std::string> m_Nombres;  // the catalogue's names in UTF-8, for suggestions
+    std::vector<Firma> m_Firmas;               // theirs, made at the first unknown name
     std::FILE *m_Entrada, *m_Errores;
     DestinoLlamadas& m_Destino;
     Progreso m_Progreso;
@@ -503,7 +546,11 @@ std::optional<Llamada> Recorrido::LeerCampos() {
         const std::string_view pedido = RecortarBlancos(m_Campos[2]);
         TarifaPedida& t = PedidaEnLog(pedido);
         if (!t.bytes || !EnCatalogo(t)) {
-            if (!t.sugerencia) t.sugerencia = Sugerencia(m_Nombres, pedido);
+            if (!t.sugerencia) {
+                if (m_Firmas.empty())
+                    for (const auto& n : m_Nombres) m_Firmas.push_back(FirmaDe(n));
+                t.sugerencia = Sugerencia(m_Nombres, pedido, &m_Firmas);
+            }
             Mala("tarifa desconocida " + CitarCorto(pedido) + *t.sugerencia);
             l.tarifa = nullptr;
             m_Destino.SinTarifa(l);

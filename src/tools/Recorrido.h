@@ -84,7 +84,7 @@ struct Preparacion {
 
 // Everything that can make a run unusable, checked before the first output: the catalogue
 // and its program tariffs, --tarifa, --festivos, --bonos and the folder of --salida-bonos.
-// The engine gets the catalogue, the tariff, the holidays and the registry.
+// The catalogue is loaded and gets the tariff; the holidays and the registry are read.
 Preparacion PrepararCosteo(cLlamada& m, const OpcionesCosteo& o);
 
 // The costing state a run starts from: the prepared holidays and registry.
