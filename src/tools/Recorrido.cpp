@@ -45,6 +45,8 @@ namespace {
 std::vector<Variant> LeerFestivos(const std::filesystem::path& ruta) {
     const std::string texto = LeerFicheroEntero(ruta);
     std::vector<Variant> r;
+    // Filled once: tens of thousands of holidays would otherwise be copied as it grows.
+    r.reserve(static_cast<std::size_t>(std::count(texto.begin(), texto.end(), '\n')) + 2);
     std::size_t n = 0, desde = 0;
     while (desde <= texto.size()) {
         std::size_t hasta = texto.find('\n', desde);
