@@ -39,10 +39,12 @@ medir() {  # etiqueta, then the command
     local etiqueta=$1
     shift
     /usr/bin/time -v "$@" >/dev/null 2>"$tmp/time.txt" || true
-    local kb segundos
+    local kb segundos cpu
     kb=$(awk -F': ' '/Maximum resident set size/ {print $2}' "$tmp/time.txt")
     segundos=$(awk -F': ' '/Elapsed \(wall clock\)/ {print $2}' "$tmp/time.txt")
-    printf '%-34s pico %8.1f MB   tiempo %s\n' "$etiqueta" "$(awk -v k="$kb" 'BEGIN {print k / 1024}')" "$segundos"
+    cpu=$(awk -F': ' '/(User|System) time/ {s += $2} END {print s}' "$tmp/time.txt")
+    printf '%-28s pico %6.1f MB   tiempo %s   procesador %s s\n' "$etiqueta" \
+        "$(awk -v k="$kb" 'BEGIN {print k / 1024}')" "$segundos" "$cpu"
 }
 
 for n in 100000 1000000; do

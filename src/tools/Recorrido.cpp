@@ -375,6 +375,10 @@ class Recorrido {
           m_Destino(destino),
           m_Progreso(errores, entrada, destino.FilasEnTerminal()),
           m_Principal(Pedida(m.NombreTarifa())) {
+        // Where each name is first: what Find gives, without a walk of the catalogue for
+        // every name a log asks for (a log may name thousands the catalogue lacks).
+        m_Posiciones.reserve(static_cast<std::size_t>(m.Count()));
+        for (std::int16_t i = 0; i < m.Count(); ++i) m_Posiciones.emplace(NombreDeTarifa(m, i), i);
         // PrepararCosteo made sure the catalogue has it.
         EnCatalogo(m_Principal);
     }
@@ -415,6 +419,7 @@ class Recorrido {
     cBono m_Respaldo;
     bool m_HayRespaldo = false;
     TarifaPedida m_Principal;
+    std::unordered_map<std::string, std::int16_t, HashTexto, std::equal_to<>> m_Posiciones;
     // A log names few tariffs over and over: their conversions are worked out once.
     std::unordered_map<std::string, TarifaPedida, HashTexto, std::equal_to<>> m_Pedidas;
 };
@@ -443,7 +448,8 @@ TarifaPedida& Recorrido::PedidaEnLog(std::string_view pedido) {
 // Datos finds it (the first tariff of that name).
 bool Recorrido::EnCatalogo(TarifaPedida& t) const {
     if (!t.buscada) {
-        t.posicion = m_Catalogo.Find(*t.bytes);
+        const auto it = m_Posiciones.find(*t.bytes);
+        t.posicion = it == m_Posiciones.end() ? std::int16_t{-1} : it->second;
         t.buscada = true;
     }
     return t.posicion >= 0;
