@@ -150,7 +150,11 @@ std::string LeerFicheroEntero(const std::filesystem::path& ruta) {
     if (std::filesystem::is_directory(ruta, ec)) throw ErrorUso(EsCarpeta(ruta));
     std::ifstream f(ruta, std::ios::binary);
     if (!f) throw ErrorUso(NoSePuedeAbrir(ruta, errno));
-    std::string bytes{std::istreambuf_iterator<char>(f), std::istreambuf_iterator<char>()};
+    // In blocks: tens of thousands of holidays are read at once, not a byte at a time.
+    std::string bytes;
+    char bloque[1 << 16];
+    while (f.read(bloque, sizeof bloque) || f.gcount() > 0)
+        bytes.append(bloque, static_cast<std::size_t>(f.gcount()));
     if (f.bad()) throw ErrorUso("no se puede leer " + Citar(ruta.string()));
     return bytes;
 }

@@ -1,5 +1,6 @@
 #include "tools/Costear.h"
 
+#include <charconv>
 #include <cmath>
 #include <cstdint>
 #include <cstdio>
@@ -13,6 +14,7 @@
 
 #include "bono/cBono.h"
 #include "catalogue/cLlamada.h"
+#include "costing/cCosteo.h"
 #include "tools/Bonos.h"
 #include "tools/Comun.h"
 #include "tools/Instantes.h"
@@ -26,6 +28,12 @@ namespace {
 void AnadirInstanteLeido(std::string& fila, std::string_view texto) {
     fila += texto;
     fila[fila.size() - texto.size() + 10] = 'T';
+}
+
+// A small integer appended without a temporary string: one per field of every row.
+void AnadirEntero(std::string& fila, std::int16_t n) {
+    char b[8];
+    fila.append(b, std::to_chars(b, b + sizeof b, n).ptr);
 }
 
 // The amount as a JSON number with the digits of TextoImporte: a whole amount as an
@@ -57,7 +65,7 @@ class Filas : public DestinoLlamadas {
                 m_Salida);
     }
 
-    void Costeada(const Llamada& l, const cLlamada& motor, const cBono& antes) override {
+    void Costeada(const Llamada& l, const cCosteo& motor, const cBono& antes) override {
         TotalesDeGrupo(motor.Bono(), antes);
         if (m_Json)
             FilaJson(l, motor);
@@ -82,7 +90,7 @@ class Filas : public DestinoLlamadas {
         m_TotalesVistos = true;
     }
 
-    void FilaJson(const Llamada& l, const cLlamada& m) {
+    void FilaJson(const Llamada& l, const cCosteo& m) {
         const nlohmann::ordered_json fila = {
             {"inicio", TextoInstante(l.ini)},
             {"fin", TextoInstante(l.fin)},
@@ -101,7 +109,7 @@ class Filas : public DestinoLlamadas {
     }
 
     // Appended into the pending rows: no temporary strings per call.
-    void FilaCsv(const Llamada& l, const cLlamada& m) {
+    void FilaCsv(const Llamada& l, const cCosteo& m) {
         AnadirInstanteLeido(m_Fila, l.textoIni);
         m_Fila += ',';
         AnadirInstanteLeido(m_Fila, l.textoFin);
@@ -112,9 +120,9 @@ class Filas : public DestinoLlamadas {
         m_Fila += ',';
         m_Fila += m.Duracion();
         m_Fila += ',';
-        m_Fila += std::to_string(m.Tipo());
+        AnadirEntero(m_Fila, m.Tipo());
         m_Fila += ',';
-        m_Fila += std::to_string(m.TipoActual());
+        AnadirEntero(m_Fila, m.TipoActual());
         m_Fila += m.BonoNet() ? ",1," : ",0,";
         m_Fila += m.BonoNetActual() ? "1," : "0,";
         m_Fila += m_Dia;
@@ -148,9 +156,11 @@ int Costear(const OpcionesCosteo& o, std::FILE* entrada, std::FILE* salida, std:
     std::optional<Salida> bonos;
     if (o.salidaBonos) bonos.emplace(*o.salidaBonos, ReservaBonos(p.inicial));
     Filas filas(o.json, entrada, salida);
-    const TotalesRecorrido t = Recorrer(m, o, std::move(p.nombres), entrada, errores, filas);
+    cCosteo motor;
+    PrepararMotor(motor, p);
+    const TotalesRecorrido t = Recorrer(m, motor, o, std::move(p.nombres), entrada, errores, filas);
     if (bonos) {
-        bonos->Escribir(EscribirBonos(m.Bono()));
+        bonos->Escribir(EscribirBonos(motor.Bono()));
         bonos->Confirmar();
     }
     return Resumir(t, errores);
