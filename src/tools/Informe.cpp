@@ -98,7 +98,10 @@ class Recopilacion : public DestinoLlamadas, public ObservadorTramos {
         if (m_Saldos.size() >= m_SaldosMaximos) Aclarar();
     }
 
-    void SinTarifa(const Llamada& l) override { m_Candidatas.Anadir({l.ini, l.fin, l.segundos}); }
+    void SinTarifa(const Llamada& l) override {
+        ++m_SinTarifa;
+        m_Candidatas.Anadir({l.ini, l.fin, l.segundos});
+    }
     void Mala(std::size_t linea, const std::string& motivo) override {
         m_Pendientes.clear();
         if (m_Malas.size() < kMalasListadas) m_Malas.emplace_back(linea, motivo);
@@ -114,6 +117,8 @@ class Recopilacion : public DestinoLlamadas, public ObservadorTramos {
     const std::vector<Saldo>& Saldos() const { return m_Saldos; }
     const std::vector<std::pair<std::size_t, std::string>>& Malas() const { return m_Malas; }
     const std::array<std::int64_t, 2>& BonoUsado() const { return m_BonoUsado; }
+    // Lines naming a tariff the catalogue lacks: out of the log's own total.
+    std::size_t SinTarifa() const { return m_SinTarifa; }
 
   private:
     // A long log's bono line: of the points that fall in one sixteenth of a pixel column
@@ -167,6 +172,7 @@ class Recopilacion : public DestinoLlamadas, public ObservadorTramos {
     std::array<std::int32_t, 2> m_Ultimo{};
     std::vector<std::pair<std::size_t, std::string>> m_Malas;
     std::array<std::int64_t, 2> m_BonoUsado{};
+    std::size_t m_SinTarifa = 0;
     std::vector<cTramo> m_Pendientes;  // of the call being costed
     std::int64_t m_DiaTipo = INT64_MIN;
     std::size_t m_Tipo = 0;
@@ -645,7 +651,7 @@ std::string EscribirPagina(const Formato& f, const TotalesRecorrido& t, const Re
     GraficoImportes(p, d);
     GraficoHoras(p, d);
     GraficoBonos(p, d, inicial);
-    GraficoComparacion(p, cs, t.importe, d.Guardadas().SinTarifa());
+    GraficoComparacion(p, cs, t.importe, d.SinTarifa());
     TablaLlamadas(p, d, t);
     p << "</body>\n</html>\n";
     return std::move(p.Texto());
