@@ -13,6 +13,7 @@
 #include <memory>
 
 #include "calendar/fMain.h"
+#include "qtcomun/Icono.h"
 
 namespace {
 
@@ -70,6 +71,15 @@ TEST(fMain, StartsWithTheDesignTimeSettings) {
 
 // The "festivo" style stands for Sundays: it sits on the Sunday column of the month grid,
 // wherever the locale puts it (last under es_ES, first under en_US), and on no other.
+// The window carries Orbelle's own icon, not Qt's generic one.
+TEST(fMain, TheWindowCarriesOrbellesIcon) {
+    ManualClock clock{QDateTime(QDate(2024, 3, 5), QTime(14, 7, 9))};
+    fMain w(clock.function(), kSpanish);
+    const QIcon propio = quelmar::qtcomun::IconoPropio(QStringLiteral("orbelle"));
+    ASSERT_FALSE(propio.isNull());
+    EXPECT_EQ(w.windowIcon().pixmap(32).toImage(), propio.pixmap(32).toImage());
+}
+
 TEST(fMain, FestivoStyleColoursTheSundayColumn) {
     ManualClock clock{QDateTime(QDate(2024, 3, 5), QTime(12, 0))};
     const QColor red(255, 0, 0);
