@@ -33,13 +33,17 @@ def campos_de_dia(banda):
 # What must be in each window: (role, name).
 ESPERADO = {
     "quelmar": {
-        ("frame", "Editor de tarifas"),
-        ("combo box", "Nombre"),
-        ("scroll bar", "Registro"),
-        ("label", "Registro"),
-        ("page tab list", "Día"),
+        # The name list's text is read as "Nombre" inside the frame of that name (the list
+        # itself is read by the entry it shows, as Qt does on Linux).
+        ("panel", "Nombre"), ("text", "Nombre"),
+        ("panel", "Registro"), ("label", "Registro"), ("scroll bar", "Registro"),
+        ("panel", "Conexion"),
+        ("text", "Importe, conexión"), ("spin button", "Tiempo, conexión"),
+        ("filler", "Semana"), ("filler", "Sábado"), ("filler", "Festivo"),
+        # A tab list is read by its selected tab.
+        ("page tab list", "Semana"),
         ("page tab", "Semana"), ("page tab", "Sabado"), ("page tab", "Festivo"),
-        ("page tab list", "Franja"),
+        ("page tab list", "Normal"),
         ("page tab", "Normal"), ("page tab", "Reducida"),
         ("push button", "Aceptar"), ("push button", "Cancelar"), ("push button", "Nuevo"),
         ("push button", "Borrar"), ("push button", "Copiar"), ("push button", "Restaurar"),
@@ -47,8 +51,9 @@ ESPERADO = {
         ("label", "Importe:"), ("label", "Tiempo:"), ("label", "Inicio:"), ("label", "Fin:"),
     },
     "orbelle": {
-        ("frame", "Orbelle"),
+        ("table", "Calendario"), ("table", "Días del mes"),
         ("push button", "Mes anterior"), ("push button", "Mes siguiente"),
+        ("push button", "Mes"), ("push button", "Año"), ("spin button", "Año"),
         ("label", "Fecha y hora"),
     },
 }
@@ -88,6 +93,9 @@ def nombres_de_rol(arbol, rol):
 
 def comprobar(programa, arbol, fallos):
     vistos = {(r, n) for _, r, n, _ in arbol}
+    ventanas = [n for nivel, _, n, _ in arbol if nivel == 1]
+    if TITULO[programa] not in ventanas:
+        fallos.append(f"la ventana no se llama «{TITULO[programa]}»: {ventanas}")
     for par in sorted(ESPERADO[programa] - vistos):
         fallos.append(f"falta {par[0]} «{par[1]}»")
     for _, rol, nombre, _ in arbol:
@@ -100,9 +108,9 @@ def comprobar(programa, arbol, fallos):
 def pulsar_pestana(arbol, titulo):
     for _, rol, nombre, nodo in arbol:
         if rol == "page tab" and nombre == titulo:
-            acciones = nodo.get_action_iface()
-            if acciones is not None and acciones.get_n_actions() > 0:
-                return acciones.do_action(0)
+            # Its first action is the press, as a screen reader's "activate" does.
+            if Atspi.Action.get_n_actions(nodo) > 0:
+                return Atspi.Action.do_action(nodo, 0)
     return False
 
 

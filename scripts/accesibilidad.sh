@@ -21,10 +21,13 @@ for l in /usr/libexec/at-spi-bus-launcher /usr/lib/at-spi2-core/at-spi-bus-launc
     [[ -x $l ]] && lanzador=$l && break
 done
 [[ -n $lanzador ]] || { echo "$0: at-spi-bus-launcher is missing (at-spi2-core): skipped" >&2; exit 77; }
-for tool in Xvfb dbus-run-session python3; do
+for tool in Xvfb dbus-run-session dbus-send; do
     command -v "$tool" >/dev/null || { echo "$0: $tool is missing: skipped" >&2; exit 77; }
 done
-python3 -c 'import gi; gi.require_version("Atspi", "2.0"); from gi.repository import Atspi' \
+# Debian's own Python, the one python3-gi is installed for (another may come first on PATH).
+py=/usr/bin/python3
+[[ -x $py ]] || py=python3
+"$py" -c 'import gi; gi.require_version("Atspi", "2.0"); from gi.repository import Atspi' \
     2>/dev/null || { echo "$0: gir1.2-atspi-2.0 or python3-gi is missing: skipped" >&2; exit 77; }
 
 # Inside the D-Bus session: the AT-SPI bus, the program, the walk.
@@ -48,7 +51,7 @@ if [[ ${ACCESIBILIDAD_DENTRO:-} == 1 ]]; then
         XDG_CONFIG_HOME=$ACCESIBILIDAD_TRABAJO \
         "$ACCESIBILIDAD_TRABAJO/$programa" >/dev/null 2>&1 &
     pids+=($!)
-    python3 "$root/scripts/accesibilidad.py" "$programa" ${ACCESIBILIDAD_VOLCAR:+--volcar}
+    "$py" "$root/scripts/accesibilidad.py" "$programa" ${ACCESIBILIDAD_VOLCAR:+--volcar}
     exit $?
 fi
 

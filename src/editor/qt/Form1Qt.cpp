@@ -22,6 +22,7 @@
 #include <QTabBar>
 #include <QTimeEdit>
 #include <QTimer>
+#include <QToolButton>
 #include <algorithm>
 #include <cstdlib>
 #include <exception>
@@ -288,6 +289,15 @@ void Form1Qt::NombrarParaLectores() {
     m_Widgets.at("conTiempo")->setAccessibleName(QStringLiteral("Tiempo, conexión"));
     m_SsTab->setAccessibleName(QStringLiteral("Día"));
     m_TabStrip1->setAccessibleName(QStringLiteral("Franja"));
+    // The tab bars' scroll buttons, named by Qt only where its translations are installed.
+    for (QTabBar* barra : {m_SsTab, m_TabStrip1}) {
+        const auto flechas = barra->findChildren<QToolButton*>();
+        for (QToolButton* f : flechas) {
+            f->setAccessibleName(f->arrowType() == Qt::RightArrow
+                                     ? QStringLiteral("Desplazar hacia la derecha")
+                                     : QStringLiteral("Desplazar hacia la izquierda"));
+        }
+    }
     for (std::size_t p = 0; p < m_Paginas.size(); ++p)
         m_Paginas[p]->setAccessibleName(QString::fromUtf8(kDias[p]));
     NombrarCamposDeDia();
