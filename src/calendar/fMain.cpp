@@ -7,6 +7,7 @@
 #include <QGuiApplication>
 #include <QHeaderView>
 #include <QLabel>
+#include <QLayout>
 #include <QMouseEvent>
 #include <QScreen>
 #include <QShowEvent>
@@ -14,6 +15,8 @@
 #include <QTableView>
 #include <QTextCharFormat>
 #include <QTimer>
+#include <QToolButton>
+#include <algorithm>
 #include <utility>
 
 #include "calendar/Colocacion.h"
@@ -70,6 +73,19 @@ void NombrarCalendario(QCalendarWidget& month) {
     }
 }
 
+// Where the calendar's content starts, from its left edge: the arrow of its previous-month
+// button, laid out now rather than when first shown.
+int MargenIzquierdo(QCalendarWidget& month) {
+    month.ensurePolished();
+    if (QLayout* l = month.layout()) l->activate();
+    QWidget* barra = month.findChild<QWidget*>(QStringLiteral("qt_calendar_navigationbar"));
+    if (barra && barra->layout()) barra->layout()->activate();
+    auto* anterior = month.findChild<QToolButton*>(QStringLiteral("qt_calendar_prevmonth"));
+    if (!anterior) return 0;
+    const int flecha = (anterior->width() - anterior->iconSize().width()) / 2;
+    return std::max(0, anterior->mapTo(&month, QPoint(0, 0)).x() + flecha);
+}
+
 }  // namespace
 
 fMain::fMain(Reloj clock, const QLocale& locale, QWidget* parent)
@@ -105,6 +121,7 @@ fMain::fMain(Reloj clock, const QLocale& locale, QWidget* parent)
     m_Label1->setGeometry(Pixeles(0), Pixeles(1650), Pixeles(3315), Pixeles(255));
     m_Label1->setFont(FuentePequena(true));
     m_Label1->setToolTip(QStringLiteral("Pulsar para mostrar Hoy."));
+    m_Label1->setIndent(MargenIzquierdo(*m_SSMonth1) + m_SSMonth1->x());
     m_Label1->setAccessibleName(QStringLiteral("Fecha y hora"));
     m_Label1->setAccessibleDescription(QStringLiteral("Pulsar para mostrar Hoy."));
     m_Label1->installEventFilter(this);
