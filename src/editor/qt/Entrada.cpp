@@ -17,14 +17,12 @@ QString ValidadorCampo::Motivo(const QString& texto) const {
         const QString uno = QString::fromUcs4(&c, 1);
         if (!Utf8ACp1252Exacto(uno.toStdString()))
             return QStringLiteral(
-                       "«%1» no se puede guardar en Tarifas.Dat, que solo guarda "
-                       "letras y signos de Europa occidental.")
+                       "Tarifas.Dat no guarda «%1»: solo letras y signos de Europa "
+                       "occidental.")
                 .arg(uno);
     }
     if (texto.size() > m_Ancho)
-        return QStringLiteral("%1 cabe en %2 caracteres, los que guarda Tarifas.Dat.")
-            .arg(m_Que)
-            .arg(m_Ancho);
+        return QStringLiteral("Tarifas.Dat guarda %1 caracteres %2.").arg(m_Ancho).arg(m_Que);
     return {};
 }
 

@@ -14,7 +14,7 @@ namespace quelmar::editor {
 class ValidadorCampo : public QValidator {
   public:
     // `ancho`: the characters the record keeps; `que`: what the field holds, for the
-    // message ("El nombre", "El importe").
+    // message ("del nombre", "del importe").
     ValidadorCampo(int ancho, QString que, QObject* padre);
 
     State validate(QString& texto, int& posicion) const override;

@@ -355,7 +355,7 @@ QWidget* Form1Qt::CrearWidget(const Disposicion::Elemento& e, QWidget* padre, Co
 
 QWidget* Form1Qt::CrearTexto(QWidget* padre, TextBox& modelo) {
     auto* t = new QLineEdit(padre);
-    (new ValidadorCampo(kAnchoImporte, QStringLiteral("El importe"), t))->Vigilar(*t);
+    (new ValidadorCampo(kAnchoImporte, QStringLiteral("del importe"), t))->Vigilar(*t);
     connect(t, &QLineEdit::textEdited, this, [this, &modelo](const QString& s) {
         if (!m_Ocupado) modelo.Teclear(borde::DePantalla(s));
     });
@@ -393,7 +393,7 @@ QWidget* Form1Qt::CrearListaNombres(QWidget* padre) {
     connect(c, &QComboBox::activated, this,
             [this](int i) { Despachar([this, i] { m_Form.txtNombre.Elegir(i + 1); }); });
     connect(c->lineEdit(), &QLineEdit::textEdited, this, &Form1Qt::NombreEditado);
-    (new ValidadorCampo(kAnchoNombre, QStringLiteral("El nombre"), c))->Vigilar(*c->lineEdit());
+    (new ValidadorCampo(kAnchoNombre, QStringLiteral("del nombre"), c))->Vigilar(*c->lineEdit());
     c->installEventFilter(this);
     c->lineEdit()->installEventFilter(this);
     m_TxtNombre = c;

@@ -539,12 +539,12 @@ TEST_F(Form1QtTest, FieldsRefuseWhatTheFileCannotKeepAsItIsTyped) {
     };
     // clang-format off
     const Caso casos[] = {
-        {"txtNombre", "Ωmega", false, "mega", "«Ω» no se puede guardar", "Nombre", "mega"},
-        {"txtNombre", "Tarifa de catorce días", false, "Tarifa de cator", "El nombre cabe en 15", "Nombre", "Tarifa de cator"},
+        {"txtNombre", "Ωmega", false, "mega", "no guarda «Ω»", "Nombre", "mega"},
+        {"txtNombre", "Tarifa de catorce días", false, "Tarifa de cator", "15 caracteres del nombre", "Nombre", "Tarifa de cator"},
         {"txtNombre", "Ñandú €", false, "Ñandú €", "", "Nombre", "Ñandú €"},
         {"txtNombre", "Tarifa ☎", true, "", "«☎»", "Nombre", ""},
-        {"semImporte", "12345,678", false, "12345,6", "El importe cabe en 7", "Semana.Normal.Importe", "12345.6"},
-        {"conImporte", "123456789", true, "10", "El importe cabe en 7", "Conexion.Importe", "10"},
+        {"semImporte", "12345,678", false, "12345,6", "7 caracteres del importe", "Semana.Normal.Importe", "12345.6"},
+        {"conImporte", "123456789", true, "10", "7 caracteres del importe", "Conexion.Importe", "10"},
         {"conImporte", "2,5€", false, "2,5€", "", "Conexion.Importe", "2,5€"},
     };
     // clang-format on
