@@ -1,8 +1,10 @@
 #include "editor/qt/Entrada.h"
 
 #include <QApplication>
+#include <QLabel>
 #include <QLineEdit>
-#include <QToolTip>
+#include <QTimer>
+#include <algorithm>
 
 #include "runtime/CodePage.h"
 
@@ -36,8 +38,50 @@ void ValidadorCampo::Vigilar(QLineEdit& campo) {
     connect(&campo, &QLineEdit::inputRejected, this, [this, &campo] {
         if (m_Ultimo.isEmpty()) return;
         QApplication::beep();
-        QToolTip::showText(campo.mapToGlobal(QPoint(0, campo.height())), m_Ultimo, &campo);
+        MostrarNota(campo, m_Ultimo);
     });
+    // Leaving the field ends the note.
+    connect(&campo, &QLineEdit::editingFinished, this, [&campo] {
+        if (QLabel* nota = Nota(*campo.window())) nota->hide();
+    });
+}
+
+QLabel* ValidadorCampo::Nota(QWidget& ventana) {
+    return ventana.findChild<QLabel*>(QStringLiteral("notaCampo"), Qt::FindDirectChildrenOnly);
+}
+
+// A note inside the window rather than a tooltip, which the next key release would close
+// before it could be read; one for the whole window, under the field (over it when there
+// is no room below), gone after a few seconds.
+void ValidadorCampo::MostrarNota(QLineEdit& campo, const QString& texto) {
+    QWidget& ventana = *campo.window();
+    QLabel* nota = Nota(ventana);
+    if (!nota) {
+        nota = new QLabel(&ventana);
+        nota->setObjectName(QStringLiteral("notaCampo"));
+        nota->setWordWrap(true);
+        nota->setMargin(3);
+        nota->setFrameShape(QFrame::Box);
+        nota->setForegroundRole(QPalette::ToolTipText);
+        nota->setBackgroundRole(QPalette::ToolTipBase);
+        nota->setAutoFillBackground(true);
+        auto* reloj = new QTimer(nota);
+        reloj->setObjectName(QStringLiteral("relojNota"));
+        reloj->setSingleShot(true);
+        reloj->setInterval(5000);
+        connect(reloj, &QTimer::timeout, nota, &QWidget::hide);
+    }
+    nota->setText(texto);
+    constexpr int kBorde = 4;
+    const int ancho = ventana.width() - 2 * kBorde;
+    const int alto = nota->heightForWidth(ancho);
+    const QPoint arriba = campo.mapTo(&ventana, QPoint(0, 0));
+    int y = arriba.y() + campo.height() + 2;
+    if (y + alto > ventana.height()) y = std::max(0, arriba.y() - alto - 2);
+    nota->setGeometry(kBorde, y, ancho, alto);
+    nota->raise();
+    nota->show();
+    nota->findChild<QTimer*>(QStringLiteral("relojNota"))->start();
 }
 
 }  // namespace quelmar::editor

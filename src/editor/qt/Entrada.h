@@ -3,7 +3,9 @@
 #include <QString>
 #include <QValidator>
 
+class QLabel;
 class QLineEdit;
+class QWidget;
 
 namespace quelmar::editor {
 
@@ -25,7 +27,12 @@ class ValidadorCampo : public QValidator {
     // Gives `campo` this check and the message beside it when a change is refused.
     void Vigilar(QLineEdit& campo);
 
+    // The note that tells why, in `ventana`; nullptr before the first refusal.
+    static QLabel* Nota(QWidget& ventana);
+
   private:
+    static void MostrarNota(QLineEdit& campo, const QString& texto);
+
     int m_Ancho;
     QString m_Que;
     mutable QString m_Ultimo;  // why the last change was refused
