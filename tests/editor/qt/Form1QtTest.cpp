@@ -653,19 +653,30 @@ TEST_F(Form1QtTest, CaptionsSitOnTheirFieldsLineAndShowWhole) {
               registro->contentsRect().width());
 }
 
-// An error's own words start the box with a capital letter.
-TEST_F(Form1QtTest, MessageBoxesStartWithACapitalLetter) {
-    EscribirCatalogo(carpeta.ruta(), 12);
-    auto escritura = std::make_shared<EscrituraFallida>();
-    escritura->fallar = true;
-    w = std::make_unique<Form1Qt>(carpeta.ruta(), escritura);
-    ASSERT_TRUE(w->Abrir());
-    w->show();
-    ASSERT_TRUE(QTest::qWaitForWindowActive(w.get()));
-    Clic(W<QPushButton>("cmdSalvar"));
-    ASSERT_EQ(cajas.vistas.size(), 1u);
-    EXPECT_TRUE(cajas.vistas[0].texto.startsWith(QStringLiteral("Disco lleno")))
-        << cajas.vistas[0].texto.toStdString();
+// An error's own words start the box with a capital letter, and say what failed: a
+// read-only file system is no missing permission.
+TEST_F(Form1QtTest, MessageBoxesStartWithACapitalLetterAndTheCause) {
+    const std::pair<int, const char*> casos[] = {
+        {ENOSPC, "Disco lleno (error 61)"},
+        {EROFS, "Sistema de ficheros de solo lectura (error 70)"},
+    };
+    for (const auto& [error, inicio] : casos) {
+        EscribirCatalogo(carpeta.ruta(), 12);
+        auto escritura = std::make_shared<EscrituraFallida>();
+        escritura->fallar = true;
+        escritura->error = error;
+        w = std::make_unique<Form1Qt>(carpeta.ruta(), escritura);
+        ASSERT_TRUE(w->Abrir());
+        w->show();
+        ASSERT_TRUE(QTest::qWaitForWindowActive(w.get()));
+        Clic(W<QPushButton>("cmdSalvar"));
+        ASSERT_EQ(cajas.vistas.size(), 1u) << inicio;
+        const QString texto = cajas.vistas[0].texto;
+        EXPECT_TRUE(texto.startsWith(QString::fromUtf8(inicio))) << texto.toStdString();
+        EXPECT_FALSE(texto.contains(QStringLiteral("permiso"))) << texto.toStdString();
+        w.reset();
+        cajas.vistas.clear();
+    }
 }
 
 // The window carries the suite's own icon, not Qt's generic one.
