@@ -10,6 +10,13 @@ set(quelmar_datos ${CMAKE_INSTALL_DATADIR}/quelmar)
 foreach(programa tarificador quelmar orbelle)
   if(TARGET ${programa})
     install(TARGETS ${programa} RUNTIME DESTINATION ${CMAKE_INSTALL_BINDIR} COMPONENT programas)
+    # A stripped install (cpack, cmake --install --strip) strips as Debian's dh_strip does:
+    # also the .comment and .note sections the compiler leaves.
+    install(CODE "if(CMAKE_INSTALL_DO_STRIP)
+        execute_process(COMMAND \"${CMAKE_STRIP}\" --remove-section=.comment --remove-section=.note
+          \"\$ENV{DESTDIR}\${CMAKE_INSTALL_PREFIX}/${CMAKE_INSTALL_BINDIR}/$<TARGET_FILE_NAME:${programa}>\"
+          COMMAND_ERROR_IS_FATAL ANY)
+      endif()" COMPONENT programas)
   endif()
 endforeach()
 
@@ -29,6 +36,11 @@ if(TARGET importar_muestra)
   add_custom_target(catalogo_instalable ALL DEPENDS ${quelmar_muestra})
   install(FILES ${quelmar_muestra} DESTINATION ${quelmar_datos}/ejemplo COMPONENT programas)
 endif()
+
+# The sample call log, bono registry and holidays, which the man pages' examples use.
+install(FILES ${PROJECT_SOURCE_DIR}/data/llamadas.csv ${PROJECT_SOURCE_DIR}/data/bonos.json
+              ${PROJECT_SOURCE_DIR}/data/festivos.txt
+        DESTINATION ${CMAKE_INSTALL_DATAROOTDIR}/doc/quelmar/ejemplos COMPONENT programas)
 
 # Man pages, compressed as Debian wants them.
 find_program(QUELMAR_GZIP gzip REQUIRED)
@@ -77,6 +89,12 @@ endforeach()
 set(quelmar_cmake_dir ${CMAKE_INSTALL_LIBDIR}/cmake/Quelmar)
 install(TARGETS quelmar_engine EXPORT QuelmarTargets
         ARCHIVE DESTINATION ${CMAKE_INSTALL_LIBDIR} COMPONENT desarrollo)
+install(CODE "if(CMAKE_INSTALL_DO_STRIP)
+    execute_process(COMMAND \"${CMAKE_STRIP}\" --strip-debug --remove-section=.comment
+      --remove-section=.note --enable-deterministic-archives
+      \"\$ENV{DESTDIR}\${CMAKE_INSTALL_PREFIX}/${CMAKE_INSTALL_LIBDIR}/$<TARGET_FILE_NAME:quelmar_engine>\"
+      COMMAND_ERROR_IS_FATAL ANY)
+  endif()" COMPONENT desarrollo)
 foreach(capa runtime catalogue time periods bono costing)
   install(DIRECTORY ${PROJECT_SOURCE_DIR}/src/${capa}/
           DESTINATION ${CMAKE_INSTALL_INCLUDEDIR}/quelmar/${capa}
@@ -110,9 +128,9 @@ set(CPACK_DEBIAN_PACKAGE_HOMEPAGE "https://quelmar.es/")
 set(CPACK_DEBIAN_PROGRAMAS_PACKAGE_NAME quelmar)
 set(CPACK_DEBIAN_PROGRAMAS_PACKAGE_SECTION utils)
 # Beyond the libraries the binaries link: Qt's platform plugins to open a window at all,
-# and Qt's own Spanish texts ("Aceptar").
-set(CPACK_DEBIAN_PROGRAMAS_PACKAGE_DEPENDS qt6-qpa-plugins)
-set(CPACK_DEBIAN_PROGRAMAS_PACKAGE_RECOMMENDS qt6-translations-l10n)
+# and Qt's own Spanish texts ("Aceptar"), a dependency since every text must be Spanish,
+# also after an install without recommends.
+set(CPACK_DEBIAN_PROGRAMAS_PACKAGE_DEPENDS "qt6-qpa-plugins, qt6-translations-l10n")
 # First line the synopsis, then the long description. The summary left at CPack's default
 # keeps CPack from putting one summary in front of both packages' own.
 set(CPACK_PACKAGE_DESCRIPTION_SUMMARY "${CMAKE_PROJECT_NAME} built using CMake")
@@ -124,6 +142,8 @@ gastando el tiempo de los bonos, y lo pasa a CSV y desde CSV; Orbelle es un
 pequeño calendario con reloj para la esquina de la pantalla.")
 set(CPACK_DEBIAN_DESARROLLO_PACKAGE_NAME quelmar-dev)
 set(CPACK_DEBIAN_DESARROLLO_PACKAGE_SECTION libdevel)
+# A static C++20 library: building against it needs the C++ standard library's headers.
+set(CPACK_DEBIAN_DESARROLLO_PACKAGE_DEPENDS "libstdc++-12-dev | libstdc++-dev")
 set(CPACK_DEBIAN_DESARROLLO_DESCRIPTION
     "motor de costeo de Quelmar como paquete de CMake
 La biblioteca estática del motor de tarifas de Quelmar (catálogo, tiempos,

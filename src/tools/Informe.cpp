@@ -263,7 +263,8 @@ double Paso(double maximo) {
     return 10 * base;
 }
 
-void Resumen(Pagina& p, const TotalesRecorrido& t, const Recopilacion& d, const cBono& final) {
+void Resumen(Pagina& p, const TotalesRecorrido& t, const Recopilacion& d, const cBono& inicial,
+             const cBono& final) {
     p << "<section><h2>Resumen</h2>\n<dl class=\"resumen\">\n";
     p << "<div><dt>Llamadas</dt><dd>" << p.Numero(static_cast<double>(t.costeadas), 0)
       << "</dd></div>\n";
@@ -274,7 +275,7 @@ void Resumen(Pagina& p, const TotalesRecorrido& t, const Recopilacion& d, const 
           << "</dd></div>\n<div><dt>Hasta</dt><dd>" << p.SoloDia(d.Dias().rbegin()->first)
           << "</dd></div>\n";
     const char* grupos[] = {"día", "noche"};
-    for (std::int16_t g = 0; g < 2; ++g)
+    for (std::int16_t g = 0; inicial.Count() > 0 && g < 2; ++g)
         p << "<div><dt>Bono de " << grupos[g] << ": usado</dt><dd>"
           << Pagina::Duracion(d.BonoUsado()[static_cast<std::size_t>(g)])
           << "</dd></div>\n<div><dt>Bono de " << grupos[g] << ": queda</dt><dd>"
@@ -283,6 +284,11 @@ void Resumen(Pagina& p, const TotalesRecorrido& t, const Recopilacion& d, const 
         p << "<div><dt>Líneas con errores</dt><dd>" << p.Numero(static_cast<double>(t.malas), 0)
           << "</dd></div>\n";
     p << "</dl></section>\n";
+}
+
+// Decimals that tell apart the labels of an axis every `paso`: 0,5 h, not 0 h.
+int Decimales(double paso) {
+    return std::clamp(static_cast<int>(std::ceil(-std::log10(paso) - 1e-9)), 0, 6);
 }
 
 // The charts' frame: x from 80 to 780, values from 0 at y0 up to `tope` at y0 - alto.
@@ -300,7 +306,7 @@ void Rejilla(Pagina& p, const Marco& m, double paso, int decimales, std::string_
           << "</text>\n";
 }
 
-// The days of the log in bars of one day, a week or 30 days: about 120 bars at most.
+// The days of the log in bars of one day, a week, 30 days or more: about 120 bars at most.
 struct Barras {
     std::int64_t primero, ultimo, dias;  // dias: days a bar
     std::vector<Dia> barras;
@@ -309,7 +315,7 @@ struct Barras {
 Barras AgruparDias(const std::map<std::int64_t, Dia>& dias) {
     Barras r{dias.begin()->first, dias.rbegin()->first, 1, {}};
     const std::int64_t n = r.ultimo - r.primero + 1;
-    r.dias = n <= 120 ? 1 : n <= 7 * 120 ? 7 : 30;
+    r.dias = n <= 120 ? 1 : n <= 7 * 120 ? 7 : std::max<std::int64_t>(30, (n + 119) / 120);
     r.barras.resize(static_cast<std::size_t>((n + r.dias - 1) / r.dias));
     for (const auto& [dia, v] : dias) {
         Dia& b = r.barras[static_cast<std::size_t>((dia - r.primero) / r.dias)];
@@ -332,9 +338,10 @@ void Barra(Pagina& p, const Marco& m, const Dia& b, double x, double w, const st
         return;
     }
     p << "<g><title>" << titulo << ": " << p.Numero(total) << " ("
-      << p.Numero(static_cast<double>(b.llamadas), 0) << " llamadas; normal "
-      << p.Numero(b.importe[0]) << ", reducida " << p.Numero(b.importe[1]) << ", bono "
-      << p.Numero(b.importe[2]) << ")</title>";
+      << p.Numero(static_cast<double>(b.llamadas), 0)
+      << (b.llamadas == 1 ? " llamada; normal " : " llamadas; normal ") << p.Numero(b.importe[0])
+      << ", reducida " << p.Numero(b.importe[1]) << ", bono " << p.Numero(b.importe[2])
+      << ")</title>";
     double y = m.y0;
     for (std::size_t k = 0; k < 3; ++k) {
         const double h = b.importe[k] / m.tope * m.alto;
@@ -359,7 +366,7 @@ void GraficoImportes(Pagina& p, const Recopilacion& d) {
     p << "<section><h2>Importe por "
       << (b.dias == 1   ? "día"
           : b.dias == 7 ? "semana"
-                        : "periodo de 30 días")
+                        : "periodo de " + p.Numero(static_cast<double>(b.dias), 0) + " días")
       << "</h2>\n";
     double maximo = 0;
     for (const Dia& x : b.barras)
@@ -381,7 +388,7 @@ void GraficoImportes(Pagina& p, const Recopilacion& d) {
     // A few dates under the axis.
     const std::size_t cada = std::max<std::size_t>(1, b.barras.size() / 6);
     for (std::size_t i = 0; i < b.barras.size(); i += cada)
-        p << "<text x=\"" << C(80 + (static_cast<double>(i) + 0.5) * w)
+        p << "<text x=\"" << C(std::min(80 + (static_cast<double>(i) + 0.5) * w, 745.0))
           << "\" y=\"272\" class=\"eje\" text-anchor=\"middle\">"
           << p.SoloDia(b.primero + static_cast<std::int64_t>(i) * b.dias) << "</text>\n";
     p << "<line x1=\"80\" x2=\"780\" y1=\"250\" y2=\"250\" class=\"base\"/></svg></div>\n";
@@ -493,6 +500,10 @@ void LineaEscalonada(Pagina& p, const std::vector<Saldo>& puntos, std::size_t g,
     p << "\"/>\n";
 }
 
+// More refills than this are told in words, not drawn one by one: the page stays small for
+// a log over centuries.
+constexpr std::size_t kRecargasDibujadas = 100;
+
 // Bono time left after each call, one line per group, the refills marked.
 void GraficoBonos(Pagina& p, const Recopilacion& d, const cBono& inicial) {
     p << "<section><h2>Tiempo de bono que queda</h2>\n";
@@ -501,22 +512,29 @@ void GraficoBonos(Pagina& p, const Recopilacion& d, const cBono& inicial) {
           << "</p></section>\n";
         return;
     }
-    const Saldos saldos = SaldosConRecargas(d.Saldos(), inicial);
-    const double t0 = d.Saldos().front().instante,
-                 t1 = std::max(d.Saldos().back().instante, t0 + 1);
-    auto X = [&](double t) { return 80 + (t - t0) / (t1 - t0) * 700; };
+    // In time order, whatever the log's order: the line only moves right, one step a column.
+    std::vector<Saldo> tras = d.Saldos();
+    std::stable_sort(tras.begin(), tras.end(),
+                     [](const Saldo& a, const Saldo& b) { return a.instante < b.instante; });
+    const Saldos saldos = SaldosConRecargas(tras, inicial);
+    const double t0 = tras.front().instante, t1 = std::max(tras.back().instante, t0 + 1);
+    auto X = [&](double t) { return std::clamp(80 + (t - t0) / (t1 - t0) * 700, 80.0, 780.0); };
     std::int32_t maximo = 3600;
     for (const Saldo& s : saldos.puntos) maximo = std::max({maximo, s.grupo[0], s.grupo[1]});
     const Marco m{240, 220, std::ceil(maximo / 3600.0)};
     p << "<div class=\"desliza\"><svg class=\"grafico\" viewBox=\"0 0 800 280\" role=\"img\" "
          "aria-label=\"Horas de bono "
          "que quedan\">\n";
-    Rejilla(p, m, Paso(m.tope), 0, " h");
-    for (double t : saldos.recargas)
-        p << "<line x1=\"" << C(X(t)) << "\" x2=\"" << C(X(t))
-          << "\" y1=\"20\" y2=\"240\" class=\"recarga\"><title>Recarga: empieza el periodo de "
-             "facturación del "
-          << p.Fecha(t) << "</title></line>\n";
+    Rejilla(p, m, Paso(m.tope), Decimales(Paso(m.tope)), " h");
+    // Each refill as a dashed line and, where no step of the lines can hide it, a mark under
+    // the axis.
+    const bool recargasDibujadas = saldos.recargas.size() <= kRecargasDibujadas;
+    for (std::size_t i = 0; recargasDibujadas && i < saldos.recargas.size(); ++i) {
+        const double t = saldos.recargas[i], x = X(t);
+        p << "<g class=\"recarga\"><title>Recarga: empieza el periodo de facturación del "
+          << p.Fecha(t) << "</title><line x1=\"" << C(x) << "\" x2=\"" << C(x)
+          << "\" y1=\"20\" y2=\"240\"/><path d=\"M" << C(x) << " 241l-4 8h8z\"/></g>\n";
+    }
     LineaEscalonada(p, saldos.puntos, 0, X, m, "linea-dia");
     LineaEscalonada(p, saldos.puntos, 1, X, m, "linea-noche");
     p << "<text x=\"80\" y=\"262\" class=\"eje\">" << p.Fecha(t0) << "</text>"
@@ -526,8 +544,13 @@ void GraficoBonos(Pagina& p, const Recopilacion& d, const cBono& inicial) {
                    "Bono de día (línea continua)"},
                   {"<line x1=\"0\" x2=\"18\" y1=\"6\" y2=\"6\" class=\"linea-noche\"/>",
                    "Bono de noche (línea a trazos)"},
-                  {"<line x1=\"9\" x2=\"9\" y1=\"0\" y2=\"12\" class=\"recarga\"/>",
+                  {"<g class=\"recarga\"><line x1=\"9\" x2=\"9\" y1=\"0\" y2=\"4\"/>"
+                   "<path d=\"M9 3l-4 8h8z\"/></g>",
                    "recarga: empieza un periodo de facturación"}});
+    if (!recargasDibujadas)
+        p << "<p>" << p.Numero(static_cast<double>(saldos.recargas.size()), 0)
+          << " recargas, una al empezar cada periodo de facturación: demasiadas para marcarlas "
+             "una a una; las líneas muestran, en cada columna del gráfico, el último saldo.</p>\n";
     p << "</section>\n";
 }
 
@@ -559,6 +582,13 @@ void GraficoComparacion(Pagina& p, const std::vector<Candidata>& cs, double prop
     for (const Candidata* c : validas) maximo = std::max(maximo, c->importe);
     if (maximo <= 0) maximo = 1;
     const double alto = 30.0 * static_cast<double>(validas.size()) + 40;
+    // Roughly how wide a label of the axes' 11 px font is, so that none is crossed.
+    auto Ancho = [](const std::string& texto) {
+        return 6.5 * static_cast<double>(std::count_if(texto.begin(), texto.end(), [](char c) {
+                   return (static_cast<unsigned char>(c) & 0xC0) != 0x80;
+               }));
+    };
+    const double xPropio = 192 + propio / maximo * 470;
     p << "<div class=\"desliza\"><svg class=\"grafico\" viewBox=\"0 0 800 "
       << std::to_string(static_cast<int>(alto))
       << "\" role=\"img\" aria-label=\"Importe con cada tarifa\">\n";
@@ -572,13 +602,24 @@ void GraficoComparacion(Pagina& p, const std::vector<Candidata>& cs, double prop
         std::snprintf(r, sizeof r,
                       "<rect x=\"192\" y=\"%.0f\" width=\"%.1f\" height=\"22\" fill=\"%s\"/>", y, w,
                       i == 0 ? "url(#p-bono)" : "#0b3c68");
-        p << r << "<text x=\"" << C(198 + w) << "\" y=\"" << C(y + 16) << "\" class=\"eje\">"
-          << p.Numero(c.importe) << (i == 0 ? " (la más barata)" : "") << "</text>\n";
+        // A value label that the dashed line would cross goes after it, or before it when
+        // there is no room left.
+        const std::string valor = p.Numero(c.importe) + (i == 0 ? " (la más barata)" : "");
+        double xValor = 198 + w;
+        const char* ancla = "";
+        if (xValor < xPropio + 4 && xValor + Ancho(valor) > xPropio - 4) {
+            xValor = xPropio + 6;
+            if (xValor + Ancho(valor) > 800) xValor = xPropio - 6, ancla = " text-anchor=\"end\"";
+        }
+        p << r << "<text x=\"" << C(xValor) << "\" y=\"" << C(y + 16) << "\" class=\"eje\"" << ancla
+          << ">" << valor << "</text>\n";
     }
-    const double x = 192 + propio / maximo * 470;
-    p << "<line x1=\"" << C(x) << "\" x2=\"" << C(x) << "\" y1=\"4\" y2=\"" << C(alto - 24)
-      << "\" class=\"propio\"/><text x=\"" << C(x) << "\" y=\"" << C(alto - 8)
-      << "\" class=\"eje\" text-anchor=\"middle\">con sus tarifas: " << p.Numero(propio)
+    const std::string etiqueta = "con sus tarifas: " + p.Numero(propio);
+    const double mitad = Ancho(etiqueta) / 2;
+    p << "<line x1=\"" << C(xPropio) << "\" x2=\"" << C(xPropio) << "\" y1=\"4\" y2=\""
+      << C(alto - 24) << "\" class=\"propio\"/><text x=\""
+      << C(std::clamp(xPropio, 192 + mitad, 800 - mitad)) << "\" y=\"" << C(alto - 8)
+      << "\" class=\"eje\" text-anchor=\"middle\">" << etiqueta
       << "</text>\n</svg></div>\n</section>\n";
 }
 
@@ -620,17 +661,17 @@ h1{font-size:1.6rem;margin:.2rem 0}h2{font-size:1.25rem;border-bottom:2px solid 
 .eje{font-size:11px;fill:#222}.celda{font-size:10px}
 .rejilla{stroke:#ddd;stroke-width:1}.base{stroke:#222;stroke-width:1}
 .cero{fill:#fff;stroke:#222;stroke-width:1.2}
-.recarga{stroke:#666;stroke-width:1.2;stroke-dasharray:2 3}
+.recarga line{stroke:#666;stroke-width:1.2;stroke-dasharray:2 3}.recarga path{fill:#666}
 .linea-dia{fill:none;stroke:#0b3c68;stroke-width:2}
 .linea-noche{fill:none;stroke:#d55e00;stroke-width:2;stroke-dasharray:7 4}
 .propio{stroke:#d55e00;stroke-width:2;stroke-dasharray:5 3}
-.leyenda span{display:inline-block;margin-right:1rem;white-space:nowrap}
+.leyenda span{display:inline-block;margin-right:1rem;max-width:100%}
 .conclusion{font-size:1.1rem}
 .tabla{overflow-x:auto}
 table{border-collapse:collapse;width:100%;font-size:.9rem}
 th,td{border-bottom:1px solid #ccc;padding:.2rem .4rem;text-align:left;white-space:nowrap}
 td.n{text-align:right;font-variant-numeric:tabular-nums}
-.malas{font-family:ui-monospace,monospace;font-size:.85rem}
+.malas{font-family:ui-monospace,monospace;font-size:.85rem;overflow-wrap:anywhere}
 @media print{body{max-width:none;font-size:10pt}h2{break-after:avoid}section{break-inside:avoid-page}.tabla{overflow:visible}.desliza .grafico{min-width:0}}
 </style>
 )css";
@@ -647,7 +688,7 @@ std::string EscribirPagina(const Formato& f, const TotalesRecorrido& t, const Re
       << kDefiniciones
       << "<header><h1>Informe de llamadas</h1><p class=\"sub\">Hecho por tarificador "
          "(Quelmar)</p></header>\n";
-    Resumen(p, t, d, final);
+    Resumen(p, t, d, inicial, final);
     GraficoImportes(p, d);
     GraficoHoras(p, d);
     GraficoBonos(p, d, inicial);

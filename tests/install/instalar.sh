@@ -26,6 +26,8 @@ esperados=(
     include/quelmar/catalogue/cLlamada.h include/quelmar/costing/cCosteo.h
     lib/cmake/Quelmar/QuelmarConfig.cmake lib/cmake/Quelmar/QuelmarConfigVersion.cmake
     lib/cmake/Quelmar/QuelmarTargets.cmake
+    share/doc/quelmar/ejemplos/llamadas.csv share/doc/quelmar/ejemplos/bonos.json
+    share/doc/quelmar/ejemplos/festivos.txt
 )
 for f in "${esperados[@]}"; do
     [[ -s $prefijo/$f ]] || fallo "falta $f en la instalación"
@@ -50,8 +52,23 @@ else
     echo "desktop-file-validate no está (paquete desktop-file-utils): no se comprueba" >&2
 fi
 if command -v appstreamcli >/dev/null; then
-    appstreamcli validate --no-net "$prefijo"/share/metainfo/*.xml >/dev/null ||
-        fallo "appstreamcli validate: $(appstreamcli validate --no-net "$prefijo"/share/metainfo/*.xml)"
+    # Clean also when pedantic: not even a hint.
+    avisos=$(appstreamcli validate --no-net --pedantic --no-color "$prefijo"/share/metainfo/*.xml 2>&1) ||
+        fallo "appstreamcli validate: $avisos"
+    ! grep -E '^[EWIP]: ' <<<"$avisos" || fallo "appstreamcli validate --pedantic: $avisos"
+    # What a software centre shows: licence, developer, web page, a release, and the
+    # README's pictures as screenshots.
+    for m in "$prefijo"/share/metainfo/*.xml; do
+        for etiqueta in '<project_license>' '<developer_name>' '<url type="homepage">' \
+                        '<screenshot type="default">' '<release version="1.0"'; do
+            grep -qF "$etiqueta" "$m" || fallo "$(basename "$m") no tiene $etiqueta"
+        done
+        for imagen in $(grep -o '<image[^>]*>[^<]*' "$m" | sed 's/.*>//'); do
+            dibujo=docs/${imagen##*/}
+            [[ -s $fuentes/$dibujo ]] && grep -qF "]($dibujo)" "$fuentes/README.md" ||
+                fallo "$(basename "$m"): la captura $imagen no es una imagen del README"
+        done
+    done
 else
     echo "appstreamcli no está (paquete appstream): no se comprueba" >&2
 fi
@@ -61,6 +78,11 @@ if command -v man >/dev/null; then
         avisos=$(LC_ALL=C.UTF-8 MANWIDTH=80 man --warnings -E UTF-8 -l -Tutf8 \
                  "$prefijo/share/man/man1/$p.1.gz" 2>&1 >/dev/null)
         [[ -z $avisos ]] || fallo "man $p: $avisos"
+    done
+    # Names as the user sees them, without Qt's accelerator markup («&Nuevo»).
+    for p in tarificador quelmar orbelle; do
+        ! LC_ALL=C.UTF-8 man -l "$prefijo/share/man/man1/$p.1.gz" 2>/dev/null | grep -E '&[[:alpha:]]' ||
+            fallo "man $p escribe la marca de Qt de las teclas"
     done
     # Every subcommand and every option that tarificador's own help names.
     texto=$(LC_ALL=C.UTF-8 MANWIDTH=200 man -l "$prefijo/share/man/man1/tarificador.1.gz" 2>/dev/null)
@@ -77,6 +99,25 @@ if command -v man >/dev/null; then
     done
 else
     echo "man no está (paquete man-db): no se comprueban las páginas" >&2
+fi
+
+# The man page's examples, typed as a user would, on the installed sample files (its /usr
+# being this prefix): each works, and costing with bonos and holidays gives the total it says.
+if command -v man >/dev/null; then
+    ejemplos=$(LC_ALL=C.UTF-8 MANWIDTH=200 man -l "$prefijo/share/man/man1/tarificador.1.gz" 2>/dev/null |
+               sed -n '/^EJEMPLOS/,/^[^ ]/p' | sed -n 's/^ *\(cd \|tarificador \|echo \)/\1/p')
+    [[ $(grep -c . <<<"$ejemplos") -ge 6 ]] || fallo "man tarificador: pocos ejemplos: $ejemplos"
+    casa_ejemplos=$tmp/casa-ejemplos
+    mkdir -p "$casa_ejemplos"
+    (cd "$casa_ejemplos" &&
+     env HOME="$casa_ejemplos" XDG_DATA_HOME="$casa_ejemplos/datos" PATH="$prefijo/bin:$PATH" \
+         bash -e -c "${ejemplos//\/usr\//$prefijo/}") >"$tmp/ejemplos.out" 2>&1 ||
+        fallo "los ejemplos de man tarificador fallan: $(tail -5 "$tmp/ejemplos.out")"
+    total=$(grep -o 'importe total [0-9.]*' "$tmp/ejemplos.out" | head -1)
+    grep -qF "($total):" <<<"$(LC_ALL=C.UTF-8 MANWIDTH=200 man -l "$prefijo/share/man/man1/tarificador.1.gz")" ||
+        fallo "man tarificador no da el total de su ejemplo ($total)"
+    grep -q '<svg' "$casa_ejemplos/informe.html" || fallo "el ejemplo de informe no escribió la página"
+    [[ -s $casa_ejemplos/tarifas.csv ]] || fallo "el ejemplo de exportar no escribió el CSV"
 fi
 
 # The installed sample is what «tarificador importar» makes of the CSV.
