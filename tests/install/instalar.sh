@@ -110,10 +110,10 @@ if command -v man >/dev/null; then
     casa_ejemplos=$tmp/casa-ejemplos
     mkdir -p "$casa_ejemplos"
     (cd "$casa_ejemplos" &&
-     env HOME="$casa_ejemplos" XDG_DATA_HOME="$casa_ejemplos/datos" PATH="$prefijo/bin:$PATH" \
+     env LC_ALL=C.UTF-8 HOME="$casa_ejemplos" XDG_DATA_HOME="$casa_ejemplos/datos" PATH="$prefijo/bin:$PATH" \
          bash -e -c "${ejemplos//\/usr\//$prefijo/}") >"$tmp/ejemplos.out" 2>&1 ||
         fallo "los ejemplos de man tarificador fallan: $(tail -5 "$tmp/ejemplos.out")"
-    total=$(grep -o 'importe total [0-9.]*' "$tmp/ejemplos.out" | head -1)
+    total=$(grep -o 'importe total [0-9.,]*[0-9]' "$tmp/ejemplos.out" | head -1)
     grep -qF "($total):" <<<"$(LC_ALL=C.UTF-8 MANWIDTH=200 man -l "$prefijo/share/man/man1/tarificador.1.gz")" ||
         fallo "man tarificador no da el total de su ejemplo ($total)"
     grep -q '<svg' "$casa_ejemplos/informe.html" || fallo "el ejemplo de informe no escribió la página"
