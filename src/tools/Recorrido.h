@@ -10,7 +10,7 @@
 #include <vector>
 
 #include "bono/cBono.h"
-#include "catalogue/cLlamada.h"
+#include "costing/cLlamada.h"
 #include "runtime/Variant.h"
 #include "tools/Costear.h"
 
