@@ -91,9 +91,11 @@ class cLlamada {
     cBono& Bono() { return m_Costeo.Bono(); }
     const cBono& Bono() const { return m_Costeo.Bono(); }
 
-    // The two halves, for code that works on one of them.
+    // The two halves, for code that works on one of them. A cLlamada reads as its store
+    // wherever a store is read (cCosteo::Datos over a catalogue loaded once).
     cCatalogo& Catalogo() noexcept { return m_Catalogo; }
     const cCatalogo& Catalogo() const noexcept { return m_Catalogo; }
+    operator const cCatalogo&() const noexcept { return m_Catalogo; }
     cCosteo& Costeo() noexcept { return m_Costeo; }
     const cCosteo& Costeo() const noexcept { return m_Costeo; }
 

@@ -50,7 +50,7 @@ void CostearCandidata(const cLlamada& m, std::int16_t t, const Preparacion& p,
             LlevarRegistro(costeo.Bono(),
                            i > 0 ? std::optional<double>(llamadas[i - 1].fin) : std::nullopt,
                            l.ini);
-            costeo.Datos(m.Catalogo(), t, l.ini, l.fin, &costeo.Bono());
+            costeo.Datos(m, t, l.ini, l.fin, &costeo.Bono());
         } catch (const std::exception& e) {
             c.fallo = "el motor no pudo costear la llamada que empieza " + TextoInstante(l.ini) +
                       ": " + MensajeEngine(e);
