@@ -84,7 +84,7 @@ foreach(componente_paquete programas:quelmar desarrollo:quelmar-dev)
           DESTINATION ${CMAKE_INSTALL_DATAROOTDIR}/doc/${paquete} COMPONENT ${componente})
 endforeach()
 
-# The engine: library, public headers (the paths consumers include, "catalogue/cLlamada.h")
+# The engine: library, public headers (the paths consumers include, "costing/cLlamada.h")
 # and the CMake package Quelmar with the target Quelmar::engine.
 set(quelmar_cmake_dir ${CMAKE_INSTALL_LIBDIR}/cmake/Quelmar)
 install(TARGETS quelmar_engine EXPORT QuelmarTargets

@@ -9,7 +9,7 @@
 #include <string>
 
 #include "Comprobar.h"
-#include "catalogue/cLlamada.h"
+#include "catalogue/cCatalogo.h"
 
 using namespace quelmar;
 
@@ -29,10 +29,10 @@ void Escribir(const std::filesystem::path& p, const std::uint8_t* d, std::size_t
 
 extern "C" int LLVMFuzzerTestOneInput(const std::uint8_t* datos, std::size_t n) {
     const std::filesystem::path& carpeta = fuzz::CarpetaDelProceso();
-    const std::filesystem::path fichero = carpeta / cLlamada::kNombreFichero;
+    const std::filesystem::path fichero = carpeta / cCatalogo::kNombreFichero;
     Escribir(fichero, datos, n);
 
-    cLlamada cat(carpeta);
+    cCatalogo cat(carpeta);
     cat.Add();  // a catalogue that a failed reading must leave as it was
     cat.Valor(0, "Nombre", "Previa");
     const int err = fuzz::Error([&] { cat.Load(); });
@@ -69,7 +69,7 @@ extern "C" int LLVMFuzzerTestOneInput(const std::uint8_t* datos, std::size_t n) 
         return 0;
     }
     fuzz::Exigir(Leer(fichero) == esperado, "lo guardado no son los registros leídos");
-    cLlamada otra(carpeta);
+    cCatalogo otra(carpeta);
     otra.Load();
     fuzz::Exigir(otra.Count() == cat.Count(), "releer dio otro número de tarifas");
     for (std::int16_t k = 0; k < otra.Count(); ++k)

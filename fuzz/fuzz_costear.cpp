@@ -8,7 +8,7 @@
 #include <string>
 
 #include "Comprobar.h"
-#include "catalogue/cLlamada.h"
+#include "costing/cLlamada.h"
 #include "runtime/Locale.h"
 #include "tools/CatalogoCsv.h"
 #include "tools/Comun.h"

@@ -10,7 +10,7 @@
 
 #include "Comprobar.h"
 #include "bono/cBono.h"
-#include "catalogue/cLlamada.h"
+#include "costing/cLlamada.h"
 #include "runtime/Locale.h"
 #include "runtime/OleDate.h"
 #include "time/cTiempo.h"

@@ -1,6 +1,8 @@
-# Fails when a file includes a header of a layer above its own. The engine's folders may
-# include only the folders below them (runtime at the bottom, costing at the top); nothing
-# of the engine or the editor model includes Qt, the editor or the tools.
+# Fails when a file includes a header of a layer above its own, or names a class of a layer
+# above in a forward declaration (which would hide the dependency from the includes). The
+# engine's folders may include only the folders below them (runtime at the bottom, costing
+# at the top); nothing of the engine or the editor model includes Qt, the editor or the
+# tools.
 #   cmake -DRAIZ=<source dir> -P tests/capas.cmake
 cmake_policy(SET CMP0057 NEW)
 set(permitidos_runtime runtime)
@@ -11,10 +13,35 @@ set(permitidos_catalogue runtime catalogue)
 set(permitidos_costing runtime time periods bono catalogue costing)
 set(permitidos_editor runtime catalogue editor)  # the model, without its Qt binding
 
+set(capas runtime time periods bono catalogue costing editor)
+
+# Where each class is defined: class_<Name> = its folder.
+foreach(capa IN LISTS capas)
+  file(GLOB cabeceras ${RAIZ}/src/${capa}/*.h)
+  foreach(f IN LISTS cabeceras)
+    file(STRINGS ${f} definiciones REGEX "^[ \t]*(class|struct)[ \t]+[A-Za-z_][A-Za-z0-9_]*[ \t]*([:{]|final|$)")
+    foreach(l IN LISTS definiciones)
+      if(l MATCHES "^[ \t]*(class|struct)[ \t]+([A-Za-z_][A-Za-z0-9_]*)")
+        set(clase_${CMAKE_MATCH_2} ${capa})
+      endif()
+    endforeach()
+  endforeach()
+endforeach()
+
 set(fallos "")
-foreach(capa runtime time periods bono catalogue costing editor)
+foreach(capa IN LISTS capas)
   file(GLOB ficheros ${RAIZ}/src/${capa}/*.h ${RAIZ}/src/${capa}/*.cpp)
   foreach(f IN LISTS ficheros)
+    file(STRINGS ${f} declaradas REGEX "^[ \t]*(class|struct)[ \t]+[A-Za-z_][A-Za-z0-9_]*[ \t]*;")
+    foreach(l IN LISTS declaradas)
+      if(l MATCHES "^[ \t]*(class|struct)[ \t]+([A-Za-z_][A-Za-z0-9_]*)")
+        set(suya "${clase_${CMAKE_MATCH_2}}")
+        if(suya AND NOT suya IN_LIST permitidos_${capa})
+          list(APPEND fallos
+               "${f}: declara ${CMAKE_MATCH_2}, de ${suya}/, que ${capa}/ no puede usar")
+        endif()
+      endif()
+    endforeach()
     file(STRINGS ${f} lineas REGEX "^[ \t]*#[ \t]*include")
     foreach(l IN LISTS lineas)
       if(l MATCHES "#[ \t]*include[ \t]*<(Q[A-Za-z]*)")

@@ -3,6 +3,7 @@
 
 #include "bono/cBono.h"
 #include "runtime/OleDate.h"
+#include "time/cTiempo.h"
 
 namespace quelmar {
 namespace {
@@ -57,6 +58,38 @@ void BM_ConsultaDeTramo(benchmark::State& state) {
     state.SetComplexityN(state.range(0));
 }
 BENCHMARK(BM_ConsultaDeTramo)->RangeMultiplier(10)->Range(10, 1000)->Complexity(benchmark::oN);
+
+// A bono segment as the costing charges it now, in whole seconds: the kind's total, then
+// the charge (and its refund, to keep the state). Next to it the same through the time
+// texts, the round trip the costing made before (total as text, parsed; charge as text).
+void BM_TramoConBonoSegundos(benchmark::State& state) {
+    cBono b = Registro(state.range(0));
+    const double d = Momento();
+    for (auto _ : state) {
+        benchmark::DoNotOptimize(b.SegundosTipo(b.Cual(0)));
+        benchmark::DoNotOptimize(b.RestarSegundos(0, 1, d));
+        benchmark::DoNotOptimize(b.RestarSegundos(0, -1, d));
+    }
+    state.SetComplexityN(state.range(0));
+}
+BENCHMARK(BM_TramoConBonoSegundos)->RangeMultiplier(10)->Range(10, 1000);
+
+void BM_TramoConBonoTexto(benchmark::State& state) {
+    cBono b = Registro(state.range(0));
+    const Variant d = Variant::DeFecha(Momento());
+    for (auto _ : state) {
+        cTiempo total;
+        total.Valor(b.TotalTiempoTipo(b.Cual(0)));
+        benchmark::DoNotOptimize(total.ConvSegundos());
+        cTiempo uno;
+        uno.ConvTiempo(1);
+        benchmark::DoNotOptimize(b.Restar(0, uno.Valor(), d));
+        uno.ConvTiempo(-1);
+        benchmark::DoNotOptimize(b.Restar(0, uno.Valor(), d));
+    }
+    state.SetComplexityN(state.range(0));
+}
+BENCHMARK(BM_TramoConBonoTexto)->RangeMultiplier(10)->Range(10, 1000);
 
 void BM_Copiar(benchmark::State& state) {
     const cBono fuente = Registro(state.range(0));

@@ -9,19 +9,19 @@
 #include <unistd.h>
 #include <vector>
 
-#include "catalogue/cLlamada.h"
+#include "catalogue/cCatalogo.h"
 
 namespace {
 
-using quelmar::cLlamada;
+using quelmar::cCatalogo;
 
 const std::filesystem::path& Carpeta() {
     static const std::filesystem::path dir = [] {
         std::string plantilla =
             (std::filesystem::temp_directory_path() / "quelmar-bench-XXXXXX").string();
         if (!::mkdtemp(plantilla.data())) std::abort();
-        cLlamada c(plantilla);
-        for (int i = 0; i < cLlamada::kMaxTarifasFichero; ++i) {
+        cCatalogo c(plantilla);
+        for (int i = 0; i < cCatalogo::kMaxTarifasFichero; ++i) {
             c.Add();
             c.Valor(static_cast<std::int16_t>(i), "Nombre", "Tarifa " + std::to_string(i));
             c.Valor(static_cast<std::int16_t>(i), "Semana.Normal.Importe", "12");
@@ -33,7 +33,7 @@ const std::filesystem::path& Carpeta() {
 }
 
 void BM_Load(benchmark::State& st) {
-    cLlamada c(Carpeta());
+    cCatalogo c(Carpeta());
     for (auto _ : st) {
         c.Load();
         benchmark::DoNotOptimize(c.Count());
@@ -59,14 +59,14 @@ void BM_LoadFloor_PlainRead(benchmark::State& st) {
 }
 
 void BM_Save(benchmark::State& st) {
-    cLlamada c(Carpeta());
+    cCatalogo c(Carpeta());
     c.Load();
     for (auto _ : st) c.Save();
     st.SetBytesProcessed(st.iterations() * 32766 * 168);
 }
 
 void BM_SaveFloor_WriteFlushRename(benchmark::State& st) {
-    cLlamada c(Carpeta());
+    cCatalogo c(Carpeta());
     c.Load();
     std::vector<char> buf(32766 * 168, 'x');
     const auto tmp = Carpeta() / "suelo.tmp";

@@ -7,7 +7,7 @@
 #include <string>
 #include <vector>
 
-#include "catalogue/cLlamada.h"
+#include "catalogue/cCatalogo.h"
 #include "runtime/OleDate.h"
 #include "support/Tarifas.h"
 
@@ -15,7 +15,7 @@ namespace quelmar::bench {
 
 // Normal band 08:00-17:59:59 (the weekday price on weekdays, the reduced one on other
 // days), reduced band 18:00-07:59:59.
-inline void Tarifa(cLlamada& c, const std::string& nombre, const char* normal,
+inline void Tarifa(cCatalogo& c, const std::string& nombre, const char* normal,
                    const char* reducida) {
     using prueba::Hora;
     const prueba::Banda noche{reducida, Hora(18, 0), Hora(7, 59, 59)};
@@ -26,7 +26,7 @@ inline void Tarifa(cLlamada& c, const std::string& nombre, const char* normal,
 
 // Tarifas.Dat in `carpeta` with `n` tariffs named T00001, T00002...
 inline void CatalogoDe(const std::filesystem::path& carpeta, long n) {
-    cLlamada c(carpeta);
+    cCatalogo c(carpeta);
     for (long k = 1; k <= n; ++k) {
         std::string nombre = std::to_string(k);
         nombre.insert(0, nombre.size() < 5 ? 5 - nombre.size() : 0, '0');
@@ -37,7 +37,7 @@ inline void CatalogoDe(const std::filesystem::path& carpeta, long n) {
 
 // Tarifas.Dat in `carpeta` with the 12 tariffs of a plausible catalogue.
 inline void CatalogoMuestra(const std::filesystem::path& carpeta) {
-    cLlamada c(carpeta);
+    cCatalogo c(carpeta);
     const std::vector<std::string> nombres = {
         "Metropolitana", "10DIA",    "50DIA", "10NOCHE", "50NOCHE", "Provincial",
         "Interprovinc.", "Internet", "Movil", "Europa",  "America", "Resto mundo"};

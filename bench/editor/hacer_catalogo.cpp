@@ -16,7 +16,7 @@ int main(int argc, char* argv[]) {
     try {
         if (argc == 3) {
             const long n = std::strtol(argv[2], nullptr, 10);
-            if (n < 1 || n > quelmar::cLlamada::kMaxTarifasFichero) {
+            if (n < 1 || n > quelmar::cCatalogo::kMaxTarifasFichero) {
                 std::fprintf(stderr, "N must lie in 1..32766\n");
                 return 2;
             }

@@ -28,8 +28,8 @@
 #include <vector>
 
 #include "bono/cBono.h"
-#include "catalogue/cLlamada.h"
 #include "costing/cCosteo.h"
+#include "costing/cLlamada.h"
 #include "runtime/CodePage.h"
 #include "runtime/OleDate.h"
 #include "tools/Bonos.h"

@@ -6,6 +6,7 @@
 #include <limits>
 #include <utility>
 
+#include "runtime/Checked.h"
 #include "runtime/OleDate.h"
 #include "runtime/RuntimeError.h"
 
@@ -15,11 +16,6 @@ namespace {
 
 constexpr const auto& kNombres = cBono::kNombresTipo;
 constexpr std::array<std::int16_t, 4> kGrupos{0, 0, 1, 1};
-constexpr std::string_view kDiezHoras = "10:00:00";
-constexpr std::string_view kCincuentaHoras = "50:00:00";
-constexpr std::int32_t kSegundosDiez = 10 * 3600;
-constexpr std::int32_t kSegundosCincuenta = 50 * 3600;
-
 // Before 1899-12-30 the time is a positive fraction below a negative day (-1.25 is
 // 29 Dec 06:00, later than -1.0); this maps dates onto one increasing line.
 double EnLinea(double d) {
@@ -30,22 +26,27 @@ bool Antes(double a, double b) {
     return EnLinea(a) < EnLinea(b);
 }
 
-// The capacities as time values, parsed once (Restar and Reset assign them often).
-const cTiempo& TiempoDe(std::string_view capacidad) {
-    static const cTiempo diez = [] {
-        cTiempo t;
-        t.Valor(kDiezHoras);
-        return t;
-    }();
-    static const cTiempo cincuenta = [] {
-        cTiempo t;
-        t.Valor(kCincuentaHoras);
-        return t;
-    }();
-    static const cTiempo cero;
-    if (capacidad == kDiezHoras) return diez;
-    if (capacidad == kCincuentaHoras) return cincuenta;
-    return cero;
+// Balances add and subtract as the old time values did: error 6 when a result leaves 32
+// bits or its hours leave 16 (what a cTiempo holds), so totals fail where they always did.
+std::int32_t Acotar(std::int32_t s) {
+    static_cast<void>(A16(s / 3600));
+    return s;
+}
+std::int32_t Mas(std::int32_t a, std::int32_t b) {
+    return Acotar(Sumar32(a, b));
+}
+std::int32_t Menos(std::int32_t a, std::int32_t b) {
+    return Acotar(Restar32(a, b));
+}
+
+cTiempo TiempoDeSegundos(std::int32_t s) {
+    cTiempo t;
+    t.ConvTiempo(s);
+    return t;
+}
+
+std::string TextoDeSegundos(std::int32_t s) {
+    return TiempoDeSegundos(s).Valor();
 }
 
 // Kind index of a name after stripping spaces, or -1 for none of the four.
@@ -81,11 +82,15 @@ std::int16_t cBono::GrupoDe(std::size_t i) const {
     return k < 0 ? std::int16_t{0} : kGrupos[static_cast<std::size_t>(k)];
 }
 
-std::string_view cBono::Capacidad(std::size_t i) const {
+std::int32_t cBono::SegundosCapacidad(std::string_view nombre) noexcept {
+    if (nombre.starts_with("10")) return 10 * 3600;
+    if (nombre.starts_with("50")) return 50 * 3600;
+    return 0;
+}
+
+std::int32_t cBono::Capacidad(std::size_t i) const noexcept {
     const auto& b = m_Bonos[i].sNombre.Bytes();
-    if (b[0] == '1' && b[1] == '0') return kDiezHoras;
-    if (b[0] == '5' && b[1] == '0') return kCincuentaHoras;
-    return {};
+    return SegundosCapacidad(std::string_view(b.data(), b.size()));
 }
 
 void cBono::DarAlta(std::int16_t Tipo, const std::optional<Variant>& fecha) {
@@ -102,7 +107,7 @@ void cBono::DarAlta(std::int16_t Tipo, const std::optional<Variant>& fecha) {
     b.dAlta = alta;
     b.vBaja = Variant(std::int16_t{-1});
     b.vBajaPer = Variant(std::int16_t{-1});
-    b.oTiempo = TiempoDe(Capacidad(i));
+    b.oTiempo = TiempoDeSegundos(Capacidad(i));
 }
 
 void cBono::Quitar(std::int16_t i) {
@@ -229,19 +234,28 @@ void cBono::tiempo(std::int16_t Index, std::string_view sTiempo) {
     b.oTiempo = t;
 }
 
-cTiempo cBono::SumaTiempos(bool porGrupo, std::int16_t codigo) const {
-    cTiempo suma;
+std::int32_t cBono::SumaSegundos(bool porGrupo, std::int16_t codigo) const {
+    std::int32_t suma = 0;
     for (std::size_t i = 0; i < Bonos(); ++i)
-        if ((porGrupo ? GrupoDe(i) : TipoDe(i)) == codigo) suma.Sumar(m_Bonos[i].oTiempo);
+        if ((porGrupo ? GrupoDe(i) : TipoDe(i)) == codigo)
+            suma = Mas(suma, m_Bonos[i].oTiempo.ConvSegundos());
     return suma;
 }
 
+std::int32_t cBono::SegundosTipo(std::int16_t tip) const {
+    return SumaSegundos(false, tip);
+}
+
+std::int32_t cBono::SegundosGrupo(std::int16_t gr) const {
+    return SumaSegundos(true, gr);
+}
+
 std::string cBono::TotalTiempoTipo(std::int16_t tip) const {
-    return SumaTiempos(false, tip).Valor();
+    return TextoDeSegundos(SegundosTipo(tip));
 }
 
 std::string cBono::TotalTiempoGrupo(std::int16_t gr) const {
-    return SumaTiempos(true, gr).Valor();
+    return TextoDeSegundos(SegundosGrupo(gr));
 }
 
 bool cBono::MismosTiempos(const cBono& otro) const noexcept {
@@ -254,20 +268,23 @@ bool cBono::MismosTiempos(const cBono& otro) const noexcept {
     return true;
 }
 
-std::string cBono::TiempoGastadoGrupo(std::int16_t gr) const {
-    cTiempo gastado;
+std::int32_t cBono::SegundosGastadosGrupo(std::int16_t gr) const {
+    std::int32_t gastado = 0;
     for (std::size_t i = 0; i < Bonos(); ++i)
-        if (GrupoDe(i) == gr) gastado.Sumar(TiempoDe(Capacidad(i)));
-    gastado.Restar(SumaTiempos(true, gr));
-    return gastado.Valor();
+        if (GrupoDe(i) == gr) gastado = Mas(gastado, Capacidad(i));
+    return Menos(gastado, SegundosGrupo(gr));
+}
+
+std::string cBono::TiempoGastadoGrupo(std::int16_t gr) const {
+    return TextoDeSegundos(SegundosGastadosGrupo(gr));
 }
 
 bool cBono::EstaVacioTipo(std::int16_t tp) const {
-    return SumaTiempos(false, tp).EstaVacio();
+    return SegundosTipo(tp) == 0;
 }
 
 bool cBono::EstaVacioGrupo(std::int16_t gr) const {
-    return SumaTiempos(true, gr).EstaVacio();
+    return SegundosGrupo(gr) == 0;
 }
 
 std::int16_t cBono::Cual(std::int16_t gr) const {
@@ -279,50 +296,52 @@ std::int16_t cBono::Cual(std::int16_t gr) const {
 }
 
 void cBono::Reset() {
-    for (std::size_t i = 0; i < Bonos(); ++i) m_Bonos[i].oTiempo = TiempoDe(Capacidad(i));
+    for (std::size_t i = 0; i < Bonos(); ++i) m_Bonos[i].oTiempo = TiempoDeSegundos(Capacidad(i));
 }
 
 std::string cBono::Restar(std::int16_t gr, std::string_view t, const std::optional<Variant>& d) {
-    // Moment, pool and charge are worked out before any bono is written.
+    // Moment and charge are worked out before any bono is written.
     const double momento = d ? CDate(*d) : fecha::Validar(m_Reloj());
+    cTiempo cargo;
+    cargo.Valor(t);
+    return TextoDeSegundos(RestarSegundos(gr, cargo.ConvSegundos(), momento));
+}
 
-    cTiempo pool;
+std::int32_t cBono::RestarSegundos(std::int16_t gr, std::int32_t segundos, double momento) {
+    // The pool is worked out before any bono is written.
+    std::int32_t pool = 0;
     for (std::size_t i = 0; i < Bonos(); ++i) {
         if (GrupoDe(i) != gr) continue;
         const tBono& b = m_Bonos[i];
         // A cancelled bono counts until its expiry instant, exclusive.
         if (IsDate(b.vBajaPer) && !Antes(momento, CDate(b.vBajaPer))) continue;
-        pool.Sumar(b.oTiempo);
+        pool = Mas(pool, b.oTiempo.ConvSegundos());
     }
-    pool.Restar(t);
+    pool = Menos(pool, segundos);
 
     std::int32_t falta = 0;
-    if (pool.ConvSegundos() < 0) {
-        falta = pool.ConvSegundos();
-        pool.Iniciar();
+    if (pool < 0) {
+        falta = pool;
+        pool = 0;
     }
 
     // Spread by position: fill each bono of the group while the pool exceeds its kind's
-    // amount, give the rest to the next one, zero to those after it. Expired bonos take
+    // capacity, give the rest to the next one, zero to those after it. Expired bonos take
     // their share too; what is left after the last one is dropped.
     for (std::size_t i = 0; i < Bonos(); ++i) {
         if (GrupoDe(i) != gr) continue;
         tBono& b = m_Bonos[i];
-        const std::int16_t tipo = TipoDe(i);
-        const bool cincuenta = tipo == 1 || tipo == 3;
-        const std::int32_t umbral = cincuenta ? kSegundosCincuenta : kSegundosDiez;
-        if (pool.ConvSegundos() > umbral) {
-            b.oTiempo = TiempoDe(Capacidad(i));  // zero for a name that is no kind
-            pool.Restar(cincuenta ? kCincuentaHoras : kDiezHoras);
+        const std::int32_t umbral =
+            SegundosCapacidad(kNombres[static_cast<std::size_t>(TipoDe(i))]);
+        if (pool > umbral) {
+            b.oTiempo = TiempoDeSegundos(Capacidad(i));  // zero for a name that is no kind
+            pool = Menos(pool, umbral);
         } else {
-            b.oTiempo = pool;
-            pool.Iniciar();
+            b.oTiempo = TiempoDeSegundos(pool);
+            pool = 0;
         }
     }
-
-    cTiempo resultado;
-    resultado.ConvTiempo(falta);
-    return resultado.Valor();
+    return falta;
 }
 
 void cBono::Copiar(const cBono& bn) {

@@ -17,13 +17,15 @@ namespace quelmar {
 // charging of connection time.
 //
 // Kinds, from the name: 0 "10DIA", 1 "50DIA" (group 0, day), 2 "10NOCHE", 3 "50NOCHE"
-// (group 1, night); any other name is kind 0, group 0. Capacity follows the first two
-// characters of the name: "10" -> 10 h, "50" -> 50 h, else zero.
+// (group 1, night); any other name is kind 0, group 0. Capacity, the one rule: the hours
+// a name starts with, "10" -> 10 h, "50" -> 50 h, else zero. A bono is refilled to the
+// capacity of its own name; charging spreads the pool by the capacity of its kind's name.
 //
 // Positions run 0..Count()-1; position Count() is a spare slot that reads and writes
 // like a blank bono but is seen by no count, total or charge. A position below 0 or above
-// Count() is error 9 and changes nothing. Times travel as texts of cTiempo ("10:00:00").
-// "Now" comes from the clock given to the constructor.
+// Count() is error 9 and changes nothing. Inside, balances are whole seconds (the
+// ...Segundos operations, which the costing uses); the old texts of cTiempo ("10:00:00")
+// are wrappers over them. "Now" comes from the clock given to the constructor.
 class cBono {
   public:
     explicit cBono(Reloj reloj = AhoraLocal);
@@ -72,14 +74,20 @@ class cBono {
     // Parsed as cTiempo::Valor(s): error 6 for a part out of 16 bits.
     void tiempo(std::int16_t Index, std::string_view sTiempo);
 
-    // Sums of remaining times of a kind / a group, expired bonos included.
+    // Sums of remaining times of a kind / a group, expired bonos included. Error 6 when a
+    // partial sum leaves what a time holds (32767 hours).
+    std::int32_t SegundosTipo(std::int16_t tip) const;
+    std::int32_t SegundosGrupo(std::int16_t gr) const;
     std::string TotalTiempoTipo(std::int16_t tip) const;
     std::string TotalTiempoGrupo(std::int16_t gr) const;
     // Whether `otro` holds as many bonos with the same names and remaining seconds, position
     // by position: every total of a kind or a group then reads the same in both.
     bool MismosTiempos(const cBono& otro) const noexcept;
     // Capacities of the group less its remaining times.
+    std::int32_t SegundosGastadosGrupo(std::int16_t gr) const;
     std::string TiempoGastadoGrupo(std::int16_t gr) const;
+    // Seconds of the capacity rule for a kind name's bytes ("10DIA   " -> 36000).
+    static std::int32_t SegundosCapacidad(std::string_view nombre) noexcept;
 
     // Every bono back to its capacity.
     void Reset();
@@ -91,6 +99,9 @@ class cBono {
     // Returns "00:00:00" when t was covered, else the uncovered part as a negative time.
     std::string Restar(std::int16_t gr, std::string_view t,
                        const std::optional<Variant>& d = std::nullopt);
+    // The same in whole seconds at moment `momento`: returns 0 when `segundos` was covered,
+    // else the uncovered part, negative.
+    std::int32_t RestarSegundos(std::int16_t gr, std::int32_t segundos, double momento);
 
     bool EstaVacioGrupo(std::int16_t gr) const;
     bool EstaVacioTipo(std::int16_t tp) const;
@@ -107,12 +118,12 @@ class cBono {
     const tBono& Bono(std::int16_t Index) const;
     tBono& Bono(std::int16_t Index);
     void Quitar(std::int16_t i);
-    std::string_view Capacidad(std::size_t i) const;
+    std::int32_t Capacidad(std::size_t i) const noexcept;
     std::int16_t GrupoDe(std::size_t i) const;
     std::int16_t TipoDe(std::size_t i) const;
     void RecalcularBajas();
     std::size_t Bonos() const noexcept { return m_Bonos.size() - 1; }
-    cTiempo SumaTiempos(bool porGrupo, std::int16_t codigo) const;
+    std::int32_t SumaSegundos(bool porGrupo, std::int16_t codigo) const;
 
     // Positions 0..Count()-1 hold the bonos; the last element is the spare slot.
     std::vector<tBono> m_Bonos;

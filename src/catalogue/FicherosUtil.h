@@ -149,7 +149,7 @@ LugarCatalogo LugarDelPrograma();
 void PrepararCatalogo(const LugarCatalogo& lugar);
 
 // The catalogue folder of the running program, ready to use: every program and the default
-// cLlamada ask this one function.
+// store ask this one function.
 std::filesystem::path CarpetaCatalogo();
 
 // The cause of a failure in the user's words ("disco lleno", "sin permiso"...): the

@@ -5,7 +5,7 @@
 #include <string_view>
 #include <unordered_map>
 
-#include "catalogue/cLlamada.h"
+#include "catalogue/cCatalogo.h"
 #include "runtime/CodePage.h"
 #include "runtime/Importe.h"
 #include "runtime/Texto.h"
@@ -13,10 +13,6 @@
 namespace quelmar {
 
 namespace {
-
-std::string_view Bruto(const tTarifa& t, const tTarifa::Campo& c) {
-    return {reinterpret_cast<const char*>(t.Registro().data()) + c.desplazamiento, c.ancho};
-}
 
 std::string Citado(std::string_view bytes) {
     return "«" + Cp1252AUtf8(bytes) + "»";
@@ -42,12 +38,12 @@ bool EsHoraDelDia(double d) noexcept {
 std::vector<Problema> ProblemasDelCatalogo(std::span<const tTarifa> tarifas) {
     std::vector<Problema> r;
     const auto& campos = tTarifa::Campos();
-    const tTarifa::Campo& kNombre = campos[0];
-    if (tarifas.size() > static_cast<std::size_t>(cLlamada::kMaxTarifasFichero))
-        r.push_back({cLlamada::kMaxTarifasFichero, nullptr, Motivo::DemasiadasTarifas,
+    const tTarifa::Campo& kNombre = tTarifa::CampoNombre();
+    if (tarifas.size() > static_cast<std::size_t>(cCatalogo::kMaxTarifasFichero))
+        r.push_back({cCatalogo::kMaxTarifasFichero, nullptr, Motivo::DemasiadasTarifas,
                      Gravedad::Error,
                      "el catálogo tiene " + std::to_string(tarifas.size()) + " tarifas, más de " +
-                         std::to_string(cLlamada::kMaxTarifasFichero) +
+                         std::to_string(cCatalogo::kMaxTarifasFichero) +
                          ", que es lo que cabe en el fichero",
                      0});
     // Names as the costing finds them (trimmed of spaces), for the first of each.
@@ -62,17 +58,17 @@ std::vector<Problema> ProblemasDelCatalogo(std::span<const tTarifa> tarifas) {
                          0});
             break;
         }
-        const std::string_view nombre = RecortarEspacios(Bruto(t, kNombre));
+        const std::string_view nombre = RecortarEspacios(t.TextoBruto(kNombre));
         if (EnBlanco(nombre)) {
             r.push_back({i, &kNombre, Motivo::NombreEnBlanco, Gravedad::Error,
                          "el nombre está en blanco, y ninguna llamada podría elegir la tarifa "
                          "por su nombre",
                          0});
         }
-        for (std::size_t c = 1; c < campos.size(); ++c) {
-            const tTarifa::Campo& campo = campos[c];
+        for (const tTarifa::Campo& campo : campos) {
+            if (&campo == &kNombre) continue;
             if (campo.tipo == tTarifa::Tipo::Texto) {
-                const std::string_view texto = Bruto(t, campo);
+                const std::string_view texto = t.TextoBruto(campo);
                 if (ImporteSinNumero(texto))
                     r.push_back({i, &campo, Motivo::ImporteSinNumero, Gravedad::Error,
                                  "el importe " + Citado(RecortarEspacios(texto)) +

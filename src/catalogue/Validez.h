@@ -18,7 +18,7 @@ namespace quelmar {
 enum class Gravedad { Error, Duda };
 
 enum class Motivo {
-    DemasiadasTarifas,  // more than a file gives back (cLlamada::kMaxTarifasFichero)
+    DemasiadasTarifas,  // more than a file gives back (cCatalogo::kMaxTarifasFichero)
     NombreCortaLista,   // first byte outside 32..126: reading stops before this tariff
     NombreEnBlanco,     // blanks only: no name to choose it by
     ImporteSinNumero,   // a charge with no leading number: charged as 0

@@ -3,13 +3,59 @@
 #include <bit>
 #include <cstring>
 
+#include "runtime/OleDate.h"
+
 namespace quelmar {
 
 namespace {
 
-constexpr std::array<tTarifa::Campo, 21> kCampos = [] {
+// Position of each value in the file's order. No default: a value added to an enum
+// fails to compile here until it has its place.
+constexpr std::size_t Orden(ClaseDia d) noexcept {
+    switch (d) {
+        case ClaseDia::Semana:
+            return 0;
+        case ClaseDia::Sabado:
+            return 1;
+        case ClaseDia::Festivo:
+            return 2;
+    }
+    return 0;
+}
+constexpr std::size_t Orden(ClaseBanda b) noexcept {
+    switch (b) {
+        case ClaseBanda::Normal:
+            return 0;
+        case ClaseBanda::Reducida:
+            return 1;
+    }
+    return 0;
+}
+constexpr std::size_t Orden(ParteBanda p) noexcept {
+    switch (p) {
+        case ParteBanda::Importe:
+            return 0;
+        case ParteBanda::Inicio:
+            return 1;
+        case ParteBanda::Fin:
+            return 2;
+    }
+    return 0;
+}
+
+constexpr std::size_t kCamposFijos = 3;  // Nombre, Conexion.Importe, Conexion.Tiempo
+static_assert(kCamposFijos + kClasesDia.size() * kClasesBanda.size() * kPartesBanda.size() ==
+                  tTarifa::kCampos,
+              "the record holds three fields a band of a day kind");
+
+constexpr std::size_t IndiceDe(ClaseDia d, ClaseBanda b, ParteBanda p) noexcept {
+    return kCamposFijos + (Orden(d) * kClasesBanda.size() + Orden(b)) * kPartesBanda.size() +
+           Orden(p);
+}
+
+constexpr std::array<tTarifa::Campo, tTarifa::kCampos> kTablaCampos = [] {
     using T = tTarifa::Tipo;
-    std::array<tTarifa::Campo, 21> c{};
+    std::array<tTarifa::Campo, tTarifa::kCampos> c{};
     c[0] = {"Nombre", 0, 15, T::Texto};
     c[1] = {"Conexion.Importe", 15, 7, T::Texto};
     c[2] = {"Conexion.Tiempo", 22, 8, T::Fecha};
@@ -30,16 +76,43 @@ constexpr std::array<tTarifa::Campo, 21> kCampos = [] {
     return c;
 }();
 
-static_assert(kCampos[20].desplazamiento + kCampos[20].ancho == tTarifa::kTamano);
+static_assert(kTablaCampos[20].desplazamiento + kTablaCampos[20].ancho == tTarifa::kTamano);
+// The keys spell the map: the day kind, band and part of every band field, in order.
+static_assert(kTablaCampos[IndiceDe(ClaseDia::Sabado, ClaseBanda::Reducida, ParteBanda::Inicio)]
+                  .clave == "Sabado.Reducida.Inicio");
+static_assert(kTablaCampos[IndiceDe(ClaseDia::Festivo, ClaseBanda::Normal, ParteBanda::Importe)]
+                  .clave == "Festivo.Normal.Importe");
 
 }  // namespace
 
-const std::array<tTarifa::Campo, 21>& tTarifa::Campos() {
-    return kCampos;
+const tTarifa::Campo& tTarifa::CampoDe(ClaseDia dia, ClaseBanda banda, ParteBanda parte) noexcept {
+    return kTablaCampos[IndiceDe(dia, banda, parte)];
+}
+
+std::optional<LugarCampo> tTarifa::LugarDe(const Campo& c) noexcept {
+    for (const ClaseDia d : kClasesDia)
+        for (const ClaseBanda b : kClasesBanda)
+            for (const ParteBanda p : kPartesBanda)
+                if (&CampoDe(d, b, p) == &c) return LugarCampo{d, b, p};
+    return std::nullopt;
+}
+
+const tTarifa::Campo& tTarifa::CampoNombre() noexcept {
+    return kTablaCampos[0];
+}
+const tTarifa::Campo& tTarifa::CampoConexionImporte() noexcept {
+    return kTablaCampos[1];
+}
+const tTarifa::Campo& tTarifa::CampoConexionTiempo() noexcept {
+    return kTablaCampos[2];
+}
+
+const std::array<tTarifa::Campo, tTarifa::kCampos>& tTarifa::Campos() {
+    return kTablaCampos;
 }
 
 const tTarifa::Campo* tTarifa::Buscar(std::string_view clave) noexcept {
-    for (const Campo& c : kCampos)
+    for (const Campo& c : kTablaCampos)
         if (c.clave == clave) return &c;
     return nullptr;
 }
@@ -89,6 +162,10 @@ std::vector<tTarifa> tTarifa::Registros(std::string_view bytes) {
     const auto destino = BytesDe(r);
     std::memcpy(destino.data(), bytes.data(), destino.size());
     return r;
+}
+
+double FinDeMinuto(long long hora, long long minuto) {
+    return fecha::DesdeHora(hora, minuto, hora == 0 && minuto == 0 ? 0 : 59);
 }
 
 }  // namespace quelmar

@@ -11,6 +11,27 @@
 
 namespace quelmar {
 
+// The band fields of a tariff are named by day kind, band and part, never by number or
+// key. Every switch over these enums lists every value and has no default, so a value
+// added here fails to compile (warnings are errors) wherever it is not handled.
+enum class ClaseDia : std::uint8_t { Semana, Sabado, Festivo };  // Festivo: Sunday too
+enum class ClaseBanda : std::uint8_t { Normal, Reducida };
+enum class ParteBanda : std::uint8_t { Importe, Inicio, Fin };
+
+inline constexpr std::array<ClaseDia, 3> kClasesDia{ClaseDia::Semana, ClaseDia::Sabado,
+                                                    ClaseDia::Festivo};
+inline constexpr std::array<ClaseBanda, 2> kClasesBanda{ClaseBanda::Normal, ClaseBanda::Reducida};
+inline constexpr std::array<ParteBanda, 3> kPartesBanda{ParteBanda::Importe, ParteBanda::Inicio,
+                                                        ParteBanda::Fin};
+
+// Where a band field is: its day kind, band and part.
+struct LugarCampo {
+    ClaseDia dia;
+    ClaseBanda banda;
+    ParteBanda parte;
+    friend bool operator==(const LugarCampo&, const LugarCampo&) = default;
+};
+
 // One tariff, held in memory exactly as its 168-byte record in Tarifas.Dat:
 //
 //   Nombre (text 15) | Conexion: Importe (text 7), Tiempo (date)
@@ -33,12 +54,28 @@ class tTarifa {
         Tipo tipo;
     };
     // The 21 fields in file order, with the keys under which Valor reads and writes them.
-    static const std::array<Campo, 21>& Campos();
+    static constexpr std::size_t kCampos = 21;
+    static const std::array<Campo, kCampos>& Campos();
     // The field of a key, matched exactly (case and blanks count); nothing when unknown.
+    // Only the old key API (Valor by key, the CSV's header) looks keys up.
     static const Campo* Buscar(std::string_view clave) noexcept;
+
+    // The one map from (day kind, band, part) to the record's field, and back.
+    static const Campo& CampoDe(ClaseDia dia, ClaseBanda banda, ParteBanda parte) noexcept;
+    static const Campo& CampoDe(const LugarCampo& l) noexcept {
+        return CampoDe(l.dia, l.banda, l.parte);
+    }
+    // Nothing for the name and the connection's fields.
+    static std::optional<LugarCampo> LugarDe(const Campo& c) noexcept;
+    static const Campo& CampoNombre() noexcept;
+    static const Campo& CampoConexionImporte() noexcept;
+    static const Campo& CampoConexionTiempo() noexcept;
 
     // Field access. Texts come back at full width; dates as stored, bit for bit.
     std::string Texto(const Campo& c) const;
+    std::string_view TextoBruto(const Campo& c) const noexcept {
+        return {reinterpret_cast<const char*>(m_Bytes.data() + c.desplazamiento), c.ancho};
+    }
     void Texto(const Campo& c, std::string_view s);  // cut or space-filled to the width
     double Fecha(const Campo& c) const;
     void Fecha(const Campo& c, double d);
@@ -66,6 +103,11 @@ class tTarifa {
   private:
     Bytes m_Bytes{};
 };
+
+// The end-of-minute rule for a band's end: an end h:m means up to the last second of that
+// minute, except 00:00, which stays the very start of the day. The editor and the CSV
+// import store ends through it.
+double FinDeMinuto(long long hora, long long minuto);
 
 static_assert(sizeof(tTarifa) == tTarifa::kTamano, "records are copied to and from the file whole");
 

@@ -10,7 +10,6 @@
 #include <utility>
 #include <vector>
 
-#include "catalogue/cLlamada.h"
 #include "periods/cPeriodo.h"
 #include "runtime/Checked.h"
 #include "runtime/OleDate.h"
@@ -24,34 +23,13 @@ namespace {
 
 constexpr std::int64_t kDia = fecha::kSegundosDia;
 
-// The fields of one band of a day kind in a tariff.
-struct Banda {
-    const tTarifa::Campo& importe;
-    const tTarifa::Campo& inicio;
-    const tTarifa::Campo& fin;
-};
-
-// Day kind k (0 Semana, 1 Sabado, 2 Festivo), band r (0 Normal, 1 Reducida).
-Banda BandaDe(std::int16_t k, int r) {
-    const auto& c = tTarifa::Campos();
-    const std::size_t base = 3 + static_cast<std::size_t>(k) * 6 + static_cast<std::size_t>(r) * 3;
-    return Banda{c[base], c[base + 1], c[base + 2]};
+// The band an instant's code prices at: the normal band for 0, the reduced one otherwise.
+constexpr ClaseBanda BandaDeCodigo(std::int16_t codigo) noexcept {
+    return codigo == 0 ? ClaseBanda::Normal : ClaseBanda::Reducida;
 }
 
-const tTarifa::Campo& Campo(std::string_view clave) {
-    return *tTarifa::Buscar(clave);
-}
-
-std::int32_t SegundosDeTexto(const std::string& texto) {
-    cTiempo t;
-    t.Valor(texto);
-    return t.ConvSegundos();
-}
-
-std::string TextoDeSegundos(std::int32_t s) {
-    cTiempo t;
-    t.ConvTiempo(s);
-    return t.Valor();
+const tTarifa::Campo& CampoDe(ClaseDia d, ClaseBanda b, ParteBanda p) noexcept {
+    return tTarifa::CampoDe(d, b, p);
 }
 
 }  // namespace
@@ -82,23 +60,37 @@ void cCosteo::Festivos(const std::vector<Variant>& fes) {
     ordenar();
 }
 
-std::int16_t cCosteo::TipoDiaSegundos(std::int64_t d) const {
+ClaseDia cCosteo::TipoDiaSegundos(std::int64_t d) const {
     const std::int64_t n = fecha::DiaDeSegundos(d);
     const auto dia = static_cast<double>(n);  // the date at midnight
-    if (std::binary_search(m_FestivosOrdenados.begin(), m_FestivosOrdenados.end(), dia)) return 2;
+    if (std::binary_search(m_FestivosOrdenados.begin(), m_FestivosOrdenados.end(), dia))
+        return ClaseDia::Festivo;
     // Day 0, 1899-12-30, was a Saturday.
     switch (((n % 7) + 7) % 7) {
         case 0:
-            return 1;
+            return ClaseDia::Sabado;
         case 1:
-            return 2;
+            return ClaseDia::Festivo;
         default:
-            return 0;
+            return ClaseDia::Semana;
     }
 }
 
-std::int16_t cCosteo::TipoDia(double d) const {
+ClaseDia cCosteo::ClaseDeDia(double d) const {
     return TipoDiaSegundos(fecha::ASegundos(d));
+}
+
+// The old program's day kind codes.
+std::int16_t cCosteo::TipoDia(double d) const {
+    switch (ClaseDeDia(d)) {
+        case ClaseDia::Semana:
+            return 0;
+        case ClaseDia::Sabado:
+            return 1;
+        case ClaseDia::Festivo:
+            return 2;
+    }
+    return 0;
 }
 
 // Band of an instant under tariff t: 0 inside the normal band (both ends inclusive, an
@@ -106,14 +98,16 @@ std::int16_t cCosteo::TipoDia(double d) const {
 // times are compared to the whole second.
 std::int16_t cCosteo::TipoHora(std::int16_t t, std::int64_t d) const {
     const tTarifa& tar = Tarifa(t);
-    const std::int16_t k = TipoDiaSegundos(d);
-    const Banda n = BandaDe(k, 0), r = BandaDe(k, 1);
+    const ClaseDia k = TipoDiaSegundos(d);
     const std::int64_t tv = fecha::SegundoDelDia(d);
-    const std::int64_t ni = fecha::ASegundos(tar.Fecha(n.inicio));
-    const std::int64_t nf = fecha::ASegundos(tar.Fecha(n.fin));
+    const auto segundos = [&](ClaseBanda b, ParteBanda p) {
+        return fecha::ASegundos(tar.Fecha(CampoDe(k, b, p)));
+    };
+    const std::int64_t ni = segundos(ClaseBanda::Normal, ParteBanda::Inicio);
+    const std::int64_t nf = segundos(ClaseBanda::Normal, ParteBanda::Fin);
     if (ni <= tv && tv <= nf && ni != nf) return 0;
-    const std::int64_t ri = fecha::ASegundos(tar.Fecha(r.inicio));
-    const std::int64_t rf = fecha::ASegundos(tar.Fecha(r.fin));
+    const std::int64_t ri = segundos(ClaseBanda::Reducida, ParteBanda::Inicio);
+    const std::int64_t rf = segundos(ClaseBanda::Reducida, ParteBanda::Fin);
     return ri == rf ? -1 : 1;
 }
 
@@ -129,72 +123,17 @@ std::int32_t cCosteo::FinTramo(std::int32_t tv, double E) {
     return tv < e ? e - tv : e + static_cast<std::int32_t>(kDia) - tv;
 }
 
-// ---- cLlamada's costing interface ----
-
-void cLlamada::BorrarCosteo::operator()(cCosteo* c) const noexcept {
-    delete c;
-}
-
-cCosteo& cLlamada::Costeo() const {
-    if (!m_Costeo) m_Costeo.reset(new cCosteo);
-    return *m_Costeo;
-}
-
-void cLlamada::Festivos(const std::vector<Variant>& fes) {
-    Costeo().Festivos(fes);
-}
-
-std::int16_t cLlamada::TipoDia(double d) const {
-    return Costeo().TipoDia(d);
-}
-
-void cLlamada::ObservarTramos(ObservadorTramos* o) {
-    Costeo().Observador(o);
-}
-
-void cLlamada::Datos(double dIni, double dFin, const cBono* m_Bono, std::string_view sTar) {
-    Load();
-    const std::int16_t t = Find(sTar.empty() ? std::string_view(m_NombreTarifa) : sTar);
-    if (t == -1) return;
-    Costeo().Datos(*this, t, dIni, dFin, m_Bono);
-}
-
-float cLlamada::importe() const {
-    return Costeo().importe();
-}
-const std::string& cLlamada::Duracion() const {
-    return Costeo().Duracion();
-}
-std::int16_t cLlamada::Tipo() const {
-    return Costeo().Tipo();
-}
-std::int16_t cLlamada::TipoActual() const {
-    return Costeo().TipoActual();
-}
-bool cLlamada::BonoNet() const {
-    return Costeo().BonoNet();
-}
-bool cLlamada::BonoNetActual() const {
-    return Costeo().BonoNetActual();
-}
-cBono& cLlamada::Bono() {
-    return Costeo().Bono();
-}
-const cBono& cLlamada::Bono() const {
-    return Costeo().Bono();
-}
-
 // ---- the costing ----
 
 const tTarifa& cCosteo::Tarifa(std::int16_t t) const {
     return m_Catalogo->Registro(t);
 }
 
-void cCosteo::Datos(const cLlamada& catalogo, std::int16_t t, double dIni, double dFin,
+void cCosteo::Datos(const cCatalogo& catalogo, std::int16_t t, double dIni, double dFin,
                     const cBono* m_Bono) {
     // The catalogue is lent for this call only, whatever way the call ends.
     struct Prestamo {
-        const cLlamada*& c;
+        const cCatalogo*& c;
         ~Prestamo() { c = nullptr; }
     } prestamo{m_Catalogo = &catalogo};
 
@@ -225,10 +164,10 @@ float cCosteo::ImporteConexion(std::int16_t t, std::int64_t& d, std::int64_t fin
     const bool conBono = !m_BonoCalc.EstaVacioGrupo(g);
     if (conBono) t = Sumar16(m_BonoCalc.Cual(g), 1);
     const tTarifa& tar = Tarifa(t);
-    static const tTarifa::Campo& kImporte = Campo("Conexion.Importe");
-    static const tTarifa::Campo& kTiempo = Campo("Conexion.Tiempo");
-    const auto cargo = static_cast<float>(NumeroInicial(tar.Texto(kImporte)));
-    const std::int32_t s = fecha::SegundoDelDia(fecha::ASegundos(tar.Fecha(kTiempo)));
+    const auto cargo =
+        static_cast<float>(NumeroInicial(tar.TextoBruto(tTarifa::CampoConexionImporte())));
+    const std::int32_t s =
+        fecha::SegundoDelDia(fecha::ASegundos(tar.Fecha(tTarifa::CampoConexionTiempo())));
     const std::int64_t inicio = d;
     d += 60 * (s / 3600) + s / 60 % 60;
     // Of a call shorter than the connection time, the stretch is the call.
@@ -289,7 +228,7 @@ float cCosteo::ImporteTramo(std::int16_t t, std::int64_t& ini, std::int64_t fin)
     std::int32_t tope = 0;
     if (conBono) {
         const std::int16_t tipo = m_BonoCalc.Cual(g);
-        tope = tipo < 0 ? 0 : SegundosDeTexto(m_BonoCalc.TotalTiempoTipo(tipo));
+        tope = tipo < 0 ? 0 : m_BonoCalc.SegundosTipo(tipo);
         // Only positive time can be charged: a registry whose kind holds none (or less
         // than none, after hand-set balances) prices the segment as if it had no bonos,
         // so every segment moves on.
@@ -299,12 +238,13 @@ float cCosteo::ImporteTramo(std::int16_t t, std::int64_t& ini, std::int64_t fin)
             conBono = false;
     }
     const tTarifa& tar = Tarifa(t);
-    const std::int16_t k = TipoDiaSegundos(ini);
+    const ClaseDia k = TipoDiaSegundos(ini);
     const std::int16_t b = TipoHora(t, ini);
     const std::int32_t tv = fecha::SegundoDelDia(ini);
-    const Banda banda = BandaDe(k, b == 0 ? 0 : 1);
-    const double E = tar.Fecha(banda.fin);
-    const auto p = static_cast<float>(NumeroInicial(tar.Texto(banda.importe)));
+    const ClaseBanda banda = BandaDeCodigo(b);
+    const double E = tar.Fecha(CampoDe(k, banda, ParteBanda::Fin));
+    const auto p =
+        static_cast<float>(NumeroInicial(tar.TextoBruto(CampoDe(k, banda, ParteBanda::Importe))));
 
     std::int32_t len = FinTramo(tv, E);
     if (conBono && len > tope) len = tope;
@@ -317,9 +257,7 @@ float cCosteo::ImporteTramo(std::int16_t t, std::int64_t& ini, std::int64_t fin)
     if (m_Observador)
         m_Observador->Tramo({cTramo::Clase::Tiempo, conBono, g,
                              static_cast<std::int16_t>(b == 0 ? 0 : 1), inicio, len, coste});
-    if (conBono)
-        m_BonoCalc.Restar(GrupoHora(inicio), TextoDeSegundos(len),
-                          Variant::DeFecha(fecha::DesdeSegundos(inicio)));
+    if (conBono) m_BonoCalc.RestarSegundos(GrupoHora(inicio), len, fecha::DesdeSegundos(inicio));
     return coste;
 }
 

@@ -7,13 +7,12 @@
 #include <vector>
 
 #include "bono/cBono.h"
+#include "catalogue/cCatalogo.h"
 #include "catalogue/tTarifa.h"
 #include "periods/cPeriodo.h"
 #include "runtime/Variant.h"
 
 namespace quelmar {
-
-class cLlamada;
 
 // One stretch of a call as Datos prices it.
 struct cTramo {
@@ -42,9 +41,10 @@ class ObservadorTramos {
 };
 
 // The costing half of cLlamada: the holiday list, day kinds, bands and bono groups, the
-// cost of a call and the engine's own bono registry, kept between calls. cLlamada owns one
-// and its costing interface (Festivos, TipoDia, Datos and the results) forwards here; this
-// is where to read how a call is costed.
+// cost of a call over a tariff store (cCatalogo) and the engine's own bono registry, kept
+// between calls. cLlamada holds one and its costing interface (Festivos, TipoDia, Datos
+// and the results) forwards here; the command line uses it directly over a store loaded
+// once. This is where to read how a call is costed.
 //
 // Instants are whole seconds on the continuous scale of fecha::ASegundos (day * 86400 +
 // second of the day), so every segment lasts whole seconds.
@@ -73,10 +73,12 @@ class cCosteo {
     void Festivos(const std::vector<Variant>& fes);
     // 0 weekday, 1 Saturday, 2 Sunday or a date of the holiday list.
     std::int16_t TipoDia(double d) const;
+    // The same, typed: Festivo for Sundays and holidays.
+    ClaseDia ClaseDeDia(double d) const;
 
     // Costs a call from dIni to dFin under tariff t of `catalogo`, loaded and found by the
     // caller. With m_Bono the registry becomes a copy of it, without it is refilled.
-    void Datos(const cLlamada& catalogo, std::int16_t t, double dIni, double dFin,
+    void Datos(const cCatalogo& catalogo, std::int16_t t, double dIni, double dFin,
                const cBono* m_Bono);
 
     // Whom Datos tells each stretch of the calls it costs; nobody by default.
@@ -99,10 +101,10 @@ class cCosteo {
     void ImporteTiempo(std::int16_t t, std::int64_t inicio, std::int64_t fin);
     float ImporteTramo(std::int16_t t, std::int64_t& ini, std::int64_t fin);
     static std::int32_t FinTramo(std::int32_t tv, double E);
-    std::int16_t TipoDiaSegundos(std::int64_t d) const;
+    ClaseDia TipoDiaSegundos(std::int64_t d) const;
 
     // The catalogue of the call being costed; set for the length of Datos only.
-    const cLlamada* m_Catalogo = nullptr;
+    const cCatalogo* m_Catalogo = nullptr;
     ObservadorTramos* m_Observador = nullptr;
     std::vector<double> m_Festivos = std::vector<double>(1, 0.0);
     // The holidays sorted (NaN, which equals no day, left out): a day is looked up in

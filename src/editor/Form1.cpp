@@ -57,25 +57,25 @@ Control* Form1::Buscar(std::string_view nombre) noexcept {
 
 // ---- values ----
 
-std::string Form1::Texto(std::string_view clave) const {
-    return CStr(m_Catalogo.Valor(m_Indice, clave));
+std::string Form1::Texto(const Campo& campo) const {
+    return CStr(m_Catalogo.Valor(m_Indice, campo));
 }
 
-double Form1::Fecha(std::string_view clave) const {
+double Form1::Fecha(const Campo& campo) const {
     // A stored date is taken as it is, bit for bit, whatever its value.
-    const Variant v = m_Catalogo.Valor(m_Indice, clave);
+    const Variant v = m_Catalogo.Valor(m_Indice, campo);
     return v.EsFecha() ? v.fecha() : CDate(v);
 }
 
-void Form1::DibujarImporte(TextBox& campo, std::string_view clave) {
+void Form1::DibujarImporte(TextBox& campo, const Campo& dato) {
     const bool hay = m_Catalogo.Count() != 0;
-    const std::string guardado = hay ? Texto(clave) : std::string("0");
+    const std::string guardado = hay ? Texto(dato) : std::string("0");
     campo.Text(ImporteParaUsuario(guardado, LocaleActual().separadorDecimal));
     m_Dibujado[&campo] = guardado;
-    ComprobarImporte(campo, clave);
+    ComprobarImporte(campo, dato);
 }
 
-void Form1::GuardarImporte(std::string_view clave, TextBox& campo) {
+void Form1::GuardarImporte(const Campo& dato, TextBox& campo) {
     // A box the user has not touched goes back as it was drawn; a typed amount in the
     // user's form is stored in the engine's; any other text is kept as typed and shows
     // what it costs (Salvar refuses one without a number).
@@ -86,54 +86,70 @@ void Form1::GuardarImporte(std::string_view clave, TextBox& campo) {
     } else if (auto motor = ImporteDeUsuario(texto, LocaleActual().separadorDecimal)) {
         texto = std::move(*motor);
     }
-    m_Catalogo.Valor(m_Indice, clave, Variant(texto));
-    ComprobarImporte(campo, clave);
+    m_Catalogo.Valor(m_Indice, dato, Variant(texto));
+    ComprobarImporte(campo, dato);
 }
 
-void Form1::ComprobarImporte(TextBox& campo, std::string_view clave) {
+void Form1::ComprobarImporte(TextBox& campo, const Campo& dato) {
     const bool hay = m_Catalogo.Count() != 0;
-    const std::string guardado = hay ? Texto(clave) : std::string("0");
+    const std::string guardado = hay ? Texto(dato) : std::string("0");
     const auto cobrado = ImporteDistinto(campo.Text(), guardado, LocaleActual().separadorDecimal);
     campo.Aviso(cobrado ? std::string(kSeCobraComo) + *cobrado : std::string());
 }
 
-void Form1::Guardar(std::string_view clave, const TimeSpinner& campo) {
-    m_Catalogo.Valor(m_Indice, clave, Variant::DeFecha(campo.Value()));
+void Form1::Guardar(const Campo& campo, const TimeSpinner& control) {
+    m_Catalogo.Valor(m_Indice, campo, Variant::DeFecha(control.Value()));
 }
 
-// The end-of-minute rule: an end h:m means up to the last second of that minute, except
-// 00:00, which stays the very start of the day.
-void Form1::GuardarFin(std::string_view clave, const TimeSpinner& campo) {
-    const int h = fecha::Hora(campo.Value());
-    const int m = fecha::Minuto(campo.Value());
-    const int s = (h == 0 && m == 0) ? 0 : 59;
-    m_Catalogo.Valor(m_Indice, clave, Variant::DeFecha(fecha::DesdeHora(h, m, s)));
+// An end the user set is stored by the end-of-minute rule (FinDeMinuto).
+void Form1::GuardarFin(const Campo& campo, const TimeSpinner& control) {
+    const double fin = FinDeMinuto(fecha::Hora(control.Value()), fecha::Minuto(control.Value()));
+    m_Catalogo.Valor(m_Indice, campo, Variant::DeFecha(fin));
 }
 
-Form1::Pagina Form1::PaginaDe(std::int16_t tab) noexcept {
-    switch (tab) {
-        case 1:
-            return {sabImporte, sabInicio, sabFin};
-        case 2:
-            return {fesImporte, fesInicio, fesFin};
-        default:
+Form1::Pagina Form1::PaginaDe(ClaseDia dia) noexcept {
+    switch (dia) {
+        case ClaseDia::Semana:
             return {semImporte, semInicio, semFin};
+        case ClaseDia::Sabado:
+            return {sabImporte, sabInicio, sabFin};
+        case ClaseDia::Festivo:
+            return {fesImporte, fesInicio, fesFin};
     }
+    return {semImporte, semInicio, semFin};
 }
 
-std::string Form1::PrefijoDia(std::int16_t tab) {
-    switch (tab) {
-        case 1:
-            return "Sabado.";
-        case 2:
-            return "Festivo.";
-        default:
-            return "Semana.";
+std::int16_t Form1::TabDe(ClaseDia dia) noexcept {
+    switch (dia) {
+        case ClaseDia::Semana:
+            return 0;
+        case ClaseDia::Sabado:
+            return 1;
+        case ClaseDia::Festivo:
+            return 2;
     }
+    return 0;
 }
 
-std::string Form1::PrefijoBanda() const {
-    return TabStrip1.SelectedItem() == 2 ? "Reducida." : "Normal.";
+ClaseDia Form1::DiaDeTab(std::int16_t tab) noexcept {
+    for (const ClaseDia d : kClasesDia)
+        if (TabDe(d) == tab) return d;
+    return ClaseDia::Semana;
+}
+
+std::int16_t Form1::TabDe(ClaseBanda banda) noexcept {
+    switch (banda) {
+        case ClaseBanda::Normal:
+            return 1;
+        case ClaseBanda::Reducida:
+            return 2;
+    }
+    return 1;
+}
+
+ClaseBanda Form1::BandaMostrada() const noexcept {
+    return TabStrip1.SelectedItem() == TabDe(ClaseBanda::Reducida) ? ClaseBanda::Reducida
+                                                                   : ClaseBanda::Normal;
 }
 
 void Form1::Avisar(std::string_view segundaLinea) {
@@ -170,7 +186,7 @@ void Form1::Form_Load() {
     txtNombre.ClearItems();
     txtNombre.ReservarItems(n);
     for (std::int16_t i = 0; i < n; ++i)
-        txtNombre.AddItem(CStr(m_Catalogo.Valor(i, "Nombre")), kImagen, kImagen);
+        txtNombre.AddItem(CStr(m_Catalogo.Valor(i, tTarifa::CampoNombre())), kImagen, kImagen);
     MostrarTarifa();
     // A file that shrank below the position shown pulls the scroll bar to its new last
     // tariff, and the nested Change shows that one: the first is the one to show.
@@ -180,8 +196,8 @@ void Form1::Form_Load() {
     }
     // Shown, not repaired: the file is only written when the user saves.
     if (m_Catalogo.BytesSueltos() != 0)
-        m_Ventana.MsgBox(cLlamada::DescribirCortado("El catálogo " + m_Catalogo.Ruta().string(),
-                                                    m_Catalogo.BytesLeidos()) +
+        m_Ventana.MsgBox(cCatalogo::DescribirCortado("El catálogo " + m_Catalogo.Ruta().string(),
+                                                     m_Catalogo.BytesLeidos()) +
                              ".\rSe muestran las " + std::to_string(n) +
                              " tarifas enteras; el fichero no cambia hasta que pulse «Salvar».",
                          IVentana::vbCritical, std::string(kTituloAviso));
@@ -189,21 +205,21 @@ void Form1::Form_Load() {
 
 void Form1::MostrarTarifa() {
     const bool hay = m_Catalogo.Count() != 0;
-    txtNombre.Text(hay ? Texto("Nombre") : std::string());
-    DibujarImporte(conImporte, "Conexion.Importe");
-    conTiempo.Value(hay ? Fecha("Conexion.Tiempo") : CDate(Variant("0:0")));
+    txtNombre.Text(hay ? Texto(tTarifa::CampoNombre()) : std::string());
+    DibujarImporte(conImporte, tTarifa::CampoConexionImporte());
+    conTiempo.Value(hay ? Fecha(tTarifa::CampoConexionTiempo()) : CDate(Variant("0:0")));
     TabStrip1_Click();
     ActivarControles();
     MostrarRegistro();
 }
 
 void Form1::TabStrip1_Click() {
-    const Pagina p = PaginaDe(ssTab.Tab());
-    const std::string prefijo = Prefijo();
+    const ClaseDia dia = DiaMostrado();
+    const Pagina p = PaginaDe(dia);
     const bool hay = m_Catalogo.Count() != 0;
-    DibujarImporte(p.importe, prefijo + "Importe");
-    p.inicio.Value(hay ? Fecha(prefijo + "Inicio") : CDate(Variant("0:0")));
-    p.fin.Value(hay ? Fecha(prefijo + "Fin") : CDate(Variant("0:0")));
+    DibujarImporte(p.importe, CampoMostrado(dia, ParteBanda::Importe));
+    p.inicio.Value(hay ? Fecha(CampoMostrado(dia, ParteBanda::Inicio)) : CDate(Variant("0:0")));
+    p.fin.Value(hay ? Fecha(CampoMostrado(dia, ParteBanda::Fin)) : CDate(Variant("0:0")));
 }
 
 void Form1::ActivarControles() {
@@ -239,18 +255,18 @@ void Form1::ssTab_Click(std::int16_t PreviousTab) {
 }
 
 void Form1::hs_Change() {
-    const Pagina p = PaginaDe(ssTab.Tab());
-    const std::string prefijo = Prefijo();
+    const ClaseDia dia = DiaMostrado();
+    const Pagina p = PaginaDe(dia);
     // The fields shown so far belong to tariff m_Indice. An end drawn from the file goes
     // back as the spinner holds it, bit for bit; one the user set gets the end-of-minute
     // rule, as leaving the field gave it, so that the stored end never depends on whether
     // the field was left for the scroll bar or for another field.
-    GuardarImporte(prefijo + "Importe", p.importe);
-    Guardar(prefijo + "Inicio", p.inicio);
+    GuardarImporte(CampoMostrado(dia, ParteBanda::Importe), p.importe);
+    Guardar(CampoMostrado(dia, ParteBanda::Inicio), p.inicio);
     if (p.fin.Editado()) {
-        GuardarFin(prefijo + "Fin", p.fin);
+        GuardarFin(CampoMostrado(dia, ParteBanda::Fin), p.fin);
     } else {
-        Guardar(prefijo + "Fin", p.fin);
+        Guardar(CampoMostrado(dia, ParteBanda::Fin), p.fin);
     }
     txtNombre_LostFocus();
     const std::int16_t viejo = m_Indice;
@@ -263,47 +279,47 @@ void Form1::hs_Change() {
 void Form1::txtNombre_LostFocus() {
     // A name shown as stored goes back as stored: the blanks before it, which the field
     // does not show, are kept, so that a catalogue opened and saved is the same file.
-    if (txtNombre.Text() != Texto("Nombre"))
-        m_Catalogo.Valor(m_Indice, "Nombre", Variant(txtNombre.Text()));
+    if (txtNombre.Text() != Texto(tTarifa::CampoNombre()))
+        m_Catalogo.Valor(m_Indice, tTarifa::CampoNombre(), Variant(txtNombre.Text()));
     // A tariff appended by Nuevo or Copiar joins the list here.
     if (txtNombre.ListCount() < m_Indice + 1) txtNombre.AddItem(txtNombre.Text(), kImagen, kImagen);
-    const std::string nombre = Texto("Nombre");
+    const std::string nombre = Texto(tTarifa::CampoNombre());
     txtNombre.ItemText(m_Indice + 1, nombre);
     txtNombre.Text(nombre);
 }
 
 void Form1::conImporte_LostFocus() {
-    GuardarImporte("Conexion.Importe", conImporte);
+    GuardarImporte(tTarifa::CampoConexionImporte(), conImporte);
 }
 void Form1::conTiempo_LostFocus() {
-    Guardar("Conexion.Tiempo", conTiempo);
+    Guardar(tTarifa::CampoConexionTiempo(), conTiempo);
 }
 void Form1::semImporte_LostFocus() {
-    GuardarImporte("Semana." + PrefijoBanda() + "Importe", semImporte);
+    GuardarImporte(CampoMostrado(ClaseDia::Semana, ParteBanda::Importe), semImporte);
 }
 void Form1::semInicio_LostFocus() {
-    Guardar("Semana." + PrefijoBanda() + "Inicio", semInicio);
+    Guardar(CampoMostrado(ClaseDia::Semana, ParteBanda::Inicio), semInicio);
 }
 void Form1::semFin_LostFocus() {
-    GuardarFin("Semana." + PrefijoBanda() + "Fin", semFin);
+    GuardarFin(CampoMostrado(ClaseDia::Semana, ParteBanda::Fin), semFin);
 }
 void Form1::sabImporte_LostFocus() {
-    GuardarImporte("Sabado." + PrefijoBanda() + "Importe", sabImporte);
+    GuardarImporte(CampoMostrado(ClaseDia::Sabado, ParteBanda::Importe), sabImporte);
 }
 void Form1::sabInicio_LostFocus() {
-    Guardar("Sabado." + PrefijoBanda() + "Inicio", sabInicio);
+    Guardar(CampoMostrado(ClaseDia::Sabado, ParteBanda::Inicio), sabInicio);
 }
 void Form1::sabFin_LostFocus() {
-    GuardarFin("Sabado." + PrefijoBanda() + "Fin", sabFin);
+    GuardarFin(CampoMostrado(ClaseDia::Sabado, ParteBanda::Fin), sabFin);
 }
 void Form1::fesImporte_LostFocus() {
-    GuardarImporte("Festivo." + PrefijoBanda() + "Importe", fesImporte);
+    GuardarImporte(CampoMostrado(ClaseDia::Festivo, ParteBanda::Importe), fesImporte);
 }
 void Form1::fesInicio_LostFocus() {
-    Guardar("Festivo." + PrefijoBanda() + "Inicio", fesInicio);
+    Guardar(CampoMostrado(ClaseDia::Festivo, ParteBanda::Inicio), fesInicio);
 }
 void Form1::fesFin_LostFocus() {
-    GuardarFin("Festivo." + PrefijoBanda() + "Fin", fesFin);
+    GuardarFin(CampoMostrado(ClaseDia::Festivo, ParteBanda::Fin), fesFin);
 }
 
 // ---- commands ----
@@ -374,7 +390,7 @@ void Form1::CompletarLista() {
     // does not. The entries missing are appended here, in order.
     for (std::int16_t i = static_cast<std::int16_t>(txtNombre.ListCount()); i < m_Catalogo.Count();
          ++i)
-        txtNombre.AddItem(CStr(m_Catalogo.Valor(i, "Nombre")), kImagen, kImagen);
+        txtNombre.AddItem(CStr(m_Catalogo.Valor(i, tTarifa::CampoNombre())), kImagen, kImagen);
 }
 
 namespace {
@@ -385,8 +401,8 @@ std::string Citado(std::string_view bytes) {
 
 // The tariff as the messages name it: its position as the record indicator shows it, and
 // its name when it has one.
-std::string NombrarTarifa(const cLlamada& c, std::int16_t i) {
-    const std::string nombre = CStr(c.Valor(i, "Nombre"));
+std::string NombrarTarifa(const cCatalogo& c, std::int16_t i) {
+    const std::string nombre = CStr(c.Valor(i, tTarifa::CampoNombre()));
     std::string r = "la tarifa " + std::to_string(i + 1);
     if (!nombre.empty() && nombre.front() != '\0') r += " (" + Citado(nombre) + ")";
     return r;
@@ -420,9 +436,10 @@ void Form1::SalirDeNombre() {
     txtNombre_LostFocus();
     if (m_Catalogo.Count() == 0 || m_Indice < kIncorporadas || m_Catalogo.NombreSeLee(m_Indice))
         return;
-    m_Ventana.MsgBox("Este nombre no se puede salvar.\r" +
-                         PorQueNombre(CStr(m_Catalogo.Valor(m_Indice, "Nombre")), false),
-                     IVentana::vbCritical, std::string(kTituloAviso));
+    m_Ventana.MsgBox(
+        "Este nombre no se puede salvar.\r" +
+            PorQueNombre(CStr(m_Catalogo.Valor(m_Indice, tTarifa::CampoNombre())), false),
+        IVentana::vbCritical, std::string(kTituloAviso));
 }
 
 Form1::Sello Form1::SelloActual() const {
@@ -443,26 +460,18 @@ void Form1::MostrarCampo(std::int16_t indice, std::int16_t pagina, std::int16_t 
     if (banda != 0 && TabStrip1.SelectedItem() != banda) TabStrip1.Seleccionar(banda);
 }
 
-namespace {
-
-// Where a field is shown: its day page and band tab (0: leave the band as it is).
-struct Lugar {
-    std::int16_t pagina, banda;
-    std::string nombre;  // "Semana, Normal, Importe"
-};
-
-Lugar LugarDe(std::string_view clave) {
+Form1::Lugar Form1::LugarDe(const Campo* campo) {
+    const std::string_view clave = campo ? campo->clave : std::string_view();
     Lugar l{0, 0, std::string(clave)};
-    if (clave.starts_with("Sabado")) l.pagina = 1;
-    if (clave.starts_with("Festivo")) l.pagina = 2;
-    if (clave.find(".Normal.") != std::string_view::npos) l.banda = 1;
-    if (clave.find(".Reducida.") != std::string_view::npos) l.banda = 2;
+    if (const auto lugar = campo ? tTarifa::LugarDe(*campo) : std::nullopt) {
+        l.pagina = TabDe(lugar->dia);
+        l.banda = TabDe(lugar->banda);
+    }
+    // The field as the messages name it: "Semana, Normal, Importe".
     for (std::size_t k = l.nombre.find('.'); k != std::string::npos; k = l.nombre.find('.', k))
         l.nombre.replace(k, 1, ", ");
     return l;
 }
-
-}  // namespace
 
 bool Form1::SePuedeSalvar() {
     const auto negar = [this](const std::string& texto) {
@@ -480,12 +489,13 @@ bool Form1::SePuedeSalvar() {
             continue;
         }
         const auto i = static_cast<std::int16_t>(p.posicion);
-        const std::string nombre = p.campo ? CStr(m_Catalogo.Valor(i, "Nombre")) : std::string();
-        const Lugar lugar = LugarDe(p.campo ? p.campo->clave : std::string_view());
+        const std::string nombre =
+            p.campo ? CStr(m_Catalogo.Valor(i, tTarifa::CampoNombre())) : std::string();
+        const Lugar lugar = LugarDe(p.campo);
         switch (p.motivo) {
             case Motivo::DemasiadasTarifas:
                 return negar("el catálogo tiene " + std::to_string(m_Catalogo.Count()) +
-                             " tarifas, más de " + std::to_string(cLlamada::kMaxTarifasFichero) +
+                             " tarifas, más de " + std::to_string(cCatalogo::kMaxTarifasFichero) +
                              " tarifas, que es lo que cabe en el fichero.\rBorre alguna tarifa.");
             case Motivo::NombreCortaLista:
                 MostrarCampo(i, ssTab.Tab(), 0);
@@ -500,11 +510,11 @@ bool Form1::SePuedeSalvar() {
                                                 : std::string("Escriba su nombre en «Nombre».")));
             case Motivo::ImporteSinNumero:
                 MostrarCampo(i, lugar.pagina, lugar.banda);
-                return negar(
-                    "en " + NombrarTarifa(m_Catalogo, i) + ", el importe de «" + lugar.nombre +
-                    "» (" + Citado(CStr(m_Catalogo.Valor(i, p.campo->clave))) +
-                    ") no es un número y se cobraría como 0." + "\rEscriba un importe como 0" +
-                    LocaleActual().separadorDecimal + "15, o 0 si no se cobra.");
+                return negar("en " + NombrarTarifa(m_Catalogo, i) + ", el importe de «" +
+                             lugar.nombre + "» (" + Citado(CStr(m_Catalogo.Valor(i, *p.campo))) +
+                             ") no es un número y se cobraría como 0." +
+                             "\rEscriba un importe como 0" + LocaleActual().separadorDecimal +
+                             "15, o 0 si no se cobra.");
             case Motivo::HoraFueraDelDia:
                 MostrarCampo(i, lugar.pagina, lugar.banda);
                 return negar("en " + NombrarTarifa(m_Catalogo, i) + ", «" + lugar.nombre +

@@ -11,7 +11,8 @@
 #include <vector>
 
 #include "catalogue/FicherosUtil.h"
-#include "catalogue/cLlamada.h"
+#include "catalogue/cCatalogo.h"
+#include "catalogue/tTarifa.h"
 #include "editor/Controles.h"
 #include "editor/IVentana.h"
 
@@ -27,7 +28,7 @@ namespace quelmar::editor {
 // reading at start, are shown in the "Atencion" box instead.
 class Form1 {
   public:
-    static constexpr std::int16_t kIncorporadas = cLlamada::kTarifasDelPrograma;  // 0..4
+    static constexpr std::int16_t kIncorporadas = cCatalogo::kTarifasDelPrograma;  // 0..4
     static constexpr std::int16_t kImagen = 1;  // the one image of ImageList1
     static constexpr std::int16_t vbKeyDelete = 46;
     static constexpr std::string_view kTituloAviso = "Atencion";
@@ -93,7 +94,7 @@ class Form1 {
     // method): refused on a built-in tariff with the same message as a typed key.
     bool txtNombre_Cambiar();
 
-    const cLlamada& Catalogo() const noexcept { return m_Catalogo; }
+    const cCatalogo& Catalogo() const noexcept { return m_Catalogo; }
     std::int16_t Indice() const noexcept { return m_Indice; }
     // Every control of the window by name, nullptr for an unknown name.
     Control* Buscar(std::string_view nombre) noexcept;
@@ -129,20 +130,28 @@ class Form1 {
         TimeSpinner& inicio;
         TimeSpinner& fin;
     };
-    Pagina PaginaDe(std::int16_t tab) noexcept;
-    static std::string PrefijoDia(std::int16_t tab);
-    std::string PrefijoBanda() const;
-    std::string Prefijo() const { return PrefijoDia(ssTab.Tab()) + PrefijoBanda(); }
+    using Campo = tTarifa::Campo;
+    Pagina PaginaDe(ClaseDia dia) noexcept;
+    // The day page's tab and back; the band tab shown.
+    static std::int16_t TabDe(ClaseDia dia) noexcept;
+    static ClaseDia DiaDeTab(std::int16_t tab) noexcept;
+    static std::int16_t TabDe(ClaseBanda banda) noexcept;
+    ClaseDia DiaMostrado() const noexcept { return DiaDeTab(ssTab.Tab()); }
+    ClaseBanda BandaMostrada() const noexcept;
+    // The field of the band shown, on day page `dia`.
+    const Campo& CampoMostrado(ClaseDia dia, ParteBanda parte) const noexcept {
+        return tTarifa::CampoDe(dia, BandaMostrada(), parte);
+    }
 
-    std::string Texto(std::string_view clave) const;
-    double Fecha(std::string_view clave) const;
-    void Guardar(std::string_view clave, const TimeSpinner& campo);
-    void GuardarFin(std::string_view clave, const TimeSpinner& campo);
+    std::string Texto(const Campo& campo) const;
+    double Fecha(const Campo& campo) const;
+    void Guardar(const Campo& campo, const TimeSpinner& control);
+    void GuardarFin(const Campo& campo, const TimeSpinner& control);
     // Charges: drawn the user's way, stored in the engine's form, warned when what the box
     // shows is not what is charged.
-    void DibujarImporte(TextBox& campo, std::string_view clave);
-    void GuardarImporte(std::string_view clave, TextBox& campo);
-    void ComprobarImporte(TextBox& campo, std::string_view clave);
+    void DibujarImporte(TextBox& campo, const Campo& dato);
+    void GuardarImporte(const Campo& dato, TextBox& campo);
+    void ComprobarImporte(TextBox& campo, const Campo& dato);
     void Avisar(std::string_view segundaLinea);
     void MostrarError(const std::exception& e);
 
@@ -159,6 +168,13 @@ class Form1 {
     bool SePuedeSalvar();
     void Recordar();
     void MostrarCampo(std::int16_t indice, std::int16_t pagina, std::int16_t banda);
+    // Where a field is shown: its day page and band tab (0: leave the band as it is), and
+    // its name in messages.
+    struct Lugar {
+        std::int16_t pagina, banda;
+        std::string nombre;
+    };
+    static Lugar LugarDe(const Campo* campo);
 
     // What Tarifas.Dat was when this window last read or wrote it.
     struct Sello {
@@ -170,7 +186,7 @@ class Form1 {
     Sello SelloActual() const;
 
     IVentana& m_Ventana;
-    cLlamada m_Catalogo;
+    cCatalogo m_Catalogo;
     std::int16_t m_Indice = 0;
     std::array<Control*, 23> m_Controles;
     // The stored text each charge box was drawn from, written back as it was when the

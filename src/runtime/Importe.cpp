@@ -57,22 +57,9 @@ double ImporteCobrado(std::string_view guardado) noexcept {
 
 bool ImporteSinNumero(std::string_view guardado) noexcept {
     if (SinBlancos(guardado).empty()) return false;
-    // As the engine reads: blanks (not NUL) skipped before and inside, a sign, one ".".
-    const auto blanco = [](char c) { return c == ' ' || c == '\t' || c == '\n'; };
-    std::size_t i = 0;
-    while (i < guardado.size() && blanco(guardado[i])) ++i;
-    if (i < guardado.size() && (guardado[i] == '+' || guardado[i] == '-')) ++i;
-    bool punto = false;
-    for (; i < guardado.size(); ++i) {
-        const char c = guardado[i];
-        if (Digito(c)) return false;
-        if (c == '.' && !punto) {
-            punto = true;
-        } else if (!blanco(c)) {
-            break;
-        }
-    }
-    return true;
+    bool hallado = false;
+    NumeroInicial(guardado, hallado);
+    return !hallado;
 }
 
 std::optional<std::string> ImporteDeUsuario(std::string_view texto, char decimal) {

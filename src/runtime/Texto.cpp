@@ -13,49 +13,15 @@ std::string_view RecortarEspacios(std::string_view s) noexcept {
     return s;
 }
 
-namespace {
-
-// The general path for numbers of many digits or large exponents: the number without its
-// blanks goes through strtod.
-double NumeroLargo(std::string_view s) noexcept {
-    auto blanco = [](char c) { return c == ' ' || c == '\t' || c == '\n'; };
-    auto digito = [](char c) { return c >= '0' && c <= '9'; };
-    std::string limpio;
-    std::size_t i = 0;
-    while (i < s.size() && blanco(s[i])) ++i;
-    if (i < s.size() && (s[i] == '+' || s[i] == '-')) limpio += s[i++];
-    bool punto = false;
-    for (; i < s.size(); ++i) {
-        const char c = s[i];
-        if (blanco(c)) continue;
-        if (digito(c) || (c == '.' && !punto)) {
-            punto = punto || c == '.';
-            limpio += c;
-        } else {
-            break;
-        }
-    }
-    if (i < s.size() && (s[i] == 'E' || s[i] == 'e' || s[i] == 'D' || s[i] == 'd')) {
-        std::size_t j = i + 1;
-        std::string exp = "e";
-        while (j < s.size() && blanco(s[j])) ++j;
-        if (j < s.size() && (s[j] == '+' || s[j] == '-')) exp += s[j++];
-        bool expDigitos = false;
-        for (; j < s.size(); ++j) {
-            if (blanco(s[j])) continue;
-            if (!digito(s[j])) break;
-            exp += s[j];
-            expDigitos = true;
-        }
-        if (expDigitos) limpio += exp;
-    }
-    const double v = std::strtod(limpio.c_str(), nullptr);
-    return std::isfinite(v) ? v : (v > 0 ? HUGE_VAL : -HUGE_VAL);
+double NumeroInicial(std::string_view s) noexcept {
+    bool hallado = false;
+    return NumeroInicial(s, hallado);
 }
 
-}  // namespace
-
-double NumeroInicial(std::string_view s) noexcept {
+// One pass over the text. The digits are gathered as an exact mantissa while they fit; past
+// 19 significant digits they go on as text (the mantissa's digits first), and a number
+// that the exact path cannot give correctly rounded goes through strtod from that text.
+double NumeroInicial(std::string_view s, bool& hallado) noexcept {
     auto blanco = [](char c) { return c == ' ' || c == '\t' || c == '\n'; };
     auto digito = [](char c) { return c >= '0' && c <= '9'; };
     std::size_t i = 0;
@@ -65,6 +31,7 @@ double NumeroInicial(std::string_view s) noexcept {
     std::uint64_t mantisa = 0;
     int cifras = 0, decimales = 0;
     bool hayDigitos = false, punto = false;
+    std::string largo;  // the digits once they no longer fit the mantissa
     for (; i < s.size(); ++i) {
         const char c = s[i];
         if (blanco(c)) continue;
@@ -73,20 +40,22 @@ double NumeroInicial(std::string_view s) noexcept {
             if (cifras < 19) {
                 if (mantisa != 0 || c != '0') ++cifras;
                 mantisa = mantisa * 10 + static_cast<std::uint64_t>(c - '0');
-                if (punto) ++decimales;
             } else {
+                if (largo.empty()) largo = std::to_string(mantisa);
+                largo += c;
                 cifras = 99;  // too many for the exact path
             }
+            if (punto) ++decimales;
         } else if (c == '.' && !punto) {
             punto = true;
         } else {
             break;
         }
     }
+    hallado = hayDigitos;
     if (!hayDigitos) return 0.0;
     // Optional exponent: E or D, a sign, digits.
-    int exponente = 0;
-    bool conExponente = false;
+    long long exponente = 0;
     if (i < s.size() && (s[i] == 'E' || s[i] == 'e' || s[i] == 'D' || s[i] == 'd')) {
         std::size_t j = i + 1;
         while (j < s.size() && blanco(s[j])) ++j;
@@ -95,7 +64,6 @@ double NumeroInicial(std::string_view s) noexcept {
         for (; j < s.size(); ++j) {
             if (blanco(s[j])) continue;
             if (!digito(s[j])) break;
-            conExponente = true;
             if (exponente < 100000) exponente = exponente * 10 + (s[j] - '0');
         }
         if (expNegativo) exponente = -exponente;
@@ -105,13 +73,19 @@ double NumeroInicial(std::string_view s) noexcept {
     static constexpr double kPotencias[] = {1e0,  1e1,  1e2,  1e3,  1e4,  1e5,  1e6,  1e7,
                                             1e8,  1e9,  1e10, 1e11, 1e12, 1e13, 1e14, 1e15,
                                             1e16, 1e17, 1e18, 1e19, 1e20, 1e21, 1e22};
-    const int escala = (conExponente ? exponente : 0) - decimales;
+    const long long escala = exponente - decimales;
     if (cifras <= 19 && mantisa < (std::uint64_t{1} << 53) && escala >= -22 && escala <= 22) {
         const auto m = static_cast<double>(mantisa);
         const double v = escala < 0 ? m / kPotencias[-escala] : m * kPotencias[escala];
         return negativo ? -v : v;
     }
-    return NumeroLargo(s);
+    // General path: the digits and the scale, to strtod.
+    std::string texto = negativo ? "-" : "";
+    texto += largo.empty() ? std::to_string(mantisa) : largo;
+    texto += 'e';
+    texto += std::to_string(escala);
+    const double v = std::strtod(texto.c_str(), nullptr);
+    return std::isfinite(v) ? v : (v > 0 ? HUGE_VAL : -HUGE_VAL);
 }
 
 }  // namespace quelmar

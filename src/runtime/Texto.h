@@ -36,7 +36,10 @@ std::string_view RecortarEspacios(std::string_view s) noexcept;
 // The leading number of a text: blanks (space, tab, line feed) before and inside the
 // number skipped, an optional sign, digits with "." as the only decimal point and an
 // optional exponent; reading stops at the first character that cannot continue the
-// number. A text without one reads as 0.
+// number. A text without one reads as 0. The one grammar of numbers in stored texts: the
+// second form also says whether a number was found (a digit before the first character
+// that cannot continue one), so no caller scans the text again.
 double NumeroInicial(std::string_view s) noexcept;
+double NumeroInicial(std::string_view s, bool& hallado) noexcept;
 
 }  // namespace quelmar

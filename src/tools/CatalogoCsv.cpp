@@ -11,7 +11,7 @@
 
 #include "bono/cBono.h"
 #include "catalogue/Validez.h"
-#include "catalogue/cLlamada.h"
+#include "costing/cLlamada.h"
 #include "runtime/CodePage.h"
 #include "runtime/Importe.h"
 #include "runtime/OleDate.h"
@@ -24,7 +24,8 @@ namespace quelmar::herramientas {
 
 namespace {
 
-constexpr std::size_t kCampos = 21;
+// The record's fields, as the CSV's columns.
+constexpr std::size_t kCampos = tTarifa::kCampos;
 
 // A cell that cannot be read; the row's loop adds the line and the key.
 struct FalloCelda {
@@ -112,8 +113,7 @@ double FechaDeCelda(std::string_view celda, bool esFin) {
         const auto d = s.find('-') != std::string_view::npos ? LeerInstante(s) : LeerHora(s);
         if (d && esFin && s.find(':') == s.rfind(':')) {
             const std::int64_t seg = fecha::ASegundos(*d);
-            const std::int64_t h = seg / 3600, m = seg / 60 % 60;
-            return fecha::DesdeHora(h, m, h == 0 && m == 0 ? 0 : 59);
+            return FinDeMinuto(seg / 3600, seg / 60 % 60);
         }
         if (d) return *d;
     } else {
@@ -127,7 +127,13 @@ double FechaDeCelda(std::string_view celda, bool esFin) {
 }
 
 bool EsImporte(const tTarifa::Campo& campo) {
-    return std::string_view(campo.clave).ends_with("Importe");
+    const auto lugar = tTarifa::LugarDe(campo);
+    return lugar ? lugar->parte == ParteBanda::Importe : &campo == &tTarifa::CampoConexionImporte();
+}
+
+bool EsFin(const tTarifa::Campo& campo) {
+    const auto lugar = tTarifa::LugarDe(campo);
+    return lugar && lugar->parte == ParteBanda::Fin;
 }
 
 // The amount a cell shows, when it is a plain number: "11.5", "-2", "1e3".
@@ -168,8 +174,7 @@ std::optional<std::string> LecturaDistinta(std::string_view celda) {
 }
 
 std::string NombreLeido(const tTarifa& t) {
-    static const tTarifa::Campo& kNombre = *tTarifa::Buscar("Nombre");
-    return std::string(RecortarEspacios(t.Texto(kNombre)));
+    return std::string(RecortarEspacios(t.TextoBruto(tTarifa::CampoNombre())));
 }
 
 }  // namespace
@@ -305,7 +310,7 @@ tTarifa LeerFila(const RegistroCsv& reg, const std::vector<std::string>& celdas,
                                          " se guarda tal cual, pero el costeo lo lee como " +
                                          *leido);
             } else {
-                const bool fin = !talCual && std::string_view(campo.clave).ends_with(".Fin");
+                const bool fin = !talCual && EsFin(campo);
                 t.Fecha(campo, FechaDeCelda(celda, fin));
             }
         } catch (const FalloCelda& e) {

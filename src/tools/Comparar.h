@@ -11,8 +11,8 @@
 #include <vector>
 
 #include "bono/cBono.h"
-#include "catalogue/cLlamada.h"
 #include "costing/cCosteo.h"
+#include "costing/cLlamada.h"
 #include "tools/Costear.h"
 #include "tools/Recorrido.h"
 

@@ -10,7 +10,7 @@
 #include <unistd.h>
 
 #include "catalogue/FicherosUtil.h"
-#include "catalogue/cLlamada.h"
+#include "costing/cLlamada.h"
 #include "runtime/CodePage.h"
 #include "runtime/RuntimeError.h"
 

@@ -13,8 +13,8 @@
 #include <vector>
 
 #include "bono/cBono.h"
-#include "catalogue/cLlamada.h"
 #include "costing/cCosteo.h"
+#include "costing/cLlamada.h"
 #include "tools/Bonos.h"
 #include "tools/Comun.h"
 #include "tools/Instantes.h"

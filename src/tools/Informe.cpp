@@ -16,8 +16,8 @@
 #include <vector>
 
 #include "bono/cBono.h"
-#include "catalogue/cLlamada.h"
 #include "costing/cCosteo.h"
+#include "costing/cLlamada.h"
 #include "runtime/Locale.h"
 #include "runtime/OleDate.h"
 #include "time/cTiempo.h"

@@ -12,8 +12,8 @@
 #include <vector>
 
 #include "catalogue/FicherosUtil.h"
-#include "catalogue/cLlamada.h"
 #include "catalogue/tTarifa.h"
+#include "costing/cLlamada.h"
 #include "runtime/OleDate.h"
 #include "tools/CatalogoCsv.h"
 #include "tools/Comparar.h"

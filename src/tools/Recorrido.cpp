@@ -20,8 +20,8 @@
 #include <vector>
 
 #include "bono/cBono.h"
-#include "catalogue/cLlamada.h"
 #include "costing/cCosteo.h"
+#include "costing/cLlamada.h"
 #include "runtime/CodePage.h"
 #include "runtime/OleDate.h"
 #include "runtime/RuntimeError.h"

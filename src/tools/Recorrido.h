@@ -10,8 +10,8 @@
 #include <vector>
 
 #include "bono/cBono.h"
-#include "catalogue/cLlamada.h"
 #include "costing/cCosteo.h"
+#include "costing/cLlamada.h"
 #include "runtime/Variant.h"
 #include "tools/Costear.h"
 

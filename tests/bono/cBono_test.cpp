@@ -1,8 +1,10 @@
 #include "bono/cBono.h"
 
+#include <algorithm>
 #include <cstdint>
 #include <gtest/gtest.h>
 #include <limits>
+#include <random>
 #include <string>
 #include <vector>
 
@@ -606,6 +608,85 @@ TEST_F(cBonoTest, TotalsBeyond32767HoursAreOverflow) {
     EXPECT_EQ(m_Bono.tiempo(655), "50:00:00");
     m_Bono.Limpiar(Variant(0));  // 655 x 50 = 32750 hours fit
     EXPECT_EQ(m_Bono.TotalTiempoGrupo(0), "32750:00:00");
+}
+
+// Balances and charges in whole seconds against the rules written out plainly: the pool of
+// the group's bonos not expired at the moment, less the charge, spread by position with each
+// bono filled while the pool exceeds its kind's capacity. Random registries (odd names and
+// hand-set times included); the text operations give the same seconds as text.
+TEST(cBonoSegundos, ChargesAndTotalsFollowThePoolRuleOnRandomRegistries) {
+    std::mt19937 azar(6);
+    auto entre = [&](int a, int b) { return std::uniform_int_distribution<int>(a, b)(azar); };
+    const char* nombres[] = {"10DIA", "50DIA", "10NOCHE", "50NOCHE", "50RARO", "XX", ""};
+    const int capacidadNombre[] = {36000, 180000, 36000, 180000, 180000, 0, 0};
+    const int tipoNombre[] = {0, 1, 2, 3, 0, 0, 0};
+    const double hoy = F(2000, 3, 10, 12);
+    for (int n = 0; n < 400; ++n) {
+        cBono b([hoy] { return hoy; });
+        struct Modelo {
+            int nombre, segundos;
+            bool caducado;
+        };
+        std::vector<Modelo> m;
+        for (int k = entre(0, 6); k > 0; --k) {
+            const int nombre = entre(0, 6);
+            b.DarAlta(static_cast<int16_t>(entre(0, 3)), D(2000, 1, 1));
+            const auto i = static_cast<int16_t>(b.Count() - 1);
+            b.Nombre(i, nombres[nombre]);
+            const int segundos = entre(0, 3) == 0 ? capacidadNombre[nombre] : entre(0, 200000);
+            b.tiempo(i, std::to_string(segundos / 3600) + ":" + std::to_string(segundos / 60 % 60) +
+                            ":" + std::to_string(segundos % 60));
+            const bool caducado = entre(0, 4) == 0;
+            if (caducado) b.Baja(i, D(2000, 1, 5));  // expires on the next billing day
+            m.push_back({nombre, segundos, caducado});
+        }
+        const auto grupo = static_cast<int16_t>(entre(0, 1));
+        auto enGrupo = [&](const Modelo& x) {
+            return (tipoNombre[x.nombre] >= 2 ? 1 : 0) == grupo;
+        };
+        int total = 0, capacidad = 0, pool = 0;
+        for (const Modelo& x : m)
+            if (enGrupo(x)) {
+                total += x.segundos;
+                capacidad += capacidadNombre[x.nombre];
+                if (!x.caducado) pool += x.segundos;
+            }
+        ASSERT_EQ(b.SegundosGrupo(grupo), total);
+        ASSERT_EQ(b.SegundosGastadosGrupo(grupo), capacidad - total);
+        ASSERT_EQ(b.TotalTiempoGrupo(grupo), [&] {
+            cTiempo t;
+            t.ConvTiempo(total);
+            return t.Valor();
+        }());
+
+        const int cargo = entre(0, 250000);
+        cBono copia([hoy] { return hoy; });
+        copia.Copiar(b);
+        for (int16_t i = 0; i < b.Count(); ++i) copia.Nombre(i, b.Nombre(i));
+        const std::int32_t falta = b.RestarSegundos(grupo, cargo, hoy);
+        const std::string texto = copia.Restar(
+            grupo, "0:" + std::to_string(cargo / 60) + ":" + std::to_string(cargo % 60),
+            D(2000, 3, 10, 12));
+        pool -= cargo;
+        ASSERT_EQ(falta, pool < 0 ? pool : 0);
+        cTiempo t;
+        t.ConvTiempo(falta);
+        ASSERT_EQ(texto, t.Valor());
+        pool = std::max(pool, 0);
+        for (std::size_t i = 0; i < m.size(); ++i) {
+            const auto pos = static_cast<int16_t>(i);
+            int esperado = m[i].segundos;
+            if (enGrupo(m[i])) {
+                const int umbral = tipoNombre[m[i].nombre] % 2 == 1 ? 180000 : 36000;
+                esperado = pool > umbral ? capacidadNombre[m[i].nombre] : pool;
+                pool = pool > umbral ? pool - umbral : 0;
+            }
+            cTiempo e;
+            e.ConvTiempo(esperado);
+            ASSERT_EQ(b.tiempo(pos), e.Valor()) << n << " " << i;
+            ASSERT_EQ(copia.tiempo(pos), e.Valor()) << n << " " << i;
+        }
+    }
 }
 
 }  // namespace

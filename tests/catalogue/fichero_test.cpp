@@ -20,7 +20,7 @@
 #include <vector>
 
 #include "catalogue/FicherosUtil.h"
-#include "catalogue/cLlamada.h"
+#include "catalogue/cCatalogo.h"
 #include "runtime/Locale.h"
 #include "runtime/OleDate.h"
 #include "runtime/RuntimeError.h"
@@ -39,7 +39,7 @@ std::string Registro(const std::string& nombre, unsigned char semilla = 0) {
     return r;
 }
 
-std::vector<std::string> Nombres(const cLlamada& c) {
+std::vector<std::string> Nombres(const cCatalogo& c) {
     std::vector<std::string> r;
     for (std::int16_t i = 0; i < c.Count(); ++i) r.push_back(CStr(c.Valor(i, "Nombre")));
     return r;
@@ -48,7 +48,7 @@ std::vector<std::string> Nombres(const cLlamada& c) {
 TEST(Fichero, RecordLayoutFollowsTheKeyTable) {
     CarpetaTemporal dir;
     LocaleScope l(Locale::PorDefecto());
-    cLlamada cat(dir.ruta());
+    cCatalogo cat(dir.ruta());
     cat.Add();
     cat.Valor(0, "Nombre", "Abc");
     cat.Valor(0, "Conexion.Importe", "1234");
@@ -81,7 +81,7 @@ TEST(Fichero, ReadAndSavedUnchangedIsByteIdenticalForEveryByteValue) {
         contenido += r;
     }
     dir.Escribir(contenido);
-    cLlamada cat(dir.ruta());
+    cCatalogo cat(dir.ruta());
     cat.Load();
     EXPECT_EQ(cat.Count(), 18);
     cat.Save();
@@ -100,7 +100,7 @@ TEST(Fichero, FirstByteOfTheNameEndsTheList) {
         std::string segundo = Registro("B");
         segundo[0] = static_cast<char>(c.primero);
         dir.Escribir(Registro("A") + segundo + Registro("C"));
-        cLlamada cat(dir.ruta());
+        cCatalogo cat(dir.ruta());
         cat.Load();
         EXPECT_EQ(cat.Count(), c.tarifas) << int{c.primero};
         if (c.tarifas == 1) {
@@ -112,7 +112,7 @@ TEST(Fichero, FirstByteOfTheNameEndsTheList) {
 
 TEST(Fichero, EmptyAndMissingFiles) {
     CarpetaTemporal dir;
-    cLlamada cat(dir.ruta());
+    cCatalogo cat(dir.ruta());
     cat.Add();
     cat.Valor(0, "Nombre", "X");
     // A missing file leaves the catalogue as it was.
@@ -133,7 +133,7 @@ TEST(Fichero, SavingFewerTariffsShortensTheFile) {
     std::string cinco;
     for (char c : std::string("ABCDE")) cinco += Registro(std::string(1, c));
     dir.Escribir(cinco);
-    cLlamada cat(dir.ruta());
+    cCatalogo cat(dir.ruta());
     cat.Load();
     ASSERT_EQ(cat.Count(), 5);
     cat.Delete(4);
@@ -154,7 +154,7 @@ TEST(Fichero, SavingALinkedCatalogueReplacesWhatTheLinkLeadsTo) {
         std::ofstream f(destino, std::ios::binary);
         f << Registro("A") << Registro("B");
     }
-    cLlamada cat(dir.ruta());
+    cCatalogo cat(dir.ruta());
     cat.Load();
     cat.Delete(0);
     cat.Save();
@@ -170,7 +170,7 @@ TEST(Fichero, SavingALinkedCatalogueReplacesWhatTheLinkLeadsTo) {
 // and the reading says how many bytes were left over, so that programs can tell.
 TEST(Fichero, TrailingPartialRecordIsNoTariffAndIsTold) {
     CarpetaTemporal dir;
-    cLlamada cat(dir.ruta());
+    cCatalogo cat(dir.ruta());
     const struct {
         std::string bytes;
         std::int16_t tarifas;
@@ -199,7 +199,7 @@ TEST(Fichero, FileThatGrowsOrShrinksBetweenReadingsIsReadToItsEnd) {
     CarpetaTemporal dir;
     std::string dos = Registro("A") + Registro("B");
     dir.Escribir(dos);
-    cLlamada cat(dir.ruta());
+    cCatalogo cat(dir.ruta());
     cat.Load();
     ASSERT_EQ(cat.Count(), 2);
     std::string mil;
@@ -232,7 +232,7 @@ TEST(Fichero, PipeInTheFilesPlaceIsReadToItsEnd) {
         }
         ::close(fd);
     });
-    cLlamada cat(dir.ruta());
+    cCatalogo cat(dir.ruta());
     cat.Load();
     escritor.join();
     EXPECT_EQ(Nombres(cat), (std::vector<std::string>{"P", "Q", "R"}));
@@ -245,11 +245,11 @@ TEST(Fichero, MoreThan32766TariffsOverflowAndLeaveTheCatalogueAsItWas) {
     grande.reserve(32767 * 168);
     for (int i = 0; i < 32766; ++i) grande += r;
     dir.Escribir(grande);
-    cLlamada cat(dir.ruta());
+    cCatalogo cat(dir.ruta());
     cat.Load();
     EXPECT_EQ(cat.Count(), 32766);
     dir.Escribir(grande + r);
-    cLlamada otro(dir.ruta());
+    cCatalogo otro(dir.ruta());
     otro.Add();
     EXPECT_EQ(NumeroDeError([&] { otro.Load(); }), kDesbordamiento);
     EXPECT_EQ(otro.Count(), 1);
@@ -261,7 +261,7 @@ TEST(Fichero, MoreThan32766TariffsOverflowAndLeaveTheCatalogueAsItWas) {
 
 TEST(Fichero, FailedReadingLeavesTheCatalogueAndNamesTheFile) {
     CarpetaTemporal dir;
-    cLlamada cat(dir.ruta());
+    cCatalogo cat(dir.ruta());
     cat.Add();
     std::filesystem::create_directory(dir.fichero());
     try {
@@ -276,7 +276,7 @@ TEST(Fichero, FailedReadingLeavesTheCatalogueAndNamesTheFile) {
     EXPECT_NE(NumeroDeError([&] { cat.Save(); }), 0);
     EXPECT_EQ(dir.Entradas(), std::vector<std::string>{"Tarifas.Dat"});
 
-    cLlamada sinCarpeta(dir.ruta() / "no-existe");
+    cCatalogo sinCarpeta(dir.ruta() / "no-existe");
     EXPECT_EQ(NumeroDeError([&] { sinCarpeta.Load(); }), kRutaNoEncontrada);
     EXPECT_FALSE(FicherosUtil::ExisteFichero(dir.ruta() / "otro.dat"));
 }
@@ -290,7 +290,7 @@ TEST(Fichero, SaveRefusesMoreTariffsThanLoadAccepts) {
         CarpetaTemporal dir;
         const std::string viejo = Registro("Viejo");
         dir.Escribir(viejo);
-        cLlamada cat(dir.ruta());
+        cCatalogo cat(dir.ruta());
         for (int i = 0; i < c.tarifas; ++i) {
             cat.Add();
             cat.Valor(static_cast<std::int16_t>(i), "Nombre", "T");
@@ -298,7 +298,7 @@ TEST(Fichero, SaveRefusesMoreTariffsThanLoadAccepts) {
         try {
             cat.Save();
             EXPECT_EQ(c.error, 0);
-            cLlamada leido(dir.ruta());
+            cCatalogo leido(dir.ruta());
             leido.Load();
             EXPECT_EQ(leido.Count(), c.tarifas);
         } catch (const RuntimeError& e) {
@@ -337,7 +337,7 @@ TEST(Fichero, SaveThatFailsPartWayKeepsTheOldFileWhole) {
         CarpetaTemporal dir;
         const std::string viejo = Registro("Viejo") + Registro("Otro");
         dir.Escribir(viejo);
-        cLlamada cat(dir.ruta(), std::make_shared<EscrituraQueFalla>(200, err));
+        cCatalogo cat(dir.ruta(), std::make_shared<EscrituraQueFalla>(200, err));
         cat.Load();
         for (int i = 0; i < 5; ++i) cat.Add();
         cat.Valor(0, "Nombre", "Nuevo");
@@ -405,7 +405,7 @@ TEST(Fichero, EveryFailingCallOfASaveIsAnErrorAndLeavesTheOldFileAndNoTemporary)
     const std::string viejo = Registro("Viejo") + Registro("Otro");
     auto guardar = [&](const CarpetaTemporal& dir, std::shared_ptr<EscrituraInyectada> es) {
         dir.Escribir(viejo);
-        cLlamada cat(dir.ruta(), es);
+        cCatalogo cat(dir.ruta(), es);
         cat.Load();
         cat.Add();
         cat.Valor(0, "Nombre", "Nuevo");
@@ -441,7 +441,7 @@ TEST(Fichero, EveryFailingCallOfASaveIsAnErrorAndLeavesTheOldFileAndNoTemporary)
                 // Only a refused removal of a created temporary file leaves one behind...
                 EXPECT_EQ(restos, borrarFalla && k > 1 && !despuesDeRenombrar ? 1u : 0u) << caso;
                 // ...and the next save removes it.
-                cLlamada otro(dir.ruta());
+                cCatalogo otro(dir.ruta());
                 otro.Load();
                 otro.Save();
                 EXPECT_EQ(dir.Entradas(), std::vector<std::string>{"Tarifas.Dat"}) << caso;
@@ -465,7 +465,7 @@ TEST(Fichero, NextSaveRemovesStaleTemporariesButNotOnesBeingWritten) {
     ASSERT_EQ(::flock(enVuelo, LOCK_EX), 0);
     for (const char* ajeno : {".Tarifas.Dat.abc12", ".Otro.Dat.abc123", "Tarifas.Dat.abc123"})
         ::close(crear(ajeno));
-    cLlamada cat(dir.ruta());
+    cCatalogo cat(dir.ruta());
     cat.Add();
     cat.Valor(0, "Nombre", "A");
     cat.Save();
@@ -476,7 +476,7 @@ TEST(Fichero, NextSaveRemovesStaleTemporariesButNotOnesBeingWritten) {
                                                 "Tarifas.Dat.abc123"}));
     ::close(enVuelo);
     // Saving an empty catalogue cleans up too.
-    cLlamada vacio(dir.ruta());
+    cCatalogo vacio(dir.ruta());
     vacio.Save();
     EXPECT_FALSE(std::filesystem::exists(dir.ruta() / ".Tarifas.Dat.xyz789"));
     EXPECT_FALSE(std::filesystem::exists(dir.fichero()));
@@ -491,7 +491,7 @@ TEST(Fichero, TwoProcessesSavingAtOnceBothSucceed) {
         hijos[h] = ::fork();
         ASSERT_GE(hijos[h], 0);
         if (hijos[h] == 0) {
-            cLlamada c(dir.ruta());
+            cCatalogo c(dir.ruta());
             for (int i = 0; i < 50; ++i) {
                 c.Add();
                 c.Valor(static_cast<std::int16_t>(i), "Nombre", h == 0 ? "A" : "B");
@@ -526,7 +526,7 @@ TEST(Fichero, KillsDuringSavesLeaveAWholeFileAndNoTemporaryAfterTheNextSave) {
                             ? std::filesystem::path("/dev/shm")
                             : std::filesystem::temp_directory_path());
     constexpr int kTarifas = 32766, kMuertes = 200;
-    cLlamada a(dir.ruta()), b(dir.ruta());
+    cCatalogo a(dir.ruta()), b(dir.ruta());
     for (int i = 0; i < kTarifas; ++i) {
         const auto k = static_cast<std::int16_t>(i);
         a.Add(), b.Add();
@@ -583,7 +583,7 @@ TEST(Fichero, KillsDuringSavesLeaveAWholeFileAndNoTemporaryAfterTheNextSave) {
 TEST(Fichero, ProcessKilledWhileSavingNeverLeavesAPartialFile) {
     CarpetaTemporal dir;
     // Two catalogues of different sizes, saved alternately by a child that gets killed.
-    auto llenar = [](cLlamada& c, int n, const char* nombre) {
+    auto llenar = [](cCatalogo& c, int n, const char* nombre) {
         for (int i = 0; i < n; ++i) {
             c.Add();
             c.Valor(static_cast<std::int16_t>(i), "Nombre", nombre);
@@ -593,7 +593,7 @@ TEST(Fichero, ProcessKilledWhileSavingNeverLeavesAPartialFile) {
         const pid_t hijo = ::fork();
         ASSERT_GE(hijo, 0);
         if (hijo == 0) {
-            cLlamada a(dir.ruta()), b(dir.ruta());
+            cCatalogo a(dir.ruta()), b(dir.ruta());
             llenar(a, 3000, "A");
             llenar(b, 5000, "B");
             for (;;) {
@@ -608,7 +608,7 @@ TEST(Fichero, ProcessKilledWhileSavingNeverLeavesAPartialFile) {
         if (!std::filesystem::exists(dir.fichero())) continue;  // killed before the first save
         const std::size_t tam = std::filesystem::file_size(dir.fichero());
         EXPECT_TRUE(tam == 3000u * 168 || tam == 5000u * 168) << tam;
-        cLlamada leido(dir.ruta());
+        cCatalogo leido(dir.ruta());
         leido.Load();
         EXPECT_TRUE(leido.Count() == 3000 || leido.Count() == 5000);
     }
@@ -623,7 +623,7 @@ TEST(Fichero, AnyBytesGiveACatalogueOrANumberedError) {
         const bool imprimibles = i % 2 == 0;
         for (char& c : bytes) c = static_cast<char>(imprimibles ? 32 + gen() % 95 : gen() % 256);
         dir.Escribir(bytes);
-        cLlamada cat(dir.ruta());
+        cCatalogo cat(dir.ruta());
         cat.Load();
         ASSERT_LE(static_cast<std::size_t>(cat.Count()) * 168, bytes.size());
         for (std::int16_t k = 0; k <= cat.Count(); ++k)

@@ -13,7 +13,7 @@
 #include <string>
 #include <vector>
 
-#include "catalogue/cLlamada.h"
+#include "catalogue/cCatalogo.h"
 #include "editor/IVentana.h"
 #include "runtime/OleDate.h"
 #include "runtime/Variant.h"
@@ -79,7 +79,7 @@ using ::CarpetaTemporal;
 
 // Writes Tarifas.Dat with `n` tariffs named "Tarifa 0", "Tarifa 1", ...
 inline void EscribirCatalogo(const std::filesystem::path& carpeta, int n) {
-    cLlamada c(carpeta);
+    cCatalogo c(carpeta);
     for (int i = 0; i < n; ++i) {
         c.Add();
         const auto k = static_cast<std::int16_t>(i);
@@ -104,11 +104,11 @@ inline std::vector<char> Bytes(const std::filesystem::path& f) {
     return {std::istreambuf_iterator<char>(in), std::istreambuf_iterator<char>()};
 }
 
-inline double FechaDe(const cLlamada& c, int i, const std::string& clave) {
+inline double FechaDe(const cCatalogo& c, int i, const std::string& clave) {
     return c.Valor(static_cast<std::int16_t>(i), clave).fecha();
 }
 
-inline std::string TextoDe(const cLlamada& c, int i, const std::string& clave) {
+inline std::string TextoDe(const cCatalogo& c, int i, const std::string& clave) {
     return c.Valor(static_cast<std::int16_t>(i), clave).texto();
 }
 

@@ -37,7 +37,7 @@ class Form1Test : public ::testing::Test {
         for (int i : indices) v.push_back(NombreDe(i));
         return v;
     }
-    const cLlamada& cat() const { return form->Catalogo(); }
+    const cCatalogo& cat() const { return form->Catalogo(); }
 
     CarpetaTemporal carpeta;
     VentanaFalsa ventana;
@@ -121,7 +121,7 @@ TEST_F(Form1Test, PagesAndBandsShowTheirOwnKeysAndOnlyRedraw) {
 TEST_F(Form1Test, LookingAndSavingWritesEveryValueBackUnchanged) {
     EscribirCatalogo(carpeta.ruta(), 12);
     {
-        cLlamada c(carpeta.ruta());
+        cCatalogo c(carpeta.ruta());
         c.Load();
         c.Valor(7, "Sabado.Reducida.Importe",
                 Variant(std::string("7\0"
@@ -390,7 +390,7 @@ TEST_F(Form1Test, SalvarThenCancelarKeepsTheSavedState) {
     form->conImporte.SalirFoco();
     form->cmdCancelar.Pulsar();
     EXPECT_EQ(ventana.cierres, 1);
-    cLlamada leido(carpeta.ruta());
+    cCatalogo leido(carpeta.ruta());
     leido.Load();
     EXPECT_EQ(TextoDe(leido, 0, "Conexion.Importe"), "1.11");
 }
@@ -427,7 +427,7 @@ TEST_F(Form1Test, FailedSaveKeepsTheWindowTheWorkAndTheOldFile) {
     escritura->fallar = false;
     form->cmdAceptar.Pulsar();
     EXPECT_EQ(ventana.cierres, 1);
-    cLlamada leido(carpeta.ruta());
+    cCatalogo leido(carpeta.ruta());
     leido.Load();
     EXPECT_EQ(TextoDe(leido, 0, "Conexion.Importe"), "5.55");
 }
@@ -492,7 +492,7 @@ TEST_F(Form1Test, RestaurarWithoutTheFileSaysSoAndKeepsTheTariffs) {
     EXPECT_EQ(form->Indice(), 5);
     ventana.respuesta = true;  // to the question about the file that changed
     form->cmdSalvar.Pulsar();
-    cLlamada leido(carpeta.ruta());
+    cCatalogo leido(carpeta.ruta());
     leido.Load();
     EXPECT_EQ(TextoDe(leido, 5, "Conexion.Importe"), "7.77");
 }
@@ -535,7 +535,7 @@ TEST_F(Form1Test, TypedChargesAreStoredInTheEnginesFormAndWarnWhenNotWhatTheySho
 TEST_F(Form1Test, StoredChargesAreShownTheUsersWayAndFlaggedWhenChargedOtherwise) {
     EscribirCatalogo(carpeta.ruta(), 6);
     {
-        cLlamada c(carpeta.ruta());
+        cCatalogo c(carpeta.ruta());
         c.Load();
         c.Valor(0, "Conexion.Importe", Variant("3.25"));
         c.Valor(1, "Conexion.Importe", Variant("0,15"));
@@ -638,7 +638,7 @@ TEST_F(Form1Test, SalvarRefusesATimeThatIsNoTimeOfDayAndShowsWhere) {
     for (const Caso& c : casos) {
         EscribirCatalogo(carpeta.ruta(), 12);
         {
-            cLlamada cat(carpeta.ruta());
+            cCatalogo cat(carpeta.ruta());
             cat.Load();
             cat.Valor(c.indice, c.clave, Variant::DeFecha(c.valor));
             cat.Save();
@@ -686,7 +686,7 @@ TEST_F(Form1Test, SalvarAsksAboutANameUsedTwiceNamingBothTariffs) {
     form->cmdAceptar.Pulsar();
     EXPECT_EQ(ventana.preguntas.size(), 2u);
     EXPECT_EQ(ventana.cierres, 1);
-    cLlamada leido(carpeta.ruta());
+    cCatalogo leido(carpeta.ruta());
     leido.Load();
     EXPECT_EQ(leido.Count(), 13);
     EXPECT_EQ(TextoDe(leido, 12, "Nombre"), "Tarifa 3");
@@ -707,7 +707,7 @@ TEST_F(Form1Test, LeavingANameThatEndsTheListWarnsAtOnce) {
 
 TEST_F(Form1Test, SalvarRefusesMoreTariffsThanTheFileTakes) {
     Abrir(12);
-    while (cat().Count() < cLlamada::kMaxTarifasFichero + 1) form->cmdCopiar.Pulsar();
+    while (cat().Count() < cCatalogo::kMaxTarifasFichero + 1) form->cmdCopiar.Pulsar();
     ASSERT_EQ(form->txtNombre.ListCount(), cat().Count());
     const std::vector<char> antes = Bytes(carpeta.fichero());
     form->cmdSalvar.Pulsar();
@@ -751,7 +751,7 @@ TEST_F(Form1Test, SalvarAsksBeforeOverwritingAFileAnotherProgramSaved) {
     ventana.respuesta = true;
     form->cmdSalvar.Pulsar();
     EXPECT_EQ(ventana.preguntas.size(), 2u);
-    cLlamada leido(carpeta.ruta());
+    cCatalogo leido(carpeta.ruta());
     leido.Load();
     EXPECT_EQ(leido.Count(), 12);
     form->cmdSalvar.Pulsar();  // its own save is no change
@@ -823,7 +823,7 @@ TEST_F(Form1Test, AnySequenceOfCommandsKeepsTheListInStepAndSavesWhatItShows) {
         form->cmdSalvar.Pulsar();
         ventana.respuesta = false;
         if (!ventana.mensajes.empty()) continue;  // refused: nothing to read back
-        cLlamada leido(carpeta.ruta());
+        cCatalogo leido(carpeta.ruta());
         leido.Load();
         ASSERT_EQ(leido.Count(), cat().Count()) << "semilla " << semilla;
         for (std::int16_t i = 0; i < cat().Count(); ++i)
@@ -869,7 +869,7 @@ TEST_F(Form1Test, ClosingWithChangesNotSavedAsksWhetherToSaveThem) {
         if (c.pregunta) {
             EXPECT_EQ(ventana.preguntas[0].texto, "¿Salvar los cambios?");
         }
-        cLlamada leido(carpeta.ruta());
+        cCatalogo leido(carpeta.ruta());
         leido.Load();
         EXPECT_EQ(TextoDe(leido, 0, "Conexion.Importe"), c.salvado ? "9.99" : "10") << que;
     }

@@ -23,7 +23,8 @@ esperados=(
     share/icons/hicolor/scalable/apps/quelmar.svg share/icons/hicolor/scalable/apps/orbelle.svg
     share/metainfo/es.quelmar.quelmar.metainfo.xml share/metainfo/es.quelmar.orbelle.metainfo.xml
     share/man/man1/tarificador.1.gz share/man/man1/quelmar.1.gz share/man/man1/orbelle.1.gz
-    include/quelmar/catalogue/cLlamada.h include/quelmar/costing/cCosteo.h
+    include/quelmar/catalogue/cCatalogo.h include/quelmar/costing/cLlamada.h
+    include/quelmar/costing/cCosteo.h
     lib/cmake/Quelmar/QuelmarConfig.cmake lib/cmake/Quelmar/QuelmarConfigVersion.cmake
     lib/cmake/Quelmar/QuelmarTargets.cmake
     share/doc/quelmar/ejemplos/llamadas.csv share/doc/quelmar/ejemplos/bonos.json

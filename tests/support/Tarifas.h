@@ -6,7 +6,6 @@
 #include <string>
 #include <utility>
 
-#include "catalogue/cLlamada.h"
 #include "runtime/OleDate.h"
 #include "runtime/Variant.h"
 
@@ -27,10 +26,11 @@ struct Dia {
 };
 
 // Appends a tariff with its name, connection charge and time and the bands of each day
-// kind; answers its index.
-inline std::int16_t AnadirTarifa(cLlamada& c, const std::string& nombre,
-                                 const std::string& conexion, const Variant& tiempo,
-                                 const Dia& semana, const Dia& sabado, const Dia& festivo) {
+// kind; answers its index. On a store (cCatalogo) or the old face (cLlamada) alike.
+template <class Catalogo>
+std::int16_t AnadirTarifa(Catalogo& c, const std::string& nombre, const std::string& conexion,
+                          const Variant& tiempo, const Dia& semana, const Dia& sabado,
+                          const Dia& festivo) {
     c.Add();
     const auto i = static_cast<std::int16_t>(c.Count() - 1);
     c.Valor(i, "Nombre", Variant(nombre));
@@ -50,9 +50,9 @@ inline std::int16_t AnadirTarifa(cLlamada& c, const std::string& nombre,
 }
 
 // The same bands on every day kind.
-inline std::int16_t AnadirTarifa(cLlamada& c, const std::string& nombre,
-                                 const std::string& conexion, const Variant& tiempo,
-                                 const Dia& todos) {
+template <class Catalogo>
+std::int16_t AnadirTarifa(Catalogo& c, const std::string& nombre, const std::string& conexion,
+                          const Variant& tiempo, const Dia& todos) {
     return AnadirTarifa(c, nombre, conexion, tiempo, todos, todos, todos);
 }
 

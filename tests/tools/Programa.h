@@ -13,7 +13,7 @@
 #include <vector>
 
 #include "bono/cBono.h"
-#include "catalogue/cLlamada.h"
+#include "costing/cLlamada.h"
 #include "runtime/OleDate.h"
 #include "support/CarpetaTemporal.h"
 

@@ -91,7 +91,7 @@ class Form1QtTest : public ::testing::Test {
         auto* t = W<QTabBar>(barra);
         QTest::mouseClick(t, Qt::LeftButton, {}, t->tabRect(i).center());
     }
-    const cLlamada& cat() { return w->Modelo().Catalogo(); }
+    const cCatalogo& cat() { return w->Modelo().Catalogo(); }
 
     CarpetaTemporal carpeta;
     std::unique_ptr<Form1Qt> w;
@@ -352,7 +352,7 @@ TEST_F(Form1QtTest, AcceleratorsStoreTheFieldBeingEditedBeforeTheirClick) {
         QTest::keyClick(QApplication::focusWidget(), c.tecla, Qt::AltModifier);
         QTest::qWait(250);  // an accelerator clicks the button as an animated click
         EXPECT_EQ(TextoDe(cat(), c.tarifa, "Conexion.Importe"), "9.99") << char(c.tecla);
-        cLlamada leido(carpeta.ruta());
+        cCatalogo leido(carpeta.ruta());
         leido.Load();
         EXPECT_EQ(TextoDe(leido, c.tarifa, "Conexion.Importe"),
                   c.enFichero ? "9.99" : "1" + std::to_string(c.tarifa))
@@ -416,7 +416,7 @@ TEST_F(Form1QtTest, EscapeOnAnOpenListOrMenuClosesOnlyIt) {
         EXPECT_TRUE(w->isVisible()) << c.como;
         QTest::keyClick(QApplication::focusWidget(), Qt::Key_S, Qt::AltModifier);
         QTest::qWait(250);  // the accelerator's animated click
-        cLlamada leido(carpeta.ruta());
+        cCatalogo leido(carpeta.ruta());
         leido.Load();
         EXPECT_EQ(TextoDe(leido, 0, "Conexion.Importe"), "9.99") << c.como;
         w.reset();
@@ -476,7 +476,7 @@ TEST_F(Form1QtTest, ClosingTheWindowWithChangesNotSavedAsksWhetherToSaveThem) {
             EXPECT_EQ(pregunta->botones, (QStringList{"&Cancelar", "&No", "&Sí"})) << c.que;
             EXPECT_EQ(pregunta->icono, QMessageBox::Question);
         }
-        cLlamada leido(carpeta.ruta());
+        cCatalogo leido(carpeta.ruta());
         leido.Load();
         EXPECT_EQ(TextoDe(leido, 0, "Conexion.Importe"), c.enFichero) << c.que;
         if (c.abierta) {
@@ -503,7 +503,7 @@ TEST_F(Form1QtTest, EnterAndSpacePressTheButtonWithTheFocus) {
         auto* salvar = W<QPushButton>("cmdSalvar");
         salvar->setFocus(Qt::TabFocusReason);
         QTest::keyClick(salvar, tecla);
-        cLlamada leido(carpeta.ruta());
+        cCatalogo leido(carpeta.ruta());
         leido.Load();
         EXPECT_EQ(TextoDe(leido, 0, "Conexion.Importe"), "7.5") << tecla;
         w.reset();

@@ -3,7 +3,7 @@
 // (-Wconversion -Werror), and this project must still build.
 #include <cstdio>
 
-#include "catalogue/cLlamada.h"
+#include "costing/cLlamada.h"
 #include "runtime/OleDate.h"
 
 int main(int argc, char** argv) {

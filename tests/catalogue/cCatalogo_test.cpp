@@ -1,23 +1,23 @@
-#include "catalogue/cLlamada.h"
+#include "catalogue/cCatalogo.h"
 
 #include <gtest/gtest.h>
 #include <string>
 #include <vector>
 
-#include "support/CarpetaTemporal.h"
 #include "runtime/Locale.h"
 #include "runtime/OleDate.h"
 #include "runtime/RuntimeError.h"
+#include "support/CarpetaTemporal.h"
 #include "support/NumeroDeError.h"
 
 namespace quelmar {
 namespace {
 
-std::string Nombre(const cLlamada& c, std::int16_t i) {
+std::string Nombre(const cCatalogo& c, std::int16_t i) {
     return CStr(c.Valor(i, "Nombre"));
 }
 
-std::vector<std::string> Nombres(const cLlamada& c) {
+std::vector<std::string> Nombres(const cCatalogo& c) {
     std::vector<std::string> r;
     for (std::int16_t i = 0; i < c.Count(); ++i) r.push_back(Nombre(c, i));
     return r;
@@ -26,7 +26,7 @@ std::vector<std::string> Nombres(const cLlamada& c) {
 class Catalogo : public ::testing::Test {
   protected:
     CarpetaTemporal dir;
-    cLlamada cat{dir.ruta()};
+    cCatalogo cat{dir.ruta()};
     LocaleScope locale{Locale::PorDefecto()};
 
     void ConNombres(std::initializer_list<const char*> nombres) {
@@ -119,7 +119,7 @@ TEST_F(Catalogo, DeleteAndAddSequences) {
         {7, {"A", "B"}, {"A", "B", "C"}},
     };
     for (const Caso& c : casos) {
-        cLlamada abc(dir.ruta());
+        cCatalogo abc(dir.ruta());
         for (const char* n : {"A", "B", "C"}) {
             abc.Add();
             abc.Valor(static_cast<std::int16_t>(abc.Count() - 1), "Nombre", n);

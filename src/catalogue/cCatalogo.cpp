@@ -1,4 +1,4 @@
-#include "catalogue/cLlamada.h"
+#include "catalogue/cCatalogo.h"
 
 #include <algorithm>
 
@@ -7,9 +7,9 @@
 
 namespace quelmar {
 
-cLlamada::cLlamada() : cLlamada(FicherosUtil::CarpetaCatalogo()) {}
+cCatalogo::cCatalogo() : cCatalogo(FicherosUtil::CarpetaCatalogo()) {}
 
-cLlamada::cLlamada(std::filesystem::path carpeta, std::shared_ptr<Escritura> escritura)
+cCatalogo::cCatalogo(std::filesystem::path carpeta, std::shared_ptr<Escritura> escritura)
     : m_Ruta(std::move(carpeta) / kNombreFichero),
       m_Escritura(escritura ? std::move(escritura) : std::make_shared<Escritura>()),
       m_Registros(1) {}
@@ -21,7 +21,7 @@ cLlamada::cLlamada(std::filesystem::path carpeta, std::shared_ptr<Escritura> esc
 // partial record (never written by this program: a copy cut short, a disk error) keeps its
 // whole records as tariffs; the partial one is no tariff, and BytesSueltos says it was there
 // so that every program can tell the user. More than 32766 tariffs fail with error 6.
-void cLlamada::Load() {
+void cCatalogo::Load() {
     // The existence test and the opening are one step: a missing file leaves everything.
     std::optional<FicherosUtil::FicheroLectura> abierto =
         FicherosUtil::FicheroLectura::AbrirSiExiste(m_Ruta);
@@ -64,13 +64,13 @@ void cLlamada::Load() {
     m_BytesSueltos = sueltos;
 }
 
-std::string cLlamada::DescribirCortado(std::string_view nombre, std::size_t tamano) {
+std::string cCatalogo::DescribirCortado(std::string_view nombre, std::size_t tamano) {
     return std::string(nombre) + " mide " + std::to_string(tamano) +
            " bytes, que no son registros enteros de 168: está cortado (una copia interrumpida "
            "o un fallo del disco) y su último registro está incompleto";
 }
 
-void cLlamada::Save() {
+void cCatalogo::Save() {
     const std::int16_t n = Count();
     if (n == 0) {
         // A linked catalogue loses the file it links to; the link stays, as after any save.
@@ -87,12 +87,12 @@ void cLlamada::Save() {
     FicherosUtil::EscribirFichero(m_Ruta, bytes.data(), bytes.size(), *m_Escritura);
 }
 
-void cLlamada::Add() {
+void cCatalogo::Add() {
     if (Count() == INT16_MAX) Lanzar(kDesbordamiento, "el catálogo ya tiene 32767 tarifas");
     m_Registros.emplace_back();
 }
 
-void cLlamada::Delete(std::int16_t Index) {
+void cCatalogo::Delete(std::int16_t Index) {
     const std::int16_t c = Count();
     if (Index < 0 || c == 0)
         Lanzar(kFueraDeRango, "no hay tarifa que borrar en la posición " + std::to_string(Index));
@@ -101,59 +101,64 @@ void cLlamada::Delete(std::int16_t Index) {
     m_Registros.pop_back();
 }
 
-void cLlamada::ComprobarIndice(std::int16_t Index) const {
+void cCatalogo::ComprobarIndice(std::int16_t Index) const {
     if (Index < 0 || Index > Count())
         Lanzar(kFueraDeRango, "no hay tarifa en la posición " + std::to_string(Index));
 }
 
-bool cLlamada::NombreSeLee(std::int16_t Index) const {
+bool cCatalogo::NombreSeLee(std::int16_t Index) const {
     if (Index < 0 || Index > Count()) Lanzar(kFueraDeRango);
     return m_Registros[static_cast<std::size_t>(Index)].AbreTarifa();
 }
 
-void cLlamada::Copy(std::int16_t index1, std::int16_t index2) {
+void cCatalogo::Copy(std::int16_t index1, std::int16_t index2) {
     ComprobarIndice(index1);
     ComprobarIndice(index2);
     m_Registros[static_cast<std::size_t>(index1)] = m_Registros[static_cast<std::size_t>(index2)];
 }
 
-Variant cLlamada::Valor(std::int16_t Index, std::string_view sDat) const {
+Variant cCatalogo::Valor(std::int16_t Index, std::string_view sDat) const {
     const tTarifa::Campo* campo = tTarifa::Buscar(sDat);
     if (!campo) return {};
-    ComprobarIndice(Index);
-    const tTarifa& t = m_Registros[static_cast<std::size_t>(Index)];
-    if (campo->tipo == tTarifa::Tipo::Texto)
-        return Variant(std::string(RecortarEspacios(t.Texto(*campo))));
-    return Variant::DeFecha(t.Fecha(*campo));
+    return Valor(Index, *campo);
 }
 
-void cLlamada::Valor(std::int16_t Index, std::string_view sDat, const Variant& sValor) {
+void cCatalogo::Valor(std::int16_t Index, std::string_view sDat, const Variant& sValor) {
     const tTarifa::Campo* campo = tTarifa::Buscar(sDat);
     if (!campo) return;
+    Valor(Index, *campo, sValor);
+}
+
+Variant cCatalogo::Valor(std::int16_t Index, const tTarifa::Campo& campo) const {
+    ComprobarIndice(Index);
+    const tTarifa& t = m_Registros[static_cast<std::size_t>(Index)];
+    if (campo.tipo == tTarifa::Tipo::Texto)
+        return Variant(std::string(RecortarEspacios(t.TextoBruto(campo))));
+    return Variant::DeFecha(t.Fecha(campo));
+}
+
+void cCatalogo::Valor(std::int16_t Index, const tTarifa::Campo& campo, const Variant& sValor) {
     ComprobarIndice(Index);
     tTarifa& t = m_Registros[static_cast<std::size_t>(Index)];
-    if (campo->tipo == tTarifa::Tipo::Texto) {
-        t.Texto(*campo, CStr(sValor));
+    if (campo.tipo == tTarifa::Tipo::Texto) {
+        t.Texto(campo, CStr(sValor));
     } else {
         // A date stays as it is, bit for bit; texts and numbers are converted first.
-        t.Fecha(*campo, sValor.EsFecha() ? sValor.fecha() : CDate(sValor));
+        t.Fecha(campo, sValor.EsFecha() ? sValor.fecha() : CDate(sValor));
     }
 }
 
-std::int16_t cLlamada::Find(std::string_view nombre) const {
-    static const tTarifa::Campo& kNombre = *tTarifa::Buscar("Nombre");
+std::int16_t cCatalogo::Find(std::string_view nombre) const {
+    const tTarifa::Campo& kNombre = tTarifa::CampoNombre();
     const std::int16_t n = Count();
     for (std::int16_t i = 0; i < n; ++i) {
-        const tTarifa& t = m_Registros[static_cast<std::size_t>(i)];
-        const std::string_view bruto(
-            reinterpret_cast<const char*>(t.Registro().data()) + kNombre.desplazamiento,
-            kNombre.ancho);
+        const std::string_view bruto = m_Registros[static_cast<std::size_t>(i)].TextoBruto(kNombre);
         if (RecortarEspacios(bruto) == nombre) return i;
     }
     return -1;
 }
 
-const tTarifa& cLlamada::Registro(std::int16_t Index) const {
+const tTarifa& cCatalogo::Registro(std::int16_t Index) const {
     ComprobarIndice(Index);
     return m_Registros[static_cast<std::size_t>(Index)];
 }

@@ -3,6 +3,7 @@
 #include <cstdint>
 #include <filesystem>
 #include <memory>
+#include <optional>
 #include <span>
 #include <string>
 #include <string_view>
@@ -14,17 +15,14 @@
 
 namespace quelmar {
 
-class cBono;
-class cCosteo;
-class ObservadorTramos;
-
-// The tariff catalogue of Tarifas.Dat and, through cCosteo (src/costing), the cost of a
-// call under it.
+// The tariff store of Tarifas.Dat: the store half of the old program's call object, whose
+// face (src/costing) holds one. The editor and every reader or writer of catalogues use this
+// class; nothing here knows about costing.
 //
-// Store half: the tariffs in file order in a growable array whose highest index equals
+// The tariffs in file order in a growable array whose highest index equals
 // Count; slot Count is a spare that is no tariff (Save never writes it, Find never looks
 // at it) but Valor and Copy accept its index, and Add turns it into a tariff.
-class cLlamada {
+class cCatalogo {
   public:
     static constexpr std::string_view kNombreFichero = "Tarifas.Dat";
     // Most tariffs a file may give; a file with more fails to read with error 6.
@@ -35,11 +33,11 @@ class cLlamada {
 
     // The catalogue of the running program (FicherosUtil::CarpetaCatalogo): beside it when
     // it runs from its own folder, in the user's data folder when it is installed.
-    cLlamada();
+    cCatalogo();
     // The catalogue of Tarifas.Dat in `carpeta`; `escritura` replaces the low-level writes
     // of Save (tests make it fail part-way).
-    explicit cLlamada(std::filesystem::path carpeta,
-                      std::shared_ptr<Escritura> escritura = nullptr);
+    explicit cCatalogo(std::filesystem::path carpeta,
+                       std::shared_ptr<Escritura> escritura = nullptr);
 
     // Reads Tarifas.Dat, all or nothing: on any error the catalogue is unchanged and the
     // error reaches the caller. A missing file leaves the catalogue as it was. A partial
@@ -73,6 +71,9 @@ class cLlamada {
     // dates converted (error 13 when the value does not convert, field unchanged). An
     // unknown key does nothing.
     void Valor(std::int16_t Index, std::string_view sDat, const Variant& sValor);
+    // The same by field: the key of the calls above is looked up once, here it is not.
+    Variant Valor(std::int16_t Index, const tTarifa::Campo& campo) const;
+    void Valor(std::int16_t Index, const tTarifa::Campo& campo, const Variant& sValor);
 
     std::int16_t Count() const noexcept {
         return static_cast<std::int16_t>(m_Registros.size() - 1);
@@ -86,38 +87,6 @@ class cLlamada {
     const std::string& NombreTarifa() const noexcept { return m_NombreTarifa; }
     void NombreTarifa(std::string s) { m_NombreTarifa = std::move(s); }
 
-    // ---- Costing half: forwards to cCosteo (src/costing) ----
-
-    // Sets the holiday list from an array whose last entry is a spare and is never read:
-    // entries 0..n-1 of an array of n + 1 are converted to dates (error 13 for one that
-    // does not convert, the entries before it kept). Error 9 for an empty array, 6 for
-    // more than 32768 holidays.
-    void Festivos(const std::vector<Variant>& fes);
-    // Day kind of an instant: 0 weekday, 1 Saturday, 2 Sunday or a date of the holiday list.
-    std::int16_t TipoDia(double d) const;
-
-    // Costs a call from dIni to dFin under the tariff named sTar (NombreTarifa when sTar is
-    // empty). The catalogue is reloaded from Tarifas.Dat first; an unknown name changes
-    // nothing. With m_Bono the engine's registry becomes a copy of it (passing Bono() back
-    // carries its time on); without, the registry is refilled. Instants are taken to the
-    // whole second. Errors (an instant that is no date, a call longer than 32767 hours,
-    // a catalogue without the bono tariffs) reach the caller.
-    void Datos(double dIni, double dFin, const cBono* m_Bono = nullptr, std::string_view sTar = {});
-
-    // Whom Datos tells each stretch of a call (cTramo, src/costing): where it starts, how
-    // long, at which band, whether bono time paid for it, and what it cost. Nobody when null.
-    void ObservarTramos(ObservadorTramos* o);
-
-    float importe() const;
-    const std::string& Duracion() const;
-    std::int16_t Tipo() const;
-    std::int16_t TipoActual() const;
-    bool BonoNet() const;
-    bool BonoNetActual() const;
-    // The engine's own registry, kept between calls.
-    cBono& Bono();
-    const cBono& Bono() const;
-
     const std::filesystem::path& Ruta() const noexcept { return m_Ruta; }
     // Whole records, for tools that move catalogues in and out.
     const tTarifa& Registro(std::int16_t Index) const;
@@ -129,9 +98,6 @@ class cLlamada {
   private:
     void ComprobarIndice(std::int16_t Index) const;
 
-    // The costing state, made when first used.
-    cCosteo& Costeo() const;
-
     std::filesystem::path m_Ruta;
     std::shared_ptr<Escritura> m_Escritura;
     std::vector<tTarifa> m_Registros;
@@ -142,12 +108,6 @@ class cLlamada {
     std::size_t m_BytesLeidos = 0;
     std::size_t m_BytesSueltos = 0;
     std::string m_NombreTarifa;
-
-    // Deleted where cCosteo is complete (src/costing): the store half never includes it.
-    struct BorrarCosteo {
-        void operator()(cCosteo* c) const noexcept;
-    };
-    mutable std::unique_ptr<cCosteo, BorrarCosteo> m_Costeo;
 };
 
 }  // namespace quelmar
