@@ -20,7 +20,6 @@
 #include "costing/cLlamada.h"
 #include "runtime/Locale.h"
 #include "runtime/OleDate.h"
-#include "time/cTiempo.h"
 #include "tools/Bonos.h"
 #include "tools/Comparar.h"
 #include "tools/Comun.h"
@@ -58,10 +57,17 @@ struct Saldo {
     std::array<std::int32_t, 2> grupo;
 };
 
-std::int32_t Segundos(const std::string& tiempo) {
-    cTiempo t;
-    t.Valor(tiempo);
-    return t.ConvSegundos();
+// The hour chart's row of a day kind.
+constexpr std::size_t FilaDe(ClaseDia c) {
+    switch (c) {
+        case ClaseDia::Semana:
+            return 0;
+        case ClaseDia::Sabado:
+            return 1;
+        case ClaseDia::Festivo:
+            return 2;
+    }
+    return 0;
 }
 
 // The bono line keeps every point up to this many; past it, see Aclarar.
@@ -92,8 +98,7 @@ class Recopilacion : public DestinoLlamadas, public ObservadorTramos {
         if (!m_ConBonos) return;
         // The group totals only change when the call changed the registry.
         if (m_Saldos.empty() || !m.Bono().MismosTiempos(antes))
-            m_Ultimo = {Segundos(m.Bono().TotalTiempoGrupo(0)),
-                        Segundos(m.Bono().TotalTiempoGrupo(1))};
+            m_Ultimo = {m.Bono().SegundosGrupo(0), m.Bono().SegundosGrupo(1)};
         m_Saldos.push_back({l.fin, m_Ultimo});
         if (m_Saldos.size() >= m_SaldosMaximos) Aclarar();
     }
@@ -156,7 +161,7 @@ class Recopilacion : public DestinoLlamadas, public ObservadorTramos {
     std::size_t TipoDia(std::int64_t dia) {
         if (dia != m_DiaTipo) {
             m_DiaTipo = dia;
-            m_Tipo = static_cast<std::size_t>(m_Motor.TipoDia(fecha::DesdeSegundos(dia * kDia)));
+            m_Tipo = FilaDe(m_Motor.ClaseDeDia(fecha::DesdeSegundos(dia * kDia)));
         }
         return m_Tipo;
     }
@@ -460,8 +465,7 @@ Saldos SaldosConRecargas(const std::vector<Saldo>& tras, const cBono& inicial) {
     Saldos r;
     cBono lleno = inicial;
     lleno.Reset();
-    const std::array<std::int32_t, 2> recargado{Segundos(lleno.TotalTiempoGrupo(0)),
-                                                Segundos(lleno.TotalTiempoGrupo(1))};
+    const std::array<std::int32_t, 2> recargado{lleno.SegundosGrupo(0), lleno.SegundosGrupo(1)};
     cCosteo::PeriodosFactura periodos(inicial.DiaFactura(), tras.front().instante,
                                       tras.back().instante);
     periodos.Siguiente();

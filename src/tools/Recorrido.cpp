@@ -37,7 +37,7 @@
 namespace quelmar::herramientas {
 
 std::string NombreDeTarifa(const cLlamada& m, std::int16_t i) {
-    static const tTarifa::Campo& kNombre = *tTarifa::Buscar("Nombre");
+    static const tTarifa::Campo& kNombre = tTarifa::CampoNombre();
     return std::string(RecortarEspacios(m.Registro(i).Texto(kNombre)));
 }
 
