@@ -41,6 +41,7 @@ constexpr std::size_t kMalasListadas = 200;
 struct Dia {
     std::array<double, 3> importe{};  // by Reparto
     std::size_t llamadas = 0;
+    std::int64_t segundosBono = 0;  // of connection time the bonos paid
 };
 
 struct FilaLlamada {
@@ -146,8 +147,10 @@ class Recopilacion : public DestinoLlamadas, public ObservadorTramos {
     // A stretch of a call that started on `dia`: its amount counts for that day.
     void Contar(const cTramo& t, std::int64_t dia) {
         m_Dias[dia].importe[RepartoDe(t)] += t.importe;
-        if (t.bono && t.clase == cTramo::Clase::Tiempo)
+        if (t.bono && t.clase == cTramo::Clase::Tiempo) {
             m_BonoUsado[t.grupo == 0 ? 0 : 1] += t.segundos;
+            m_Dias[dia].segundosBono += t.segundos;
+        }
         // The minutes by hour of the day and day kind, hour by hour.
         for (std::int64_t s = t.inicio, fin = t.inicio + t.segundos; s < fin;) {
             const std::int64_t hasta = std::min(fin, s + 3600 - fecha::SegundoDelDia(s) % 3600);
@@ -326,6 +329,7 @@ Barras AgruparDias(const std::map<std::int64_t, Dia>& dias) {
         Dia& b = r.barras[static_cast<std::size_t>((dia - r.primero) / r.dias)];
         for (std::size_t k = 0; k < 3; ++k) b.importe[k] += v.importe[k];
         b.llamadas += v.llamadas;
+        b.segundosBono += v.segundosBono;
     }
     return r;
 }
@@ -339,14 +343,17 @@ void Barra(Pagina& p, const Marco& m, const Dia& b, double x, double w, const st
         std::snprintf(marca, sizeof marca,
                       "<circle cx=\"%.1f\" cy=\"%.1f\" r=\"%.1f\" class=\"cero\">", x + w / 2,
                       m.y0 - 5, std::min(4.0, std::max(1.5, w / 3)));
-        p << marca << "<title>" << titulo << ": sin coste</title></circle>\n";
+        p << marca << "<title>" << titulo << ": sin coste";
+        if (b.segundosBono) p << " (" << TextoDuracion(b.segundosBono) << " de tiempo de bono)";
+        p << "</title></circle>\n";
         return;
     }
     p << "<g><title>" << titulo << ": " << p.Numero(total) << " ("
       << p.Numero(static_cast<double>(b.llamadas), 0)
       << (b.llamadas == 1 ? " llamada; normal " : " llamadas; normal ") << p.Numero(b.importe[0])
-      << ", reducida " << p.Numero(b.importe[1]) << ", bono " << p.Numero(b.importe[2])
-      << ")</title>";
+      << ", reducida " << p.Numero(b.importe[1]) << ", bono " << p.Numero(b.importe[2]);
+    if (b.segundosBono) p << "; " << TextoDuracion(b.segundosBono) << " de tiempo de bono";
+    p << ")</title>";
     double y = m.y0;
     for (std::size_t k = 0; k < 3; ++k) {
         const double h = b.importe[k] / m.tope * m.alto;

@@ -152,6 +152,18 @@ TEST_F(Comparar, TheReportSaysWhatCostearAndCompararSay) {
         suma += NumeroEspanol(pagina.substr(a, pagina.find(' ', a) - a));
     }
     EXPECT_NEAR(suma, std::stod(ImporteTotal(costeo.errores)), 0.01);
+    // The days' bono time adds up to the bono time the summary says was used.
+    auto segundos = [](const std::string& t) {
+        return std::stoi(t.substr(0, 2)) * 3600 + std::stoi(t.substr(3, 2)) * 60 +
+               std::stoi(t.substr(6, 2));
+    };
+    int bonoDias = 0;
+    for (auto p = pagina.find(" de tiempo de bono"); p != std::string::npos;
+         p = pagina.find(" de tiempo de bono", p + 1))
+        bonoDias += segundos(pagina.substr(p - 8, 8));
+    EXPECT_GT(bonoDias, 0);
+    EXPECT_EQ(bonoDias,
+              segundos(dato("Bono de día: usado")) + segundos(dato("Bono de noche: usado")));
     const std::string mejor = Celdas(Lineas(comparacion.salida)[1])[0];
     EXPECT_NE(pagina.find("más barata para estas llamadas es <strong>" + mejor + "</strong>"),
               std::string::npos);
