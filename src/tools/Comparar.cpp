@@ -155,7 +155,8 @@ int Comparar(const OpcionesCosteo& o, std::FILE* entrada, std::FILE* salida, std
     cLlamada m(o.catalogo);
     Preparacion p = PrepararCosteo(m, o);
     GuardarLlamadas guardadas;
-    const TotalesRecorrido propio = Recorrer(m, o, p.nombres, entrada, errores, guardadas);
+    const TotalesRecorrido propio =
+        Recorrer(m, o, p.nombres, entrada, errores, guardadas, p.destinos.get());
     const auto candidatas = CostearCandidatas(m, p, guardadas.Llamadas(),
                                               ::isatty(::fileno(errores)) ? errores : nullptr);
     for (const Candidata& c : candidatas)

@@ -1,5 +1,6 @@
 #include "tools/Comun.h"
 
+#include <algorithm>
 #include <cerrno>
 #include <cstdint>
 #include <cstring>
@@ -8,6 +9,7 @@
 #include <stdio_ext.h>
 #include <sys/stat.h>
 #include <unistd.h>
+#include <vector>
 
 #include "catalogue/FicherosUtil.h"
 #include "catalogue/cLlamada.h"
@@ -330,6 +332,38 @@ std::string CatalogoCortado(const std::filesystem::path& ruta, std::size_t taman
 
 std::string MensajeEngine(const std::exception& e) {
     return e.what();
+}
+
+namespace {
+
+// Edit distance between two names, letters compared without case.
+std::size_t Distancia(std::string_view a, std::string_view b) {
+    auto baja = [](char c) { return c >= 'A' && c <= 'Z' ? static_cast<char>(c - 'A' + 'a') : c; };
+    std::vector<std::size_t> fila(b.size() + 1);
+    for (std::size_t j = 0; j <= b.size(); ++j) fila[j] = j;
+    for (std::size_t i = 1; i <= a.size(); ++i) {
+        std::size_t diagonal = fila[0];
+        fila[0] = i;
+        for (std::size_t j = 1; j <= b.size(); ++j) {
+            const std::size_t arriba = fila[j];
+            fila[j] = std::min({fila[j] + 1, fila[j - 1] + 1,
+                                diagonal + (baja(a[i - 1]) == baja(b[j - 1]) ? 0 : 1)});
+            diagonal = arriba;
+        }
+    }
+    return fila[b.size()];
+}
+
+}  // namespace
+
+// "; ¿quizá «X»?" with the catalogue name closest to `pedido`, or nothing when none is.
+std::string Sugerencia(const std::vector<std::string>& nombres, std::string_view pedido) {
+    const std::string* mejor = nullptr;
+    std::size_t dMejor = SIZE_MAX;
+    for (const auto& n : nombres)
+        if (const auto d = Distancia(pedido, n); d < dMejor) dMejor = d, mejor = &n;
+    if (!mejor || dMejor > std::max<std::size_t>(2, pedido.size() / 3)) return {};
+    return "; ¿quizá " + Citar(*mejor) + "?";
 }
 
 }  // namespace quelmar::herramientas
