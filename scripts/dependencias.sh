@@ -12,7 +12,7 @@ else
               libbenchmark-dev qt6-base-dev libgl-dev libxkbcommon-dev fonts-dejavu-core
               nlohmann-json3-dev xvfb openbox xdotool x11-utils qt6-translations-l10n clang
               libclang-rt-14-dev desktop-file-utils appstream lintian dpkg-dev file man-db
-              chromium imagemagick "$@")
+              chromium imagemagick time "$@")
 fi
 faltan=()
 for p in "${paquetes[@]}"; do
