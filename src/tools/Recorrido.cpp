@@ -342,7 +342,7 @@ class Recorrido {
     std::optional<std::string_view> Contenido(std::string_view bruta, bool cortada);
     std::optional<Llamada> LeerLlamada(std::string_view linea);
     std::optional<Llamada> LeerCampos();
-    std::optional<Llamada> LeerRegistro(std::string_view linea);
+    std::optional<Llamada> LeerRegistro(std::string_view linea, bool primera);
     void Cabecera();
     bool TarifaPorNumero(Llamada& l, std::string_view numero);
     std::string_view Campo(std::size_t i) const {
@@ -467,7 +467,7 @@ std::optional<std::string_view> Recorrido::Contenido(std::string_view linea, boo
 std::optional<Llamada> Recorrido::LeerLlamada(std::string_view linea) {
     const bool primera = !m_CabeceraVista;
     m_CabeceraVista = true;
-    if (m_Asterisk) return LeerRegistro(linea);
+    if (m_Asterisk) return LeerRegistro(linea, primera);
     auto fallo = PartirCsv(linea, ',', m_Campos);
     // ";" separates too, as a Spanish spreadsheet writes it, quoted fields included
     // ("a";"b" is no field followed by text for ","); the first reading's fault is told
@@ -610,11 +610,13 @@ bool Recorrido::TarifaPorNumero(Llamada& l, std::string_view numero) {
 
 // A record of Master.csv: the answered call from answer to end (or billsec), its tariff by
 // the number dialled; other records are only counted.
-std::optional<Llamada> Recorrido::LeerRegistro(std::string_view linea) {
+std::optional<Llamada> Recorrido::LeerRegistro(std::string_view linea, bool primera) {
     if (auto fallo = PartirCsv(linea, ',', m_Campos)) {
         Mala(*fallo);
         return std::nullopt;
     }
+    // Asterisk writes no header, but a file put together by hand may have the field names.
+    if (primera && m_Campos.size() > 14 && Campo(14) == "disposition") return std::nullopt;
     RegistroAsterisk r;
     if (auto fallo = LeerRegistroAsterisk(m_Campos, r)) {
         Mala(*fallo);
