@@ -34,8 +34,7 @@ Cuesta registros de llamadas con el catálogo de tarifas de Quelmar (Tarifas.Dat
 y mueve catálogos a CSV y desde CSV.
 
 Órdenes:
-  costear    cuesta llamadas, una por línea: inicio,fin[,tarifa[,numero]], o
-             los registros de una centralita Asterisk (Master.csv)
+  costear    cuesta llamadas, una por línea, o el Master.csv de una centralita
   comparar   cuánto costarían las mismas llamadas con cada tarifa del catálogo
   informe    una página HTML con gráficos: importes, horas, bonos, tarifas
   listar     muestra las tarifas del catálogo
