@@ -236,13 +236,18 @@ std::string ExportarCsv(const std::vector<tTarifa>& registros) {
 
 namespace {
 
+// Where a fault is, in the form editors and terminals follow: "fichero:línea".
+std::string Donde(std::string_view lugar, std::size_t linea) {
+    return std::string(lugar) + ':' + std::to_string(linea);
+}
+
 // The header: the separator it uses and the column of each key.
 struct Cabecera {
     char sep = ',';
     std::array<std::size_t, kCampos> columna{};
 };
 
-Cabecera LeerCabecera(const RegistroCsv& cab) {
+Cabecera LeerCabecera(const RegistroCsv& cab, std::string_view lugar) {
     Cabecera h;
     h.sep = cab.texto.find(',') == std::string_view::npos &&
                     cab.texto.find(';') != std::string_view::npos
@@ -250,7 +255,7 @@ Cabecera LeerCabecera(const RegistroCsv& cab) {
                 : ',';
     std::vector<std::string> celdas;
     if (auto e = PartirCsv(cab.texto, h.sep, celdas))
-        throw ErrorUso("línea " + std::to_string(cab.linea) + ": " + *e);
+        throw ErrorUso(Donde(lugar, cab.linea) + ": " + *e);
     const auto& campos = tTarifa::Campos();
     h.columna.fill(SIZE_MAX);
     std::vector<std::string> fallos;
@@ -270,7 +275,7 @@ Cabecera LeerCabecera(const RegistroCsv& cab) {
         if (h.columna[c] == SIZE_MAX)
             fallos.push_back("falta la columna " + Citar(campos[c].clave));
     if (!fallos.empty()) {
-        std::string m = "línea " + std::to_string(cab.linea) + ": cabecera no válida";
+        std::string m = Donde(lugar, cab.linea) + ": cabecera no válida";
         for (const auto& f : fallos) m += "\n  " + f;
         throw ErrorUso(m);
     }
@@ -281,15 +286,14 @@ Cabecera LeerCabecera(const RegistroCsv& cab) {
 // with talCual, warned when the engine reads them otherwise), end times to the end of
 // their minute. A cell that cannot be read is one more entry of `fallos`.
 tTarifa LeerFila(const RegistroCsv& reg, const std::vector<std::string>& celdas, const Cabecera& h,
-                 bool talCual, bool& coma, std::vector<std::string>& avisos,
+                 bool talCual, std::string_view lugar, bool& coma, std::vector<std::string>& avisos,
                  std::vector<std::string>& fallos) {
     tTarifa t;
     const auto& campos = tTarifa::Campos();
     for (std::size_t c = 0; c < kCampos; ++c) {
         const auto& campo = campos[c];
         const std::string& celda = celdas[h.columna[c]];
-        const std::string donde =
-            "línea " + std::to_string(reg.linea) + ", " + Citar(campo.clave) + ": ";
+        const std::string donde = Donde(lugar, reg.linea) + ": " + Citar(campo.clave) + ": ";
         try {
             if (campo.tipo == tTarifa::Tipo::Texto && EsImporte(campo) && !talCual) {
                 t.Texto(campo, BytesDeCelda(TextoDeImporte(celda, coma), campo.ancho));
@@ -315,7 +319,8 @@ tTarifa LeerFila(const RegistroCsv& reg, const std::vector<std::string>& celdas,
 // program's tariffs or a bono kind first (rules of the CSV), then every problem of the
 // catalogue rule (rows read as the file will read: up to a name that ends the list).
 std::vector<std::string> ProblemasDeImportar(const std::vector<tTarifa>& r,
-                                             const std::vector<std::size_t>& lineas) {
+                                             const std::vector<std::size_t>& lineas,
+                                             std::string_view lugar) {
     std::vector<std::string> catalogo;
     if (r.size() < static_cast<std::size_t>(cLlamada::kTarifasDelPrograma))
         catalogo.push_back("el catálogo tendría " + std::to_string(r.size()) +
@@ -323,11 +328,10 @@ std::vector<std::string> ProblemasDeImportar(const std::vector<tTarifa>& r,
                            "principal, 10DIA, 50DIA, 10NOCHE y 50NOCHE, en este orden)");
     for (const std::string_view bono : cBono::kNombresTipo)
         if (!r.empty() && NombreLeido(r[0]) == bono)
-            catalogo.push_back("línea " + std::to_string(lineas[0]) + ": la primera tarifa es " +
-                               Citar(bono) +
+            catalogo.push_back(Donde(lugar, lineas[0]) + ": la primera tarifa es " + Citar(bono) +
                                ", un tipo de bono; falta la tarifa principal, que va primera");
     for (const Problema& p : ProblemasDelCatalogo(r)) {
-        const std::string linea = "línea " + std::to_string(lineas[p.posicion]);
+        const std::string linea = Donde(lugar, lineas[p.posicion]);
         switch (p.motivo) {
             case Motivo::DemasiadasTarifas:  // refused before, in its own words
             case Motivo::ImporteSinNumero:   // the cell said it, with what the costing reads
@@ -343,7 +347,7 @@ std::vector<std::string> ProblemasDeImportar(const std::vector<tTarifa>& r,
                 break;
             case Motivo::NombreEnBlanco:
             case Motivo::HoraFueraDelDia:
-                catalogo.push_back(linea + ", " + Citar(p.campo->clave) + ": " + p.razon);
+                catalogo.push_back(linea + ": " + Citar(p.campo->clave) + ": " + p.razon);
                 break;
         }
     }
@@ -363,14 +367,14 @@ std::vector<std::string> ProblemasDeImportar(const std::vector<tTarifa>& r,
 }  // namespace
 
 std::vector<tTarifa> ImportarCsv(std::string_view texto, std::vector<std::string>& avisos,
-                                 bool talCual) {
+                                 bool talCual, std::string_view lugar) {
     const std::vector<RegistroCsv> registros = RegistrosCsv(texto);
     std::size_t primero = 0;
     while (primero < registros.size() && RecortarBlancos(registros[primero].texto).empty())
         ++primero;
     if (primero == registros.size())
         throw ErrorUso("el CSV está vacío: falta la línea de cabecera");
-    const Cabecera h = LeerCabecera(registros[primero]);
+    const Cabecera h = LeerCabecera(registros[primero], lugar);
 
     std::vector<tTarifa> r;
     std::vector<std::size_t> lineas;
@@ -379,14 +383,14 @@ std::vector<tTarifa> ImportarCsv(std::string_view texto, std::vector<std::string
     for (std::size_t k = primero + 1; k < registros.size(); ++k) {
         const RegistroCsv& reg = registros[k];
         if (reg.texto.empty()) continue;
-        const std::string linea = "línea " + std::to_string(reg.linea) + ": ";
+        const std::string linea = Donde(lugar, reg.linea) + ": ";
         if (auto e = PartirCsv(reg.texto, h.sep, celdas)) {
             fallos.push_back(linea + *e);
         } else if (celdas.size() != kCampos) {
             fallos.push_back(linea + "tiene " + std::to_string(celdas.size()) +
                              " columnas y la cabecera 21");
         } else {
-            r.push_back(LeerFila(reg, celdas, h, talCual, coma, avisos, fallos));
+            r.push_back(LeerFila(reg, celdas, h, talCual, lugar, coma, avisos, fallos));
             lineas.push_back(reg.linea);
         }
     }
@@ -400,7 +404,7 @@ std::vector<tTarifa> ImportarCsv(std::string_view texto, std::vector<std::string
                        "así");
     // Only once every row was read, since a dropped row shifts the others.
     if (fallos.empty()) {
-        const std::vector<std::string> catalogo = ProblemasDeImportar(r, lineas);
+        const std::vector<std::string> catalogo = ProblemasDeImportar(r, lineas, lugar);
         std::vector<std::string>& destino = talCual ? avisos : fallos;  // --tal-cual warns
         destino.insert(destino.end(), catalogo.begin(), catalogo.end());
     }

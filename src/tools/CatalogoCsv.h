@@ -34,7 +34,8 @@ std::string CeldaTarifa(std::string_view bytes);
 std::string ExportarCsv(const std::vector<tTarifa>& registros);
 
 // Reads the CSV back (columns in any order, "," or ";" as the header uses). Every fault
-// is collected as "línea N, «clave»: ..."; ErrorUso lists them when there is any. Rows
+// is collected as "lugar:N: «clave»: ..." (`lugar`: the file as the user named it);
+// ErrorUso lists them when there is any. Rows
 // that are empty lines are skipped. An amount cell must show a number as the engine reads
 // it (a decimal comma becomes a point); an end time HH:MM gets the end-of-minute rule.
 // A catalogue the engine would read or cost otherwise (fewer than five tariffs, the
@@ -44,7 +45,7 @@ std::string ExportarCsv(const std::vector<tTarifa>& registros);
 // `avisos`, as do amounts the engine reads as another number. More than 32766 tariffs is
 // always refused.
 std::vector<tTarifa> ImportarCsv(std::string_view texto, std::vector<std::string>& avisos,
-                                 bool talCual = false);
+                                 bool talCual = false, std::string_view lugar = "(CSV)");
 
 // The problems of a catalogue that is costed, as the commands that cost say them
 // ("tarifa N («nombre»), «clave»: ..."): errors, which refuse it, and doubts, which warn.

@@ -41,12 +41,7 @@ void RevisionFactura::Anotar(double diferencia) {
     }
 }
 
-std::string RevisionFactura::Resumen() const {
-    auto importe = [](double x) {
-        char b[64];
-        std::snprintf(b, sizeof b, "%.2f", x);
-        return std::string(b);
-    };
+std::string RevisionFactura::Resumen(const std::function<std::string(double)>& importe) const {
     auto llamadas = [](std::size_t n) {
         return std::to_string(n) + (n == 1 ? " llamada" : " llamadas");
     };

@@ -2,6 +2,7 @@
 
 #include <cstddef>
 #include <cstdint>
+#include <functional>
 #include <optional>
 #include <string>
 #include <string_view>
@@ -26,8 +27,9 @@ struct RevisionFactura {
     std::size_t mas = 0, menos = 0, revisadas = 0;
     double deMas = 0.0, deMenos = 0.0;  // both positive
     void Anotar(double diferencia);
-    // "N llamadas cobradas de más (X en total), M de menos (Y)", or that none differs.
-    std::string Resumen() const;
+    // "N llamadas cobradas de más (X en total), M de menos (Y)", or that none differs;
+    // `importe` writes an amount as the reader reads it.
+    std::string Resumen(const std::function<std::string(double)>& importe) const;
 };
 
 // ---- totals per calling extension or per account ----

@@ -7,8 +7,6 @@
 #include <cstdio>
 #include <cstdlib>
 #include <cstring>
-#include <langinfo.h>
-#include <locale.h>
 #include <map>
 #include <optional>
 #include <string>
@@ -27,6 +25,7 @@
 #include "tools/Cobrado.h"
 #include "tools/Comparar.h"
 #include "tools/Comun.h"
+#include "tools/Formato.h"
 #include "tools/Instantes.h"
 #include "tools/Recorrido.h"
 
@@ -38,55 +37,6 @@ constexpr std::int64_t kDia = fecha::kSegundosDia;
 // The page lists this many calls and bad lines; the rest are counted.
 constexpr std::size_t kLlamadasListadas = 500;
 constexpr std::size_t kMalasListadas = 200;
-
-// ---- the user's way of writing numbers and dates ----
-
-// How the page writes numbers and dates: from the environment's locale, as Spain writes
-// them without one (LANG unset, C or POSIX) or when it is not installed.
-struct Formato {
-    char decimal = ',';
-    std::string miles = ".";
-    Locale fechas = Locale::PorDefecto();
-};
-
-const char* Variable(const char* categoria) {
-    for (const char* v : {"LC_ALL", categoria, "LANG"})
-        if (const char* s = std::getenv(v); s && *s) return s;
-    return "";
-}
-
-bool SinLocale(std::string_view nombre) {
-    return nombre.empty() || nombre == "C" || nombre == "POSIX" || nombre.starts_with("C.");
-}
-
-Formato FormatoDelEntorno() {
-    Formato f;
-    if (!SinLocale(Variable("LC_NUMERIC"))) {
-        if (locale_t l = ::newlocale(LC_NUMERIC_MASK, "", static_cast<locale_t>(nullptr))) {
-            const std::string_view dec = ::nl_langinfo_l(RADIXCHAR, l);
-            if (dec.size() == 1) f.decimal = dec[0];
-            f.miles = ::nl_langinfo_l(THOUSEP, l);
-            ::freelocale(l);
-        }
-    }
-    if (!SinLocale(Variable("LC_TIME"))) {
-        if (locale_t l = ::newlocale(LC_TIME_MASK, "", static_cast<locale_t>(nullptr))) {
-            // "%d/%m/%y", "%m/%d/%Y", "%Y-%m-%d": the order of the fields and the separator.
-            const std::string_view d = ::nl_langinfo_l(D_FMT, l);
-            const auto pd = d.find("%d"), pm = d.find("%m"), py = d.find_first_of("yY");
-            if (pd != d.npos && pm != d.npos && py != d.npos) {
-                f.fechas.orden = py < pd && py < pm ? Locale::Orden::AnioMesDia
-                                 : pm < pd          ? Locale::Orden::MesDiaAnio
-                                                    : Locale::Orden::DiaMesAnio;
-                const std::size_t p = std::min({pd, pm, py - 1}) + 2;
-                // Dates never carry "-" (see Locale): it is written "/".
-                if (p < d.size() && d[p] != '-' && d[p] != '%') f.fechas.separadorFecha = d[p];
-            }
-            ::freelocale(l);
-        }
-    }
-    return f;
-}
 
 // ---- what the page shows, gathered as the log is costed ----
 
@@ -270,20 +220,7 @@ class Pagina {
     explicit Pagina(Formato f) : m_F(std::move(f)) {}
 
     // A number with `decimales` decimals, grouped in thousands, as the user writes it.
-    std::string Numero(double x, int decimales = 2) const {
-        char b[64];
-        std::snprintf(b, sizeof b, "%.*f", decimales, std::fabs(x) < 5e-10 ? 0.0 : x);
-        std::string s = b, r;
-        const auto punto = s.find('.');
-        const std::size_t entera = punto == s.npos ? s.size() : punto;
-        const std::size_t signo = s[0] == '-' ? 1 : 0;
-        for (std::size_t i = 0; i < entera; ++i) {
-            if (i > signo && (entera - i) % 3 == 0) r += m_F.miles;
-            r += s[i];
-        }
-        if (punto != s.npos) r += m_F.decimal + s.substr(punto + 1);
-        return r;
-    }
+    std::string Numero(double x, int decimales = 2) const { return NumeroLocal(x, decimales, m_F); }
     std::string Fecha(double d) const { return Html(TextoFecha(d)); }
     std::string SoloDia(std::int64_t dia) const {
         return Html(TextoFecha(fecha::DesdeSegundos(dia * kDia)));
@@ -600,7 +537,8 @@ void GraficoBonos(Pagina& p, const Recopilacion& d, const cBono& inicial) {
     p << "</section>\n";
 }
 
-void GraficoComparacion(Pagina& p, const std::vector<Candidata>& cs, double propio) {
+void GraficoComparacion(Pagina& p, const std::vector<Candidata>& cs, double propio,
+                        std::size_t sinTarifa) {
     p << "<section><h2>¿Qué tarifa conviene?</h2>\n";
     std::vector<const Candidata*> validas;
     for (const Candidata& c : cs)
@@ -622,6 +560,7 @@ void GraficoComparacion(Pagina& p, const std::vector<Candidata>& cs, double prop
           << p.Numero(propio) << "); la más barata es <strong>" << Html(mejor.tarifa)
           << "</strong>, con " << p.Numero(mejor.importe) << ".";
     p << "</p>\n";
+    if (sinTarifa) p << "<p>" << Html(LineasSinTarifa(sinTarifa)) << ".</p>\n";
     double maximo = propio;
     for (const Candidata* c : validas) maximo = std::max(maximo, c->importe);
     if (maximo <= 0) maximo = 1;
@@ -794,7 +733,7 @@ std::string EscribirPagina(const Formato& f, const TotalesRecorrido& t, const Re
     GraficoImportes(p, d);
     GraficoHoras(p, d);
     GraficoBonos(p, d, inicial);
-    GraficoComparacion(p, cs, t.importe);
+    GraficoComparacion(p, cs, t.importe, d.Guardadas().SinTarifa());
     if (d.Por() != Agrupar::Nada) GraficoPorClave(p, d);
     if (t.columnaCobrado) SeccionCobrado(p, d, t);
     TablaLlamadas(p, d, t);

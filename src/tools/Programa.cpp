@@ -429,12 +429,21 @@ int Importar(const std::vector<std::string>& args) {
                        "; se espera un CSV de tarifas");
     std::vector<std::string> avisos;
     std::vector<tTarifa> registros;
+    const std::string lugar = origen == "-" ? "(entrada estándar)" : origen;
     try {
-        registros = ImportarCsv(texto, avisos, o.Tiene("--tal-cual"));
+        registros = ImportarCsv(texto, avisos, o.Tiene("--tal-cual"), lugar);
     } catch (const ErrorUso& e) {
         throw ErrorDatos(Citar(origen) + ": " + e.what() + "\nTarifas.Dat no se ha tocado");
     }
-    for (const auto& a : avisos) std::fprintf(stderr, "aviso: %s\n", a.c_str());
+    // "fichero:N: aviso: ..." for a line's warning, as compilers write them.
+    for (const auto& a : avisos) {
+        const std::size_t p =
+            a.starts_with(lugar + ':') ? a.find(": ", lugar.size() + 1) : std::string::npos;
+        if (p == std::string::npos)
+            std::fprintf(stderr, "aviso: %s\n", a.c_str());
+        else
+            std::fprintf(stderr, "%s: aviso: %s\n", a.substr(0, p).c_str(), a.c_str() + p + 2);
+    }
     const auto bytes = tTarifa::BytesDe(registros);
     EscribirSalida(catalogo,
                    std::string_view(reinterpret_cast<const char*>(bytes.data()), bytes.size()));

@@ -32,6 +32,7 @@
 #include "tools/Comun.h"
 #include "tools/Csv.h"
 #include "tools/Destinos.h"
+#include "tools/Formato.h"
 #include "tools/Instantes.h"
 
 namespace quelmar::herramientas {
@@ -755,10 +756,10 @@ TotalesRecorrido Recorrer(cLlamada& m, const OpcionesCosteo& o, std::vector<std:
 }
 
 int Resumir(const TotalesRecorrido& t, std::FILE* errores) {
-    char importe[64];
-    std::snprintf(importe, sizeof importe, "%.2f", t.importe);
+    // Read by a person: the locale's number form, as the report writes it.
+    const std::string importe = NumeroLocal(t.importe, 2, FormatoDelEntorno());
     std::fprintf(errores, "tarificador: %zu %s, importe total %s, duración total %s", t.costeadas,
-                 t.costeadas == 1 ? "llamada" : "llamadas", importe,
+                 t.costeadas == 1 ? "llamada" : "llamadas", importe.c_str(),
                  TextoDuracion(t.segundos).c_str());
     if (t.malas)
         std::fprintf(errores, "; %zu %s", t.malas,
@@ -778,7 +779,11 @@ int Resumir(const TotalesRecorrido& t, std::FILE* errores) {
         std::fprintf(errores,
                      "tarificador: %zu %s según billsec: de answer a end no cuadra con él\n",
                      t.desacuerdos, t.desacuerdos == 1 ? "llamada costeada" : "llamadas costeadas");
-    if (t.columnaCobrado) std::fprintf(errores, "tarificador: %s\n", t.factura.Resumen().c_str());
+    if (t.columnaCobrado)
+        std::fprintf(
+            errores, "tarificador: %s\n",
+            t.factura.Resumen([](double x) { return NumeroLocal(x, 2, FormatoDelEntorno()); })
+                .c_str());
     return t.malas ? kSalidaLineasMalas : kSalidaBien;
 }
 

@@ -20,7 +20,8 @@ int main(int argc, char** argv) {
     }
     try {
         std::vector<std::string> avisos;
-        std::vector<tTarifa> registros = ImportarCsv(LeerFicheroEntero(argv[1]), avisos);
+        std::vector<tTarifa> registros =
+            ImportarCsv(LeerFicheroEntero(argv[1]), avisos, false, argv[1]);
         for (const auto& a : avisos) std::fprintf(stderr, "aviso: %s\n", a.c_str());
         const auto bytes = tTarifa::BytesDe(registros);
         EscribirSalida(argv[2],

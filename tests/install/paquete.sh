@@ -46,13 +46,13 @@ dpkg-deb -x "$deb" "$raiz"
 usr=$raiz/usr
 datos=$tmp/datos
 llamadas=$fuentes/data/llamadas.csv
-tar() { env HOME="$tmp/casa" XDG_DATA_HOME="$datos" "$usr/bin/tarificador" "$@"; }
+tar() { env LC_ALL=C HOME="$tmp/casa" XDG_DATA_HOME="$datos" "$usr/bin/tarificador" "$@"; }
 [[ $(tar listar | cut -d, -f1 | sed -n 2p) == Metropolitana ]] || fallo "listar: $(tar listar)"
 [[ $(tar listar | wc -l) -eq $(wc -l <"$fuentes/data/tarifas.csv") ]] || fallo "listar no da las tarifas del CSV"
 cmp -s "$datos/quelmar/Tarifas.Dat" "$usr/share/quelmar/ejemplo/Tarifas.Dat" ||
     fallo "el catálogo no se hizo en XDG_DATA_HOME"
 tar costear "$llamadas" >"$tmp/costeo.csv" 2>"$tmp/costeo.err" || fallo "costear: $(cat "$tmp/costeo.err")"
-grep -q "8 llamadas, importe total 2656.70" "$tmp/costeo.err" "$tmp/costeo.csv" ||
+grep -q "8 llamadas, importe total 2.656,70" "$tmp/costeo.err" "$tmp/costeo.csv" ||
     fallo "costear: $(cat "$tmp/costeo.csv" "$tmp/costeo.err")"
 [[ $(ls "$usr/bin" | tr '\n' ' ') == "orbelle quelmar tarificador " ]] ||
     fallo "los programas escribieron junto a sí: $(ls "$usr/bin")"

@@ -82,11 +82,16 @@ inline Resultado ImportarMuestra(const std::filesystem::path& carpeta) {
                     {"importar", "--catalogo", carpeta.string(), CARPETA_DATOS "/tarifas.csv"});
 }
 
-// "importe total X" of a run's summary; "?" when there is none.
+// "importe total X" of a run's summary, written as Spain writes it (the tests run without a
+// locale), in the machine form the CSV uses; "?" when there is none.
 inline std::string ImporteTotal(const std::string& errores) {
     const auto p = errores.find("importe total ");
     if (p == std::string::npos) return "?";
-    return errores.substr(p + 14, errores.find(',', p) - p - 14);
+    std::string r;
+    for (std::size_t i = p + 14; i < errores.size() && errores[i] != ' ' && errores[i] != '\n'; ++i)
+        if (errores[i] != '.') r += errores[i] == ',' ? '.' : errores[i];
+    if (!r.empty() && r.back() == '.') r.pop_back();  // the comma after the amount
+    return r;
 }
 
 inline std::vector<std::string> Lineas(const std::string& s) {

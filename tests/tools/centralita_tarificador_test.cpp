@@ -336,8 +336,8 @@ TEST_F(Centralitas, BillCheckFindsEachPlantedChargeAndNoOther) {
     ASSERT_EQ(halladas.size(), esperadas.size());
     for (const auto& [i, d] : esperadas) EXPECT_NEAR(halladas[i], d, 1e-9) << i;
     const std::size_t revisadas = filas.size() - 3;
-    EXPECT_NE(r.errores.find("tarificador: factura: 4 llamadas cobradas de más (15.51 en total) "
-                             "y 2 de menos (1.25) de " +
+    EXPECT_NE(r.errores.find("tarificador: factura: 4 llamadas cobradas de más (15,51 en total) "
+                             "y 2 de menos (1,25) de " +
                              std::to_string(revisadas) + " llamadas con importe cobrado\n"),
               std::string::npos)
         << r.errores;

@@ -1,5 +1,6 @@
 // The parts that read a PBX's records: dialled numbers, the --destinos table, Asterisk's
 // Master.csv fields, the charged amounts of a bill and the totals per extension.
+#include <cmath>
 #include <gtest/gtest.h>
 #include <optional>
 #include <string>
@@ -241,8 +242,9 @@ TEST(Cobrado, AmountsAsTheCommandLineReadsThemAndTheDifferenceToTheCent) {
     }
     RevisionFactura f;
     for (double d : {0.0, 1.5, -0.25, 2.0, 0.0, -1.0}) f.Anotar(d);
-    EXPECT_EQ(f.Resumen(),
-              "factura: 2 llamadas cobradas de más (3.50 en total) y 2 de menos (1.25) de 6 "
+    const auto importe = [](double x) { return std::to_string(std::lround(x * 100)); };
+    EXPECT_EQ(f.Resumen(importe),
+              "factura: 2 llamadas cobradas de más (350 en total) y 2 de menos (125) de 6 "
               "llamadas con importe cobrado");
 }
 

@@ -60,6 +60,10 @@ TEST_F(Comparar, EachCandidateCostsWhatCostearGivesUnderIt) {
                              "tarificador: 1 línea nombra una tarifa que no está en el catálogo: "
                              "cuenta para cada tarifa de la comparación, pero no para el importe "
                              "con sus propias tarifas\n");
+    const auto html = dir.ruta() / "informe.html";
+    Correr("informe", {"--salida", html.string()}, log);
+    EXPECT_NE(LeerTodo(html).find("<p>1 línea nombra una tarifa que no está en el catálogo"),
+              std::string::npos);
     const auto filas = Lineas(r.salida);
     ASSERT_EQ(filas.size(), 8u) << r.salida;  // header and the 11 tariffs but 4 bono kinds
     EXPECT_EQ(filas[0],
@@ -125,7 +129,6 @@ TEST_F(Comparar, TheReportSaysWhatCostearAndCompararSay) {
     const Resultado comparacion = Correr("comparar", {}, log);
     const auto html = dir.ruta() / "informe.html";
     const Resultado r = Correr("informe", {"--salida", html.string()}, log);
-    ::unsetenv("LC_ALL");
     EXPECT_EQ(r.estado, 1);
     EXPECT_EQ(r.errores,
               costeo.errores + "tarificador: informe escrito en «" + html.string() + "»\n");
@@ -171,11 +174,12 @@ TEST_F(Comparar, TheReportWritesNumbersAndDatesAsTheLocaleDoes) {
     const auto html = dir.ruta() / "informe.html";
     const Resultado r =
         Correr("informe", {"--salida", html.string()}, LeerTodo(CARPETA_DATOS "/llamadas.csv"));
-    ::unsetenv("LC_ALL");
+    ::setenv("LC_ALL", "C", 1);
     ::unsetenv("LOCPATH");
     ASSERT_EQ(r.estado, 0) << r.errores;
     const std::string pagina = LeerTodo(html);
     EXPECT_NE(pagina.find("<dt>Importe total</dt><dd>2,195.00</dd>"), std::string::npos);
+    EXPECT_NE(r.errores.find("importe total 2,195.00, "), std::string::npos) << r.errores;
     EXPECT_NE(pagina.find("<dt>Desde</dt><dd>12/27/1999</dd>"), std::string::npos);
 }
 

@@ -98,7 +98,7 @@ TEST_F(Costear, CostsEachLineByTheEnginesRules) {
                             "00:00:00,00:00:00\n"
                             "1999-12-27T17:58:59,1999-12-27T18:01:00,Normal,22.2,00:02:01,0,1,0,0,"
                             "00:00:00,00:00:00\n");
-    EXPECT_EQ(r.errores, "tarificador: 4 llamadas, importe total 96.20, duración total 00:05:41\n");
+    EXPECT_EQ(r.errores, "tarificador: 4 llamadas, importe total 96,20, duración total 00:05:41\n");
 }
 
 TEST_F(Costear, HolidaysAndTheDefaultTariff) {
@@ -182,7 +182,7 @@ TEST_F(Costear, BadLinesAreReportedAndSkipped) {
         llamadas +
             ":12: inicio «0099-12-31T10:00:00» no existe: ese día o esa hora no están en el "
             "calendario (o el año es anterior al 100)",
-        "tarificador: 3 llamadas, importe total 85.00, duración total 00:02:40; 9 líneas con "
+        "tarificador: 3 llamadas, importe total 85,00, duración total 00:02:40; 9 líneas con "
         "errores",
     };
     EXPECT_EQ(Lineas(r.errores), esperadas);
@@ -603,7 +603,7 @@ TEST_F(Costear, LogsFromOtherProgramsAreReadOrRefusedWithoutFlooding) {
         {"1999-12-27T10:01:00,1999-12-27T10:02:30,M\xC3\xB3vil" + std::string(1024 - 46, ' ') +
              "\r\n",
          0,
-         {"tarificador: 1 llamada, importe total 45.00"}},
+         {"tarificador: 1 llamada, importe total 45,00"}},
         // UTF-16, as some programs save "Unicode text": named, with how to convert it.
         {std::string("\xFF\xFE"
                      "1\0"
@@ -615,17 +615,17 @@ TEST_F(Costear, LogsFromOtherProgramsAreReadOrRefusedWithoutFlooding) {
          {"está en UTF-16", "iconv -f UTF-16"}},
         {"1999-12-27T10:01:00,1999-12-27T10:02:30,M\xF3vil\n",
          0,
-         {"se leen como Windows-1252", "tarificador: 1 llamada, importe total 45.00"}},
+         {"se leen como Windows-1252", "tarificador: 1 llamada, importe total 45,00"}},
         {"inicio;fin;tarifa\n1999-12-27T10:01:00;1999-12-27T10:02:30;Móvil\n",
          0,
-         {"tarificador: 1 llamada, importe total 45.00"}},
+         {"tarificador: 1 llamada, importe total 45,00"}},
         {"1999-12-27T10:01:00,1999-12-27T10:02:30,movil\n",
          1,
          {"tarifa desconocida «movil»; ¿quizá «Móvil»?"}},
         // A call of no time (a number that did not answer) costs its connection.
         {"1999-12-27T10:00:00,1999-12-27T10:00:00\n",
          0,
-         {"tarificador: 1 llamada, importe total 10.00, duración total 00:00:00"}},
+         {"tarificador: 1 llamada, importe total 10,00, duración total 00:00:00"}},
         // A doubled quote inside a quoted field is one quote.
         {"1999-12-27T10:01:00,1999-12-27T10:02:30,\"M\"\"vil\"\n",
          1,
