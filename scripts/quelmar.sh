@@ -5,7 +5,7 @@
 set -euo pipefail
 cd "$(dirname "$0")/.."
 scripts/dependencias.sh --solo g++ cmake ninja-build pkg-config qt6-base-dev libxkbcommon-dev \
-    nlohmann-json3-dev fonts-dejavu-core qt6-translations-l10n
+    nlohmann-json3-dev fonts-dejavu-core qt6-translations-l10n qt6-svg-dev
 cmake -S . -B build -G Ninja -DQUELMAR_TESTS=OFF -DQUELMAR_BENCH=OFF -DQUELMAR_TOOLS=ON \
     -DQUELMAR_GUI=ON >/dev/null
 cmake --build build --target quelmar catalogo_ejemplo

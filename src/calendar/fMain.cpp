@@ -7,6 +7,7 @@
 #include <QGuiApplication>
 #include <QHeaderView>
 #include <QLabel>
+#include <QLayout>
 #include <QMouseEvent>
 #include <QScreen>
 #include <QShowEvent>
@@ -14,10 +15,13 @@
 #include <QTableView>
 #include <QTextCharFormat>
 #include <QTimer>
+#include <QToolButton>
+#include <algorithm>
 #include <utility>
 
 #include "calendar/Colocacion.h"
 #include "calendar/TextoReloj.h"
+#include "qtcomun/Icono.h"
 #include "qtcomun/Twips.h"
 
 namespace quelmar::calendario {
@@ -54,6 +58,34 @@ void CabenSeisSemanas(QCalendarWidget& month) {
     }
 }
 
+// Spanish names for the calendar's own controls, which Qt names in English or not at all
+// when its translations are missing.
+void NombrarCalendario(QCalendarWidget& month) {
+    month.setAccessibleName(QStringLiteral("Calendario"));
+    const std::pair<const char*, const char*> nombres[] = {
+        {"qt_calendar_prevmonth", "Mes anterior"}, {"qt_calendar_nextmonth", "Mes siguiente"},
+        {"qt_calendar_monthbutton", "Mes"},        {"qt_calendar_yearbutton", "Año"},
+        {"qt_calendar_yearedit", "Año"},           {"qt_calendar_calendarview", "Días del mes"},
+    };
+    for (const auto& [objeto, nombre] : nombres) {
+        if (auto* w = month.findChild<QWidget*>(QLatin1String(objeto)))
+            w->setAccessibleName(QString::fromUtf8(nombre));
+    }
+}
+
+// Where the calendar's content starts, from its left edge: the arrow of its previous-month
+// button, laid out now rather than when first shown.
+int MargenIzquierdo(QCalendarWidget& month) {
+    month.ensurePolished();
+    if (QLayout* l = month.layout()) l->activate();
+    QWidget* barra = month.findChild<QWidget*>(QStringLiteral("qt_calendar_navigationbar"));
+    if (barra && barra->layout()) barra->layout()->activate();
+    auto* anterior = month.findChild<QToolButton*>(QStringLiteral("qt_calendar_prevmonth"));
+    if (!anterior) return 0;
+    const int flecha = (anterior->width() - anterior->iconSize().width()) / 2;
+    return std::max(0, anterior->mapTo(&month, QPoint(0, 0)).x() + flecha);
+}
+
 }  // namespace
 
 fMain::fMain(Reloj clock, const QLocale& locale, QWidget* parent)
@@ -65,6 +97,7 @@ fMain::fMain(Reloj clock, const QLocale& locale, QWidget* parent)
       m_Timer1(new QTimer(this)) {
     setObjectName(QStringLiteral("fMain"));
     setWindowTitle(QStringLiteral("Orbelle"));
+    setWindowIcon(qtcomun::IconoDePrograma(QStringLiteral("orbelle")));
     setFixedSize(Pixeles(3300), Pixeles(1905));
 
     m_SSMonth1->setObjectName(QStringLiteral("SSMonth1"));
@@ -81,12 +114,16 @@ fMain::fMain(Reloj clock, const QLocale& locale, QWidget* parent)
     }
     m_SSMonth1->setWeekdayTextFormat(Qt::Sunday, FormatoFestivo());
     CabenSeisSemanas(*m_SSMonth1);
+    NombrarCalendario(*m_SSMonth1);
     m_SSMonth1->setSelectedDate(m_Reloj().date());
 
     m_Label1->setObjectName(QStringLiteral("Label1"));
     m_Label1->setGeometry(Pixeles(0), Pixeles(1650), Pixeles(3315), Pixeles(255));
     m_Label1->setFont(FuentePequena(true));
     m_Label1->setToolTip(QStringLiteral("Pulsar para mostrar Hoy."));
+    m_Label1->setIndent(MargenIzquierdo(*m_SSMonth1) + m_SSMonth1->x());
+    m_Label1->setAccessibleName(QStringLiteral("Fecha y hora"));
+    m_Label1->setAccessibleDescription(QStringLiteral("Pulsar para mostrar Hoy."));
     m_Label1->installEventFilter(this);
 
     m_Timer1->setObjectName(QStringLiteral("Timer1"));

@@ -168,6 +168,8 @@ void Bloquear(int fd) {
 }  // namespace
 
 void LanzarErrno(int err, const std::filesystem::path& ruta) {
+    // Said as what it is: nothing the user's permissions could change.
+    if (err == EROFS) throw RuntimeError(Codigo(err, ruta), ruta.string(), Causa(err));
     throw RuntimeError(Codigo(err, ruta), ruta.string() + " (" + Causa(err) + ")");
 }
 

@@ -322,6 +322,14 @@ void Form1::cmdSalvar_Click() {
 }
 
 void Form1::cmdRestaurar_Click() {
+    // With no file to read, reading would empty the window: its tariffs are kept instead.
+    if (!FicherosUtil::ExisteFichero(m_Catalogo.Ruta())) {
+        m_Ventana.MsgBox("No hay nada que restaurar: «" + m_Catalogo.Ruta().string() +
+                             "» no existe.\rLa ventana conserva sus tarifas; «Salvar» las "
+                             "escribe.",
+                         IVentana::vbCritical, std::string(kTituloAviso));
+        return;
+    }
     // A failed reading leaves the catalogue as it was (Load is all or nothing), so the
     // tariffs in memory are kept and only the message tells of it.
     try {

@@ -33,8 +33,9 @@ const char* TextoError(int numero) {
     }
 }
 
-std::string Componer(int numero, const std::string& detalle) {
-    std::string m = MensajeError(numero);
+std::string Componer(int numero, const std::string& detalle, const std::string& texto = {}) {
+    std::string m =
+        texto.empty() ? MensajeError(numero) : texto + " (error " + std::to_string(numero) + ")";
     if (!detalle.empty()) m += ": " + detalle;
     return m;
 }
@@ -43,6 +44,9 @@ std::string Componer(int numero, const std::string& detalle) {
 
 RuntimeError::RuntimeError(int numero, const std::string& detalle)
     : std::runtime_error(Componer(numero, detalle)), m_Numero(numero), m_Detalle(detalle) {}
+
+RuntimeError::RuntimeError(int numero, const std::string& detalle, const std::string& texto)
+    : std::runtime_error(Componer(numero, detalle, texto)), m_Numero(numero), m_Detalle(detalle) {}
 
 std::string MensajeError(int numero) {
     return std::string(TextoError(numero)) + " (error " + std::to_string(numero) + ")";

@@ -26,6 +26,9 @@ enum CodigoError : int {
 class RuntimeError : public std::runtime_error {
   public:
     explicit RuntimeError(int numero, const std::string& detalle = {});
+    // With words of its own in place of the number's text, where the number's would
+    // mislead: a read-only file system is error 70 too, but no missing permission.
+    RuntimeError(int numero, const std::string& detalle, const std::string& texto);
     int Numero() const noexcept { return m_Numero; }
     const std::string& Detalle() const noexcept { return m_Detalle; }
 

@@ -3,10 +3,13 @@
 #include <algorithm>
 #include <cmath>
 #include <cstdio>
+#include <cstdlib>
 #include <exception>
+#include <memory>
 #include <nlohmann/json.hpp>
+#include <optional>
 #include <string>
-#include <unistd.h>
+#include <thread>
 #include <utility>
 #include <vector>
 
@@ -34,33 +37,6 @@ class Minutos : public ObservadorTramos {
   private:
     Candidata& m_C;
 };
-
-// The calls under tariff t, with a costing state of its own over the catalogue as loaded:
-// the same costing as cLlamada::Datos without reading Tarifas.Dat again for every call.
-void CostearCandidata(const cLlamada& m, std::int16_t t, const Preparacion& p,
-                      const std::vector<LlamadaGuardada>& llamadas, Candidata& c) {
-    Minutos minutos(c);
-    cCosteo costeo;
-    if (!p.festivos.empty()) costeo.Festivos(p.festivos);
-    costeo.Observador(&minutos);
-    costeo.Bono() = p.inicial;
-    for (std::size_t i = 0; i < llamadas.size(); ++i) {
-        const LlamadaGuardada& l = llamadas[i];
-        try {
-            LlevarRegistro(costeo.Bono(),
-                           i > 0 ? std::optional<double>(llamadas[i - 1].fin) : std::nullopt,
-                           l.ini);
-            costeo.Datos(m, t, l.ini, l.fin, &costeo.Bono());
-        } catch (const std::exception& e) {
-            c.fallo = "el motor no pudo costear la llamada que empieza " + TextoInstante(l.ini) +
-                      ": " + MensajeEngine(e);
-            return;
-        }
-        c.importe += costeo.importe();
-        c.segundos += l.segundos;
-        ++c.llamadas;
-    }
-}
 
 // + 0.0: a difference that rounds to nothing is 0.00, never -0.00.
 double Centimos(double x) {
@@ -122,52 +98,145 @@ std::string LineasSinTarifa(std::size_t n) {
                         "tarifa de la comparación, pero no para el importe con sus propias tarifas";
 }
 
-std::vector<Candidata> CostearCandidatas(const cLlamada& m, const Preparacion& p,
-                                         const std::vector<LlamadaGuardada>& llamadas,
-                                         std::FILE* avance) {
-    std::vector<std::int16_t> tarifas;
+// A candidate and the costing state it carries from call to call.
+struct CosteoCandidatas::Estado {
+    Candidata c;
+    Minutos minutos{c};
+    cCosteo costeo;
+    std::int16_t tarifa;
+    std::optional<double> finAnterior;
+};
+
+// Calls costed a block at a time: few enough to keep memory flat, enough that a block
+// outweighs starting its threads.
+constexpr std::size_t kBloque = 8192;
+
+CosteoCandidatas::CosteoCandidatas(const cLlamada& m, const Preparacion& p, unsigned hilos)
+    : m_Catalogo(m) {
     for (std::int16_t i = 0; i < m.Count(); ++i)
         // Costing by name finds the first tariff of a name: a later one of the same name
         // is never charged.
-        if ((i == 0 || i >= cLlamada::kTarifasDelPrograma) && m.Find(NombreDeTarifa(m, i)) == i)
-            tarifas.push_back(i);
-    std::vector<Candidata> r;
-    for (std::size_t k = 0; k < tarifas.size(); ++k) {
-        Candidata c;
-        c.tarifa = Cp1252AUtf8(NombreDeTarifa(m, tarifas[k]));
-        c.celda = CeldaTarifa(NombreDeTarifa(m, tarifas[k]));
-        if (avance) {
-            std::fprintf(avance, "\rtarificador: costeando con %s (%zu de %zu)\033[K",
-                         CitarCorto(c.tarifa).c_str(), k + 1, tarifas.size());
-            std::fflush(avance);
+        if ((i == 0 || i >= cLlamada::kTarifasDelPrograma) && m.Find(NombreDeTarifa(m, i)) == i) {
+            auto e = std::make_unique<Estado>();
+            e->c.tarifa = Cp1252AUtf8(NombreDeTarifa(m, i));
+            e->c.celda = CeldaTarifa(NombreDeTarifa(m, i));
+            e->tarifa = i;
+            PrepararMotor(e->costeo, p);
+            e->costeo.Observador(&e->minutos);
+            m_Estados.push_back(std::move(e));
         }
-        CostearCandidata(m, tarifas[k], p, llamadas, c);
-        r.push_back(std::move(c));
+    m_Hilos = static_cast<unsigned>(
+        std::clamp<std::size_t>(hilos, 1, std::max<std::size_t>(1, m_Estados.size())));
+    m_Leyendo.reserve(kBloque);
+    m_Costeando.reserve(kBloque);
+}
+
+CosteoCandidatas::~CosteoCandidatas() {
+    for (std::thread& t : m_Trabajo) t.join();
+}
+
+void CosteoCandidatas::Anadir(const LlamadaCandidata& l) {
+    m_Leyendo.push_back(l);
+    if (m_Leyendo.size() < kBloque) return;
+    Esperar();
+    std::swap(m_Leyendo, m_Costeando);
+    m_Leyendo.clear();
+    Lanzar();
+}
+
+// The candidates primera, primera + cada, ... over the block being costed, each from where
+// its last block left it.
+void CosteoCandidatas::Costear(std::size_t primera, std::size_t cada) noexcept {
+    for (std::size_t k = primera; k < m_Estados.size(); k += cada) {
+        Estado& e = *m_Estados[k];
+        for (const LlamadaCandidata& l : m_Costeando) {
+            if (e.c.fallo) break;
+            try {
+                LlevarRegistro(e.costeo.Bono(), e.finAnterior, l.ini);
+                e.costeo.Datos(m_Catalogo, e.tarifa, l.ini, l.fin, &e.costeo.Bono());
+            } catch (const std::exception& ex) {
+                try {
+                    e.c.fallo = "el motor no pudo costear la llamada que empieza " +
+                                TextoInstante(l.ini) + ": " + MensajeEngine(ex);
+                } catch (...) {
+                    m_Fallos[primera] = std::current_exception();
+                    return;
+                }
+                break;
+            }
+            e.finAnterior = l.fin;
+            e.c.importe += e.costeo.importe();
+            e.c.segundos += l.segundos;
+            ++e.c.llamadas;
+        }
     }
-    if (avance) std::fputs("\r\033[K", avance);
+}
+
+// The block read so far costed: on the caller's thread with one thread, else spread over
+// threads of its own while the caller reads on.
+void CosteoCandidatas::Lanzar() {
+    if (m_Costeando.empty()) return;
+    m_Fallos.assign(m_Hilos, nullptr);
+    if (m_Hilos == 1) {
+        Costear(0, 1);
+        Esperar();
+        return;
+    }
+    for (unsigned h = 0; h < m_Hilos; ++h)
+        m_Trabajo.emplace_back([this, h] { Costear(h, m_Hilos); });
+}
+
+void CosteoCandidatas::Esperar() {
+    for (std::thread& t : m_Trabajo) t.join();
+    m_Trabajo.clear();
+    for (const auto& f : m_Fallos)
+        if (f) std::rethrow_exception(f);
+    m_Fallos.clear();
+}
+
+std::vector<Candidata> CosteoCandidatas::Terminar() {
+    Esperar();
+    std::swap(m_Leyendo, m_Costeando);
+    m_Leyendo.clear();
+    Lanzar();
+    Esperar();
+    std::vector<Candidata> r;
+    for (auto& e : m_Estados) r.push_back(std::move(e->c));
     std::stable_sort(r.begin(), r.end(),
                      [](const Candidata& a, const Candidata& b) { return a.importe < b.importe; });
     return r;
+}
+
+unsigned HilosCandidatas() {
+    if (const char* v = std::getenv("TARIFICADOR_HILOS")) {
+        char* fin = nullptr;
+        const long n = std::strtol(v, &fin, 10);
+        if (fin != v && *fin == '\0' && n >= 1 && n <= 256) return static_cast<unsigned>(n);
+    }
+    return std::max(1U, std::thread::hardware_concurrency());
 }
 
 int Comparar(const OpcionesCosteo& o, std::FILE* entrada, std::FILE* salida, std::FILE* errores) {
     CatalogoExistente(o.catalogo);
     cLlamada m(o.catalogo);
     Preparacion p = PrepararCosteo(m, o);
-    GuardarLlamadas guardadas;
+    cCosteo motor;
+    PrepararMotor(motor, p);
+    // Every candidate is costed in the same pass as the log's own tariffs.
+    CosteoCandidatas candidatas(m, p, HilosCandidatas());
+    CompararLlamadas destino(candidatas);
     const TotalesRecorrido propio =
-        Recorrer(m, o, p.nombres, entrada, errores, guardadas, p.destinos.get());
-    const auto candidatas = CostearCandidatas(m, p, guardadas.Llamadas(),
-                                              ::isatty(::fileno(errores)) ? errores : nullptr);
-    for (const Candidata& c : candidatas)
+        Recorrer(m, motor, o, std::move(p.nombres), entrada, errores, destino, p.destinos.get());
+    const auto cs = candidatas.Terminar();
+    for (const Candidata& c : cs)
         if (c.fallo)
             std::fprintf(errores, "tarificador: la tarifa %s queda fuera: %s\n",
                          CitarCorto(c.tarifa).c_str(), c.fallo->c_str());
-    Emitir(salida, EscribirCandidatas(candidatas, propio.importe, o.json));
+    Emitir(salida, EscribirCandidatas(cs, propio.importe, o.json));
     Descargar(salida);
     const int estado = Resumir(propio, errores);
-    if (guardadas.SinTarifa())
-        std::fprintf(errores, "tarificador: %s\n", LineasSinTarifa(guardadas.SinTarifa()).c_str());
+    if (destino.SinTarifa())
+        std::fprintf(errores, "tarificador: %s\n", LineasSinTarifa(destino.SinTarifa()).c_str());
     return estado;
 }
 

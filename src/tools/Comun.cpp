@@ -1,6 +1,5 @@
 #include "tools/Comun.h"
 
-#include <algorithm>
 #include <cerrno>
 #include <cstdint>
 #include <cstring>
@@ -9,7 +8,6 @@
 #include <stdio_ext.h>
 #include <sys/stat.h>
 #include <unistd.h>
-#include <vector>
 
 #include "catalogue/FicherosUtil.h"
 #include "catalogue/cLlamada.h"
@@ -152,7 +150,11 @@ std::string LeerFicheroEntero(const std::filesystem::path& ruta) {
     if (std::filesystem::is_directory(ruta, ec)) throw ErrorUso(EsCarpeta(ruta));
     std::ifstream f(ruta, std::ios::binary);
     if (!f) throw ErrorUso(NoSePuedeAbrir(ruta, errno));
-    std::string bytes{std::istreambuf_iterator<char>(f), std::istreambuf_iterator<char>()};
+    // In blocks: tens of thousands of holidays are read at once, not a byte at a time.
+    std::string bytes;
+    char bloque[1 << 16];
+    while (f.read(bloque, sizeof bloque) || f.gcount() > 0)
+        bytes.append(bloque, static_cast<std::size_t>(f.gcount()));
     if (f.bad()) throw ErrorUso("no se puede leer " + Citar(ruta.string()));
     return bytes;
 }
@@ -332,38 +334,6 @@ std::string CatalogoCortado(const std::filesystem::path& ruta, std::size_t taman
 
 std::string MensajeEngine(const std::exception& e) {
     return e.what();
-}
-
-namespace {
-
-// Edit distance between two names, letters compared without case.
-std::size_t Distancia(std::string_view a, std::string_view b) {
-    auto baja = [](char c) { return c >= 'A' && c <= 'Z' ? static_cast<char>(c - 'A' + 'a') : c; };
-    std::vector<std::size_t> fila(b.size() + 1);
-    for (std::size_t j = 0; j <= b.size(); ++j) fila[j] = j;
-    for (std::size_t i = 1; i <= a.size(); ++i) {
-        std::size_t diagonal = fila[0];
-        fila[0] = i;
-        for (std::size_t j = 1; j <= b.size(); ++j) {
-            const std::size_t arriba = fila[j];
-            fila[j] = std::min({fila[j] + 1, fila[j - 1] + 1,
-                                diagonal + (baja(a[i - 1]) == baja(b[j - 1]) ? 0 : 1)});
-            diagonal = arriba;
-        }
-    }
-    return fila[b.size()];
-}
-
-}  // namespace
-
-// "; ¿quizá «X»?" with the catalogue name closest to `pedido`, or nothing when none is.
-std::string Sugerencia(const std::vector<std::string>& nombres, std::string_view pedido) {
-    const std::string* mejor = nullptr;
-    std::size_t dMejor = SIZE_MAX;
-    for (const auto& n : nombres)
-        if (const auto d = Distancia(pedido, n); d < dMejor) dMejor = d, mejor = &n;
-    if (!mejor || dMejor > std::max<std::size_t>(2, pedido.size() / 3)) return {};
-    return "; ¿quizá " + Citar(*mejor) + "?";
 }
 
 }  // namespace quelmar::herramientas

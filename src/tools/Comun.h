@@ -120,8 +120,4 @@ std::string CatalogoCortado(const std::filesystem::path& ruta, std::size_t taman
 // Spanish text for a run-time error of the engine (the number and what it means).
 std::string MensajeEngine(const std::exception& e);
 
-// "; ¿quizá «X»?" with the name of `nombres` closest to `pedido` (letters compared
-// without case), or nothing when none is close: the hint every unknown name gets.
-std::string Sugerencia(const std::vector<std::string>& nombres, std::string_view pedido);
-
 }  // namespace quelmar::herramientas

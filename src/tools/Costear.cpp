@@ -14,6 +14,7 @@
 
 #include "bono/cBono.h"
 #include "catalogue/cLlamada.h"
+#include "costing/cCosteo.h"
 #include "tools/Bonos.h"
 #include "tools/Cobrado.h"
 #include "tools/Comun.h"
@@ -29,6 +30,12 @@ namespace {
 void AnadirInstanteLeido(std::string& fila, std::string_view texto) {
     fila += texto;
     fila[fila.size() - texto.size() + 10] = 'T';
+}
+
+// A small integer appended without a temporary string: one per field of every row.
+void AnadirEntero(std::string& fila, std::int16_t n) {
+    char b[8];
+    fila.append(b, std::to_chars(b, b + sizeof b, n).ptr);
 }
 
 // The amount as a JSON number with the digits of TextoImporte: a whole amount as an
@@ -64,7 +71,7 @@ class Filas : public DestinoLlamadas {
 
     bool FilasEnTerminal() const override { return ::isatty(::fileno(m_Salida)) != 0; }
 
-    void Costeada(const Llamada& l, const cLlamada& motor, const cBono& antes) override {
+    void Costeada(const Llamada& l, const cCosteo& motor, const cBono& antes) override {
         // The header waits for the first call: a log with a `cobrado` column gets two more.
         if (!m_Cabecera) Cabecera(l.columnaCobrado);
         if (m_Por != Agrupar::Nada) m_Totales.Sumar(ClaveDe(l, m_Por), l.segundos, motor.importe());
@@ -105,7 +112,7 @@ class Filas : public DestinoLlamadas {
         m_TotalesVistos = true;
     }
 
-    void FilaJson(const Llamada& l, const cLlamada& m) {
+    void FilaJson(const Llamada& l, const cCosteo& m) {
         nlohmann::ordered_json fila = {
             {"inicio", TextoInstante(l.ini)},
             {"fin", TextoInstante(l.fin)},
@@ -129,7 +136,7 @@ class Filas : public DestinoLlamadas {
     }
 
     // Appended into the pending rows: no temporary strings per call.
-    void FilaCsv(const Llamada& l, const cLlamada& m) {
+    void FilaCsv(const Llamada& l, const cCosteo& m) {
         AnadirInstanteLeido(m_Fila, l.textoIni);
         m_Fila += ',';
         AnadirInstanteLeido(m_Fila, l.textoFin);
@@ -140,9 +147,9 @@ class Filas : public DestinoLlamadas {
         m_Fila += ',';
         m_Fila += m.Duracion();
         m_Fila += ',';
-        m_Fila += std::to_string(m.Tipo());
+        AnadirEntero(m_Fila, m.Tipo());
         m_Fila += ',';
-        m_Fila += std::to_string(m.TipoActual());
+        AnadirEntero(m_Fila, m.TipoActual());
         m_Fila += m.BonoNet() ? ",1," : ",0,";
         m_Fila += m.BonoNetActual() ? "1," : "0,";
         m_Fila += m_Dia;
@@ -213,8 +220,10 @@ int Costear(const OpcionesCosteo& o, std::FILE* entrada, std::FILE* salida, std:
     std::optional<Salida> totales;
     if (o.por != Agrupar::Nada && o.salidaTotales) totales.emplace(*o.salidaTotales);
     Filas filas(o.json, o.por, entrada, salida);
+    cCosteo motor;
+    PrepararMotor(motor, p);
     const TotalesRecorrido t =
-        Recorrer(m, o, std::move(p.nombres), entrada, errores, filas, p.destinos.get());
+        Recorrer(m, motor, o, std::move(p.nombres), entrada, errores, filas, p.destinos.get());
     std::string tabla;
     if (o.por != Agrupar::Nada) tabla = EscribirTotales(filas.Totales().Ordenados(), o.por, o.json);
     // With --json and no file of their own, the totals follow the rows as objects.
@@ -227,7 +236,7 @@ int Costear(const OpcionesCosteo& o, std::FILE* entrada, std::FILE* salida, std:
         totales->Confirmar();
     }
     if (bonos) {
-        bonos->Escribir(EscribirBonos(m.Bono()));
+        bonos->Escribir(EscribirBonos(motor.Bono()));
         bonos->Confirmar();
     }
     const int estado = Resumir(t, errores);

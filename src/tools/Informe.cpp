@@ -74,14 +74,21 @@ std::int32_t Segundos(const std::string& tiempo) {
     return t.ConvSegundos();
 }
 
-// Gathers what the page shows while the log is costed. The stretches of a call count
-// once the call is costed whole: those of a call the engine gave up on are dropped.
+// The bono line keeps every point up to this many; past it, see Aclarar.
+constexpr std::size_t kSaldosGuardados = 1 << 16;
+
+// Gathers what the page shows while the log is costed: sums by day and hour, the first
+// rows, and the candidates fed as the run goes; no list of every call. The stretches of a
+// call count once the call is costed whole: those of a call the engine gave up on are
+// dropped.
 class Recopilacion : public DestinoLlamadas, public ObservadorTramos {
   public:
-    Recopilacion(const cLlamada& motor, Agrupar por) : m_Motor(motor), m_Por(por) {}
+    // `conBonos`: whether the run starts with bonos, and so the page draws their line.
+    Recopilacion(const cCosteo& motor, CosteoCandidatas& candidatas, bool conBonos, Agrupar por)
+        : m_Motor(motor), m_Candidatas(candidatas), m_ConBonos(conBonos), m_Por(por) {}
 
-    void Costeada(const Llamada& l, const cLlamada& m, const cBono& antes) override {
-        m_Guardadas.Costeada(l, m, antes);
+    void Costeada(const Llamada& l, const cCosteo& m, const cBono& antes) override {
+        m_Candidatas.Anadir({l.ini, l.fin, l.segundos});
         if (m_Por != Agrupar::Nada) m_PorClave.Sumar(ClaveDe(l, m_Por), l.segundos, m.importe());
         if (l.cobrado) AnotarCobro(l, m);
         bool bono = false;
@@ -94,14 +101,19 @@ class Recopilacion : public DestinoLlamadas, public ObservadorTramos {
         ++m_Dias[dia].llamadas;
         if (m_Filas.size() < kLlamadasListadas)
             m_Filas.push_back({l.ini, l.fin, l.tarifa->utf8, m.importe(), m.Duracion(), bono});
+        if (!m_ConBonos) return;
         // The group totals only change when the call changed the registry.
         if (m_Saldos.empty() || !m.Bono().MismosTiempos(antes))
             m_Ultimo = {Segundos(m.Bono().TotalTiempoGrupo(0)),
                         Segundos(m.Bono().TotalTiempoGrupo(1))};
         m_Saldos.push_back({l.fin, m_Ultimo});
+        if (m_Saldos.size() >= m_SaldosMaximos) Aclarar();
     }
 
-    void SinTarifa(const Llamada& l) override { m_Guardadas.SinTarifa(l); }
+    void SinTarifa(const Llamada& l) override {
+        ++m_SinTarifa;
+        m_Candidatas.Anadir({l.ini, l.fin, l.segundos});
+    }
     void Mala(std::size_t linea, const std::string& motivo) override {
         m_Pendientes.clear();
         if (m_Malas.size() < kMalasListadas) m_Malas.emplace_back(linea, motivo);
@@ -111,13 +123,15 @@ class Recopilacion : public DestinoLlamadas, public ObservadorTramos {
         if (t.clase != cTramo::Clase::EntrePeriodos) m_Pendientes.push_back(t);
     }
 
-    const GuardarLlamadas& Guardadas() const { return m_Guardadas; }
     const std::map<std::int64_t, Dia>& Dias() const { return m_Dias; }
     const std::array<std::array<double, 24>, 3>& Horas() const { return m_Horas; }
     const std::vector<FilaLlamada>& Filas() const { return m_Filas; }
     const std::vector<Saldo>& Saldos() const { return m_Saldos; }
     const std::vector<std::pair<std::size_t, std::string>>& Malas() const { return m_Malas; }
     const std::array<std::int64_t, 2>& BonoUsado() const { return m_BonoUsado; }
+    // Lines naming a tariff the catalogue lacks: out of the log's own total.
+    std::size_t SinTarifa() const { return m_SinTarifa; }
+
     Agrupar Por() const { return m_Por; }
     const TotalesPorClave& PorClave() const { return m_PorClave; }
     // The calls charged more, largest difference first (the first kCobrosListados).
@@ -133,7 +147,7 @@ class Recopilacion : public DestinoLlamadas, public ObservadorTramos {
         return a.diferencia > b.diferencia;
     }
     // Only the largest differences are kept: the list never grows with the log.
-    void AnotarCobro(const Llamada& l, const cLlamada& m) {
+    void AnotarCobro(const Llamada& l, const cCosteo& m) {
         const double d = DiferenciaCobrada(*l.cobrado, m.importe());
         if (d <= 0) return;
         m_DeMas.push_back(
@@ -142,6 +156,23 @@ class Recopilacion : public DestinoLlamadas, public ObservadorTramos {
             std::stable_sort(m_DeMas.begin(), m_DeMas.end(), MayorDiferencia);
             m_DeMas.resize(kCobrosListados);
         }
+    }
+
+    // A long log's bono line: of the points that fall in one sixteenth of a pixel column
+    // of the chart as it would be drawn now, only the last of each run is kept (the
+    // first point too: the chart starts there). The chart draws the last value of each
+    // column, so the line changes only where a column's edge moves past a dropped point.
+    void Aclarar() {
+        const double t0 = m_Saldos.front().instante;
+        const double paso = std::max(m_Saldos.back().instante - t0, 1.0) / (700.0 * 16);
+        auto trozo = [&](const Saldo& s) { return std::floor((s.instante - t0) / paso); };
+        std::size_t n = 1;
+        for (std::size_t i = 1; i < m_Saldos.size(); ++i)
+            if (i + 1 == m_Saldos.size() || trozo(m_Saldos[i]) != trozo(m_Saldos[i + 1]))
+                m_Saldos[n++] = m_Saldos[i];
+        m_Saldos.resize(n);
+        // A log out of order may leave many: the next thinning waits for twice as many.
+        m_SaldosMaximos = std::max(kSaldosGuardados, 2 * n);
     }
 
     // A stretch of a call that started on `dia`: its amount counts for that day.
@@ -167,11 +198,13 @@ class Recopilacion : public DestinoLlamadas, public ObservadorTramos {
         return m_Tipo;
     }
 
-    const cLlamada& m_Motor;
+    const cCosteo& m_Motor;
+    CosteoCandidatas& m_Candidatas;
+    const bool m_ConBonos;
+    std::size_t m_SaldosMaximos = kSaldosGuardados;
     const Agrupar m_Por;
     TotalesPorClave m_PorClave;
     std::vector<CobroDeMas> m_DeMas;
-    GuardarLlamadas m_Guardadas;
     std::map<std::int64_t, Dia> m_Dias;
     std::array<std::array<double, 24>, 3> m_Horas{};
     std::vector<FilaLlamada> m_Filas;
@@ -179,6 +212,7 @@ class Recopilacion : public DestinoLlamadas, public ObservadorTramos {
     std::array<std::int32_t, 2> m_Ultimo{};
     std::vector<std::pair<std::size_t, std::string>> m_Malas;
     std::array<std::int64_t, 2> m_BonoUsado{};
+    std::size_t m_SinTarifa = 0;
     std::vector<cTramo> m_Pendientes;  // of the call being costed
     std::int64_t m_DiaTipo = INT64_MIN;
     std::size_t m_Tipo = 0;
@@ -733,7 +767,7 @@ std::string EscribirPagina(const Formato& f, const TotalesRecorrido& t, const Re
     GraficoImportes(p, d);
     GraficoHoras(p, d);
     GraficoBonos(p, d, inicial);
-    GraficoComparacion(p, cs, t.importe, d.Guardadas().SinTarifa());
+    GraficoComparacion(p, cs, t.importe, d.SinTarifa());
     if (d.Por() != Agrupar::Nada) GraficoPorClave(p, d);
     if (t.columnaCobrado) SeccionCobrado(p, d, t);
     TablaLlamadas(p, d, t);
@@ -755,15 +789,18 @@ int Informe(const OpcionesInforme& o, std::FILE* entrada, std::FILE* errores) {
     Salida pagina(o.salida, kReservaPagina);
     std::optional<Salida> bonos;
     if (o.costeo.salidaBonos) bonos.emplace(*o.costeo.salidaBonos, ReservaBonos(p.inicial));
-    Recopilacion datos(m, o.costeo.por);
-    m.ObservarTramos(&datos);
-    const TotalesRecorrido t =
-        Recorrer(m, o.costeo, p.nombres, entrada, errores, datos, p.destinos.get());
-    m.ObservarTramos(nullptr);
-    const auto candidatas = CostearCandidatas(m, p, datos.Guardadas().Llamadas(),
-                                              ::isatty(::fileno(errores)) ? errores : nullptr);
-    pagina.Escribir(EscribirPagina(FormatoDelEntorno(), t, datos, p.inicial, m.Bono(), candidatas));
-    if (bonos) bonos->Escribir(EscribirBonos(m.Bono()));
+    cCosteo motor;
+    PrepararMotor(motor, p);
+    // The candidates of the comparison chart are costed in the same pass.
+    CosteoCandidatas candidatas(m, p, HilosCandidatas());
+    Recopilacion datos(motor, candidatas, p.inicial.Count() > 0, o.costeo.por);
+    motor.Observador(&datos);
+    const TotalesRecorrido t = Recorrer(m, motor, o.costeo, std::move(p.nombres), entrada, errores,
+                                        datos, p.destinos.get());
+    motor.Observador(nullptr);
+    const auto cs = candidatas.Terminar();
+    pagina.Escribir(EscribirPagina(FormatoDelEntorno(), t, datos, p.inicial, motor.Bono(), cs));
+    if (bonos) bonos->Escribir(EscribirBonos(motor.Bono()));
     pagina.Confirmar();
     if (bonos) bonos->Confirmar();
     const int estado = Resumir(t, errores);

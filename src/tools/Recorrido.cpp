@@ -1,6 +1,8 @@
 #include "tools/Recorrido.h"
 
 #include <algorithm>
+#include <array>
+#include <bit>
 #include <cerrno>
 #include <chrono>
 #include <cstdint>
@@ -47,6 +49,8 @@ namespace {
 std::vector<Variant> LeerFestivos(const std::filesystem::path& ruta) {
     const std::string texto = LeerFicheroEntero(ruta);
     std::vector<Variant> r;
+    // Filled once: tens of thousands of holidays would otherwise be copied as it grows.
+    r.reserve(static_cast<std::size_t>(std::count(texto.begin(), texto.end(), '\n')) + 2);
     std::size_t n = 0, desde = 0;
     while (desde <= texto.size()) {
         std::size_t hasta = texto.find('\n', desde);
@@ -152,6 +156,80 @@ std::string InstanteIlegible(std::string_view texto) {
                                     : " ilegible (se espera AAAA-MM-DDTHH:MM:SS)");
 }
 
+// Edit distance between two names, letters compared without case.
+std::size_t Distancia(std::string_view a, std::string_view b) {
+    auto baja = [](char c) { return c >= 'A' && c <= 'Z' ? static_cast<char>(c - 'A' + 'a') : c; };
+    std::vector<std::size_t> fila(b.size() + 1);
+    for (std::size_t j = 0; j <= b.size(); ++j) fila[j] = j;
+    for (std::size_t i = 1; i <= a.size(); ++i) {
+        std::size_t diagonal = fila[0];
+        fila[0] = i;
+        for (std::size_t j = 1; j <= b.size(); ++j) {
+            const std::size_t arriba = fila[j];
+            fila[j] = std::min({fila[j] + 1, fila[j - 1] + 1,
+                                diagonal + (baja(a[i - 1]) == baja(b[j - 1]) ? 0 : 1)});
+            diagonal = arriba;
+        }
+    }
+    return fila[b.size()];
+}
+
+// The bytes of a name counted in 64 classes (letters without case, digits, the rest
+// folded), each class's count up to 3 as bits of three masks: bit k of veces[j] says class
+// k occurs more than j times. Two names' masks give at once a lower bound of their edit
+// distance, so that most of a large catalogue is passed over without working it out.
+struct Firma {
+    std::array<std::uint64_t, 3> veces{};
+};
+
+Firma FirmaDe(std::string_view nombre) {
+    std::array<std::uint8_t, 64> cuenta{};
+    for (const char ch : nombre) {
+        const auto c = static_cast<unsigned char>(ch);
+        const unsigned clase = c >= 'a' && c <= 'z'   ? c - 'a'
+                               : c >= 'A' && c <= 'Z' ? c - 'A'
+                               : c >= '0' && c <= '9' ? 26 + (c - '0')
+                                                      : 36 + c % 28;
+        if (cuenta[clase] < 3) ++cuenta[clase];
+    }
+    Firma f;
+    for (std::size_t k = 0; k < 64; ++k)
+        for (std::size_t j = 0; j < cuenta[k]; ++j) f.veces[j] |= std::uint64_t{1} << k;
+    return f;
+}
+
+// No more than the edit distance: each edit adds or takes away at most one occurrence of
+// one class on either side (a difference of classes folded together, or of counts past 3,
+// only lowers the bound).
+std::size_t DistanciaMinima(const Firma& a, const Firma& b) {
+    int sobranA = 0, sobranB = 0;
+    for (std::size_t j = 0; j < 3; ++j) {
+        sobranA += std::popcount(a.veces[j] & ~b.veces[j]);
+        sobranB += std::popcount(b.veces[j] & ~a.veces[j]);
+    }
+    return static_cast<std::size_t>(std::max(sobranA, sobranB));
+}
+
+// "; ¿quizá «X»?" with the catalogue name closest to `pedido`, or nothing when none is:
+// the first of the nearest names, when it is near enough. `firmas`, when given, are the
+// names' (FirmaDe): a name whose bound is already too far is not measured.
+std::string Sugerencia(const std::vector<std::string>& nombres, std::string_view pedido,
+                       const std::vector<Firma>* firmas = nullptr) {
+    const std::size_t limite = std::max<std::size_t>(2, pedido.size() / 3);
+    const Firma propia = FirmaDe(pedido);
+    const std::string* mejor = nullptr;
+    std::size_t dMejor = SIZE_MAX;
+    for (std::size_t i = 0; i < nombres.size(); ++i) {
+        // Only a name nearer than the best so far, and near enough, can change the answer.
+        if (firmas && DistanciaMinima(propia, (*firmas)[i]) > std::min(dMejor - 1, limite))
+            continue;
+        if (const auto d = Distancia(pedido, nombres[i]); d < dMejor)
+            dMejor = d, mejor = &nombres[i];
+    }
+    if (!mejor || dMejor > limite) return {};
+    return "; ¿quizá " + Citar(*mejor) + "?";
+}
+
 class Progreso {
   public:
     // None when the rows themselves go to a terminal: they show the progress, and a
@@ -248,14 +326,9 @@ Preparacion PrepararCosteo(cLlamada& m, const OpcionesCosteo& o) {
     for (std::int16_t i = 0; i < m.Count(); ++i)
         p.nombres.push_back(Cp1252AUtf8(NombreDeTarifa(m, i)));
     ElegirTarifa(m, o.tarifa, p.nombres);
-    if (o.festivos) {
-        p.festivos = LeerFestivos(*o.festivos);
-        m.Festivos(p.festivos);
-    }
-    if (o.bonos) {
-        const std::string texto = LeerFicheroEntero(*o.bonos);
-        m.Bono() = LeerBonos(texto, o.bonos->string());
-    }
+    // The holidays and the registry go to each costing state a run makes (PrepararMotor).
+    if (o.festivos) p.festivos = LeerFestivos(*o.festivos);
+    if (o.bonos) p.inicial = LeerBonos(LeerFicheroEntero(*o.bonos), o.bonos->string());
     if (o.destinos) {
         auto d = std::make_shared<Destinos>(
             Destinos::Leer(LeerFicheroEntero(*o.destinos), o.destinos->string()));
@@ -269,7 +342,6 @@ Preparacion PrepararCosteo(cLlamada& m, const OpcionesCosteo& o) {
         }
         p.destinos = std::move(d);
     }
-    p.inicial = m.Bono();
     return p;
 }
 
@@ -315,24 +387,35 @@ struct HashTexto {
 
 class Recorrido {
   public:
-    Recorrido(cLlamada& m, std::vector<std::string> nombres, std::FILE* entrada, std::FILE* errores,
-              DestinoLlamadas& destino, std::string nombreEntrada, std::string lugar,
-              const OpcionesCosteo& o, const Destinos* destinos)
+    Recorrido(const cLlamada& m, cCosteo& motor, std::vector<std::string> nombres,
+              std::FILE* entrada, std::FILE* errores, DestinoLlamadas& destino,
+              std::string nombreEntrada, std::string lugar, const OpcionesCosteo& o,
+              const Destinos* destinos)
         : m_NombreEntrada(std::move(nombreEntrada)),
           m_Lugar(std::move(lugar)),
           m_Catalogo(m),
+          m_Motor(motor),
           m_Nombres(std::move(nombres)),
           m_Entrada(entrada),
           m_Errores(errores),
           m_Destino(destino),
           m_Progreso(errores, entrada, destino.FilasEnTerminal()),
-          m_Principal(Pedida(m.NombreTarifa())),
-          m_Asterisk(o.formato == FormatoLlamadas::Asterisk),
-          m_TarifaDada(o.tarifa.has_value()),
-          m_Destinos(destinos) {
+          m_Principal(Pedida(m.NombreTarifa())) {
+        // Where each name is first: what Find gives, without a walk of the catalogue for
+        // every name a log asks for (a log may name thousands the catalogue lacks).
+        m_Posiciones.reserve(static_cast<std::size_t>(m.Count()));
+        for (std::int16_t i = 0; i < m.Count(); ++i) m_Posiciones.emplace(NombreDeTarifa(m, i), i);
+        // PrepararCosteo made sure the catalogue has it.
+        EnCatalogo(m_Principal);
+        m_Asterisk = o.formato == FormatoLlamadas::Asterisk;
+        m_TarifaDada = o.tarifa.has_value();
+        m_Destinos = destinos;
+        // The tariffs of --destinos, each found once (PrepararCosteo made sure of them).
         if (m_Destinos)
-            for (const Destinos::Destino& f : m_Destinos->Filas())
+            for (const Destinos::Destino& f : m_Destinos->Filas()) {
                 m_TarifasDestino.push_back(Pedida(Utf8ACp1252Exacto(f.tarifa)));
+                EnCatalogo(m_TarifasDestino.back());
+            }
     }
 
     void Linea(std::string_view bruta, bool cortada);
@@ -360,8 +443,10 @@ class Recorrido {
     // The file as messages about a line start, "fichero:línea: ...", as editors and
     // terminals follow them.
     const std::string m_Lugar;
-    cLlamada& m_Catalogo;
+    const cLlamada& m_Catalogo;  // as loaded before the run: it does not change during it
+    cCosteo& m_Motor;
     const std::vector<std::string> m_Nombres;  // the catalogue's names in UTF-8, for suggestions
+    std::vector<Firma> m_Firmas;               // theirs, made at the first unknown name
     std::FILE *m_Entrada, *m_Errores;
     DestinoLlamadas& m_Destino;
     Progreso m_Progreso;
@@ -374,11 +459,12 @@ class Recorrido {
     // The registry before the call being costed; kept so that no call allocates for it.
     cBono m_Respaldo;
     bool m_HayRespaldo = false;
-    const TarifaPedida m_Principal;
+    TarifaPedida m_Principal;
+    std::unordered_map<std::string, std::int16_t, HashTexto, std::equal_to<>> m_Posiciones;
     // A log names few tariffs over and over: their conversions are worked out once.
     std::unordered_map<std::string, TarifaPedida, HashTexto, std::equal_to<>> m_Pedidas;
-    const bool m_Asterisk, m_TarifaDada;
-    const Destinos* m_Destinos;
+    bool m_Asterisk = false, m_TarifaDada = false;
+    const Destinos* m_Destinos = nullptr;
     std::vector<TarifaPedida> m_TarifasDestino;  // of each row of m_Destinos
     // Where the plain log has each column; a header line may name them.
     static constexpr std::size_t kSin = SIZE_MAX;
@@ -411,13 +497,14 @@ TarifaPedida& Recorrido::PedidaEnLog(std::string_view pedido) {
     return it->second;
 }
 
-// Whether the catalogue, as the engine last read it, has the tariff: where it was last
-// time is looked at first, the whole catalogue only when it is not there.
+// Whether the catalogue has the tariff: looked up the first time the name is asked, as
+// Datos finds it (the first tariff of that name).
 bool Recorrido::EnCatalogo(TarifaPedida& t) const {
-    if (t.posicion >= 0 && t.posicion < m_Catalogo.Count() &&
-        NombreDeTarifa(m_Catalogo, t.posicion) == *t.bytes)
-        return true;
-    t.posicion = m_Catalogo.Find(*t.bytes);
+    if (!t.buscada) {
+        const auto it = m_Posiciones.find(*t.bytes);
+        t.posicion = it == m_Posiciones.end() ? std::int16_t{-1} : it->second;
+        t.buscada = true;
+    }
     return t.posicion >= 0;
 }
 
@@ -550,7 +637,11 @@ std::optional<Llamada> Recorrido::LeerCampos() {
         const std::string_view pedido = Campo(m_Col.tarifa);
         TarifaPedida& t = PedidaEnLog(pedido);
         if (!t.bytes || !EnCatalogo(t)) {
-            if (!t.sugerencia) t.sugerencia = Sugerencia(m_Nombres, pedido);
+            if (!t.sugerencia) {
+                if (m_Firmas.empty())
+                    for (const auto& n : m_Nombres) m_Firmas.push_back(FirmaDe(n));
+                t.sugerencia = Sugerencia(m_Nombres, pedido, &m_Firmas);
+            }
             Mala("tarifa desconocida " + CitarCorto(pedido) + *t.sugerencia);
             l.tarifa = nullptr;
             m_Destino.SinTarifa(l);
@@ -675,8 +766,8 @@ std::optional<Llamada> Recorrido::LeerRegistro(std::string_view linea, bool prim
 bool Recorrido::CostearLlamada(const Llamada& l) {
     // Costing changes bono times only: the copy is made again only when the last call
     // changed them.
-    if (!m_HayRespaldo || !m_Catalogo.Bono().MismosTiempos(m_Respaldo)) {
-        m_Respaldo = m_Catalogo.Bono();
+    if (!m_HayRespaldo || !m_Motor.Bono().MismosTiempos(m_Respaldo)) {
+        m_Respaldo = m_Motor.Bono();
         m_HayRespaldo = true;
     }
     try {
@@ -684,7 +775,7 @@ bool Recorrido::CostearLlamada(const Llamada& l) {
             Aviso(m_AvisoOrden,
                   "la llamada empieza antes de que acabe la anterior; los bonos se gastan en el "
                   "orden de las líneas");
-        LlevarRegistro(m_Catalogo.Bono(), m_FinAnterior, l.ini,
+        LlevarRegistro(m_Motor.Bono(), m_FinAnterior, l.ini,
                        [this](const std::string& tipo, double alta, double caducidad) {
                            m_Progreso.Borrar();
                            std::fprintf(m_Errores,
@@ -694,9 +785,9 @@ bool Recorrido::CostearLlamada(const Llamada& l) {
                                         TextoDiaOInstante(alta).c_str(),
                                         TextoDiaOInstante(caducidad).c_str());
                        });
-        m_Catalogo.Datos(l.ini, l.fin, &m_Catalogo.Bono(), *l.tarifa->bytes);
+        m_Motor.Datos(m_Catalogo, l.tarifa->posicion, l.ini, l.fin, &m_Motor.Bono());
     } catch (const std::exception& e) {
-        m_Catalogo.Bono() = m_Respaldo;
+        m_Motor.Bono() = m_Respaldo;
         std::string motivo = "el motor no pudo costear la llamada: " + MensajeEngine(e);
         // The billing period of a call late in 9999 ends past the last date there is.
         const auto* re = dynamic_cast<const RuntimeError*>(&e);
@@ -709,9 +800,9 @@ bool Recorrido::CostearLlamada(const Llamada& l) {
     }
     m_FinAnterior = l.fin;
     ++m_Totales.costeadas;
-    m_Totales.importe += m_Catalogo.importe();
+    m_Totales.importe += m_Motor.importe();
     m_Totales.segundos += l.segundos;
-    if (l.cobrado) m_Totales.factura.Anotar(DiferenciaCobrada(*l.cobrado, m_Catalogo.importe()));
+    if (l.cobrado) m_Totales.factura.Anotar(DiferenciaCobrada(*l.cobrado, m_Motor.importe()));
     return true;
 }
 
@@ -721,7 +812,7 @@ void Recorrido::Linea(std::string_view bruta, bool cortada) {
     const auto linea = Contenido(bruta, cortada);
     if (!linea) return;
     const auto llamada = LeerLlamada(*linea);
-    if (llamada && CostearLlamada(*llamada)) m_Destino.Costeada(*llamada, m_Catalogo, m_Respaldo);
+    if (llamada && CostearLlamada(*llamada)) m_Destino.Costeada(*llamada, m_Motor, m_Respaldo);
 }
 
 // After the last line: the destination finished, a failed read told.
@@ -733,9 +824,14 @@ void Recorrido::Terminar(int errorLectura) {
 
 }  // namespace
 
-TotalesRecorrido Recorrer(cLlamada& m, const OpcionesCosteo& o, std::vector<std::string> nombres,
-                          std::FILE* entrada, std::FILE* errores, DestinoLlamadas& destino,
-                          const Destinos* destinos) {
+void PrepararMotor(cCosteo& c, const Preparacion& p) {
+    if (!p.festivos.empty()) c.Festivos(p.festivos);
+    c.Bono() = p.inicial;
+}
+
+TotalesRecorrido Recorrer(const cLlamada& m, cCosteo& motor, const OpcionesCosteo& o,
+                          std::vector<std::string> nombres, std::FILE* entrada, std::FILE* errores,
+                          DestinoLlamadas& destino, const Destinos* destinos) {
     LectorLineas lector(entrada);
     const std::string nombre =
         o.llamadas ? Citar(o.llamadas->string()) : std::string("la entrada estándar");
@@ -745,7 +841,7 @@ TotalesRecorrido Recorrer(cLlamada& m, const OpcionesCosteo& o, std::vector<std:
     if (!PareceTexto(principio))
         throw ErrorUso(NoEsTexto(nombre, principio) +
                        "; se espera un registro de llamadas, una por línea: inicio,fin[,tarifa]");
-    Recorrido recorrido(m, std::move(nombres), entrada, errores, destino, nombre,
+    Recorrido recorrido(m, motor, std::move(nombres), entrada, errores, destino, nombre,
                         o.llamadas ? o.llamadas->string() : "(entrada estándar)", o, destinos);
     destino.Empezar();
     std::string_view linea;

@@ -13,6 +13,7 @@
 
 #include "bono/cBono.h"
 #include "catalogue/cLlamada.h"
+#include "costing/cCosteo.h"
 #include "runtime/Variant.h"
 #include "tools/Cobrado.h"
 #include "tools/Costear.h"
@@ -22,16 +23,18 @@ namespace quelmar::herramientas {
 
 // The run over a call log that costear, comparar and informe share: the log read line by
 // line, each call costed under the tariff its line names with one bono registry carried
-// from call to call, bad lines told on the error stream. What becomes of each call costed
-// is the caller's: a DestinoLlamadas.
+// from call to call, bad lines told on the error stream. The catalogue is loaded once and
+// each call costed by cCosteo directly; a tariff name is looked up once per run. What
+// becomes of each call costed is the caller's: a DestinoLlamadas.
 
 // A tariff as a log names it: its catalogue bytes (none when no catalogue name can be
 // written so) and how a row shows it.
 struct TarifaPedida {
     std::optional<std::string> bytes;
     std::string utf8, celda;
-    // Where the catalogue last had it (-1: not known).
+    // Where the catalogue has it (-1: nowhere), once `buscada`.
     std::int16_t posicion = -1;
+    bool buscada = false;
     // The closest catalogue name, worked out the first time the name is not found.
     std::optional<std::string> sugerencia;
 };
@@ -54,14 +57,15 @@ struct Llamada {
 };
 
 // What a run does with each call the engine has costed: `motor` holds its results and the
-// registry after it, `antes` the registry before it.
+// registry after it, `antes` the registry before it. A destination is told the calls in
+// line order and keeps what it needs of them: none of the three commands keeps every call.
 class DestinoLlamadas {
   public:
     // Whether each call's row goes to a terminal as it is costed.
     virtual bool FilasEnTerminal() const { return false; }
     // Once the input is known to be text, before its first line.
     virtual void Empezar() {}
-    virtual void Costeada(const Llamada& l, const cLlamada& motor, const cBono& antes) = 0;
+    virtual void Costeada(const Llamada& l, const cCosteo& motor, const cBono& antes) = 0;
     // A call whose line names a tariff the catalogue lacks: a bad line (told apart), not
     // costed, but a call all the same for whoever costs it under other tariffs.
     virtual void SinTarifa(const Llamada& /*l*/) {}
@@ -99,15 +103,19 @@ struct Preparacion {
 
 // Everything that can make a run unusable, checked before the first output: the catalogue
 // and its program tariffs, --tarifa, --festivos, --bonos and the folder of --salida-bonos.
-// The engine gets the catalogue, the tariff, the holidays and the registry.
+// The catalogue is loaded and gets the tariff; the holidays and the registry are read.
 Preparacion PrepararCosteo(cLlamada& m, const OpcionesCosteo& o);
 
-// Reads the log from `entrada` and costs it (see above), telling `destino` each call costed.
+// The costing state a run starts from: the prepared holidays and registry.
+void PrepararMotor(cCosteo& c, const Preparacion& p);
+
+// Reads the log from `entrada` and costs it (see above) under catalogue `m` as loaded, with
+// `motor` (PrepararMotor) carrying the registry; `destino` is told each call costed.
 // `destinos` (may be null) picks the tariff of a call by its number. ErrorUso when the
 // input is no text or cannot be read.
-TotalesRecorrido Recorrer(cLlamada& m, const OpcionesCosteo& o, std::vector<std::string> nombres,
-                          std::FILE* entrada, std::FILE* errores, DestinoLlamadas& destino,
-                          const Destinos* destinos = nullptr);
+TotalesRecorrido Recorrer(const cLlamada& m, cCosteo& motor, const OpcionesCosteo& o,
+                          std::vector<std::string> nombres, std::FILE* entrada, std::FILE* errores,
+                          DestinoLlamadas& destino, const Destinos* destinos = nullptr);
 
 // The key a call is added up by for --por: its extension or its account.
 inline std::string_view ClaveDe(const Llamada& l, Agrupar por) {

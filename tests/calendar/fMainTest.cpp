@@ -9,10 +9,12 @@
 #include <QTableView>
 #include <QTest>
 #include <QTimer>
+#include <QToolButton>
 #include <gtest/gtest.h>
 #include <memory>
 
 #include "calendar/fMain.h"
+#include "qtcomun/Icono.h"
 
 namespace {
 
@@ -70,6 +72,39 @@ TEST(fMain, StartsWithTheDesignTimeSettings) {
 
 // The "festivo" style stands for Sundays: it sits on the Sunday column of the month grid,
 // wherever the locale puts it (last under es_ES, first under en_US), and on no other.
+// The window carries Orbelle's own icon, not Qt's generic one.
+TEST(fMain, TheWindowCarriesOrbellesIcon) {
+    ManualClock clock{QDateTime(QDate(2024, 3, 5), QTime(14, 7, 9))};
+    fMain w(clock.function(), kSpanish);
+    const QIcon propio = quelmar::qtcomun::IconoPropio(QStringLiteral("orbelle"));
+    ASSERT_FALSE(propio.isNull());
+    EXPECT_EQ(w.windowIcon().pixmap(32).toImage(), propio.pixmap(32).toImage());
+}
+
+// The clock line's text starts where the calendar's content does, not at the window's edge.
+TEST(fMain, TheClockLineHasTheCalendarsMargin) {
+    ManualClock clock{QDateTime(QDate(2024, 3, 5), QTime(14, 7, 9))};
+    fMain w(clock.function(), kSpanish);
+    w.show();
+    ASSERT_TRUE(QTest::qWaitForWindowExposed(&w));
+    auto* anterior =
+        calendarOf(w)->findChild<QToolButton*>(QStringLiteral("qt_calendar_prevmonth"));
+    ASSERT_NE(anterior, nullptr);
+    // The left edge of the button's arrow.
+    const int calendario = anterior->mapTo(&w, QPoint(0, 0)).x() +
+                           (anterior->width() - anterior->iconSize().width()) / 2;
+    EXPECT_GT(calendario, 0);
+    EXPECT_EQ(labelOf(w)->x() + labelOf(w)->contentsRect().left() + labelOf(w)->indent(),
+              calendario);
+    // The longest Spanish line still shows whole.
+    clock.now = QDateTime(QDate(2026, 9, 30), QTime(23, 59, 59));
+    w.Timer1_Timer();
+    const QLabel& reloj = *labelOf(w);
+    EXPECT_LE(reloj.fontMetrics().horizontalAdvance(reloj.text()),
+              reloj.contentsRect().width() - reloj.indent())
+        << reloj.text().toStdString();
+}
+
 TEST(fMain, FestivoStyleColoursTheSundayColumn) {
     ManualClock clock{QDateTime(QDate(2024, 3, 5), QTime(12, 0))};
     const QColor red(255, 0, 0);

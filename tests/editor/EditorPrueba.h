@@ -51,17 +51,18 @@ class VentanaFalsa : public IVentana {
     std::vector<std::string> focos;
 };
 
-// Writes that fail with a full disk while `fallar` is set.
+// Writes that fail with `error` (a full disk unless told) while `fallar` is set.
 class EscrituraFallida : public Escritura {
   public:
     long Escribir(int fd, const void* datos, std::size_t n) override {
         if (fallar) {
-            errno = ENOSPC;
+            errno = error;
             return -1;
         }
         return Escritura::Escribir(fd, datos, n);
     }
     bool fallar = false;
+    int error = ENOSPC;
 };
 
 // Distinct values per tariff and field; times carry seconds and a fraction of a second,

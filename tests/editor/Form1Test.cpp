@@ -476,6 +476,27 @@ TEST_F(Form1Test, FailedRestaurarKeepsTheTariffsInMemory) {
     EXPECT_EQ(ventana.cierres, 0);
 }
 
+// With Tarifas.Dat gone there is nothing to read: the window says so and keeps its tariffs,
+// which Salvar can still write.
+TEST_F(Form1Test, RestaurarWithoutTheFileSaysSoAndKeepsTheTariffs) {
+    Abrir(12);
+    form->hs.Mover(6);
+    form->conImporte.Teclear("7,77");
+    form->conImporte.SalirFoco();
+    std::filesystem::remove(carpeta.fichero());
+    form->cmdRestaurar.Pulsar();
+    ASSERT_EQ(ventana.mensajes.size(), 1u);
+    EXPECT_NE(ventana.mensajes[0].texto.find("no existe"), std::string::npos);
+    EXPECT_EQ(cat().Count(), 12);
+    EXPECT_EQ(TextoDe(cat(), 5, "Conexion.Importe"), "7.77");
+    EXPECT_EQ(form->Indice(), 5);
+    ventana.respuesta = true;  // to the question about the file that changed
+    form->cmdSalvar.Pulsar();
+    cLlamada leido(carpeta.ruta());
+    leido.Load();
+    EXPECT_EQ(TextoDe(leido, 5, "Conexion.Importe"), "7.77");
+}
+
 // ---- what the user reads is what is stored and charged ----
 
 TEST_F(Form1Test, TypedChargesAreStoredInTheEnginesFormAndWarnWhenNotWhatTheyShow) {

@@ -1,6 +1,8 @@
 // tarificador at its edges: bonos that expire during a log, instants before 1899, logs
 // saved by spreadsheets, figures that must agree with each other, and text that must
 // reach a spreadsheet or a terminal as text.
+#include <algorithm>
+#include <cstdint>
 #include <filesystem>
 #include <gtest/gtest.h>
 #include <string>
@@ -148,6 +150,108 @@ TEST_F(Bordes, NamesReachSpreadsheetsAndTerminalsAsText) {
     ASSERT_GE(filas.size(), 3u);
     EXPECT_NE(filas[1].find(",\\x2D2+3,"), std::string::npos) << filas[1];
     EXPECT_NE(filas[2].find(",A\\x1B]0;t\\x07\\x1B[31m,"), std::string::npos) << filas[2];
+}
+
+// Edit distance with ASCII letters compared without case, worked out in full.
+std::size_t Distancia(const std::string& a, const std::string& b) {
+    auto baja = [](char c) { return c >= 'A' && c <= 'Z' ? static_cast<char>(c - 'A' + 'a') : c; };
+    std::vector<std::vector<std::size_t>> d(a.size() + 1, std::vector<std::size_t>(b.size() + 1));
+    for (std::size_t i = 0; i <= a.size(); ++i) d[i][0] = i;
+    for (std::size_t j = 0; j <= b.size(); ++j) d[0][j] = j;
+    for (std::size_t i = 1; i <= a.size(); ++i)
+        for (std::size_t j = 1; j <= b.size(); ++j)
+            d[i][j] = std::min({d[i - 1][j] + 1, d[i][j - 1] + 1,
+                                d[i - 1][j - 1] + (baja(a[i - 1]) == baja(b[j - 1]) ? 0 : 1)});
+    return d[a.size()][b.size()];
+}
+
+// Whether text of ASCII and two-byte characters is well-formed UTF-8.
+bool Utf8DeDosBytes(const std::string& s) {
+    for (std::size_t i = 0; i < s.size(); ++i) {
+        const auto c = static_cast<unsigned char>(s[i]);
+        if (c < 0x80) continue;
+        if ((c & 0xE0) != 0xC0 || i + 1 == s.size() ||
+            (static_cast<unsigned char>(s[i + 1]) & 0xC0) != 0x80)
+            return false;
+        ++i;
+    }
+    return true;
+}
+
+// The hint for a tariff the catalogue lacks names the first of its nearest names when it is
+// near enough (a third of the name's bytes, at least 2), as a search of every name finds
+// it: on a catalogue of hundreds of names close to each other and names mistyped from them.
+TEST_F(Bordes, TheHintForAnUnknownTariffIsTheNearestName) {
+    std::uint64_t x = 12345;
+    auto azar = [&x](std::size_t n) {
+        x = x * 6364136223846793005ULL + 1442695040888963407ULL;
+        return static_cast<std::size_t>(x >> 33) % n;
+    };
+    const std::vector<std::string> trozos = {"a", "e", "o", "N", "r",  "t",  "s",   "í", "ñ",
+                                             " ", "1", "2", "x", "Ba", "no", "Pla", "ca"};
+    auto palabra = [&](std::size_t n) {
+        std::string r;
+        while (r.size() < n) r += trozos[azar(trozos.size())];
+        return r;
+    };
+    // The sample's five program tariffs, then 400 others under the sample's Provincial prices.
+    const std::vector<std::string> muestra = Lineas(LeerTodo(CARPETA_DATOS "/tarifas.csv"));
+    std::string csv, precios;
+    std::vector<std::string> nombres;
+    for (const std::string& l : muestra) {
+        if (l.starts_with("Provincial,")) precios = l.substr(l.find(','));
+        if (csv.empty() || nombres.size() < 5) {
+            if (!csv.empty()) nombres.push_back(l.substr(0, l.find(',')));
+            csv += l + "\n";
+        }
+    }
+    while (nombres.size() < 405) {
+        std::string n = "T" + palabra(3 + azar(8));
+        while (n.back() == ' ') n.pop_back();
+        if (std::find(nombres.begin(), nombres.end(), n) != nombres.end()) continue;
+        nombres.push_back(n);
+        csv += n + precios + "\n";
+    }
+    ASSERT_EQ(Correr({"importar", Fichero("muchas.csv", csv)}).estado, 0);
+    for (int tanda = 0; tanda < 6; ++tanda) {
+        std::string log, esperado;
+        for (int i = 1; i <= 20; ++i) {
+            std::string p = nombres[azar(nombres.size())];
+            for (std::size_t k = azar(5); k > 0; --k) {
+                const std::size_t pos = azar(p.size() + 1);
+                const std::string t = trozos[azar(trozos.size())];
+                if (azar(3) == 0)
+                    p.insert(pos, t);
+                else if (pos < p.size())
+                    p.erase(pos, 1);
+                else
+                    p += t;
+            }
+            if (azar(4) == 0) p = palabra(4 + azar(10));
+            // An edit that cut a character in two leaves text that is not UTF-8 (read as
+            // Windows-1252, another name): a fresh one instead.
+            if (!Utf8DeDosBytes(p)) p = palabra(4 + azar(10));
+            const auto ini = p.find_first_not_of(' '), fin = p.find_last_not_of(' ');
+            p = ini == std::string::npos ? "z" : p.substr(ini, fin - ini + 1);
+            if (std::find(nombres.begin(), nombres.end(), p) != nombres.end()) p += "q";
+            log += "2000-01-03T10:00:00,2000-01-03T10:01:00," + p + "\n";
+            const std::string* mejor = nullptr;
+            std::size_t dMejor = SIZE_MAX;
+            for (const std::string& n : nombres)
+                if (const auto d = Distancia(p, n); d < dMejor) dMejor = d, mejor = &n;
+            esperado +=
+                "tarifa desconocida «" + p + "»" +
+                (dMejor <= std::max<std::size_t>(2, p.size() / 3) ? "; ¿quizá «" + *mejor + "»?"
+                                                                  : "") +
+                "\n";
+        }
+        const Resultado r = Correr({"costear", Fichero("log.csv", log)});
+        std::string dicho;
+        for (const std::string& l : Lineas(r.errores))
+            if (const auto p = l.find("tarifa desconocida"); p != std::string::npos)
+                dicho += l.substr(p) + "\n";
+        EXPECT_EQ(dicho, esperado) << r.errores;
+    }
 }
 
 }  // namespace

@@ -1,5 +1,6 @@
 // tarificador comparar and informe on the sample catalogue, bonos, holidays and call log,
 // checked against costear run as a user would to answer the same questions by hand.
+#include <cstdint>
 #include <cstdlib>
 #include <filesystem>
 #include <gtest/gtest.h>
@@ -9,6 +10,7 @@
 #include <vector>
 
 #include "Programa.h"
+#include "tools/Instantes.h"
 
 namespace quelmar::pruebas {
 namespace {
@@ -181,6 +183,44 @@ TEST_F(Comparar, TheReportWritesNumbersAndDatesAsTheLocaleDoes) {
     EXPECT_NE(pagina.find("<dt>Importe total</dt><dd>2,195.00</dd>"), std::string::npos);
     EXPECT_NE(r.errores.find("importe total 2,195.00, "), std::string::npos) << r.errores;
     EXPECT_NE(pagina.find("<dt>Desde</dt><dd>12/27/1999</dd>"), std::string::npos);
+}
+
+// comparar and informe cost the candidates a block of calls at a time, spread over threads:
+// on a log of several blocks each total is still costear's under that tariff, and the
+// outputs are the same, byte for byte, whatever the number of threads.
+TEST_F(Comparar, CandidatesCostTheWholeLogTheSameOnAnyNumberOfThreads) {
+    std::string log, sinTarifa;
+    std::uint64_t x = 7;
+    std::int64_t s = fecha::ASegundos(fecha::DesdeCalendario(1999, 12, 20));
+    for (int i = 0; i < 20000; ++i) {
+        x = x * 6364136223846793005ULL + 1442695040888963407ULL;
+        s += static_cast<std::int64_t>(x >> 33) % 5400;
+        const std::int64_t e = s + 30 + static_cast<std::int64_t>(x >> 40) % 400;
+        const std::string fila = herramientas::TextoInstante(fecha::DesdeSegundos(s)) + "," +
+                                 herramientas::TextoInstante(fecha::DesdeSegundos(e));
+        sinTarifa += fila + "\n";
+        log += fila + (i % 3 == 0 ? ",Provincial\n" : i % 7 == 0 ? ",Otra\n" : "\n");
+        s = e;
+    }
+    std::vector<std::string> salidas;
+    for (const char* hilos : {"1", "2", "3"}) {
+        ::setenv("TARIFICADOR_HILOS", hilos, 1);
+        const auto html = dir.ruta() / "informe.html";
+        const Resultado c = Correr("comparar", {}, log);
+        const Resultado i = Correr("informe", {"--salida", html.string()}, log);
+        salidas.push_back(c.salida + c.errores + i.errores + LeerTodo(html));
+    }
+    ::unsetenv("TARIFICADOR_HILOS");
+    EXPECT_EQ(salidas[1], salidas[0]);
+    EXPECT_EQ(salidas[2], salidas[0]);
+    const auto filas = Lineas(Correr("comparar", {}, log).salida);
+    ASSERT_EQ(filas.size(), 8u);
+    for (const std::size_t k : {std::size_t{1}, filas.size() - 1}) {
+        const auto c = Celdas(filas[k]);
+        EXPECT_EQ(c[1], ImporteTotal(Correr("costear", {"--tarifa", c[0]}, sinTarifa).errores))
+            << c[0];
+        EXPECT_EQ(c[7], "20000");
+    }
 }
 
 }  // namespace

@@ -3,6 +3,7 @@
 #include <QApplication>
 #include <QCloseEvent>
 #include <QComboBox>
+#include <QFocusEvent>
 #include <QFrame>
 #include <QGroupBox>
 #include <QInputMethod>
@@ -20,12 +21,17 @@
 #include <QSignalBlocker>
 #include <QTabBar>
 #include <QTimeEdit>
+#include <QTimer>
+#include <QToolButton>
 #include <algorithm>
+#include <cstdlib>
 #include <exception>
 
 #include "editor/Disposicion.h"
 #include "editor/qt/Borde.h"
+#include "editor/qt/Entrada.h"
 #include "editor/qt/ModeloNombres.h"
+#include "qtcomun/Icono.h"
 #include "qtcomun/Twips.h"
 
 namespace quelmar::editor {
@@ -42,6 +48,28 @@ QRect Rect(const Disposicion::Elemento& e) {
 
 QString Q(std::string_view s) {
     return QString::fromUtf8(s.data(), static_cast<qsizetype>(s.size()));
+}
+
+// The characters Tarifas.Dat keeps of a name and of a charge.
+constexpr int kAnchoNombre = 15;
+constexpr int kAnchoImporte = 7;
+
+// What a screen reader says of the day pages and bands, in words (the tabs' captions are
+// the old window's).
+constexpr std::array<const char*, 3> kDias = {"Semana", "Sábado", "Festivo"};
+constexpr std::array<const char*, 2> kBandas = {"normal", "reducida"};
+
+// A caption without its accelerator mark: "C&opiar" is read "Copiar".
+QString SinAcelerador(std::string_view caption) {
+    QString t = Q(caption);
+    t.remove(QLatin1Char('&'));
+    return t.trimmed();
+}
+
+// Messages start with a capital letter, also those that start with an error's own words.
+QString ConMayuscula(QString texto) {
+    if (!texto.isEmpty() && texto.front().isLower()) texto.front() = texto.front().toUpper();
+    return texto;
 }
 
 // The one 16 x 16 image of ImageList1: a small price tag.
@@ -134,6 +162,7 @@ Form1Qt::Form1Qt(std::filesystem::path carpeta, std::shared_ptr<Escritura> escri
                  QWidget* parent)
     : QWidget(parent), m_Form(*this, std::move(carpeta), std::move(escritura)) {
     setWindowTitle(Q(Disposicion::kTitulo));
+    setWindowIcon(qtcomun::IconoDePrograma(QStringLiteral("quelmar")));
     // The layout was drawn for the small captions of its time: at 15 twips a pixel they must
     // be about 10 pixels high to fit.
     QFont f = font();
@@ -179,6 +208,8 @@ void Form1Qt::Construir() {
         if (control) m_ControlDe[w] = control;
         if (e.tabStop) paradas.emplace_back(e.tabIndex * 10, w);
     }
+    AlinearEtiquetas();
+    NombrarParaLectores();
     // The day tabs, then the band tabs, come after the connection fields and before the
     // fields of the page they show, as they lie on the window.
     paradas.emplace_back(25, m_SsTab);
@@ -207,6 +238,89 @@ void Form1Qt::PasarPagina(int paso) {
         m_Form.ssTab.Seleccionar(static_cast<std::int16_t>((m_Form.ssTab.Tab() + paso + n) % n));
     });
     if (enPagina) m_SsTab->setFocus(Qt::TabFocusReason);
+}
+
+// Each caption sits on its field's text line, left of the field without touching it, and
+// is the field's buddy: a screen reader reads the field by it. Its field is the one to its
+// right in the same frame or page whose line is nearest.
+void Form1Qt::AlinearEtiquetas() {
+    constexpr int kHueco = 4;
+    for (const Disposicion::Elemento& e : Disposicion::kElementos) {
+        if (e.clase != Clase::Label || e.nombre == "lRegistro") continue;
+        const Disposicion::Elemento* campo = nullptr;
+        for (const Disposicion::Elemento& c : Disposicion::kElementos) {
+            if ((c.clase != Clase::TextBox && c.clase != Clase::TimeSpinner) ||
+                c.contenedor != e.contenedor || c.pagina != e.pagina || c.left <= e.left)
+                continue;
+            const auto distancia = [&e](const Disposicion::Elemento& x) {
+                return std::abs(2 * x.top + x.height - 2 * e.top - e.height);
+            };
+            if (!campo || distancia(c) < distancia(*campo)) campo = &c;
+        }
+        if (!campo) continue;
+        auto* etiqueta = static_cast<QLabel*>(m_Widgets.at(e.nombre));
+        QWidget* buddy = m_Widgets.at(campo->nombre);
+        const QRect f = buddy->geometry();
+        const int ancho = etiqueta->fontMetrics().horizontalAdvance(etiqueta->text()) + 1;
+        const int x = std::min(Pixeles(e.left), f.left() - kHueco - ancho);
+        etiqueta->setGeometry(x, f.top(), ancho, f.height());
+        etiqueta->setAlignment(Qt::AlignLeft | Qt::AlignVCenter);
+        etiqueta->setBuddy(buddy);
+    }
+    // The record indicator takes its frame's width, so that "32767/32767" fits.
+    const QRect marco = m_Widgets.at("Frame2")->rect().adjusted(2, 0, -2, 0);
+    m_LRegistro->setGeometry(marco.left(), m_LRegistro->y(), marco.width(), m_LRegistro->height());
+    m_LRegistro->setAlignment(Qt::AlignCenter);
+}
+
+// Spanish names for every control, as a screen reader reads them: a field by its caption,
+// day and band ("Importe, Sábado, reducida"), a button by its caption without the "&".
+void Form1Qt::NombrarParaLectores() {
+    for (const Disposicion::Elemento& e : Disposicion::kElementos) {
+        QWidget* w = m_Widgets.at(e.nombre);
+        if (e.clase == Clase::Button || e.clase == Clase::Frame)
+            w->setAccessibleName(SinAcelerador(e.caption));
+    }
+    m_TxtNombre->setAccessibleName(QStringLiteral("Nombre"));
+    m_TxtNombre->lineEdit()->setAccessibleName(QStringLiteral("Nombre"));
+    m_Hs->setAccessibleName(QStringLiteral("Registro"));
+    m_LRegistro->setAccessibleName(QStringLiteral("Registro"));
+    m_Widgets.at("conImporte")->setAccessibleName(QStringLiteral("Importe, conexión"));
+    m_Widgets.at("conTiempo")->setAccessibleName(QStringLiteral("Tiempo, conexión"));
+    m_SsTab->setAccessibleName(QStringLiteral("Día"));
+    m_TabStrip1->setAccessibleName(QStringLiteral("Franja"));
+    // The tab bars' scroll buttons, named by Qt only where its translations are installed.
+    for (QTabBar* barra : {m_SsTab, m_TabStrip1}) {
+        const auto flechas = barra->findChildren<QToolButton*>();
+        for (QToolButton* f : flechas) {
+            f->setAccessibleName(f->arrowType() == Qt::RightArrow
+                                     ? QStringLiteral("Desplazar hacia la derecha")
+                                     : QStringLiteral("Desplazar hacia la izquierda"));
+        }
+    }
+    for (std::size_t p = 0; p < m_Paginas.size(); ++p)
+        m_Paginas[p]->setAccessibleName(QString::fromUtf8(kDias[p]));
+    NombrarCamposDeDia();
+}
+
+// The day fields show the band selected, so their names follow it.
+void Form1Qt::NombrarCamposDeDia() {
+    static constexpr std::array<std::array<std::string_view, 3>, 3> kCampos = {{
+        {"semImporte", "semInicio", "semFin"},
+        {"sabImporte", "sabInicio", "sabFin"},
+        {"fesImporte", "fesInicio", "fesFin"},
+    }};
+    static constexpr std::array<const char*, 3> kQue = {"Importe", "Inicio", "Fin"};
+    const int banda = std::clamp(m_Form.TabStrip1.SelectedItem() - 1, 0, 1);
+    for (std::size_t d = 0; d < kCampos.size(); ++d) {
+        for (std::size_t c = 0; c < kQue.size(); ++c) {
+            m_Widgets.at(kCampos[d][c])
+                ->setAccessibleName(
+                    QStringLiteral("%1, %2, %3")
+                        .arg(QString::fromUtf8(kQue[c]), QString::fromUtf8(kDias[d]),
+                             QString::fromUtf8(kBandas[static_cast<std::size_t>(banda)])));
+        }
+    }
 }
 
 QWidget* Form1Qt::CrearWidget(const Disposicion::Elemento& e, QWidget* padre, Control* control) {
@@ -241,6 +355,7 @@ QWidget* Form1Qt::CrearWidget(const Disposicion::Elemento& e, QWidget* padre, Co
 
 QWidget* Form1Qt::CrearTexto(QWidget* padre, TextBox& modelo) {
     auto* t = new QLineEdit(padre);
+    (new ValidadorCampo(kAnchoImporte, QStringLiteral("del importe"), t))->Vigilar(*t);
     connect(t, &QLineEdit::textEdited, this, [this, &modelo](const QString& s) {
         if (!m_Ocupado) modelo.Teclear(borde::DePantalla(s));
     });
@@ -278,6 +393,7 @@ QWidget* Form1Qt::CrearListaNombres(QWidget* padre) {
     connect(c, &QComboBox::activated, this,
             [this](int i) { Despachar([this, i] { m_Form.txtNombre.Elegir(i + 1); }); });
     connect(c->lineEdit(), &QLineEdit::textEdited, this, &Form1Qt::NombreEditado);
+    (new ValidadorCampo(kAnchoNombre, QStringLiteral("del nombre"), c))->Vigilar(*c->lineEdit());
     c->installEventFilter(this);
     c->lineEdit()->installEventFilter(this);
     m_TxtNombre = c;
@@ -402,11 +518,24 @@ Control* Form1Qt::ControlDe(QWidget* w) const {
 
 // Focus moves out of the window (a message box, a list's popup, another program) and back
 // are no leaving; only a move between two controls of this window is.
+//
+// A field left for a button pressed with the mouse is left when the button is released:
+// by its click, before the click's own action, or after a release that clicks nothing. A
+// message about the field shown on the press would take the release, and the click would
+// be lost.
 void Form1Qt::CambioDeFoco(QWidget* /*viejo*/, QWidget* nuevo) {
     if (!nuevo || nuevo->window() != this) return;
     Control* dejado = std::exchange(m_CampoConFoco, ControlDe(nuevo));
     if (m_Ocupado || !dejado || dejado == m_CampoConFoco) return;
+    if (qobject_cast<QPushButton*>(nuevo) && std::exchange(m_FocoConRaton, false)) {
+        if (!m_DejadoAlSoltar) m_DejadoAlSoltar = dejado;
+        return;
+    }
     Despachar([dejado] { SalirDe(*dejado); });
+}
+
+void Form1Qt::SalirSiQuedaPendiente() {
+    if (Control* c = std::exchange(m_DejadoAlSoltar, nullptr)) Despachar([c] { SalirDe(*c); });
 }
 
 void Form1Qt::SalirDe(Control& c) {
@@ -418,11 +547,20 @@ void Form1Qt::SalirDe(Control& c) {
 // A button pressed with its accelerator or with Escape leaves the focus where it was, so
 // no leaving of the field is reported: the field is left here all the same, before the
 // click, as a click with the mouse would leave it. Cancelar stores nothing.
+//
+// One action, one message: Salvar and Aceptar say themselves what keeps a name from being
+// saved, so the name is stored for them without its own warning.
 void Form1Qt::PulsarBoton(Button& boton) {
-    Control* campo = m_CampoConFoco;
+    Control* pendiente = std::exchange(m_DejadoAlSoltar, nullptr);
+    Control* campo = pendiente ? pendiente : m_CampoConFoco;
     const bool dejar = campo && campo != &boton && &boton != &m_Form.cmdCancelar;
+    const bool salva = &boton == &m_Form.cmdSalvar || &boton == &m_Form.cmdAceptar;
     Despachar([&] {
-        if (dejar) SalirDe(*campo);
+        if (dejar && salva && campo == &m_Form.txtNombre) {
+            if (m_Form.txtNombre.Enabled()) m_Form.txtNombre_LostFocus();
+        } else if (dejar) {
+            SalirDe(*campo);
+        }
         boton.Pulsar();
     });
 }
@@ -504,6 +642,16 @@ bool Form1Qt::eventFilter(QObject* objeto, QEvent* evento) {
             }
             break;
         }
+        case QEvent::FocusIn:
+            if (qobject_cast<QPushButton*>(objeto))
+                m_FocoConRaton =
+                    static_cast<QFocusEvent*>(evento)->reason() == Qt::MouseFocusReason;
+            break;
+        case QEvent::MouseButtonRelease:
+            // After the button has handled it: its click took the field, or there was none.
+            if (m_DejadoAlSoltar && qobject_cast<QPushButton*>(objeto))
+                QTimer::singleShot(0, this, &Form1Qt::SalirSiQuedaPendiente);
+            break;
         case QEvent::Drop:
             if (nombre && !PedirCambioNombre()) {
                 evento->ignore();
@@ -540,7 +688,8 @@ void Form1Qt::closeEvent(QCloseEvent* evento) {
     if (std::exchange(m_CierrePedido, false)) return QWidget::closeEvent(evento);
     bool cerrar = false;
     if (!m_Ocupado) {
-        Control* campo = m_CampoConFoco;
+        Control* pendiente = std::exchange(m_DejadoAlSoltar, nullptr);
+        Control* campo = pendiente ? pendiente : m_CampoConFoco;
         Despachar([&] {
             if (campo) SalirDe(*campo);
             cerrar = m_Form.Form_QueryUnload();
@@ -625,6 +774,7 @@ void Form1Qt::ReflejarNavegacion() {
     if (Cambio(f.TabStrip1)) {
         const QSignalBlocker b(m_TabStrip1);
         m_TabStrip1->setCurrentIndex(f.TabStrip1.SelectedItem() - 1);
+        NombrarCamposDeDia();
     }
 }
 
@@ -659,16 +809,17 @@ void Form1Qt::ReflejarNombre() {
 // ---- IVentana ----
 
 void Form1Qt::MsgBox(const std::string& texto, int estilo, const std::string& titulo) {
-    QMessageBox caja(Icono(estilo), borde::Mensaje(titulo), borde::Mensaje(texto), QMessageBox::Ok,
-                     isVisible() ? this : nullptr);
+    QMessageBox caja(Icono(estilo), borde::Mensaje(titulo), ConMayuscula(borde::Mensaje(texto)),
+                     QMessageBox::Ok, isVisible() ? this : nullptr);
     caja.setTextFormat(Qt::PlainText);
     caja.setWindowModality(Qt::ApplicationModal);
     caja.exec();
 }
 
 bool Form1Qt::Preguntar(const std::string& texto, const std::string& titulo) {
-    QMessageBox caja(QMessageBox::Question, borde::Mensaje(titulo), borde::Mensaje(texto),
-                     QMessageBox::Yes | QMessageBox::No, isVisible() ? this : nullptr);
+    QMessageBox caja(QMessageBox::Question, borde::Mensaje(titulo),
+                     ConMayuscula(borde::Mensaje(texto)), QMessageBox::Yes | QMessageBox::No,
+                     isVisible() ? this : nullptr);
     caja.setDefaultButton(QMessageBox::No);
     caja.setTextFormat(Qt::PlainText);
     caja.setWindowModality(Qt::ApplicationModal);

@@ -73,6 +73,10 @@ class Form1Qt : public QWidget, public IVentana {
     QWidget* CrearPaginas(const Disposicion::Elemento& e, QWidget* padre);
     QWidget* CrearBandas(QWidget* padre);
     QWidget* CrearBoton(const Disposicion::Elemento& e, QWidget* padre, Button& modelo);
+    void AlinearEtiquetas();
+    void NombrarParaLectores();
+    void NombrarCamposDeDia();
+    void SalirSiQuedaPendiente();
     static void OrdenarTabulacion(std::vector<std::pair<int, QWidget*>> paradas);
     // Runs a user action on the model, shows a run-time error that escapes it, then
     // mirrors the model into the widgets. Widget signals raised meanwhile are ignored.
@@ -98,7 +102,9 @@ class Form1Qt : public QWidget, public IVentana {
     Control* m_CampoConFoco = nullptr;
     QWidget* m_FocoPendiente = nullptr;
     bool m_PrimeraVez = true;
-    bool m_CierrePedido = false;  // by Aceptar or Cancelar: nothing to ask
+    bool m_CierrePedido = false;          // by Aceptar or Cancelar: nothing to ask
+    bool m_FocoConRaton = false;          // the last button to take the focus took it by a press
+    Control* m_DejadoAlSoltar = nullptr;  // left for a button pressed, until its release
 
     std::unordered_map<std::string_view, QWidget*> m_Widgets;
     std::unordered_map<QWidget*, Control*> m_ControlDe;

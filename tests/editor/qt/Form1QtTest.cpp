@@ -20,7 +20,11 @@
 #include <gtest/gtest.h>
 
 #include "EditorPrueba.h"
+#include "editor/Disposicion.h"
+#include "editor/qt/Entrada.h"
 #include "editor/qt/Form1Qt.h"
+#include "qtcomun/Icono.h"
+#include "runtime/CodePage.h"
 
 namespace quelmar::editor {
 namespace {
@@ -304,16 +308,17 @@ TEST_F(Form1QtTest, NewTariffTakesTheTypedNameThroughTheCodePage) {
     EXPECT_EQ(Nombre()->count(), 13);
     // The new tariff's name is all NULs; the field shows it empty, so typing gives the name.
     EXPECT_EQ(Nombre()->currentText(), QString());
-    for (const QChar c : QStringLiteral("Łódź")) {
+    for (const QChar c : QStringLiteral("Tarifa Łódź")) {
         // Keys of another keyboard: no key code Qt knows, only the character.
         QKeyEvent abajo(QEvent::KeyPress, Qt::Key_unknown, Qt::NoModifier, QString(c));
         QApplication::sendEvent(QApplication::focusWidget(), &abajo);
     }
+    // Ł and ź are not in the code page: refused as typed, never stored as "?".
     Clic(W<QLineEdit>("conImporte"));
     EXPECT_EQ(TextoDe(cat(), 12, "Nombre"),
-              "?\xF3"
-              "d?");
-    EXPECT_EQ(Nombre()->itemText(12), QStringLiteral("?ód?"));
+              "Tarifa \xF3"
+              "d");
+    EXPECT_EQ(Nombre()->itemText(12), QStringLiteral("Tarifa ód"));
     EXPECT_TRUE(cajas.vistas.empty());
 }
 
@@ -517,6 +522,171 @@ TEST_F(Form1QtTest, AChargeChargedOtherwiseIsColouredAndSaysWhatItCosts) {
     Clic(W<QLineEdit>("semImporte"));
     EXPECT_TRUE(importe->toolTip().isEmpty());
     EXPECT_EQ(importe->palette().color(QPalette::Base), normal);
+}
+
+// A field takes no more characters than Tarifas.Dat keeps of it, nor a character its code
+// page cannot hold: the change is refused as it is made, with the reason beside the field,
+// and what is stored is what the field shows.
+TEST_F(Form1QtTest, FieldsRefuseWhatTheFileCannotKeepAsItIsTyped) {
+    struct Caso {
+        const char* campo;
+        const char* tecleado;  // UTF-8
+        bool pegado;           // pasted at once rather than typed
+        const char* queda;     // what the field then shows
+        const char* motivo;    // part of the message beside the field; "" for none
+        const char* clave;
+        const char* guardado;  // what the record then holds, UTF-8, blanks trimmed
+    };
+    // clang-format off
+    const Caso casos[] = {
+        {"txtNombre", "Ωmega", false, "mega", "no guarda «Ω»", "Nombre", "mega"},
+        {"txtNombre", "Tarifa de catorce días", false, "Tarifa de cator", "15 caracteres del nombre", "Nombre", "Tarifa de cator"},
+        {"txtNombre", "Ñandú €", false, "Ñandú €", "", "Nombre", "Ñandú €"},
+        {"txtNombre", "Tarifa ☎", true, "", "«☎»", "Nombre", ""},
+        {"semImporte", "12345,678", false, "12345,6", "7 caracteres del importe", "Semana.Normal.Importe", "12345.6"},
+        {"conImporte", "123456789", true, "10", "7 caracteres del importe", "Conexion.Importe", "10"},
+        {"conImporte", "2,5€", false, "2,5€", "", "Conexion.Importe", "2,5€"},
+    };
+    // clang-format on
+    for (const Caso& c : casos) {
+        Abrir(12);
+        if (std::string_view(c.campo) == "txtNombre") Clic(W<QPushButton>("cmdNuevo"));
+        QLineEdit* campo =
+            std::string_view(c.campo) == "txtNombre" ? Nombre()->lineEdit() : W<QLineEdit>(c.campo);
+        Clic(campo);
+        campo->selectAll();
+        if (c.pegado) {
+            QApplication::clipboard()->setText(QString::fromUtf8(c.tecleado));
+            campo->paste();
+        } else {
+            for (const QChar ch : QString::fromUtf8(c.tecleado)) {
+                QKeyEvent abajo(QEvent::KeyPress, Qt::Key_unknown, Qt::NoModifier, QString(ch));
+                QApplication::sendEvent(campo, &abajo);
+            }
+        }
+        EXPECT_EQ(campo->text(), QString::fromUtf8(c.queda)) << c.tecleado;
+        // Keys are released as a person's are: the note stays to be read.
+        QTest::keyRelease(campo, Qt::Key_8);
+        const QLabel* nota = ValidadorCampo::Nota(*w);
+        const QString dicho = nota && nota->isVisible() ? nota->text() : QString();
+        if (*c.motivo) {
+            EXPECT_TRUE(dicho.contains(QString::fromUtf8(c.motivo)))
+                << c.tecleado << ": " << dicho.toStdString();
+            EXPECT_TRUE(w->rect().contains(nota->geometry())) << c.tecleado;
+            EXPECT_FALSE(nota->geometry().intersects(
+                campo->geometry().translated(campo->mapTo(w.get(), QPoint(0, 0)) - campo->pos())))
+                << c.tecleado;
+        } else {
+            EXPECT_TRUE(dicho.isEmpty()) << c.tecleado;
+        }
+        const int tarifa = w->Modelo().Indice();
+        Clic(W<QLineEdit>(std::string_view(c.campo) == "conImporte" ? "semImporte" : "conImporte"));
+        // Through the code page, nothing cut or turned into "?".
+        EXPECT_EQ(QString::fromStdString(Cp1252AUtf8(TextoDe(cat(), tarifa, c.clave)))
+                      .remove(QChar(0))
+                      .trimmed(),
+                  QString::fromUtf8(c.guardado))
+            << c.tecleado;
+        w.reset();
+    }
+}
+
+// One action shows one box, and a click that shows it is not lost: a tariff left without a
+// name is told of once, by the command the user gave.
+TEST_F(Form1QtTest, OneActionShowsOneBoxAndKeepsItsClick) {
+    struct Caso {
+        const char* como;
+        std::function<void()> hacer;
+        const char* caja;  // the start of the one box
+        int tarifas;       // tariffs in the window afterwards
+    };
+    const auto clic = [this](const char* boton) {
+        return [this, boton] { Clic(W<QPushButton>(boton)); };
+    };
+    const Caso casos[] = {
+        {"Alt+S",
+         [] {
+             QTest::keyClick(QApplication::focusWidget(), Qt::Key_S, Qt::AltModifier);
+             QTest::qWait(250);  // the accelerator's animated click
+         },
+         "No se ha salvado nada", 13},
+        {"clic en Salvar", clic("cmdSalvar"), "No se ha salvado nada", 13},
+        {"clic en Nuevo", clic("cmdNuevo"), "Este nombre no se puede salvar", 14},
+        {"clic en Cancelar", clic("cmdCancelar"), "", 13},
+    };
+    for (const Caso& c : casos) {
+        Abrir(12);
+        Clic(W<QPushButton>("cmdNuevo"));
+        ASSERT_TRUE(cajas.vistas.empty());
+        c.hacer();
+        QTest::qWait(20);
+        ASSERT_EQ(cajas.vistas.size(), *c.caja ? 1u : 0u) << c.como;
+        if (*c.caja) {
+            EXPECT_TRUE(cajas.vistas[0].texto.startsWith(QString::fromUtf8(c.caja))) << c.como;
+        }
+        EXPECT_EQ(cat().Count(), c.tarifas) << c.como;
+        w.reset();
+        cajas.vistas.clear();
+    }
+}
+
+// Each caption sits on its field's line, left of it without touching it, names it for a
+// screen reader, and shows whole; the record indicator holds its longest text.
+TEST_F(Form1QtTest, CaptionsSitOnTheirFieldsLineAndShowWhole) {
+    Abrir(12);
+    int etiquetas = 0;
+    for (const Disposicion::Elemento& e : Disposicion::kElementos) {
+        if (e.clase != Disposicion::Clase::Label || e.nombre == "lRegistro") continue;
+        auto* l = W<QLabel>(std::string(e.nombre).c_str());
+        QWidget* campo = l->buddy();
+        ASSERT_NE(campo, nullptr) << e.nombre;
+        EXPECT_LT(l->geometry().right() + 1, campo->geometry().left()) << e.nombre;
+        EXPECT_LE(std::abs(l->geometry().center().y() - campo->geometry().center().y()), 1)
+            << e.nombre;
+        EXPECT_LE(l->fontMetrics().horizontalAdvance(l->text()), l->contentsRect().width())
+            << e.nombre;
+        ++etiquetas;
+    }
+    EXPECT_EQ(etiquetas, 11);
+    auto* registro = W<QLabel>("lRegistro");
+    EXPECT_LE(registro->fontMetrics().horizontalAdvance(QStringLiteral("32767/32767")),
+              registro->contentsRect().width());
+}
+
+// An error's own words start the box with a capital letter, and say what failed: a
+// read-only file system is no missing permission.
+TEST_F(Form1QtTest, MessageBoxesStartWithACapitalLetterAndTheCause) {
+    const std::pair<int, const char*> casos[] = {
+        {ENOSPC, "Disco lleno (error 61)"},
+        {EROFS, "Sistema de ficheros de solo lectura (error 70)"},
+    };
+    for (const auto& [error, inicio] : casos) {
+        EscribirCatalogo(carpeta.ruta(), 12);
+        auto escritura = std::make_shared<EscrituraFallida>();
+        escritura->fallar = true;
+        escritura->error = error;
+        w = std::make_unique<Form1Qt>(carpeta.ruta(), escritura);
+        ASSERT_TRUE(w->Abrir());
+        w->show();
+        ASSERT_TRUE(QTest::qWaitForWindowActive(w.get()));
+        Clic(W<QPushButton>("cmdSalvar"));
+        ASSERT_EQ(cajas.vistas.size(), 1u) << inicio;
+        const QString texto = cajas.vistas[0].texto;
+        EXPECT_TRUE(texto.startsWith(QString::fromUtf8(inicio))) << texto.toStdString();
+        EXPECT_FALSE(texto.contains(QStringLiteral("permiso"))) << texto.toStdString();
+        w.reset();
+        cajas.vistas.clear();
+    }
+}
+
+// The window carries the suite's own icon, not Qt's generic one.
+TEST_F(Form1QtTest, TheWindowCarriesQuelmarsIcon) {
+    Abrir(1);
+    const QIcon propio = qtcomun::IconoPropio(QStringLiteral("quelmar"));
+    ASSERT_FALSE(propio.isNull());
+    EXPECT_EQ(w->windowIcon().pixmap(32).toImage(), propio.pixmap(32).toImage());
+    EXPECT_NE(propio.pixmap(32).toImage(),
+              qtcomun::IconoPropio(QStringLiteral("orbelle")).pixmap(32).toImage());
 }
 
 }  // namespace
