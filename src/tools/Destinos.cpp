@@ -11,8 +11,14 @@
 namespace quelmar::herramientas {
 
 std::optional<std::string> NormalizarNumero(std::string_view numero) {
-    numero = RecortarBlancos(numero);
     std::string r;
+    if (!NormalizarNumero(numero, r)) return std::nullopt;
+    return r;
+}
+
+bool NormalizarNumero(std::string_view numero, std::string& r) {
+    numero = RecortarBlancos(numero);
+    r.clear();
     if (numero.starts_with('+')) {
         r = "00";
         numero.remove_prefix(1);
@@ -22,10 +28,9 @@ std::optional<std::string> NormalizarNumero(std::string_view numero) {
         if (c >= '0' && c <= '9')
             r += c, digito = true;
         else if (c != ' ' && c != '-' && c != '.' && c != '\t')
-            return std::nullopt;
+            return false;
     }
-    if (!digito) return std::nullopt;
-    return r;
+    return digito;
 }
 
 Destinos Destinos::Leer(std::string_view texto, const std::string& fichero) {

@@ -12,6 +12,8 @@ namespace quelmar::herramientas {
 // A dialled number as digits: blanks, dashes and dots dropped, a leading "+" read as "00".
 // Nothing when anything else is left (a letter, a "+" inside) or no digit is.
 std::optional<std::string> NormalizarNumero(std::string_view numero);
+// The same into `digitos`, whose room is reused from call to call; false for nothing.
+bool NormalizarNumero(std::string_view numero, std::string& digitos);
 
 // The --destinos table: which tariff a dialled number takes, by the longest prefix of its
 // digits found in the table.

@@ -475,6 +475,7 @@ class Recorrido {
     } m_Col;
     bool m_AvisoComa = false;
     std::string m_TextoFin;  // an end worked out from billsec
+    std::string m_Digitos;   // of the number being read
 };
 
 TarifaPedida Recorrido::Pedida(std::optional<std::string> bytes) {
@@ -627,7 +628,7 @@ std::optional<Llamada> Recorrido::LeerCampos() {
     }
     // A tariff the line names wins; else the number dialled picks one with --destinos. A
     // number is read even without it: a column of something else is caught.
-    if (!l.numero.empty() && !NormalizarNumero(l.numero)) {
+    if (!l.numero.empty() && !NormalizarNumero(l.numero, m_Digitos)) {
         TarifaPorNumero(l, l.numero);
         return std::nullopt;
     }
@@ -682,15 +683,14 @@ void Recorrido::Cabecera() {
 // The tariff of the row of --destinos whose prefix the number starts with, else --tarifa;
 // false (told) when there is none.
 bool Recorrido::TarifaPorNumero(Llamada& l, std::string_view numero) {
-    const auto digitos = NormalizarNumero(numero);
-    if (!digitos) {
+    if (!NormalizarNumero(numero, m_Digitos)) {
         Mala(numero.empty() ? std::string("el registro no tiene número marcado (dst)")
                             : "número marcado " + CitarCorto(numero) +
                                   " ilegible (se esperan cifras, con «+» delante, espacios, "
                                   "guiones o puntos)");
         return false;
     }
-    if (const auto* f = m_Destinos->Buscar(*digitos)) {
+    if (const auto* f = m_Destinos->Buscar(m_Digitos)) {
         l.tarifa = &m_TarifasDestino[static_cast<std::size_t>(f - m_Destinos->Filas().data())];
         return true;
     }
