@@ -226,7 +226,7 @@ int Comparar(const OpcionesCosteo& o, std::FILE* entrada, std::FILE* salida, std
     CosteoCandidatas candidatas(m, p, HilosCandidatas());
     CompararLlamadas destino(candidatas);
     const TotalesRecorrido propio =
-        Recorrer(m, motor, o, std::move(p.nombres), entrada, errores, destino);
+        Recorrer(m, motor, o, std::move(p.nombres), entrada, errores, destino, p.destinos.get());
     const auto cs = candidatas.Terminar();
     for (const Candidata& c : cs)
         if (c.fallo)

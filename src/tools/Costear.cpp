@@ -16,7 +16,9 @@
 #include "costing/cCosteo.h"
 #include "costing/cLlamada.h"
 #include "tools/Bonos.h"
+#include "tools/Cobrado.h"
 #include "tools/Comun.h"
+#include "tools/Csv.h"
 #include "tools/Instantes.h"
 #include "tools/Recorrido.h"
 
@@ -46,26 +48,33 @@ nlohmann::ordered_json NumeroJson(float importe) {
     return std::strtod(texto.c_str(), nullptr);
 }
 
+// An amount of a bill as a cell: the shortest text that reads back as it.
+void AnadirDoble(std::string& r, double x) {
+    char b[64];
+    const auto fin = std::to_chars(b, b + sizeof b, x, std::chars_format::fixed);
+    r.append(b, fin.ptr);
+}
+
+nlohmann::ordered_json Centimos(double x) {
+    return std::round(x * 100.0) / 100.0 + 0.0;
+}
+
 // costear's output: one row per call costed, CSV or JSON, written in blocks, or each at
 // once when someone is watching.
 class Filas : public DestinoLlamadas {
   public:
-    Filas(bool json, std::FILE* entrada, std::FILE* salida)
+    Filas(bool json, Agrupar por, std::FILE* entrada, std::FILE* salida)
         : m_Json(json),
+          m_Por(por),
           m_Salida(salida),
           m_Interactivo(::isatty(::fileno(entrada)) || ::isatty(::fileno(salida))) {}
 
     bool FilasEnTerminal() const override { return ::isatty(::fileno(m_Salida)) != 0; }
 
-    void Empezar() override {
-        if (!m_Json)
-            std::fputs(
-                "inicio,fin,tarifa,importe,duracion,tipo,tipo_actual,bono_net,"
-                "bono_net_actual,bono_dia,bono_noche\n",
-                m_Salida);
-    }
-
     void Costeada(const Llamada& l, const cCosteo& motor, const cBono& antes) override {
+        // The header waits for the first call: a log with a `cobrado` column gets two more.
+        if (!m_Cabecera) Cabecera(l.columnaCobrado);
+        if (m_Por != Agrupar::Nada) m_Totales.Sumar(ClaveDe(l, m_Por), l.segundos, motor.importe());
         TotalesDeGrupo(motor.Bono(), antes);
         if (m_Json)
             FilaJson(l, motor);
@@ -75,11 +84,24 @@ class Filas : public DestinoLlamadas {
     }
 
     void Terminar() override {
+        if (!m_Cabecera) Cabecera(false);
         Vaciar();
         Descargar(m_Salida);
     }
 
+    const TotalesPorClave& Totales() const { return m_Totales; }
+
   private:
+    void Cabecera(bool cobrado) {
+        m_Cabecera = true;
+        if (m_Json) return;
+        m_Fila +=
+            "inicio,fin,tarifa,importe,duracion,tipo,tipo_actual,bono_net,bono_net_actual,"
+            "bono_dia,bono_noche";
+        m_Fila += cobrado ? ",cobrado,diferencia\n" : "\n";
+        if (m_Interactivo) Vaciar();
+    }
+
     // The registry's group totals, worked out again only when the call changed the
     // registry: `antes`, the registry after the previous call, is the one they were last
     // worked out for.
@@ -91,7 +113,7 @@ class Filas : public DestinoLlamadas {
     }
 
     void FilaJson(const Llamada& l, const cCosteo& m) {
-        const nlohmann::ordered_json fila = {
+        nlohmann::ordered_json fila = {
             {"inicio", TextoInstante(l.ini)},
             {"fin", TextoInstante(l.fin)},
             {"tarifa", l.tarifa->utf8},
@@ -104,6 +126,11 @@ class Filas : public DestinoLlamadas {
             {"bono_dia", m_Dia},
             {"bono_noche", m_Noche},
         };
+        if (l.columnaCobrado) {
+            fila["cobrado"] = l.cobrado ? nlohmann::ordered_json(*l.cobrado) : nullptr;
+            fila["diferencia"] =
+                l.cobrado ? Centimos(DiferenciaCobrada(*l.cobrado, m.importe())) : nullptr;
+        }
         m_Fila += fila.dump();
         m_Fila += '\n';
     }
@@ -128,6 +155,17 @@ class Filas : public DestinoLlamadas {
         m_Fila += m_Dia;
         m_Fila += ',';
         m_Fila += m_Noche;
+        if (l.columnaCobrado) {
+            m_Fila += ',';
+            if (l.cobrado) {
+                AnadirDoble(m_Fila, *l.cobrado);
+                char b[64];
+                std::snprintf(b, sizeof b, ",%.2f", DiferenciaCobrada(*l.cobrado, m.importe()));
+                m_Fila += b;
+            } else {
+                m_Fila += ',';
+            }
+        }
         m_Fila += '\n';
     }
 
@@ -138,6 +176,9 @@ class Filas : public DestinoLlamadas {
     }
 
     const bool m_Json;
+    const Agrupar m_Por;
+    bool m_Cabecera = false;
+    TotalesPorClave m_Totales;
     std::FILE* m_Salida;
     const bool m_Interactivo;
     std::string m_Fila;  // rows not yet written
@@ -147,6 +188,27 @@ class Filas : public DestinoLlamadas {
 
 }  // namespace
 
+std::string EscribirTotales(const std::vector<TotalClave>& filas, Agrupar por, bool json) {
+    const char* clave = por == Agrupar::Cuenta ? "cuenta" : "origen";
+    std::string r;
+    if (!json) r = std::string(clave) + ",llamadas,duracion,importe\n";
+    for (const TotalClave& t : filas) {
+        if (json) {
+            const nlohmann::ordered_json o = {{clave, t.clave},
+                                              {"llamadas", t.llamadas},
+                                              {"duracion", TextoDuracion(t.segundos)},
+                                              {"importe", Centimos(t.importe)}};
+            r += o.dump() + '\n';
+        } else {
+            char b[512];
+            std::snprintf(b, sizeof b, ",%zu,%s,%.2f\n", t.llamadas,
+                          TextoDuracion(t.segundos).c_str(), t.importe);
+            r += CeldaCsv(SinFormula(t.clave)) + b;
+        }
+    }
+    return r;
+}
+
 int Costear(const OpcionesCosteo& o, std::FILE* entrada, std::FILE* salida, std::FILE* errores) {
     CatalogoExistente(o.catalogo);
     cLlamada m(o.catalogo);
@@ -155,15 +217,32 @@ int Costear(const OpcionesCosteo& o, std::FILE* entrada, std::FILE* salida, std:
     // before it starts.
     std::optional<Salida> bonos;
     if (o.salidaBonos) bonos.emplace(*o.salidaBonos, ReservaBonos(p.inicial));
-    Filas filas(o.json, entrada, salida);
+    std::optional<Salida> totales;
+    if (o.por != Agrupar::Nada && o.salidaTotales) totales.emplace(*o.salidaTotales);
+    Filas filas(o.json, o.por, entrada, salida);
     cCosteo motor;
     PrepararMotor(motor, p);
-    const TotalesRecorrido t = Recorrer(m, motor, o, std::move(p.nombres), entrada, errores, filas);
+    const TotalesRecorrido t =
+        Recorrer(m, motor, o, std::move(p.nombres), entrada, errores, filas, p.destinos.get());
+    std::string tabla;
+    if (o.por != Agrupar::Nada) tabla = EscribirTotales(filas.Totales().Ordenados(), o.por, o.json);
+    // With --json and no file of their own, the totals follow the rows as objects.
+    if (o.por != Agrupar::Nada && !totales && o.json) {
+        Emitir(salida, tabla);
+        Descargar(salida);
+    }
+    if (totales) {
+        totales->Escribir(tabla);
+        totales->Confirmar();
+    }
     if (bonos) {
         bonos->Escribir(EscribirBonos(motor.Bono()));
         bonos->Confirmar();
     }
-    return Resumir(t, errores);
+    const int estado = Resumir(t, errores);
+    // As CSV they are a second table: on the error stream, standard output keeping one.
+    if (o.por != Agrupar::Nada && !totales && !o.json) Emitir(errores, tabla);
+    return estado;
 }
 
 }  // namespace quelmar::herramientas

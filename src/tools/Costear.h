@@ -4,8 +4,14 @@
 #include <filesystem>
 #include <optional>
 #include <string>
+#include <vector>
 
 namespace quelmar::herramientas {
+
+// How the calls are written: the plain log, or Asterisk's Master.csv (cdr-csv).
+enum class FormatoLlamadas { Llamadas, Asterisk };
+// What --por adds up the calls by: nothing, the calling extension (src), the account.
+enum class Agrupar { Nada, Origen, Cuenta };
 
 struct OpcionesCosteo {
     std::filesystem::path catalogo;
@@ -17,12 +23,23 @@ struct OpcionesCosteo {
     bool json = false;
     // Standard input when absent.
     std::optional<std::filesystem::path> llamadas;
+    FormatoLlamadas formato = FormatoLlamadas::Llamadas;
+    // The prefijo,tarifa table that picks a call's tariff by the number dialled.
+    std::optional<std::filesystem::path> destinos;
+    Agrupar por = Agrupar::Nada;
+    // Where costear writes the totals of --por (else: after the rows with --json, on the
+    // error stream otherwise).
+    std::optional<std::filesystem::path> salidaTotales;
 };
 
 // Costs a log of calls, one "inicio,fin[,tarifa]" a line, in line order with one bono
 // registry carried from call to call. Results go to `salida`, bad lines and the totals
 // to `errores`. Returns 0, or 1 when some line was bad; an unusable option or file raises
 // ErrorUso before anything is written.
+struct TotalClave;
+// The totals of --por as a table: CSV with a header, or one JSON object per key.
+std::string EscribirTotales(const std::vector<TotalClave>& filas, Agrupar por, bool json);
+
 int Costear(const OpcionesCosteo& o, std::FILE* entrada, std::FILE* salida, std::FILE* errores);
 
 }  // namespace quelmar::herramientas

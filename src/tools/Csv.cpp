@@ -26,18 +26,19 @@ std::optional<std::string> PartirCsv(std::string_view s, char sep,
         campo.clear();
         if (j < n && s[j] == '"') {
             ++j;
+            // The text up to each quote in one step: a PBX's records quote every field.
             while (true) {
-                if (j >= n) return fallo("unas comillas no se cierran");
-                if (s[j] == '"') {
-                    if (j + 1 < n && s[j + 1] == '"') {
-                        campo += '"';
-                        j += 2;
-                        continue;
-                    }
-                    ++j;
-                    break;
+                const std::size_t q = s.find('"', j);
+                if (q == std::string_view::npos) return fallo("unas comillas no se cierran");
+                campo.append(s.substr(j, q - j));
+                j = q;
+                if (j + 1 < n && s[j + 1] == '"') {
+                    campo += '"';
+                    j += 2;
+                    continue;
                 }
-                campo += s[j++];
+                ++j;
+                break;
             }
             while (j < n && EsBlanco(s[j])) ++j;
             if (j < n && s[j] != sep) return fallo("hay texto tras unas comillas de cierre");

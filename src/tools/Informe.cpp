@@ -21,6 +21,7 @@
 #include "runtime/Locale.h"
 #include "runtime/OleDate.h"
 #include "tools/Bonos.h"
+#include "tools/Cobrado.h"
 #include "tools/Comparar.h"
 #include "tools/Comun.h"
 #include "tools/Formato.h"
@@ -52,6 +53,15 @@ struct FilaLlamada {
     bool bono;
 };
 
+// A call charged more than its tariff gives.
+struct CobroDeMas {
+    double ini;
+    std::string tarifa, numero;
+    double importe, cobrado, diferencia;
+};
+// The page lists this many of them, the largest differences.
+constexpr std::size_t kCobrosListados = 100;
+
 // Bono time left after a call, per group, in seconds.
 struct Saldo {
     double instante;
@@ -81,11 +91,13 @@ constexpr std::size_t kSaldosGuardados = 1 << 16;
 class Recopilacion : public DestinoLlamadas, public ObservadorTramos {
   public:
     // `conBonos`: whether the run starts with bonos, and so the page draws their line.
-    Recopilacion(const cCosteo& motor, CosteoCandidatas& candidatas, bool conBonos)
-        : m_Motor(motor), m_Candidatas(candidatas), m_ConBonos(conBonos) {}
+    Recopilacion(const cCosteo& motor, CosteoCandidatas& candidatas, bool conBonos, Agrupar por)
+        : m_Motor(motor), m_Candidatas(candidatas), m_ConBonos(conBonos), m_Por(por) {}
 
     void Costeada(const Llamada& l, const cCosteo& m, const cBono& antes) override {
         m_Candidatas.Anadir({l.ini, l.fin, l.segundos});
+        if (m_Por != Agrupar::Nada) m_PorClave.Sumar(ClaveDe(l, m_Por), l.segundos, m.importe());
+        if (l.cobrado) AnotarCobro(l, m);
         bool bono = false;
         const std::int64_t dia = fecha::DiaDeSegundos(fecha::ASegundos(l.ini));
         for (const cTramo& t : m_Pendientes) {
@@ -126,7 +138,32 @@ class Recopilacion : public DestinoLlamadas, public ObservadorTramos {
     // Lines naming a tariff the catalogue lacks: out of the log's own total.
     std::size_t SinTarifa() const { return m_SinTarifa; }
 
+    Agrupar Por() const { return m_Por; }
+    const TotalesPorClave& PorClave() const { return m_PorClave; }
+    // The calls charged more, largest difference first (the first kCobrosListados).
+    std::vector<CobroDeMas> DeMas() const {
+        std::vector<CobroDeMas> r = m_DeMas;
+        std::stable_sort(r.begin(), r.end(), MayorDiferencia);
+        if (r.size() > kCobrosListados) r.resize(kCobrosListados);
+        return r;
+    }
+
   private:
+    static bool MayorDiferencia(const CobroDeMas& a, const CobroDeMas& b) {
+        return a.diferencia > b.diferencia;
+    }
+    // Only the largest differences are kept: the list never grows with the log.
+    void AnotarCobro(const Llamada& l, const cCosteo& m) {
+        const double d = DiferenciaCobrada(*l.cobrado, m.importe());
+        if (d <= 0) return;
+        m_DeMas.push_back(
+            {l.ini, l.tarifa->utf8, std::string(l.numero), m.importe(), *l.cobrado, d});
+        if (m_DeMas.size() >= 4 * kCobrosListados) {
+            std::stable_sort(m_DeMas.begin(), m_DeMas.end(), MayorDiferencia);
+            m_DeMas.resize(kCobrosListados);
+        }
+    }
+
     // A long log's bono line: of the points that fall in one sixteenth of a pixel column
     // of the chart as it would be drawn now, only the last of each run is kept (the
     // first point too: the chart starts there). The chart draws the last value of each
@@ -173,6 +210,9 @@ class Recopilacion : public DestinoLlamadas, public ObservadorTramos {
     CosteoCandidatas& m_Candidatas;
     const bool m_ConBonos;
     std::size_t m_SaldosMaximos = kSaldosGuardados;
+    const Agrupar m_Por;
+    TotalesPorClave m_PorClave;
+    std::vector<CobroDeMas> m_DeMas;
     std::map<std::int64_t, Dia> m_Dias;
     std::array<std::array<double, 24>, 3> m_Horas{};
     std::vector<FilaLlamada> m_Filas;
@@ -634,6 +674,82 @@ void GraficoComparacion(Pagina& p, const std::vector<Candidata>& cs, double prop
       << "</text>\n</svg></div>\n</section>\n";
 }
 
+// --por: the amount per extension or account, the largest 20 as bars, all in a table.
+void GraficoPorClave(Pagina& p, const Recopilacion& d) {
+    const bool cuenta = d.Por() == Agrupar::Cuenta;
+    p << "<section><h2>Importe por " << (cuenta ? "cuenta" : "extensión") << "</h2>\n";
+    const auto filas = d.PorClave().Ordenados();
+    if (filas.empty()) {
+        p << "<p>No hay llamadas.</p></section>\n";
+        return;
+    }
+    const std::size_t barras = std::min<std::size_t>(filas.size(), 20);
+    const double maximo = std::max(filas.front().importe, 1e-9);
+    const double alto = 30.0 * static_cast<double>(barras) + 10;
+    p << "<div class=\"desliza\"><svg class=\"grafico\" viewBox=\"0 0 800 "
+      << std::to_string(static_cast<int>(alto)) << "\" role=\"img\" aria-label=\"Importe por "
+      << (cuenta ? "cuenta" : "extensión") << "\">\n";
+    for (std::size_t i = 0; i < barras; ++i) {
+        const TotalClave& f = filas[i];
+        const double y = 10 + 30.0 * static_cast<double>(i);
+        const double w = std::max(0.0, f.importe / maximo * 470);
+        p << "<text x=\"186\" y=\"" << C(y + 17) << "\" class=\"eje\" text-anchor=\"end\">"
+          << (f.clave.empty() ? std::string("(sin dato)") : Html(f.clave)) << "</text>";
+        char r[200];
+        std::snprintf(r, sizeof r,
+                      "<rect x=\"192\" y=\"%.0f\" width=\"%.1f\" height=\"22\" fill=\"#0b3c68\"/>",
+                      y, w);
+        p << r << "<text x=\"" << C(198 + w) << "\" y=\"" << C(y + 16) << "\" class=\"eje\">"
+          << p.Numero(f.importe) << "</text>\n";
+    }
+    p << "</svg></div>\n";
+    if (filas.size() > barras)
+        p << "<p>En el gráfico, las " << std::to_string(barras)
+          << " de importe mayor; en la tabla, "
+          << "todas.</p>\n";
+    p << "<div class=\"tabla\"><table>\n<thead><tr><th>" << (cuenta ? "Cuenta" : "Extensión")
+      << "</th><th>Llamadas</th><th>Tiempo</th><th>Importe</th></tr></thead>\n<tbody>\n";
+    for (std::size_t i = 0; i < filas.size() && i < kLlamadasListadas; ++i)
+        p << "<tr><td>" << Html(filas[i].clave) << "</td><td class=\"n\">"
+          << p.Numero(static_cast<double>(filas[i].llamadas), 0) << "</td><td class=\"n\">"
+          << Pagina::Duracion(filas[i].segundos) << "</td><td class=\"n\">"
+          << p.Numero(filas[i].importe) << "</td></tr>\n";
+    p << "</tbody></table></div>\n</section>\n";
+}
+
+// A log with a `cobrado` column: how many calls were charged more, and which.
+void SeccionCobrado(Pagina& p, const Recopilacion& d, const TotalesRecorrido& t) {
+    const RevisionFactura& f = t.factura;
+    p << "<section><h2>¿Le han cobrado de más?</h2>\n<p class=\"conclusion\">";
+    if (!f.mas)
+        p << "No: ninguna de las " << p.Numero(static_cast<double>(f.revisadas), 0)
+          << " llamadas con importe cobrado se cobró por encima de su tarifa";
+    else
+        p << "Sí: " << p.Numero(static_cast<double>(f.mas), 0)
+          << (f.mas == 1 ? " llamada se cobró" : " llamadas se cobraron")
+          << " por encima de su tarifa, " << p.Numero(f.deMas) << " de más en total";
+    if (f.menos)
+        p << "; " << p.Numero(static_cast<double>(f.menos), 0) << " por debajo ("
+          << p.Numero(f.deMenos) << ")";
+    p << ".</p>\n";
+    const auto cobros = d.DeMas();
+    if (!cobros.empty()) {
+        if (f.mas > cobros.size())
+            p << "<p>Las " << std::to_string(cobros.size())
+              << " de diferencia mayor; todas, con «tarificador costear».</p>\n";
+        p << "<div class=\"tabla\"><table>\n<thead><tr><th>Inicio</th><th>Número</th>"
+             "<th>Tarifa</th><th>Importe</th><th>Cobrado</th><th>De más</th></tr></thead>\n"
+             "<tbody>\n";
+        for (const CobroDeMas& c : cobros)
+            p << "<tr><td>" << p.Fecha(c.ini) << "</td><td>" << Html(c.numero) << "</td><td>"
+              << Html(c.tarifa) << "</td><td class=\"n\">" << p.Numero(c.importe)
+              << "</td><td class=\"n\">" << p.Numero(c.cobrado) << "</td><td class=\"n\">"
+              << p.Numero(c.diferencia) << "</td></tr>\n";
+        p << "</tbody></table></div>\n";
+    }
+    p << "</section>\n";
+}
+
 void TablaLlamadas(Pagina& p, const Recopilacion& d, const TotalesRecorrido& t) {
     p << "<section><h2>Llamadas</h2>\n";
     if (t.costeadas > d.Filas().size())
@@ -704,6 +820,8 @@ std::string EscribirPagina(const Formato& f, const TotalesRecorrido& t, const Re
     GraficoHoras(p, d);
     GraficoBonos(p, d, inicial);
     GraficoComparacion(p, cs, t.importe, d.SinTarifa());
+    if (d.Por() != Agrupar::Nada) GraficoPorClave(p, d);
+    if (t.columnaCobrado) SeccionCobrado(p, d, t);
     TablaLlamadas(p, d, t);
     p << "</body>\n</html>\n";
     return std::move(p.Texto());
@@ -727,10 +845,10 @@ int Informe(const OpcionesInforme& o, std::FILE* entrada, std::FILE* errores) {
     PrepararMotor(motor, p);
     // The candidates of the comparison chart are costed in the same pass.
     CosteoCandidatas candidatas(m, p, HilosCandidatas());
-    Recopilacion datos(motor, candidatas, p.inicial.Count() > 0);
+    Recopilacion datos(motor, candidatas, p.inicial.Count() > 0, o.costeo.por);
     motor.Observador(&datos);
-    const TotalesRecorrido t =
-        Recorrer(m, motor, o.costeo, std::move(p.nombres), entrada, errores, datos);
+    const TotalesRecorrido t = Recorrer(m, motor, o.costeo, std::move(p.nombres), entrada, errores,
+                                        datos, p.destinos.get());
     motor.Observador(nullptr);
     const auto cs = candidatas.Terminar();
     pagina.Escribir(EscribirPagina(FormatoDelEntorno(), t, datos, p.inicial, motor.Bono(), cs));

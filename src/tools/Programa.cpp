@@ -34,7 +34,7 @@ Cuesta registros de llamadas con el catálogo de tarifas de Quelmar (Tarifas.Dat
 y mueve catálogos a CSV y desde CSV.
 
 Órdenes:
-  costear    cuesta llamadas, una por línea: inicio,fin[,tarifa]
+  costear    cuesta llamadas, una por línea, o el Master.csv de una centralita
   comparar   cuánto costarían las mismas llamadas con cada tarifa del catálogo
   informe    una página HTML con gráficos: importes, horas, bonos, tarifas
   listar     muestra las tarifas del catálogo
@@ -55,7 +55,10 @@ o fichero inservible, o una salida que no se pudo escribir.
 constexpr const char* kAyudaCostear =
     R"(Uso: tarificador costear [--catalogo CARPETA] [--tarifa NOMBRE]
                           [--festivos FICHERO] [--bonos FICHERO]
-                          [--salida-bonos FICHERO] [--json] [LLAMADAS]
+                          [--salida-bonos FICHERO] [--json]
+                          [--formato llamadas|asterisk] [--destinos FICHERO]
+                          [--por origen|cuenta] [--salida-totales FICHERO]
+                          [LLAMADAS]
 
 Cuesta cada llamada del fichero LLAMADAS (o de la entrada estándar si falta o es
 «-»). Una llamada por línea: inicio,fin[,tarifa] (o separada por «;»), con
@@ -87,6 +90,27 @@ más parecido.
   --salida-bonos FICHERO  escribe el registro que queda tras la última llamada,
                           en la misma forma JSON
   --json                  un objeto JSON por llamada en lugar de CSV
+  --formato FORMATO       «llamadas» (por omisión) o «asterisk»: el Master.csv
+                          de una centralita Asterisk (cdr-csv); se cuesta de
+                          answer a end cada registro ANSWERED con billsec > 0
+                          (si no cuadran en más de un segundo, billsec desde
+                          answer, con aviso); los demás (NO ANSWER, BUSY,
+                          FAILED, CONGESTION) solo se cuentan en el resumen
+  --destinos FICHERO      filas prefijo,tarifa: la llamada toma la tarifa del
+                          prefijo más largo con que empieza el número marcado
+                          (dst, o la cuarta columna del registro); se ignoran
+                          espacios, guiones y puntos, y «+» es «00». Sin
+                          prefijo, la de --tarifa; sin --tarifa, línea errónea
+  --por CLAVE             «origen» (la extensión que llama) o «cuenta»: tras
+                          las filas, llamadas, tiempo e importe de cada una, de
+                          mayor a menor importe (en CSV, en la salida de
+                          errores; con --json, objetos tras las filas)
+  --salida-totales FICHERO  los totales de --por en ese fichero
+
+Una cabecera puede nombrar columnas: numero (el marcado), cobrado (lo que
+cobró el operador: añade las columnas cobrado y diferencia, cobrado menos
+importe, y el resumen dice cuántas llamadas se cobraron de más o de menos),
+origen y cuenta (para --por); inicio y fin son siempre las dos primeras.
 
 Los bonos se gastan de una llamada a la siguiente en el orden de las líneas, y
 se rellenan cuando entre el final de una llamada y el principio de la siguiente
@@ -103,14 +127,17 @@ tenían errores.
 
 constexpr const char* kAyudaComparar =
     R"(Uso: tarificador comparar [--catalogo CARPETA] [--festivos FICHERO]
-                           [--bonos FICHERO] [--json] [LLAMADAS]
+                           [--bonos FICHERO] [--json] [--tarifa NOMBRE]
+                           [--formato llamadas|asterisk] [--destinos FICHERO]
+                           [LLAMADAS]
 
 ¿Qué tarifa me conviene? Cuesta el registro de llamadas entero una vez con cada
 tarifa del catálogo (todas menos las de los bonos, 10DIA, 50DIA, 10NOCHE y
 50NOCHE), sin mirar la tarifa que nombra cada línea, con los bonos gastándose y
 rellenándose como en «costear». Las llamadas, las opciones y las líneas con
 errores son las de «costear»; una línea con errores no cuenta para ninguna
-tarifa.
+tarifa. Con --formato asterisk y --destinos se comparan las llamadas de una
+centralita; --tarifa, --formato y --destinos son los de «costear».
 
 Salida (CSV con cabecera, de la más barata a la más cara):
   tarifa             nombre de la tarifa
@@ -129,7 +156,9 @@ de errores, el resumen del registro con sus propias tarifas, como en «costear»
 constexpr const char* kAyudaInforme =
     R"(Uso: tarificador informe --salida INFORME.html [--catalogo CARPETA]
                           [--tarifa NOMBRE] [--festivos FICHERO]
-                          [--bonos FICHERO] [--salida-bonos FICHERO] [LLAMADAS]
+                          [--bonos FICHERO] [--salida-bonos FICHERO]
+                          [--formato llamadas|asterisk] [--destinos FICHERO]
+                          [--por origen|cuenta] [LLAMADAS]
 
 Cuesta el registro de llamadas como «costear» (las mismas opciones y líneas) y
 escribe una página HTML que se lee en cualquier navegador, sin red ni programas,
@@ -141,6 +170,9 @@ también impresa o en el móvil:
   - el tiempo de bono que queda a lo largo del registro, con las recargas
   - lo que costarían las llamadas con cada tarifa (como «comparar») y la más
     barata
+  - con --por, el importe por extensión o por cuenta (gráfico y tabla)
+  - con una columna cobrado, «¿Le han cobrado de más?»: las llamadas cobradas
+    por encima de su tarifa, de mayor a menor diferencia
   - las llamadas (las 500 primeras) y las líneas con errores
 Los números y las fechas se escriben como los escribe su configuración regional
 (LANG). El fichero se sustituye de una vez al final. La salida de errores lleva
@@ -148,6 +180,7 @@ lo mismo que con «costear».
 
   --salida INFORME.html   el fichero que se escribe (obligatorio; «-», la salida
                           estándar)
+  --formato, --destinos y --por son los de «costear».
 )";
 
 constexpr const char* kAyudaListar =
@@ -431,11 +464,35 @@ class RegistroDeLlamadas {
         if (auto v = o.Valor("--bonos")) m_Opciones.bonos = *v;
         if (auto v = o.Valor("--salida-bonos")) m_Opciones.salidaBonos = *v;
         m_Opciones.json = o.Tiene("--json");
+        if (auto v = o.Valor("--formato")) {
+            if (*v == "asterisk")
+                m_Opciones.formato = FormatoLlamadas::Asterisk;
+            else if (*v != "llamadas")
+                throw ErrorUso("--formato " + CitarCorto(*v) +
+                               " no se conoce: se espera «llamadas» o «asterisk»");
+        }
+        if (auto v = o.Valor("--destinos")) m_Opciones.destinos = *v;
+        if (auto v = o.Valor("--por")) {
+            if (*v == "origen")
+                m_Opciones.por = Agrupar::Origen;
+            else if (*v == "cuenta")
+                m_Opciones.por = Agrupar::Cuenta;
+            else
+                throw ErrorUso("--por " + CitarCorto(*v) +
+                               " no se conoce: se espera «origen» o «cuenta»");
+        }
+        if (auto v = o.Valor("--salida-totales")) {
+            if (m_Opciones.por == Agrupar::Nada)
+                throw ErrorUso("--salida-totales necesita --por origen o --por cuenta");
+            m_Opciones.salidaTotales = *v;
+            salidas.push_back({"--salida-totales", *v});
+        }
         std::vector<Papel> entradas = {
             {"el registro de llamadas", o.posicionales.empty() ? "-" : o.posicionales[0]},
             {"el catálogo", m_Opciones.catalogo / cLlamada::kNombreFichero}};
         if (m_Opciones.bonos) entradas.push_back({"--bonos", *m_Opciones.bonos});
         if (m_Opciones.festivos) entradas.push_back({"--festivos", *m_Opciones.festivos});
+        if (m_Opciones.destinos) entradas.push_back({"--destinos", *m_Opciones.destinos});
         if (m_Opciones.salidaBonos) salidas.push_back({"--salida-bonos", *m_Opciones.salidaBonos});
         ComprobarDistintos(entradas, salidas);
         if (!o.posicionales.empty() && o.posicionales[0] != "-") {
@@ -462,9 +519,11 @@ class RegistroDeLlamadas {
 };
 
 int CostearOrden(const std::vector<std::string>& args) {
-    const Opciones o = LeerOpciones(
-        "costear", args, {"--catalogo", "--tarifa", "--festivos", "--bonos", "--salida-bonos"},
-        {"--json"}, 1);
+    const Opciones o =
+        LeerOpciones("costear", args,
+                     {"--catalogo", "--tarifa", "--festivos", "--bonos", "--salida-bonos",
+                      "--formato", "--destinos", "--por", "--salida-totales"},
+                     {"--json"}, 1);
     if (o.ayuda) {
         std::fputs(kAyudaCostear, stdout);
         return kSalidaBien;
@@ -474,9 +533,11 @@ int CostearOrden(const std::vector<std::string>& args) {
 }
 
 int InformeOrden(const std::vector<std::string>& args) {
-    const Opciones o = LeerOpciones(
-        "informe", args,
-        {"--catalogo", "--tarifa", "--festivos", "--bonos", "--salida-bonos", "--salida"}, {}, 1);
+    const Opciones o =
+        LeerOpciones("informe", args,
+                     {"--catalogo", "--tarifa", "--festivos", "--bonos", "--salida-bonos",
+                      "--salida", "--formato", "--destinos", "--por"},
+                     {}, 1);
     if (o.ayuda) {
         std::fputs(kAyudaInforme, stdout);
         return kSalidaBien;
@@ -492,7 +553,9 @@ int InformeOrden(const std::vector<std::string>& args) {
 
 int CompararOrden(const std::vector<std::string>& args) {
     const Opciones o =
-        LeerOpciones("comparar", args, {"--catalogo", "--festivos", "--bonos"}, {"--json"}, 1);
+        LeerOpciones("comparar", args,
+                     {"--catalogo", "--festivos", "--bonos", "--tarifa", "--formato", "--destinos"},
+                     {"--json"}, 1);
     if (o.ayuda) {
         std::fputs(kAyudaComparar, stdout);
         return kSalidaBien;

@@ -27,10 +27,13 @@
 #include "runtime/RuntimeError.h"
 #include "runtime/Texto.h"
 #include "time/cTiempo.h"
+#include "tools/Asterisk.h"
 #include "tools/Bonos.h"
 #include "tools/CatalogoCsv.h"
+#include "tools/Cobrado.h"
 #include "tools/Comun.h"
 #include "tools/Csv.h"
+#include "tools/Destinos.h"
 #include "tools/Formato.h"
 #include "tools/Instantes.h"
 
@@ -326,6 +329,19 @@ Preparacion PrepararCosteo(cLlamada& m, const OpcionesCosteo& o) {
     // The holidays and the registry go to each costing state a run makes (PrepararMotor).
     if (o.festivos) p.festivos = LeerFestivos(*o.festivos);
     if (o.bonos) p.inicial = LeerBonos(LeerFicheroEntero(*o.bonos), o.bonos->string());
+    if (o.destinos) {
+        auto d = std::make_shared<Destinos>(
+            Destinos::Leer(LeerFicheroEntero(*o.destinos), o.destinos->string()));
+        // Every tariff of the table is known before the first call is costed.
+        for (const Destinos::Destino& f : d->Filas()) {
+            const auto b = Utf8ACp1252Exacto(f.tarifa);
+            if (!b || m.Find(*b) < 0)
+                throw ErrorUso(o.destinos->string() + ":" + std::to_string(f.linea) +
+                               ": la tarifa " + CitarCorto(f.tarifa) + " del prefijo " + f.prefijo +
+                               " no está en el catálogo" + Sugerencia(p.nombres, f.tarifa));
+        }
+        p.destinos = std::move(d);
+    }
     return p;
 }
 
@@ -352,6 +368,14 @@ void LlevarRegistro(cBono& r, std::optional<double> finAnterior, double ini,
 
 namespace {
 
+Llamada NuevaLlamada(double ini, double fin, std::int64_t segundos, const TarifaPedida* tarifa,
+                     std::string_view textoIni, std::string_view textoFin) {
+    Llamada l{};
+    l.ini = ini, l.fin = fin, l.segundos = segundos, l.tarifa = tarifa;
+    l.textoIni = textoIni, l.textoFin = textoFin;
+    return l;
+}
+
 // Past this many bad lines the rest are only counted.
 constexpr std::size_t kMalasMostradas = 20;
 
@@ -365,7 +389,8 @@ class Recorrido {
   public:
     Recorrido(const cLlamada& m, cCosteo& motor, std::vector<std::string> nombres,
               std::FILE* entrada, std::FILE* errores, DestinoLlamadas& destino,
-              std::string nombreEntrada, std::string lugar)
+              std::string nombreEntrada, std::string lugar, const OpcionesCosteo& o,
+              const Destinos* destinos)
         : m_NombreEntrada(std::move(nombreEntrada)),
           m_Lugar(std::move(lugar)),
           m_Catalogo(m),
@@ -382,6 +407,15 @@ class Recorrido {
         for (std::int16_t i = 0; i < m.Count(); ++i) m_Posiciones.emplace(NombreDeTarifa(m, i), i);
         // PrepararCosteo made sure the catalogue has it.
         EnCatalogo(m_Principal);
+        m_Asterisk = o.formato == FormatoLlamadas::Asterisk;
+        m_TarifaDada = o.tarifa.has_value();
+        m_Destinos = destinos;
+        // The tariffs of --destinos, each found once (PrepararCosteo made sure of them).
+        if (m_Destinos)
+            for (const Destinos::Destino& f : m_Destinos->Filas()) {
+                m_TarifasDestino.push_back(Pedida(Utf8ACp1252Exacto(f.tarifa)));
+                EnCatalogo(m_TarifasDestino.back());
+            }
     }
 
     void Linea(std::string_view bruta, bool cortada);
@@ -392,6 +426,12 @@ class Recorrido {
     std::optional<std::string_view> Contenido(std::string_view bruta, bool cortada);
     std::optional<Llamada> LeerLlamada(std::string_view linea);
     std::optional<Llamada> LeerCampos();
+    std::optional<Llamada> LeerRegistro(std::string_view linea, bool primera);
+    void Cabecera();
+    bool TarifaPorNumero(Llamada& l, std::string_view numero);
+    std::string_view Campo(std::size_t i) const {
+        return i < m_Campos.size() ? RecortarBlancos(m_Campos[i]) : std::string_view();
+    }
     bool CostearLlamada(const Llamada& l);
     void Mala(const std::string& motivo);
     void Aviso(bool& dado, const char* texto);
@@ -423,6 +463,19 @@ class Recorrido {
     std::unordered_map<std::string, std::int16_t, HashTexto, std::equal_to<>> m_Posiciones;
     // A log names few tariffs over and over: their conversions are worked out once.
     std::unordered_map<std::string, TarifaPedida, HashTexto, std::equal_to<>> m_Pedidas;
+    bool m_Asterisk = false, m_TarifaDada = false;
+    const Destinos* m_Destinos = nullptr;
+    std::vector<TarifaPedida> m_TarifasDestino;  // of each row of m_Destinos
+    // Where the plain log has each column; a header line may name them.
+    static constexpr std::size_t kSin = SIZE_MAX;
+    struct Columnas {
+        std::size_t tarifa = 2, numero = 3, cobrado = kSin, origen = kSin, cuenta = kSin;
+        std::size_t maximo = 4;
+        bool nombradas = false;
+    } m_Col;
+    bool m_AvisoComa = false;
+    std::string m_TextoFin;  // an end worked out from billsec
+    std::string m_Digitos;   // of the number being read
 };
 
 TarifaPedida Recorrido::Pedida(std::optional<std::string> bytes) {
@@ -503,6 +556,7 @@ std::optional<std::string_view> Recorrido::Contenido(std::string_view linea, boo
 std::optional<Llamada> Recorrido::LeerLlamada(std::string_view linea) {
     const bool primera = !m_CabeceraVista;
     m_CabeceraVista = true;
+    if (m_Asterisk) return LeerRegistro(linea, primera);
     auto fallo = PartirCsv(linea, ',', m_Campos);
     // ";" separates too, as a Spanish spreadsheet writes it, quoted fields included
     // ("a";"b" is no field followed by text for ","); the first reading's fault is told
@@ -514,14 +568,20 @@ std::optional<Llamada> Recorrido::LeerLlamada(std::string_view linea) {
     // A first line whose first field does not start with a digit is a header.
     if (primera && !fallo) {
         const std::string_view c0 = RecortarBlancos(m_Campos[0]);
-        if (c0.empty() || c0[0] < '0' || c0[0] > '9') return std::nullopt;
+        if (c0.empty() || c0[0] < '0' || c0[0] > '9') {
+            Cabecera();
+            return std::nullopt;
+        }
     }
     if (fallo) {
         Mala(*fallo);
         return std::nullopt;
     }
-    if (m_Campos.size() < 2 || m_Campos.size() > 3) {
-        Mala("se esperaban 2 o 3 campos (inicio,fin[,tarifa]) y hay " +
+    if (m_Campos.size() < 2 || m_Campos.size() > m_Col.maximo) {
+        Mala((m_Col.nombradas ? "se esperaban de 2 a " + std::to_string(m_Col.maximo) +
+                                    " campos (los de la cabecera) y hay "
+                              : std::string("se esperaban de 2 a 4 campos "
+                                            "(inicio,fin[,tarifa[,numero]]) y hay ")) +
              std::to_string(m_Campos.size()));
         return std::nullopt;
     }
@@ -550,9 +610,32 @@ std::optional<Llamada> Recorrido::LeerCampos() {
         Mala("la llamada dura más de " + std::to_string(cTiempo::kHorasMaximas) + " horas");
         return std::nullopt;
     }
-    Llamada l{*ini, *fin, segundos, &m_Principal, tIni, tFin};
-    if (m_Campos.size() == 3 && !RecortarBlancos(m_Campos[2]).empty()) {
-        const std::string_view pedido = RecortarBlancos(m_Campos[2]);
+    Llamada l = NuevaLlamada(*ini, *fin, segundos, &m_Principal, tIni, tFin);
+    l.numero = Campo(m_Col.numero);
+    l.origen = Campo(m_Col.origen);
+    l.cuenta = Campo(m_Col.cuenta);
+    l.columnaCobrado = m_Col.cobrado != kSin;
+    if (l.columnaCobrado) {
+        bool coma = false;
+        if (!LeerCobrado(Campo(m_Col.cobrado), l.cobrado, coma)) {
+            Mala("cobrado " + CitarCorto(Campo(m_Col.cobrado)) +
+                 " no es un importe (se espera un número como 11.5)");
+            return std::nullopt;
+        }
+        if (coma)
+            Aviso(m_AvisoComa,
+                  "los importes cobrados con coma decimal (11,5) se leen como con punto (11.5)");
+    }
+    // A tariff the line names wins; else the number dialled picks one with --destinos. A
+    // number is read even without it: a column of something else is caught.
+    if (!l.numero.empty() && !NormalizarNumero(l.numero, m_Digitos)) {
+        TarifaPorNumero(l, l.numero);
+        return std::nullopt;
+    }
+    if (Campo(m_Col.tarifa).empty()) {
+        if (!l.numero.empty() && m_Destinos && !TarifaPorNumero(l, l.numero)) return std::nullopt;
+    } else {
+        const std::string_view pedido = Campo(m_Col.tarifa);
         TarifaPedida& t = PedidaEnLog(pedido);
         if (!t.bytes || !EnCatalogo(t)) {
             if (!t.sugerencia) {
@@ -570,7 +653,114 @@ std::optional<Llamada> Recorrido::LeerCampos() {
     return l;
 }
 
-// Costs the call with the registry carried from the previous one, refilled when a billing
+// The columns a header line names: any of inicio, fin, tarifa, numero, cobrado, origen and
+// cuenta, in any case; the calls' instants stay the first two columns.
+void Recorrido::Cabecera() {
+    Columnas c;
+    c.tarifa = c.numero = kSin;
+    for (std::size_t i = 2; i < m_Campos.size(); ++i) {
+        std::string n(Campo(i));
+        for (char& ch : n)
+            if (ch >= 'A' && ch <= 'Z') ch = static_cast<char>(ch - 'A' + 'a');
+        std::size_t* col = n == "tarifa"                    ? &c.tarifa
+                           : n == "numero" || n == "número" ? &c.numero
+                           : n == "cobrado"                 ? &c.cobrado
+                           : n == "origen"                  ? &c.origen
+                           : n == "cuenta"                  ? &c.cuenta
+                                                            : nullptr;
+        if (!col) continue;
+        *col = i;
+        if (col != &c.tarifa) c.nombradas = true;
+    }
+    // Only a header that names a column past the tariff lays the columns out: one of
+    // inicio,fin,tarifa or of other names leaves them where they always were.
+    if (!c.nombradas) return;
+    c.maximo = m_Campos.size();
+    m_Col = c;
+    m_Totales.columnaCobrado = c.cobrado != kSin;
+}
+
+// The tariff of the row of --destinos whose prefix the number starts with, else --tarifa;
+// false (told) when there is none.
+bool Recorrido::TarifaPorNumero(Llamada& l, std::string_view numero) {
+    if (!NormalizarNumero(numero, m_Digitos)) {
+        Mala(numero.empty() ? std::string("el registro no tiene número marcado (dst)")
+                            : "número marcado " + CitarCorto(numero) +
+                                  " ilegible (se esperan cifras, con «+» delante, espacios, "
+                                  "guiones o puntos)");
+        return false;
+    }
+    if (const auto* f = m_Destinos->Buscar(m_Digitos)) {
+        l.tarifa = &m_TarifasDestino[static_cast<std::size_t>(f - m_Destinos->Filas().data())];
+        return true;
+    }
+    if (m_TarifaDada) return true;  // l.tarifa is already --tarifa's
+    Mala("el número " + CitarCorto(numero) +
+         " no empieza por ningún prefijo de --destinos (y no se ha dado --tarifa)");
+    return false;
+}
+
+// A record of Master.csv: the answered call from answer to end (or billsec), its tariff by
+// the number dialled; other records are only counted.
+std::optional<Llamada> Recorrido::LeerRegistro(std::string_view linea, bool primera) {
+    if (auto fallo = PartirCsv(linea, ',', m_Campos)) {
+        Mala(*fallo);
+        return std::nullopt;
+    }
+    // Asterisk writes no header, but a file put together by hand may have the field names.
+    if (primera && m_Campos.size() > 14 && Campo(14) == "disposition") return std::nullopt;
+    RegistroAsterisk r;
+    if (auto fallo = LeerRegistroAsterisk(m_Campos, r)) {
+        Mala(*fallo);
+        return std::nullopt;
+    }
+    if (!SeCostea(r)) {
+        ++m_Totales.sinCostear[static_cast<std::size_t>(r.disposicion)];
+        return std::nullopt;
+    }
+    const auto respuesta = LeerInstante(r.respuesta);
+    if (!respuesta) {
+        Mala("answer " + InstanteIlegible(r.respuesta));
+        return std::nullopt;
+    }
+    const auto fin = LeerInstante(r.fin);
+    if (!fin) {
+        Mala("end " + InstanteIlegible(r.fin));
+        return std::nullopt;
+    }
+    const TramoCosteado t = TramoDeRegistro(*respuesta, *fin, r.billsec);
+    std::string_view textoFin = r.fin;
+    if (t.desacuerdo) {
+        m_TextoFin = TextoInstante(t.fin);
+        textoFin = m_TextoFin;
+        if (m_Totales.desacuerdos++ < kMalasMostradas) {
+            m_Progreso.Borrar();
+            std::fprintf(m_Errores,
+                         "%s:%zu: aviso: de answer a end van %lld s y billsec dice %lld; se "
+                         "cuesta billsec desde answer\n",
+                         m_Lugar.c_str(), m_NumLinea,
+                         static_cast<long long>(fecha::SegundosEntre(*respuesta, *fin)),
+                         static_cast<long long>(r.billsec));
+        }
+    }
+    const std::int64_t segundos = fecha::SegundosEntre(t.ini, t.fin);
+    if (segundos > cTiempo::kSegundosMaximos) {
+        Mala("la llamada dura más de " + std::to_string(cTiempo::kHorasMaximas) + " horas");
+        return std::nullopt;
+    }
+    Llamada l = NuevaLlamada(t.ini, t.fin, segundos, &m_Principal, r.respuesta, textoFin);
+    l.numero = r.destino;
+    l.origen = r.origen;
+    l.cuenta = r.cuenta;
+    if (!m_Destinos) {
+        Mala("el número marcado " + CitarCorto(r.destino) +
+             " elige la tarifa: hace falta --destinos FICHERO");
+        return std::nullopt;
+    }
+    if (!TarifaPorNumero(l, r.destino)) return std::nullopt;
+    return l;
+}
+
 // Costs the call with the registry carried from the previous one; false (told) when the
 // engine fails, the registry as it was.
 bool Recorrido::CostearLlamada(const Llamada& l) {
@@ -612,6 +802,7 @@ bool Recorrido::CostearLlamada(const Llamada& l) {
     ++m_Totales.costeadas;
     m_Totales.importe += m_Motor.importe();
     m_Totales.segundos += l.segundos;
+    if (l.cobrado) m_Totales.factura.Anotar(DiferenciaCobrada(*l.cobrado, m_Motor.importe()));
     return true;
 }
 
@@ -640,7 +831,7 @@ void PrepararMotor(cCosteo& c, const Preparacion& p) {
 
 TotalesRecorrido Recorrer(const cLlamada& m, cCosteo& motor, const OpcionesCosteo& o,
                           std::vector<std::string> nombres, std::FILE* entrada, std::FILE* errores,
-                          DestinoLlamadas& destino) {
+                          DestinoLlamadas& destino, const Destinos* destinos) {
     LectorLineas lector(entrada);
     const std::string nombre =
         o.llamadas ? Citar(o.llamadas->string()) : std::string("la entrada estándar");
@@ -651,7 +842,7 @@ TotalesRecorrido Recorrer(const cLlamada& m, cCosteo& motor, const OpcionesCoste
         throw ErrorUso(NoEsTexto(nombre, principio) +
                        "; se espera un registro de llamadas, una por línea: inicio,fin[,tarifa]");
     Recorrido recorrido(m, motor, std::move(nombres), entrada, errores, destino, nombre,
-                        o.llamadas ? o.llamadas->string() : "(entrada estándar)");
+                        o.llamadas ? o.llamadas->string() : "(entrada estándar)", o, destinos);
     destino.Empezar();
     std::string_view linea;
     bool cortada = false;
@@ -672,6 +863,23 @@ int Resumir(const TotalesRecorrido& t, std::FILE* errores) {
     if (t.malas > kMalasMostradas)
         std::fprintf(errores, " (solo se muestran las %zu primeras)", kMalasMostradas);
     std::fputs("\n", errores);
+    std::string sin;
+    for (std::size_t d = 0; d < t.sinCostear.size(); ++d)
+        if (t.sinCostear[d])
+            sin += (sin.empty() ? "" : ", ") + std::to_string(t.sinCostear[d]) + " " +
+                   NombreDisposicion(static_cast<Disposicion>(d)) +
+                   (d == 0 ? " con billsec 0" : "");
+    if (!sin.empty())
+        std::fprintf(errores, "tarificador: registros sin costear: %s\n", sin.c_str());
+    if (t.desacuerdos)
+        std::fprintf(errores,
+                     "tarificador: %zu %s según billsec: de answer a end no cuadra con él\n",
+                     t.desacuerdos, t.desacuerdos == 1 ? "llamada costeada" : "llamadas costeadas");
+    if (t.columnaCobrado)
+        std::fprintf(
+            errores, "tarificador: %s\n",
+            t.factura.Resumen([](double x) { return NumeroLocal(x, 2, FormatoDelEntorno()); })
+                .c_str());
     return t.malas ? kSalidaLineasMalas : kSalidaBien;
 }
 

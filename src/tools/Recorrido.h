@@ -1,9 +1,11 @@
 #pragma once
 
+#include <array>
 #include <cstddef>
 #include <cstdint>
 #include <cstdio>
 #include <functional>
+#include <memory>
 #include <optional>
 #include <string>
 #include <string_view>
@@ -13,7 +15,9 @@
 #include "costing/cCosteo.h"
 #include "costing/cLlamada.h"
 #include "runtime/Variant.h"
+#include "tools/Cobrado.h"
 #include "tools/Costear.h"
+#include "tools/Destinos.h"
 
 namespace quelmar::herramientas {
 
@@ -44,6 +48,12 @@ struct Llamada {
     // The instants as the line writes them: LeerInstante takes only AAAA-MM-DD?HH:MM:SS
     // with a valid date and time, so with a "T" in the middle they are TextoInstante's.
     std::string_view textoIni, textoFin;
+    // What a PBX's record or the log's extra columns say (empty when they say nothing):
+    // the number dialled, the calling extension, the account, the amount charged.
+    std::string_view numero, origen, cuenta;
+    std::optional<double> cobrado;
+    // Whether the log has a `cobrado` column at all.
+    bool columnaCobrado = false;
 };
 
 // What a run does with each call the engine has costed: `motor` holds its results and the
@@ -72,6 +82,13 @@ struct TotalesRecorrido {
     std::size_t costeadas = 0, malas = 0;
     double importe = 0.0;  // the calls' importe added in line order
     std::int64_t segundos = 0;
+    // Of a PBX's records: those not costed, by disposition (ANSWERED: of no billed time),
+    // and the answered ones costed on billsec because their instants disagreed with it.
+    std::array<std::size_t, 5> sinCostear{};
+    std::size_t desacuerdos = 0;
+    // The calls with an amount charged, against their cost.
+    bool columnaCobrado = false;
+    RevisionFactura factura;
 };
 
 // What a run starts from: the catalogue's names in UTF-8 (for suggestions), the holiday
@@ -80,6 +97,8 @@ struct Preparacion {
     std::vector<std::string> nombres;
     std::vector<Variant> festivos;
     cBono inicial;
+    // --destinos, read and its tariffs found in the catalogue.
+    std::shared_ptr<const Destinos> destinos;
 };
 
 // Everything that can make a run unusable, checked before the first output: the catalogue
@@ -92,10 +111,16 @@ void PrepararMotor(cCosteo& c, const Preparacion& p);
 
 // Reads the log from `entrada` and costs it (see above) under catalogue `m` as loaded, with
 // `motor` (PrepararMotor) carrying the registry; `destino` is told each call costed.
-// ErrorUso when the input is no text or cannot be read.
+// `destinos` (may be null) picks the tariff of a call by its number. ErrorUso when the
+// input is no text or cannot be read.
 TotalesRecorrido Recorrer(const cLlamada& m, cCosteo& motor, const OpcionesCosteo& o,
                           std::vector<std::string> nombres, std::FILE* entrada, std::FILE* errores,
-                          DestinoLlamadas& destino);
+                          DestinoLlamadas& destino, const Destinos* destinos = nullptr);
+
+// The key a call is added up by for --por: its extension or its account.
+inline std::string_view ClaveDe(const Llamada& l, Agrupar por) {
+    return por == Agrupar::Cuenta ? l.cuenta : l.origen;
+}
 
 // What to set aside on the disk for --salida-bonos before the run: the registry written
 // after the run has the bonos it starts with, and a little room for longer times.

@@ -162,7 +162,7 @@ TEST_F(Costear, BadLinesAreReportedAndSkipped) {
                             "1999-12-27T10:03:00,1999-12-27T10:04:00,Móvil,30,00:01:00,0,0,0,0,"
                             "00:00:00,00:00:00\n");
     const std::vector<std::string> esperadas = {
-        llamadas + ":3: se esperaban 2 o 3 campos (inicio,fin[,tarifa]) y hay 1",
+        llamadas + ":3: se esperaban de 2 a 4 campos (inicio,fin[,tarifa[,numero]]) y hay 1",
         llamadas +
             ":4: inicio «1999-02-29T10:00:00» no existe: ese día o esa hora no están en el "
             "calendario (o el año es anterior al 100)",
@@ -171,7 +171,9 @@ TEST_F(Costear, BadLinesAreReportedAndSkipped) {
             "calendario (o el año es anterior al 100)",
         llamadas + ":6: el fin «1999-12-27T10:00:00» es anterior al inicio «1999-12-27T10:05:00»",
         llamadas + ":7: tarifa desconocida «Inexistente»",
-        llamadas + ":9: se esperaban 2 o 3 campos (inicio,fin[,tarifa]) y hay 4",
+        llamadas +
+            ":9: número marcado «x» ilegible (se esperan cifras, con «+» delante, espacios, "
+            "guiones o puntos)",
         llamadas + ":10: unas comillas no se cierran",
         llamadas +
             ":11: el motor no pudo costear la llamada: desbordamiento (error 6): una fecha fuera "
