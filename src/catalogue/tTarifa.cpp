@@ -9,40 +9,6 @@ namespace quelmar {
 
 namespace {
 
-// Position of each value in the file's order. No default: a value added to an enum
-// fails to compile here until it has its place.
-constexpr std::size_t Orden(ClaseDia d) noexcept {
-    switch (d) {
-        case ClaseDia::Semana:
-            return 0;
-        case ClaseDia::Sabado:
-            return 1;
-        case ClaseDia::Festivo:
-            return 2;
-    }
-    return 0;
-}
-constexpr std::size_t Orden(ClaseBanda b) noexcept {
-    switch (b) {
-        case ClaseBanda::Normal:
-            return 0;
-        case ClaseBanda::Reducida:
-            return 1;
-    }
-    return 0;
-}
-constexpr std::size_t Orden(ParteBanda p) noexcept {
-    switch (p) {
-        case ParteBanda::Importe:
-            return 0;
-        case ParteBanda::Inicio:
-            return 1;
-        case ParteBanda::Fin:
-            return 2;
-    }
-    return 0;
-}
-
 constexpr std::size_t kCamposFijos = 3;  // Nombre, Conexion.Importe, Conexion.Tiempo
 static_assert(kCamposFijos + kClasesDia.size() * kClasesBanda.size() * kPartesBanda.size() ==
                   tTarifa::kCampos,

@@ -24,6 +24,41 @@ inline constexpr std::array<ClaseBanda, 2> kClasesBanda{ClaseBanda::Normal, Clas
 inline constexpr std::array<ParteBanda, 3> kPartesBanda{ParteBanda::Importe, ParteBanda::Inicio,
                                                         ParteBanda::Fin};
 
+// Position of each value in the file's order, also the tab and row of the windows and
+// the report. No default: a value added to an enum fails to compile here until it has
+// its place.
+inline constexpr std::size_t Orden(ClaseDia d) noexcept {
+    switch (d) {
+        case ClaseDia::Semana:
+            return 0;
+        case ClaseDia::Sabado:
+            return 1;
+        case ClaseDia::Festivo:
+            return 2;
+    }
+    return 0;
+}
+inline constexpr std::size_t Orden(ClaseBanda b) noexcept {
+    switch (b) {
+        case ClaseBanda::Normal:
+            return 0;
+        case ClaseBanda::Reducida:
+            return 1;
+    }
+    return 0;
+}
+inline constexpr std::size_t Orden(ParteBanda p) noexcept {
+    switch (p) {
+        case ParteBanda::Importe:
+            return 0;
+        case ParteBanda::Inicio:
+            return 1;
+        case ParteBanda::Fin:
+            return 2;
+    }
+    return 0;
+}
+
 // Where a band field is: its day kind, band and part.
 struct LugarCampo {
     ClaseDia dia;

@@ -82,15 +82,7 @@ ClaseDia cCosteo::ClaseDeDia(double d) const {
 
 // The old program's day kind codes.
 std::int16_t cCosteo::TipoDia(double d) const {
-    switch (ClaseDeDia(d)) {
-        case ClaseDia::Semana:
-            return 0;
-        case ClaseDia::Sabado:
-            return 1;
-        case ClaseDia::Festivo:
-            return 2;
-    }
-    return 0;
+    return static_cast<std::int16_t>(Orden(ClaseDeDia(d)));
 }
 
 // Band of an instant under tariff t: 0 inside the normal band (both ends inclusive, an

@@ -119,16 +119,9 @@ Form1::Pagina Form1::PaginaDe(ClaseDia dia) noexcept {
     return {semImporte, semInicio, semFin};
 }
 
+// The day tabs are in the record's order.
 std::int16_t Form1::TabDe(ClaseDia dia) noexcept {
-    switch (dia) {
-        case ClaseDia::Semana:
-            return 0;
-        case ClaseDia::Sabado:
-            return 1;
-        case ClaseDia::Festivo:
-            return 2;
-    }
-    return 0;
+    return static_cast<std::int16_t>(Orden(dia));
 }
 
 ClaseDia Form1::DiaDeTab(std::int16_t tab) noexcept {

@@ -68,19 +68,6 @@ struct Saldo {
     std::array<std::int32_t, 2> grupo;
 };
 
-// The hour chart's row of a day kind.
-constexpr std::size_t FilaDe(ClaseDia c) {
-    switch (c) {
-        case ClaseDia::Semana:
-            return 0;
-        case ClaseDia::Sabado:
-            return 1;
-        case ClaseDia::Festivo:
-            return 2;
-    }
-    return 0;
-}
-
 // The bono line keeps every point up to this many; past it, see Aclarar.
 constexpr std::size_t kSaldosGuardados = 1 << 16;
 
@@ -201,7 +188,7 @@ class Recopilacion : public DestinoLlamadas, public ObservadorTramos {
     std::size_t TipoDia(std::int64_t dia) {
         if (dia != m_DiaTipo) {
             m_DiaTipo = dia;
-            m_Tipo = FilaDe(m_Motor.ClaseDeDia(fecha::DesdeSegundos(dia * kDia)));
+            m_Tipo = Orden(m_Motor.ClaseDeDia(fecha::DesdeSegundos(dia * kDia)));
         }
         return m_Tipo;
     }
