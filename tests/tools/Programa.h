@@ -1,6 +1,7 @@
 #pragma once
 
 #include <cstdint>
+#include <cstdlib>
 #include <fcntl.h>
 #include <filesystem>
 #include <fstream>
@@ -30,6 +31,10 @@ inline void EscribirTodo(const std::filesystem::path& p, const std::string& s) {
     std::ofstream f(p, std::ios::binary | std::ios::trunc);
     f << s;
 }
+
+// The tool writes numbers for people as the locale does: the tests read them as Spain
+// writes them without one, whatever the machine's locale.
+inline const bool kSinLocale = ::setenv("LC_ALL", "C", 1) == 0;
 
 struct Resultado {
     int estado = -1;
