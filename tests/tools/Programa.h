@@ -8,6 +8,7 @@
 #include <gtest/gtest.h>
 #include <iterator>
 #include <spawn.h>
+#include <sstream>
 #include <string>
 #include <sys/wait.h>
 #include <unistd.h>
@@ -96,6 +97,15 @@ inline std::string ImporteTotal(const std::string& errores) {
     for (std::size_t i = p + 14; i < errores.size() && errores[i] != ' ' && errores[i] != '\n'; ++i)
         if (errores[i] != '.') r += errores[i] == ',' ? '.' : errores[i];
     if (!r.empty() && r.back() == '.') r.pop_back();  // the comma after the amount
+    return r;
+}
+
+// The cells of a CSV row without quotes, an empty last cell included.
+inline std::vector<std::string> Celdas(const std::string& fila) {
+    std::vector<std::string> r;
+    std::stringstream s(fila);
+    for (std::string c; std::getline(s, c, ',');) r.push_back(c);
+    if (!fila.empty() && fila.back() == ',') r.emplace_back();
     return r;
 }
 

@@ -17,14 +17,6 @@
 namespace quelmar::pruebas {
 namespace {
 
-std::vector<std::string> Celdas(const std::string& fila) {
-    std::vector<std::string> r;
-    std::stringstream s(fila);
-    for (std::string c; std::getline(s, c, ',');) r.push_back(c);
-    if (!fila.empty() && fila.back() == ',') r.emplace_back();
-    return r;
-}
-
 // The tariff table of the tests, and the same rule written out plainly: the digits of the
 // number, "+" as "00", and the longest prefix.
 const std::vector<std::pair<std::string, std::string>> kTabla = {

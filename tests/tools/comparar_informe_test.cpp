@@ -15,14 +15,6 @@
 namespace quelmar::pruebas {
 namespace {
 
-std::vector<std::string> Celdas(const std::string& fila) {
-    std::vector<std::string> r;
-    std::stringstream s(fila);
-    for (std::string c; std::getline(s, c, ',');) r.push_back(c);
-    if (!fila.empty() && fila.back() == ',') r.emplace_back();
-    return r;
-}
-
 class Comparar : public ::testing::Test {
   protected:
     void SetUp() override {
