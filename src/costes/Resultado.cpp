@@ -1,0 +1,84 @@
+#include "costes/Resultado.h"
+
+#include <algorithm>
+#include <unordered_map>
+
+#include "runtime/OleDate.h"
+
+#include "tools/Cobrado.h"
+
+namespace quelmar::costes {
+
+double Diferencia(const FilaLlamada& f) {
+    return f.cobrado ? herramientas::DiferenciaCobrada(*f.cobrado, f.importe) : 0.0;
+}
+
+Resumen Resumir(const Resultado& r) {
+    Resumen s;
+    // The balance before the first call looked at: after the call before it, or as read.
+    std::int32_t dia = r.bonosIniciales.SegundosGrupo(0);
+    std::int32_t noche = r.bonosIniciales.SegundosGrupo(1);
+    if (!r.filas.empty() && r.filas.front() > 0) {
+        const FilaLlamada& previa = r.todas[r.filas.front() - 1];
+        dia = previa.bonoDia;
+        noche = previa.bonoNoche;
+    }
+    s.bonoQuedaDia = dia;
+    s.bonoQuedaNoche = noche;
+    for (const std::size_t i : r.filas) {
+        const FilaLlamada& f = r.todas[i];
+        ++s.llamadas;
+        s.importe += f.importe;
+        s.segundos += f.segundos;
+        // A balance grows only when a billing period refills it: that is no time used.
+        s.bonoGastadoDia += std::max(0, s.bonoQuedaDia - f.bonoDia);
+        s.bonoGastadoNoche += std::max(0, s.bonoQuedaNoche - f.bonoNoche);
+        s.bonoQuedaDia = f.bonoDia;
+        s.bonoQuedaNoche = f.bonoNoche;
+        if (f.cobrado && Diferencia(f) > 0) {
+            ++s.cobradasDeMas;
+            s.deMas += Diferencia(f);
+        }
+    }
+    return s;
+}
+
+void Recortar(Resultado& r, const Periodo& p) {
+    r.filas.clear();
+    r.intervalo.reset();
+    if (!r.todas.empty()) {
+        double primera = r.todas.front().ini, ultima = primera;
+        for (const FilaLlamada& f : r.todas) {
+            if (fecha::ASegundos(f.ini) < fecha::ASegundos(primera)) primera = f.ini;
+            if (fecha::ASegundos(f.ini) > fecha::ASegundos(ultima)) ultima = f.ini;
+        }
+        r.intervalo = Resolver(p, primera, ultima);
+    }
+    r.filas.reserve(r.todas.size());
+    for (std::size_t i = 0; i < r.todas.size(); ++i)
+        if (!r.intervalo || r.intervalo->Contiene(r.todas[i].ini)) r.filas.push_back(i);
+}
+
+std::vector<TotalClave> TotalesPor(const Resultado& r, bool porCuenta) {
+    std::unordered_map<std::uint32_t, TotalClave> porTexto;
+    for (const std::size_t i : r.filas) {
+        const FilaLlamada& f = r.todas[i];
+        const std::uint32_t clave = porCuenta ? f.cuenta : f.origen;
+        TotalClave& t = porTexto[clave];
+        ++t.llamadas;
+        t.segundos += f.segundos;
+        t.importe += f.importe;
+    }
+    std::vector<TotalClave> filas;
+    filas.reserve(porTexto.size());
+    for (auto& [clave, t] : porTexto) {
+        t.clave = r.Texto(clave);
+        filas.push_back(std::move(t));
+    }
+    std::sort(filas.begin(), filas.end(), [](const TotalClave& a, const TotalClave& b) {
+        return a.importe != b.importe ? a.importe > b.importe : a.clave < b.clave;
+    });
+    return filas;
+}
+
+}  // namespace quelmar::costes
