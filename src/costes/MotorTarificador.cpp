@@ -2,6 +2,8 @@
 // own: the same reading, costing and candidates as costear and comparar, the rows kept.
 #include <algorithm>
 #include <cerrno>
+#include <sys/stat.h>
+#include <unistd.h>
 #include <cstdlib>
 #include <cstdio>
 #include <filesystem>
@@ -29,26 +31,6 @@ namespace quelmar::costes {
 namespace h = herramientas;
 
 namespace {
-
-// A FILE the run reads that counts the bytes and stops when asked.
-struct Lector {
-    std::FILE* f;
-    std::uint64_t leidos = 0, total = 0;
-    Progreso* progreso;
-};
-
-ssize_t LeerContando(void* c, char* b, std::size_t n) {
-    auto* l = static_cast<Lector*>(c);
-    if (l->progreso->Cancelar()) {
-        errno = ECANCELED;
-        return -1;
-    }
-    const std::size_t r = std::fread(b, 1, n, l->f);
-    if (r == 0 && std::ferror(l->f)) return -1;
-    l->leidos += r;
-    l->progreso->Avance(l->leidos, l->total);
-    return static_cast<ssize_t>(r);
-}
 
 struct Cerrar {
     void operator()(std::FILE* f) const { std::fclose(f); }
@@ -115,8 +97,12 @@ auto Traducir(F&& hacer) -> decltype(hacer()) {
 // Keeps every call as a small row and what the candidates need of it.
 class Recogida final : public h::DestinoLlamadas {
   public:
-    Recogida(Resultado& r, std::string lugar) : m_R(r), m_Lugar(std::move(lugar)) {
+    Recogida(Resultado& r, std::string lugar, std::FILE* entrada, Progreso& progreso)
+        : m_R(r), m_Lugar(std::move(lugar)), m_Entrada(entrada), m_Progreso(progreso) {
         Interno("");
+        struct stat st {};
+        if (::fstat(::fileno(entrada), &st) == 0 && S_ISREG(st.st_mode))
+            m_Total = static_cast<std::uint64_t>(st.st_size);
     }
 
     void Costeada(const h::Llamada& l, const cCosteo& m, const cBono&) override {
@@ -136,18 +122,31 @@ class Recogida final : public h::DestinoLlamadas {
         f.tipoActual = m.TipoActual();
         f.bonoNet = m.BonoNet();
         f.bonoNetActual = m.BonoNetActual();
+        Avanzar();
         m_R.todas.push_back(f);
         m_R.columnaCobrado = m_R.columnaCobrado || l.columnaCobrado;
         candidatas.push_back({l.ini, l.fin, l.segundos});
     }
-    void SinTarifa(const h::Llamada& l) override { candidatas.push_back({l.ini, l.fin, l.segundos}); }
+    void SinTarifa(const h::Llamada& l) override {
+        Avanzar();
+        candidatas.push_back({l.ini, l.fin, l.segundos});
+    }
     void Mala(std::size_t linea, const std::string& motivo) override {
+        Avanzar();
         m_R.avisos.push_back({m_Lugar + ":" + std::to_string(linea), motivo});
     }
 
     std::vector<h::LlamadaCandidata> candidatas;
 
   private:
+    // Every few records: how far the reading is (the file's offset), and whether to stop.
+    void Avanzar() {
+        if (++m_Cuenta % 1024 != 0) return;
+        if (m_Progreso.Cancelar()) throw Cancelado();
+        const auto donde = ::lseek(::fileno(m_Entrada), 0, SEEK_CUR);
+        if (donde >= 0) m_Progreso.Avance(static_cast<std::uint64_t>(donde), m_Total);
+    }
+
     std::uint32_t Interno(std::string_view s) {
         const auto i = m_Indices.find(std::string(s));
         if (i != m_Indices.end()) return i->second;
@@ -160,6 +159,9 @@ class Recogida final : public h::DestinoLlamadas {
     Resultado& m_R;
     std::string m_Lugar;
     std::unordered_map<std::string, std::uint32_t> m_Indices;
+    std::FILE* m_Entrada;
+    Progreso& m_Progreso;
+    std::uint64_t m_Total = 0, m_Cuenta = 0;
 };
 
 // The warnings the run wrote ("lugar: aviso: ..."), beside the bad records.
@@ -219,24 +221,13 @@ class MotorTarificador final : public MotorCostes {
         h::Preparacion prep = h::PrepararCosteo(m, o);
         Resultado r;
         r.bonosIniciales = prep.inicial;
-        Recogida recogida(r, p.fichero.string());
+        Fichero entrada = Abrir(p.fichero);
+        Recogida recogida(r, p.fichero.string(), entrada.get(), progreso);
         cCosteo motor;
         h::PrepararMotor(motor, prep);
-
-        Fichero bruto = Abrir(p.fichero);
-        std::error_code ec;
-        const auto tamano = std::filesystem::file_size(p.fichero, ec);
-        Lector lector{bruto.get(), 0, ec ? 0 : static_cast<std::uint64_t>(tamano), &progreso};
-        Fichero entrada(fopencookie(&lector, "rb", {LeerContando, nullptr, nullptr, nullptr}));
         Memoria errores;
-        h::TotalesRecorrido t;
-        try {
-            t = h::Recorrer(m, motor, o, prep.nombres, entrada.get(), errores.f(), recogida,
-                            prep.destinos.get());
-        } catch (...) {
-            if (progreso.Cancelar()) throw Cancelado();
-            throw;
-        }
+        const h::TotalesRecorrido t = h::Recorrer(m, motor, o, prep.nombres, entrada.get(),
+                                                  errores.f(), recogida, prep.destinos.get());
         r.bonosFinales = motor.Bono();
         r.apartados.malas = t.malas;
         r.apartados.sinCostear = t.sinCostear;

@@ -525,11 +525,12 @@ void VentanaCostes::MostrarResumen() {
     static const char* const kPorQue[] = {"contestadas sin tiempo facturado", "sin respuesta",
                                           "ocupado", "fallidas", "congestión"};
     QStringList partes;
-    partes << QStringLiteral("con errores: %1").arg(a.malas);
+    if (a.malas) partes << QStringLiteral("con errores: %1").arg(a.malas);
     for (std::size_t i = 0; i < a.sinCostear.size(); ++i)
-        partes << QStringLiteral("%1: %2").arg(QString::fromUtf8(kPorQue[i])).arg(a.sinCostear[i]);
+        if (a.sinCostear[i])
+            partes << QStringLiteral("%1: %2").arg(QString::fromUtf8(kPorQue[i])).arg(a.sinCostear[i]);
     if (a.desacuerdos) partes << QStringLiteral("costeadas según billsec: %1").arg(a.desacuerdos);
-    m_Apartados->setText(partes.join(QStringLiteral("; ")));
+    m_Apartados->setText(partes.isEmpty() ? QStringLiteral("ninguno") : partes.join(QStringLiteral("; ")));
     m_Factura->setText(m_Resultado->columnaCobrado
                            ? QStringLiteral("%1 llamadas cobradas de más, %2 en total")
                                  .arg(s.cobradasDeMas)
@@ -669,6 +670,14 @@ void VentanaCostes::MostrarMeses() {
             break;
     }
     m_Periodos->setCurrentIndex(elegido);
+    // Which month "the last whole month" turned out to be, or that there was none.
+    m_Periodos->setItemText(
+        0, m_Periodo.clase != Periodo::Clase::UltimoMesEntero ? QStringLiteral("Último mes entero")
+           : m_Resultado->intervalo
+               ? QStringLiteral("Último mes entero (%1 de %2)")
+                     .arg(l.standaloneMonthName(Dia(m_Resultado->intervalo->desde).month()))
+                     .arg(Dia(m_Resultado->intervalo->desde).year())
+               : QStringLiteral("Último mes entero (no lo hay: todo el fichero)"));
     const bool entre = m_Periodo.clase == Periodo::Clase::Entre;
     m_Desde->setEnabled(entre);
     m_Hasta->setEnabled(entre);
