@@ -7,7 +7,7 @@ set(quelmar_dist ${PROJECT_SOURCE_DIR}/dist)
 set(quelmar_datos ${CMAKE_INSTALL_DATADIR}/quelmar)
 
 # Programs.
-foreach(programa tarificador quelmar orbelle)
+foreach(programa tarificador quelmar orbelle quelmar-costes)
   if(TARGET ${programa})
     install(TARGETS ${programa} RUNTIME DESTINATION ${CMAKE_INSTALL_BINDIR} COMPONENT programas)
     # A stripped install (cpack, cmake --install --strip) strips as Debian's dh_strip does:
@@ -45,7 +45,7 @@ install(FILES ${PROJECT_SOURCE_DIR}/data/llamadas.csv ${PROJECT_SOURCE_DIR}/data
 # Man pages, compressed as Debian wants them.
 find_program(QUELMAR_GZIP gzip REQUIRED)
 set(quelmar_manuales)
-foreach(pagina tarificador quelmar orbelle)
+foreach(pagina tarificador quelmar orbelle quelmar-costes)
   set(salida ${PROJECT_BINARY_DIR}/man/${pagina}.1.gz)
   add_custom_command(OUTPUT ${salida}
     COMMAND ${CMAKE_COMMAND} -E make_directory ${PROJECT_BINARY_DIR}/man
@@ -60,11 +60,14 @@ install(FILES ${quelmar_manuales} DESTINATION ${CMAKE_INSTALL_MANDIR}/man1 COMPO
 # a user turns it on by copying it to ~/.config/autostart.
 if(QUELMAR_GUI)
   install(FILES ${quelmar_dist}/quelmar.desktop ${quelmar_dist}/orbelle.desktop
+                ${quelmar_dist}/quelmar-costes.desktop
           DESTINATION ${CMAKE_INSTALL_DATADIR}/applications COMPONENT programas)
   install(FILES ${quelmar_dist}/icons/quelmar.svg ${quelmar_dist}/icons/orbelle.svg
+                ${quelmar_dist}/icons/quelmar-costes.svg
           DESTINATION ${CMAKE_INSTALL_DATADIR}/icons/hicolor/scalable/apps COMPONENT programas)
   install(FILES ${quelmar_dist}/es.quelmar.quelmar.metainfo.xml
                 ${quelmar_dist}/es.quelmar.orbelle.metainfo.xml
+                ${quelmar_dist}/es.quelmar.costes.metainfo.xml
           DESTINATION ${CMAKE_INSTALL_DATADIR}/metainfo COMPONENT programas)
   install(FILES ${quelmar_dist}/orbelle-autostart.desktop DESTINATION ${quelmar_datos}/autostart
           RENAME orbelle.desktop COMPONENT programas)
@@ -138,7 +141,8 @@ set(CPACK_DEBIAN_PROGRAMAS_DESCRIPTION
     "editor de tarifas telefónicas, costeo de llamadas y calendario
 Quelmar edita el catálogo de tarifas telefónicas por franjas horarias
 (Tarifas.Dat); tarificador cuesta registros de llamadas con ese catálogo,
-gastando el tiempo de los bonos, y lo pasa a CSV y desde CSV; Orbelle es un
+gastando el tiempo de los bonos, y lo pasa a CSV y desde CSV; Costes de
+llamadas (quelmar-costes) muestra ese costeo en una ventana; Orbelle es un
 pequeño calendario con reloj para la esquina de la pantalla.")
 set(CPACK_DEBIAN_DESARROLLO_PACKAGE_NAME quelmar-dev)
 set(CPACK_DEBIAN_DESARROLLO_PACKAGE_SECTION libdevel)

@@ -17,10 +17,11 @@ prefijo=$tmp/prefijo
 "$cmake" --install "$build" --prefix "$prefijo" >/dev/null
 
 esperados=(
-    bin/tarificador bin/quelmar bin/orbelle
+    bin/tarificador bin/quelmar bin/orbelle bin/quelmar-costes
     share/quelmar/ejemplo/Tarifas.Dat share/quelmar/autostart/orbelle.desktop
-    share/applications/quelmar.desktop share/applications/orbelle.desktop
+    share/applications/quelmar.desktop share/applications/orbelle.desktop share/applications/quelmar-costes.desktop
     share/icons/hicolor/scalable/apps/quelmar.svg share/icons/hicolor/scalable/apps/orbelle.svg
+    share/icons/hicolor/scalable/apps/quelmar-costes.svg share/metainfo/es.quelmar.costes.metainfo.xml share/man/man1/quelmar-costes.1.gz
     share/metainfo/es.quelmar.quelmar.metainfo.xml share/metainfo/es.quelmar.orbelle.metainfo.xml
     share/man/man1/tarificador.1.gz share/man/man1/quelmar.1.gz share/man/man1/orbelle.1.gz
     include/quelmar/catalogue/cCatalogo.h include/quelmar/costing/cLlamada.h
@@ -42,7 +43,7 @@ capas=$(ls "$prefijo/include/quelmar" | tr '\n' ' ')
 if grep -rlE -- '-Werror|-Wconversion|-fsanitize' "$prefijo/lib/cmake/Quelmar"; then
     fallo "el paquete de CMake lleva opciones del proyecto"
 fi
-[[ $(ls "$prefijo/bin" | tr '\n' ' ') == "orbelle quelmar tarificador " ]] ||
+[[ $(ls "$prefijo/bin" | tr '\n' ' ') == "orbelle quelmar quelmar-costes tarificador " ]] ||
     fallo "bin/ tiene otra cosa: $(ls "$prefijo/bin")"
 
 # Desktop entries and AppStream data.
@@ -75,13 +76,13 @@ else
 fi
 # Man pages: render without a warning, in Spanish, every subcommand of tarificador there.
 if command -v man >/dev/null; then
-    for p in tarificador quelmar orbelle; do
+    for p in tarificador quelmar orbelle quelmar-costes; do
         avisos=$(LC_ALL=C.UTF-8 MANWIDTH=80 man --warnings -E UTF-8 -l -Tutf8 \
                  "$prefijo/share/man/man1/$p.1.gz" 2>&1 >/dev/null)
         [[ -z $avisos ]] || fallo "man $p: $avisos"
     done
     # Names as the user sees them, without Qt's accelerator markup («&Nuevo»).
-    for p in tarificador quelmar orbelle; do
+    for p in tarificador quelmar orbelle quelmar-costes; do
         ! LC_ALL=C.UTF-8 man -l "$prefijo/share/man/man1/$p.1.gz" 2>/dev/null | grep -E '&[[:alpha:]]' ||
             fallo "man $p escribe la marca de Qt de las teclas"
     done
@@ -137,7 +138,7 @@ grep -qF "$datos/quelmar/Tarifas.Dat" <<<"$(tar --help)" || fallo "--help no dic
 grep -q '^Metropolitana' <<<"$(tar listar)" || fallo "listar no muestra el catálogo de ejemplo"
 cmp -s "$datos/quelmar/Tarifas.Dat" "$prefijo/share/quelmar/ejemplo/Tarifas.Dat" ||
     fallo "el catálogo del usuario no es copia del de ejemplo"
-[[ $(ls "$prefijo/bin" | tr '\n' ' ') == "orbelle quelmar tarificador " ]] ||
+[[ $(ls "$prefijo/bin" | tr '\n' ' ') == "orbelle quelmar quelmar-costes tarificador " ]] ||
     fallo "el programa instalado escribió junto a sí: $(ls "$prefijo/bin")"
 
 # The user's changes stay theirs: a new price, and the next run does not copy over it.
@@ -188,7 +189,7 @@ ayuda=$(propio --help)
 grep -qF "$catalogo" <<<"$ayuda" || fallo "sin catálogo, --help no nombra $catalogo: $ayuda"
 propio listar >/dev/null
 cmp -s "$catalogo" "$ejemplo" || fallo "borrado el catálogo, no se copió de nuevo el de ejemplo"
-[[ $(ls "$local/bin" | tr '\n' ' ') == "orbelle quelmar tarificador " ]] ||
+[[ $(ls "$local/bin" | tr '\n' ' ') == "orbelle quelmar quelmar-costes tarificador " ]] ||
     fallo "el programa instalado en ~/.local escribió junto a sí: $(ls "$local/bin")"
 
 # Run from its own folder (the build tree, a copy), the catalogue is beside the program.

@@ -60,7 +60,7 @@ cmp -s "$datos/quelmar/Tarifas.Dat" "$usr/share/quelmar/ejemplo/Tarifas.Dat" ||
 tar costear "$llamadas" >"$tmp/costeo.csv" 2>"$tmp/costeo.err" || fallo "costear: $(cat "$tmp/costeo.err")"
 grep -q "8 llamadas, importe total 2.656,70" "$tmp/costeo.err" "$tmp/costeo.csv" ||
     fallo "costear: $(cat "$tmp/costeo.csv" "$tmp/costeo.err")"
-[[ $(ls "$usr/bin" | tr '\n' ' ') == "orbelle quelmar tarificador " ]] ||
+[[ $(ls "$usr/bin" | tr '\n' ' ') == "orbelle quelmar quelmar-costes tarificador " ]] ||
     fallo "los programas escribieron junto a sí: $(ls "$usr/bin")"
 for f in llamadas.csv bonos.json festivos.txt; do
     cmp -s "$usr/share/doc/quelmar/ejemplos/$f" "$fuentes/data/$f" || fallo "el paquete no trae el ejemplo $f"
