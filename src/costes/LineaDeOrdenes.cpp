@@ -47,11 +47,23 @@ constexpr std::string_view kConValor[] = {"--catalogo", "--tarifa",  "--festivos
                                           "--por",      "--mes",     "--desde",    "--hasta"};
 
 // Qt's options that take a value in the next argument.
-constexpr std::string_view kQtConValor[] = {
-    "platform", "platformpluginpath", "platformtheme", "plugin",     "qwindowgeometry",
-    "geometry", "qwindowtitle",       "title",         "qwindowicon", "icon",
-    "session",  "style",              "stylesheet",    "display",    "name",
-    "visual",   "qmljsdebugger"};
+constexpr std::string_view kQtConValor[] = {"platform",
+                                            "platformpluginpath",
+                                            "platformtheme",
+                                            "plugin",
+                                            "qwindowgeometry",
+                                            "geometry",
+                                            "qwindowtitle",
+                                            "title",
+                                            "qwindowicon",
+                                            "icon",
+                                            "session",
+                                            "style",
+                                            "stylesheet",
+                                            "display",
+                                            "name",
+                                            "visual",
+                                            "qmljsdebugger"};
 
 bool QtConValor(std::string_view arg) {
     arg.remove_prefix(arg.starts_with("--") ? 2 : 1);
@@ -102,13 +114,20 @@ Arranque LeerLineaDeOrdenes(const std::vector<std::string>& args, const char* ve
             }
             a.dadas.push_back(nombre.substr(2));
             OpcionesCostes& o = a.opciones;
-            if (nombre == "--catalogo") o.catalogo = valor;
-            else if (nombre == "--tarifa") o.tarifa = valor;
-            else if (nombre == "--festivos") o.festivos = valor;
-            else if (nombre == "--bonos") o.bonos = valor;
-            else if (nombre == "--destinos") o.destinos = valor;
-            else if (nombre == "--troncal") o.troncales.push_back(valor);
-            else if (nombre == "--contexto") o.contextos.push_back(valor);
+            if (nombre == "--catalogo")
+                o.catalogo = valor;
+            else if (nombre == "--tarifa")
+                o.tarifa = valor;
+            else if (nombre == "--festivos")
+                o.festivos = valor;
+            else if (nombre == "--bonos")
+                o.bonos = valor;
+            else if (nombre == "--destinos")
+                o.destinos = valor;
+            else if (nombre == "--troncal")
+                o.troncales.push_back(valor);
+            else if (nombre == "--contexto")
+                o.contextos.push_back(valor);
             else if (nombre == "--formato") {
                 if (valor != "llamadas" && valor != "asterisk")
                     return Fallo("--formato «" + valor + "» no es llamadas ni asterisk");

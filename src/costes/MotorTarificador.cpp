@@ -2,14 +2,14 @@
 // own: the same reading, costing and candidates as costear and comparar, the rows kept.
 #include <algorithm>
 #include <cerrno>
-#include <sys/stat.h>
-#include <unistd.h>
-#include <cstdlib>
 #include <cstdio>
+#include <cstdlib>
 #include <filesystem>
 #include <memory>
 #include <string>
 #include <string_view>
+#include <sys/stat.h>
+#include <unistd.h>
 #include <unordered_map>
 #include <utility>
 #include <vector>
@@ -138,6 +138,8 @@ class Recogida final : public h::DestinoLlamadas {
 
     std::vector<h::LlamadaCandidata> candidatas;
 
+    void Final() { m_Progreso.Avance(m_Total, m_Total); }
+
   private:
     // Every few records: how far the reading is (the file's offset), and whether to stop.
     void Avanzar() {
@@ -173,8 +175,8 @@ void AnadirAvisos(Resultado& r, const std::string& errores) {
         resto = fin == std::string_view::npos ? std::string_view{} : resto.substr(fin + 1);
         const auto marca = linea.find(": aviso: ");
         if (marca != std::string_view::npos)
-            r.avisos.push_back({std::string(linea.substr(0, marca)),
-                                std::string(linea.substr(marca + 2))});
+            r.avisos.push_back(
+                {std::string(linea.substr(0, marca)), std::string(linea.substr(marca + 2))});
     }
 }
 
@@ -228,6 +230,7 @@ class MotorTarificador final : public MotorCostes {
         Memoria errores;
         const h::TotalesRecorrido t = h::Recorrer(m, motor, o, prep.nombres, entrada.get(),
                                                   errores.f(), recogida, prep.destinos.get());
+        recogida.Final();
         r.bonosFinales = motor.Bono();
         r.apartados.malas = t.malas;
         r.apartados.sinCostear = t.sinCostear;
@@ -238,8 +241,9 @@ class MotorTarificador final : public MotorCostes {
         });
         if (!p.opciones.troncales.empty() || !p.opciones.contextos.empty() || p.opciones.utc)
             r.avisos.insert(r.avisos.begin(),
-                            {"", "las opciones de troncal, contexto y UTC aún no cambian el "
-                                 "costeo de esta versión"});
+                            {"",
+                             "las opciones de troncal, contexto y UTC aún no cambian el "
+                             "costeo de esta versión"});
         Meses(r);
         Recortar(r, p.periodo);
 
@@ -248,8 +252,8 @@ class MotorTarificador final : public MotorCostes {
         for (const h::LlamadaCandidata& l : recogida.candidatas)
             if (!r.intervalo || r.intervalo->Contiene(l.ini)) candidatas.Anadir(l);
         for (h::Candidata& c : candidatas.Terminar())
-            r.ranking.push_back({std::move(c.tarifa), c.importe, c.segundos, c.normal,
-                                 c.reducida, c.bono, std::move(c.fallo)});
+            r.ranking.push_back({std::move(c.tarifa), c.importe, c.segundos, c.normal, c.reducida,
+                                 c.bono, std::move(c.fallo)});
         return r;
     }
 

@@ -37,8 +37,8 @@ std::optional<Intervalo> Resolver(const Periodo& p, double primera, double ultim
             return IntervaloDeMes(p.anio, p.mes);
         case Periodo::Clase::Entre: {
             const double desde = p.desde ? fecha::SoloFecha(*p.desde) : primera;
-            const double hasta =
-                p.hasta ? fecha::SumarDias(fecha::SoloFecha(*p.hasta), 1) : fecha::SumarSegundos(ultima, 1);
+            const double hasta = p.hasta ? fecha::SumarDias(fecha::SoloFecha(*p.hasta), 1)
+                                         : fecha::SumarSegundos(ultima, 1);
             return Intervalo{desde, hasta};
         }
         case Periodo::Clase::Todo:

@@ -33,8 +33,8 @@ struct Periodo {
     enum class Clase { UltimoMesEntero, Mes, Entre, Todo };
     Clase clase = Clase::UltimoMesEntero;
     int anio = 0;
-    unsigned mes = 0;                          // Mes: 1-12
-    std::optional<double> desde, hasta;        // Entre: days, both included
+    unsigned mes = 0;                    // Mes: 1-12
+    std::optional<double> desde, hasta;  // Entre: days, both included
     bool operator==(const Periodo&) const = default;
 };
 

@@ -17,8 +17,8 @@ RegistroBonos::RegistroBonos(const cBono& r) {
 
 RegistroBonos RegistroBonos::Leer(const std::filesystem::path& ruta) {
     try {
-        return RegistroBonos(herramientas::LeerBonos(herramientas::LeerFicheroEntero(ruta),
-                                                     ruta.string()));
+        return RegistroBonos(
+            herramientas::LeerBonos(herramientas::LeerFicheroEntero(ruta), ruta.string()));
     } catch (const herramientas::ErrorUso& e) {
         throw ErrorCostes(e.what());
     }

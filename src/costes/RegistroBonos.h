@@ -12,10 +12,10 @@ namespace quelmar::costes {
 
 // One bono as the user writes it on the Bonos page.
 struct DatosBono {
-    std::int16_t tipo = 0;            // 0-3, cBono::kNombresTipo
-    double alta = 0.0;                // OLE date
-    std::optional<double> baja;       // none: no end date
-    std::string tiempo;               // H:MM:SS; empty: the kind's full capacity
+    std::int16_t tipo = 0;       // 0-3, cBono::kNombresTipo
+    double alta = 0.0;           // OLE date
+    std::optional<double> baja;  // none: no end date
+    std::string tiempo;          // H:MM:SS; empty: the kind's full capacity
 };
 
 // A bono as the page shows it: the registry's, and its time as the run left it.

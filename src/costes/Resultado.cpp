@@ -4,7 +4,6 @@
 #include <unordered_map>
 
 #include "runtime/OleDate.h"
-
 #include "tools/Cobrado.h"
 
 namespace quelmar::costes {

@@ -56,15 +56,15 @@ struct Apartados {
 
 // Everything one run gives the window.
 struct Resultado {
-    std::vector<std::string> textos;  // tariffs, numbers, extensions, accounts
-    std::vector<FilaLlamada> todas;   // every call costed, in line order
+    std::vector<std::string> textos;     // tariffs, numbers, extensions, accounts
+    std::vector<FilaLlamada> todas;      // every call costed, in line order
     std::optional<Intervalo> intervalo;  // the period looked at; none: the whole file
-    std::vector<std::size_t> filas;    // positions in `todas` inside the period
-    std::vector<Candidata> ranking;    // cheapest first
+    std::vector<std::size_t> filas;      // positions in `todas` inside the period
+    std::vector<Candidata> ranking;      // cheapest first
     std::vector<Aviso> avisos;
     Apartados apartados;
     bool columnaCobrado = false;
-    cBono bonosIniciales, bonosFinales;  // the registry read, and as the run leaves it
+    cBono bonosIniciales, bonosFinales;           // the registry read, and as the run leaves it
     std::vector<std::pair<int, unsigned>> meses;  // the months the calls touch, in order
 
     const FilaLlamada& Fila(std::size_t i) const { return todas[filas[i]]; }

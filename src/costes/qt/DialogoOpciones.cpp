@@ -68,7 +68,8 @@ DialogoOpciones::DialogoOpciones(const OpcionesCostes& o, QWidget* padre)
     auto fila = [&](const QString& etiqueta, QWidget* campo, QWidget* junto = nullptr) {
         auto* l = new QLabel(etiqueta);
         l->setBuddy(campo);
-        campo->setAccessibleName(QString(etiqueta).remove(QLatin1Char('&')).remove(QLatin1Char(':')));
+        campo->setAccessibleName(
+            QString(etiqueta).remove(QLatin1Char('&')).remove(QLatin1Char(':')));
         if (!junto) {
             forma->addRow(l, campo);
             return;
@@ -82,22 +83,29 @@ DialogoOpciones::DialogoOpciones(const OpcionesCostes& o, QWidget* padre)
         auto* b = new QPushButton(QStringLiteral("Examinar…"));
         b->setAccessibleName(QStringLiteral("Examinar ") + nombre);
         connect(b, &QPushButton::clicked, this, [this, campo, nombre, carpeta] {
-            const QString r = carpeta ? QFileDialog::getExistingDirectory(this, nombre, campo->text())
-                                      : QFileDialog::getOpenFileName(this, nombre, campo->text());
+            const QString r = carpeta
+                                  ? QFileDialog::getExistingDirectory(this, nombre, campo->text())
+                                  : QFileDialog::getOpenFileName(this, nombre, campo->text());
             if (!r.isEmpty()) campo->setText(r);
         });
         return b;
     };
-    m_Catalogo = Ruta(QStringLiteral("catálogo"), QString::fromStdString(o.catalogo.string()), true);
+    m_Catalogo =
+        Ruta(QStringLiteral("catálogo"), QString::fromStdString(o.catalogo.string()), true);
     m_Catalogo->setPlaceholderText(QStringLiteral("el del usuario"));
-    fila(QStringLiteral("&Catálogo:"), m_Catalogo, examinar(m_Catalogo, QStringLiteral("catálogo"), true));
+    fila(QStringLiteral("&Catálogo:"), m_Catalogo,
+         examinar(m_Catalogo, QStringLiteral("catálogo"), true));
     m_Tarifa = new QLineEdit(QString::fromStdString(o.tarifa));
     m_Tarifa->setPlaceholderText(QStringLiteral("la primera del catálogo"));
     fila(QStringLiteral("&Tarifa por defecto:"), m_Tarifa);
-    m_Destinos = Ruta(QStringLiteral("destinos"), QString::fromStdString(o.destinos.string()), false);
-    fila(QStringLiteral("Tabla de &destinos:"), m_Destinos, examinar(m_Destinos, QStringLiteral("tabla de destinos"), false));
-    m_Festivos = Ruta(QStringLiteral("festivos"), QString::fromStdString(o.festivos.string()), false);
-    fila(QStringLiteral("&Festivos:"), m_Festivos, examinar(m_Festivos, QStringLiteral("festivos"), false));
+    m_Destinos =
+        Ruta(QStringLiteral("destinos"), QString::fromStdString(o.destinos.string()), false);
+    fila(QStringLiteral("Tabla de &destinos:"), m_Destinos,
+         examinar(m_Destinos, QStringLiteral("tabla de destinos"), false));
+    m_Festivos =
+        Ruta(QStringLiteral("festivos"), QString::fromStdString(o.festivos.string()), false);
+    fila(QStringLiteral("&Festivos:"), m_Festivos,
+         examinar(m_Festivos, QStringLiteral("festivos"), false));
     m_Troncales = new QLineEdit(Unir(o.troncales));
     m_Troncales->setPlaceholderText(QStringLiteral("todas; varias separadas por comas"));
     fila(QStringLiteral("T&roncales:"), m_Troncales);

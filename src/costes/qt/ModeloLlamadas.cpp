@@ -47,20 +47,32 @@ int ModeloLlamadas::columnCount(const QModelIndex& padre) const {
 QString ModeloLlamadas::Texto(const FilaLlamada& f, int columna) const {
     const Resultado& r = *m_Resultado;
     switch (columna) {
-        case Inicio: return TextoFecha(f.ini, m_Locale, m_Formato);
-        case Fin: return TextoFecha(f.fin, m_Locale, m_Formato);
-        case Tarifa: return QString::fromStdString(r.Texto(f.tarifa));
-        case Numero: return QString::fromStdString(r.Texto(f.numero));
-        case Extension: return QString::fromStdString(r.Texto(f.origen));
-        case Cuenta: return QString::fromStdString(r.Texto(f.cuenta));
-        case Duracion: return TextoDuracion(f.segundos);
-        case Importe: return m_Locale.toString(static_cast<double>(f.importe), 'f', 2);
+        case Inicio:
+            return TextoFecha(f.ini, m_Locale, m_Formato);
+        case Fin:
+            return TextoFecha(f.fin, m_Locale, m_Formato);
+        case Tarifa:
+            return QString::fromStdString(r.Texto(f.tarifa));
+        case Numero:
+            return QString::fromStdString(r.Texto(f.numero));
+        case Extension:
+            return QString::fromStdString(r.Texto(f.origen));
+        case Cuenta:
+            return QString::fromStdString(r.Texto(f.cuenta));
+        case Duracion:
+            return TextoDuracion(f.segundos);
+        case Importe:
+            return m_Locale.toString(static_cast<double>(f.importe), 'f', 2);
         case Banda:
             return f.tipo == 0 ? QStringLiteral("normal") : QStringLiteral("reducida");
-        case BonoDia: return TextoDuracion(f.bonoDia);
-        case BonoNoche: return TextoDuracion(f.bonoNoche);
-        case Cobrado: return f.cobrado ? m_Locale.toString(*f.cobrado, 'f', 2) : QString();
-        case Diferencia: return f.cobrado ? m_Locale.toString(costes::Diferencia(f), 'f', 2) : QString();
+        case BonoDia:
+            return TextoDuracion(f.bonoDia);
+        case BonoNoche:
+            return TextoDuracion(f.bonoNoche);
+        case Cobrado:
+            return f.cobrado ? m_Locale.toString(*f.cobrado, 'f', 2) : QString();
+        case Diferencia:
+            return f.cobrado ? m_Locale.toString(costes::Diferencia(f), 'f', 2) : QString();
     }
     return {};
 }
@@ -70,19 +82,30 @@ QVariant ModeloLlamadas::data(const QModelIndex& i, int rol) const {
     const FilaLlamada& f = m_Resultado->Fila(static_cast<std::size_t>(i.row()));
     const bool deMas = f.cobrado && costes::Diferencia(f) > 0;
     switch (rol) {
-        case Qt::DisplayRole: return Texto(f, i.column());
+        case Qt::DisplayRole:
+            return Texto(f, i.column());
         case Qt::UserRole:
             switch (i.column()) {
-                case Inicio: return f.ini;
-                case Fin: return f.fin;
-                case Duracion: return f.segundos;
-                case Importe: return static_cast<double>(f.importe);
-                case Banda: return f.tipo;
-                case BonoDia: return f.bonoDia;
-                case BonoNoche: return f.bonoNoche;
-                case Cobrado: return f.cobrado ? *f.cobrado : -1e300;
-                case Diferencia: return costes::Diferencia(f);
-                default: return Texto(f, i.column());
+                case Inicio:
+                    return f.ini;
+                case Fin:
+                    return f.fin;
+                case Duracion:
+                    return f.segundos;
+                case Importe:
+                    return static_cast<double>(f.importe);
+                case Banda:
+                    return f.tipo;
+                case BonoDia:
+                    return f.bonoDia;
+                case BonoNoche:
+                    return f.bonoNoche;
+                case Cobrado:
+                    return f.cobrado ? *f.cobrado : -1e300;
+                case Diferencia:
+                    return costes::Diferencia(f);
+                default:
+                    return Texto(f, i.column());
             }
         case Qt::TextAlignmentRole:
             return i.column() >= Duracion && i.column() != Banda
@@ -94,16 +117,17 @@ QVariant ModeloLlamadas::data(const QModelIndex& i, int rol) const {
             return deMas ? QStringLiteral("Cobrada de más") : QVariant();
         case Qt::AccessibleDescriptionRole:
             return deMas ? QStringLiteral("cobrada de más") : QVariant();
-        default: return {};
+        default:
+            return {};
     }
 }
 
 QVariant ModeloLlamadas::headerData(int seccion, Qt::Orientation o, int rol) const {
-    if (o != Qt::Horizontal || rol != Qt::DisplayRole) return QAbstractTableModel::headerData(seccion, o, rol);
-    static const char* const kTitulos[] = {"Inicio",   "Fin",     "Tarifa",     "Número",
-                                           "Extensión", "Cuenta", "Duración",   "Importe",
-                                           "Banda",    "Bono día", "Bono noche", "Cobrado",
-                                           "Diferencia"};
+    if (o != Qt::Horizontal || rol != Qt::DisplayRole)
+        return QAbstractTableModel::headerData(seccion, o, rol);
+    static const char* const kTitulos[] = {
+        "Inicio",  "Fin",   "Tarifa",   "Número",     "Extensión", "Cuenta",    "Duración",
+        "Importe", "Banda", "Bono día", "Bono noche", "Cobrado",   "Diferencia"};
     return seccion >= 0 && seccion < kColumnas ? QString::fromUtf8(kTitulos[seccion]) : QVariant();
 }
 

@@ -13,8 +13,22 @@ namespace quelmar::costes {
 class ModeloLlamadas : public QAbstractTableModel {
     Q_OBJECT
   public:
-    enum Columna { Inicio, Fin, Tarifa, Numero, Extension, Cuenta, Duracion, Importe, Banda,
-                   BonoDia, BonoNoche, Cobrado, Diferencia, kColumnas };
+    enum Columna {
+        Inicio,
+        Fin,
+        Tarifa,
+        Numero,
+        Extension,
+        Cuenta,
+        Duracion,
+        Importe,
+        Banda,
+        BonoDia,
+        BonoNoche,
+        Cobrado,
+        Diferencia,
+        kColumnas
+    };
 
     explicit ModeloLlamadas(QObject* padre = nullptr);
     void Mostrar(std::shared_ptr<const Resultado> r);

@@ -108,7 +108,8 @@ class DialogoBono : public QDialog {
     DialogoBono(const DatosBono& b, QWidget* padre) : QDialog(padre) {
         setWindowTitle(QStringLiteral("Bono"));
         m_Tipo = new QComboBox;
-        for (std::string_view n : cBono::kNombresTipo) m_Tipo->addItem(QString::fromLatin1(n.data(), static_cast<int>(n.size())));
+        for (std::string_view n : cBono::kNombresTipo)
+            m_Tipo->addItem(QString::fromLatin1(n.data(), static_cast<int>(n.size())));
         m_Tipo->setCurrentIndex(b.tipo);
         m_Tipo->setAccessibleName(QStringLiteral("Tipo"));
         m_Alta = new QDateEdit(Dia(b.alta));
@@ -286,8 +287,8 @@ void VentanaCostes::CrearMenus() {
     QAction* exportar = archivo->addAction(QStringLiteral("&Exportar CSV…"), this, [this] {
         const QString f = QFileDialog::getSaveFileName(
             this, QStringLiteral("Exportar CSV"),
-            QFileInfo(m_Fichero).path() + QDir::separator() + QFileInfo(m_Fichero).completeBaseName() +
-                QStringLiteral("-costes.csv"),
+            QFileInfo(m_Fichero).path() + QDir::separator() +
+                QFileInfo(m_Fichero).completeBaseName() + QStringLiteral("-costes.csv"),
             QStringLiteral("CSV (*.csv)"));
         if (!f.isEmpty()) ExportarCsv(f);
     });
@@ -295,14 +296,16 @@ void VentanaCostes::CrearMenus() {
     QAction* informe = archivo->addAction(QStringLiteral("&Guardar informe…"), this, [this] {
         const QString f = QFileDialog::getSaveFileName(
             this, QStringLiteral("Guardar informe"),
-            QFileInfo(m_Fichero).path() + QDir::separator() + QFileInfo(m_Fichero).completeBaseName() +
-                QStringLiteral(".html"),
+            QFileInfo(m_Fichero).path() + QDir::separator() +
+                QFileInfo(m_Fichero).completeBaseName() + QStringLiteral(".html"),
             QStringLiteral("Páginas web (*.html)"));
         if (!f.isEmpty()) GuardarInforme(f);
     });
     informe->setShortcut(QKeySequence::Save);
-    QAction* ver = archivo->addAction(QStringLiteral("&Ver informe"), this, [this] { VerInforme(); });
-    QAction* imprimir = archivo->addAction(QStringLiteral("&Imprimir…"), this, [this] { Imprimir(); });
+    QAction* ver =
+        archivo->addAction(QStringLiteral("&Ver informe"), this, [this] { VerInforme(); });
+    QAction* imprimir =
+        archivo->addAction(QStringLiteral("&Imprimir…"), this, [this] { Imprimir(); });
     imprimir->setShortcut(QKeySequence::Print);
     archivo->addSeparator();
     QAction* salir = archivo->addAction(QStringLiteral("&Salir"), this, &QWidget::close);
@@ -310,7 +313,8 @@ void VentanaCostes::CrearMenus() {
 
     QMenu* costeo = menuBar()->addMenu(QStringLiteral("&Costeo"));
     costeo->addAction(QStringLiteral("&Opciones de costeo…"), this, [this] { DialogoOpciones(); });
-    QAction* otraVez = costeo->addAction(QStringLiteral("Costear de &nuevo"), this, [this] { Costear(); });
+    QAction* otraVez =
+        costeo->addAction(QStringLiteral("Costear de &nuevo"), this, [this] { Costear(); });
     otraVez->setShortcut(QKeySequence::Refresh);
     m_ConFichero = {exportar, informe, ver, imprimir, otraVez};
 }
@@ -373,17 +377,20 @@ QWidget* VentanaCostes::CrearTotales() {
     auto* s = new QSplitter(Qt::Vertical);
     const QStringList columnas{QStringLiteral("Llamadas"), QStringLiteral("Duración"),
                                QStringLiteral("Importe")};
-    m_PorExtension = Tabla(QStringLiteral("Por extensión"), QStringList{QStringLiteral("Extensión")} + columnas);
-    m_PorCuenta = Tabla(QStringLiteral("Por cuenta"), QStringList{QStringLiteral("Cuenta")} + columnas);
+    m_PorExtension =
+        Tabla(QStringLiteral("Por extensión"), QStringList{QStringLiteral("Extensión")} + columnas);
+    m_PorCuenta =
+        Tabla(QStringLiteral("Por cuenta"), QStringList{QStringLiteral("Cuenta")} + columnas);
     s->addWidget(m_PorExtension);
     s->addWidget(m_PorCuenta);
     return s;
 }
 
 QWidget* VentanaCostes::CrearRanking() {
-    m_Ranking = Tabla(QStringLiteral("¿Qué tarifa conviene?"),
-                      {QStringLiteral("Tarifa"), QStringLiteral("Importe"), QStringLiteral("Ahorro"),
-                       QStringLiteral("Normal"), QStringLiteral("Reducida"), QStringLiteral("Bono")});
+    m_Ranking =
+        Tabla(QStringLiteral("¿Qué tarifa conviene?"),
+              {QStringLiteral("Tarifa"), QStringLiteral("Importe"), QStringLiteral("Ahorro"),
+               QStringLiteral("Normal"), QStringLiteral("Reducida"), QStringLiteral("Bono")});
     return m_Ranking;
 }
 
@@ -393,10 +400,12 @@ QWidget* VentanaCostes::CrearBonos() {
     m_Bonos = Tabla(QStringLiteral("Registro de bonos"),
                     {QStringLiteral("Tipo"), QStringLiteral("Alta"), QStringLiteral("Baja"),
                      QStringLiteral("Tiempo"), QStringLiteral("Queda tras el costeo")});
-    connect(m_Bonos, &QTableWidget::cellActivated, this, [this](int fila, int) { EditarBono(fila); });
+    connect(m_Bonos, &QTableWidget::cellActivated, this,
+            [this](int fila, int) { EditarBono(fila); });
     auto* botones = new QHBoxLayout;
     botones->addWidget(Boton(QStringLiteral("A&ñadir…"), this, [this] { EditarBono(-1); }));
-    botones->addWidget(Boton(QStringLiteral("Ca&mbiar…"), this, [this] { EditarBono(m_Bonos->currentRow()); }));
+    botones->addWidget(
+        Boton(QStringLiteral("Ca&mbiar…"), this, [this] { EditarBono(m_Bonos->currentRow()); }));
     botones->addWidget(Boton(QStringLiteral("&Quitar"), this, [this] {
         const int fila = m_Bonos->currentRow();
         if (fila < 0 || fila >= static_cast<int>(m_Registro.Cuantos())) return;
@@ -429,7 +438,8 @@ QWidget* VentanaCostes::CrearBonos() {
     botones->addWidget(m_DiaFactura);
     botones->addWidget(meses);
     botones->addWidget(m_MesesFactura);
-    botones->addWidget(Boton(QStringLiteral("&Guardar registro…"), this, [this] { GuardarRegistro(); }));
+    botones->addWidget(
+        Boton(QStringLiteral("&Guardar registro…"), this, [this] { GuardarRegistro(); }));
     v->addWidget(m_Bonos, 1);
     v->addLayout(botones);
     return w;
@@ -438,8 +448,7 @@ QWidget* VentanaCostes::CrearBonos() {
 void VentanaCostes::Recientes() {
     m_MenuRecientes->clear();
     const QStringList lista = m_Ajustes.value(kRecientes).toStringList();
-    for (const QString& f : lista)
-        m_MenuRecientes->addAction(f, this, [this, f] { Abrir(f); });
+    for (const QString& f : lista) m_MenuRecientes->addAction(f, this, [this, f] { Abrir(f); });
     m_MenuRecientes->setEnabled(!lista.isEmpty());
 }
 
@@ -450,7 +459,8 @@ Pedido VentanaCostes::PedidoActual() const {
 void VentanaCostes::Abrir(const QString& fichero) {
     m_Fichero = QFileInfo(fichero).absoluteFilePath();
     std::vector<std::string> lista;
-    for (const QString& f : m_Ajustes.value(kRecientes).toStringList()) lista.push_back(f.toStdString());
+    for (const QString& f : m_Ajustes.value(kRecientes).toStringList())
+        lista.push_back(f.toStdString());
     QStringList nueva;
     for (const std::string& f : AnadirReciente(lista, m_Fichero.toStdString())) nueva << Q(f);
     m_Ajustes.setValue(kRecientes, nueva);
@@ -467,7 +477,8 @@ void VentanaCostes::PonerPeriodo(const Periodo& p) {
 void VentanaCostes::Costear() {
     if (m_Fichero.isEmpty()) return;
     Ocupar(true);
-    statusBar()->showMessage(QStringLiteral("Costeando ") + QFileInfo(m_Fichero).fileName() + QStringLiteral("…"));
+    statusBar()->showMessage(QStringLiteral("Costeando ") + QFileInfo(m_Fichero).fileName() +
+                             QStringLiteral("…"));
     m_Trabajo->Empezar(PedidoActual());
 }
 
@@ -505,11 +516,13 @@ void VentanaCostes::AlTerminar(std::shared_ptr<const Resultado> r) {
 void VentanaCostes::AlFallar(const QString& motivo) {
     Ocupar(false);
     statusBar()->showMessage(motivo);
-    m_Vacio->setText(QStringLiteral("No se pudo costear ") + QFileInfo(m_Fichero).fileName() +
-                     QStringLiteral(":\n") + motivo +
-                     QStringLiteral("\n\nRevise las opciones de costeo (menú Costeo) o abra otro fichero."));
+    m_Vacio->setText(
+        QStringLiteral("No se pudo costear ") + QFileInfo(m_Fichero).fileName() +
+        QStringLiteral(":\n") + motivo +
+        QStringLiteral("\n\nRevise las opciones de costeo (menú Costeo) o abra otro fichero."));
     m_Paginas->setCurrentIndex(m_Resultado ? 1 : 0);
-    QMessageBox::warning(this, kTitulo, QStringLiteral("No se pudo costear el fichero:\n") + motivo);
+    QMessageBox::warning(this, kTitulo,
+                         QStringLiteral("No se pudo costear el fichero:\n") + motivo);
 }
 
 void VentanaCostes::MostrarResumen() {
@@ -519,8 +532,9 @@ void VentanaCostes::MostrarResumen() {
     m_Tiempo->setText(Q(DuracionLegible(s.segundos)));
     m_BonoDia->setText(QStringLiteral("gastado %1, queda %2")
                            .arg(TextoDuracion(s.bonoGastadoDia), TextoDuracion(s.bonoQuedaDia)));
-    m_BonoNoche->setText(QStringLiteral("gastado %1, queda %2")
-                             .arg(TextoDuracion(s.bonoGastadoNoche), TextoDuracion(s.bonoQuedaNoche)));
+    m_BonoNoche->setText(
+        QStringLiteral("gastado %1, queda %2")
+            .arg(TextoDuracion(s.bonoGastadoNoche), TextoDuracion(s.bonoQuedaNoche)));
     const Apartados& a = m_Resultado->apartados;
     static const char* const kPorQue[] = {"contestadas sin tiempo facturado", "sin respuesta",
                                           "ocupado", "fallidas", "congestión"};
@@ -528,9 +542,11 @@ void VentanaCostes::MostrarResumen() {
     if (a.malas) partes << QStringLiteral("con errores: %1").arg(a.malas);
     for (std::size_t i = 0; i < a.sinCostear.size(); ++i)
         if (a.sinCostear[i])
-            partes << QStringLiteral("%1: %2").arg(QString::fromUtf8(kPorQue[i])).arg(a.sinCostear[i]);
+            partes
+                << QStringLiteral("%1: %2").arg(QString::fromUtf8(kPorQue[i])).arg(a.sinCostear[i]);
     if (a.desacuerdos) partes << QStringLiteral("costeadas según billsec: %1").arg(a.desacuerdos);
-    m_Apartados->setText(partes.isEmpty() ? QStringLiteral("ninguno") : partes.join(QStringLiteral("; ")));
+    m_Apartados->setText(partes.isEmpty() ? QStringLiteral("ninguno")
+                                          : partes.join(QStringLiteral("; ")));
     m_Factura->setText(m_Resultado->columnaCobrado
                            ? QStringLiteral("%1 llamadas cobradas de más, %2 en total")
                                  .arg(s.cobradasDeMas)
@@ -576,13 +592,15 @@ void VentanaCostes::MostrarRanking() {
 void VentanaCostes::MostrarAvisos() {
     m_Avisos->clear();
     for (const Aviso& a : m_Resultado->avisos)
-        m_Avisos->addItem(a.lugar.empty() ? Q(a.texto) : Q(a.lugar) + QStringLiteral(": ") + Q(a.texto));
+        m_Avisos->addItem(a.lugar.empty() ? Q(a.texto)
+                                          : Q(a.lugar) + QStringLiteral(": ") + Q(a.texto));
     m_Pestanas->setTabText(4, QStringLiteral("&Avisos (%1)").arg(m_Resultado->avisos.size()));
 }
 
 void VentanaCostes::MostrarBonos() {
     const cBono vacio;
-    const auto filas = m_Registro.Filas(m_Resultado && !m_RegistroCambiado ? m_Resultado->bonosFinales : vacio);
+    const auto filas =
+        m_Registro.Filas(m_Resultado && !m_RegistroCambiado ? m_Resultado->bonosFinales : vacio);
     const QLocale l;
     m_Bonos->setRowCount(static_cast<int>(filas.size()));
     for (int i = 0; i < static_cast<int>(filas.size()); ++i) {
@@ -590,7 +608,9 @@ void VentanaCostes::MostrarBonos() {
         const auto n = cBono::kNombresTipo[static_cast<std::size_t>(f.datos.tipo)];
         Celda(m_Bonos, i, 0, QString::fromLatin1(n.data(), static_cast<int>(n.size())));
         Celda(m_Bonos, i, 1, l.toString(Dia(f.datos.alta), QStringLiteral("dd/MM/yyyy")));
-        Celda(m_Bonos, i, 2, f.datos.baja ? l.toString(Dia(*f.datos.baja), QStringLiteral("dd/MM/yyyy")) : QString());
+        Celda(m_Bonos, i, 2,
+              f.datos.baja ? l.toString(Dia(*f.datos.baja), QStringLiteral("dd/MM/yyyy"))
+                           : QString());
         Celda(m_Bonos, i, 3, Q(f.datos.tiempo), true);
         Celda(m_Bonos, i, 4,
               m_RegistroCambiado || !m_Resultado ? QStringLiteral("(sin costear)")
@@ -631,9 +651,10 @@ void VentanaCostes::EditarBono(int fila) {
 void VentanaCostes::GuardarRegistro() {
     QString ruta = Q(m_Opciones.bonos.string());
     if (ruta.isEmpty()) {
-        ruta = QFileDialog::getSaveFileName(this, QStringLiteral("Guardar el registro de bonos"),
-                                            QFileInfo(m_Fichero).path() + QStringLiteral("/bonos.json"),
-                                            QStringLiteral("Registro de bonos (*.json)"));
+        ruta = QFileDialog::getSaveFileName(
+            this, QStringLiteral("Guardar el registro de bonos"),
+            QFileInfo(m_Fichero).path() + QStringLiteral("/bonos.json"),
+            QStringLiteral("Registro de bonos (*.json)"));
         if (ruta.isEmpty()) return;
     }
     try {
@@ -662,11 +683,18 @@ void VentanaCostes::MostrarMeses() {
                             anio * 100 + static_cast<int>(mes));
     int elegido = 0;
     switch (m_Periodo.clase) {
-        case Periodo::Clase::UltimoMesEntero: elegido = 0; break;
-        case Periodo::Clase::Todo: elegido = 1; break;
-        case Periodo::Clase::Entre: elegido = 2; break;
+        case Periodo::Clase::UltimoMesEntero:
+            elegido = 0;
+            break;
+        case Periodo::Clase::Todo:
+            elegido = 1;
+            break;
+        case Periodo::Clase::Entre:
+            elegido = 2;
+            break;
         case Periodo::Clase::Mes:
-            elegido = std::max(0, m_Periodos->findData(m_Periodo.anio * 100 + static_cast<int>(m_Periodo.mes)));
+            elegido = std::max(
+                0, m_Periodos->findData(m_Periodo.anio * 100 + static_cast<int>(m_Periodo.mes)));
             break;
     }
     m_Periodos->setCurrentIndex(elegido);
@@ -761,8 +789,9 @@ void VentanaCostes::VerInforme() {
     QDir().mkpath(carpeta);
     const QString ruta = carpeta + QStringLiteral("/informe.html");
     if (GuardarInforme(ruta) && !QDesktopServices::openUrl(QUrl::fromLocalFile(ruta)))
-        QMessageBox::information(this, kTitulo,
-                                 QStringLiteral("No hay navegador con que abrir el informe; está en ") + ruta);
+        QMessageBox::information(
+            this, kTitulo,
+            QStringLiteral("No hay navegador con que abrir el informe; está en ") + ruta);
 }
 
 void VentanaCostes::Imprimir() {
@@ -774,17 +803,20 @@ void VentanaCostes::Imprimir() {
     // The summary and the table as the window shows it (sorted and filtered).
     QString html = QStringLiteral("<h2>") + QFileInfo(m_Fichero).fileName().toHtmlEscaped() +
                    QStringLiteral("</h2><table>");
-    for (QLabel* l : {m_Llamadas, m_Importe, m_Tiempo, m_BonoDia, m_BonoNoche, m_Apartados, m_Factura})
+    for (QLabel* l :
+         {m_Llamadas, m_Importe, m_Tiempo, m_BonoDia, m_BonoNoche, m_Apartados, m_Factura})
         html += QStringLiteral("<tr><td><b>%1</b></td><td>%2</td></tr>")
                     .arg(l->accessibleName().toHtmlEscaped(), l->text().toHtmlEscaped());
     html += QStringLiteral("</table><br><table border='1' cellspacing='0' cellpadding='2'><tr>");
     for (int c = 0; c < m_Filtro->columnCount(); ++c)
-        html += QStringLiteral("<th>") + m_Filtro->headerData(c, Qt::Horizontal).toString() + QStringLiteral("</th>");
+        html += QStringLiteral("<th>") + m_Filtro->headerData(c, Qt::Horizontal).toString() +
+                QStringLiteral("</th>");
     html += QStringLiteral("</tr>");
     for (int f = 0; f < m_Filtro->rowCount(); ++f) {
         html += QStringLiteral("<tr>");
         for (int c = 0; c < m_Filtro->columnCount(); ++c)
-            html += QStringLiteral("<td>") + m_Filtro->index(f, c).data().toString().toHtmlEscaped() +
+            html += QStringLiteral("<td>") +
+                    m_Filtro->index(f, c).data().toString().toHtmlEscaped() +
                     QStringLiteral("</td>");
         html += QStringLiteral("</tr>");
     }

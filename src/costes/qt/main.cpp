@@ -18,8 +18,7 @@
 namespace {
 
 constexpr quelmar::qtcomun::Programa kCostes{
-    "quelmar-costes",
-    "Abre la ventana «Costes de llamadas», que cuesta un registro de llamadas.\n",
+    "quelmar-costes", "Abre la ventana «Costes de llamadas», que cuesta un registro de llamadas.\n",
     "  0  al cerrar la ventana\n"
     "  1  sin pantalla gráfica\n"
     "  2  una opción o un argumento que no vale\n"};
@@ -28,7 +27,8 @@ constexpr quelmar::qtcomun::Programa kCostes{
 
 int main(int argc, char* argv[]) {
     namespace c = quelmar::costes;
-    const c::Arranque a = c::LeerLineaDeOrdenes(std::vector<std::string>(argv, argv + argc), QUELMAR_VERSION);
+    const c::Arranque a =
+        c::LeerLineaDeOrdenes(std::vector<std::string>(argv, argv + argc), QUELMAR_VERSION);
     if (a.salida) {
         std::fputs(a.texto.c_str(), *a.salida == 0 ? stdout : stderr);
         return std::fflush(stdout) == 0 ? *a.salida : quelmar::qtcomun::kSalidaUso;
@@ -39,7 +39,8 @@ int main(int argc, char* argv[]) {
     for (std::string& s : restos) qt.push_back(s.data());
     qt.push_back(nullptr);
     int qtArgc = static_cast<int>(restos.size());
-    if (const auto salida = quelmar::qtcomun::AtenderOpciones(qtArgc, qt.data(), kCostes)) return *salida;
+    if (const auto salida = quelmar::qtcomun::AtenderOpciones(qtArgc, qt.data(), kCostes))
+        return *salida;
     const auto aplicacion = quelmar::qtcomun::CrearAplicacion(qtArgc, qt.data(), kCostes);
     QApplication& app = *aplicacion;
     quelmar::qtcomun::PonerEnEspanol(app);
