@@ -1,9 +1,9 @@
 #!/usr/bin/env bash
-# Checks what a screen reader reads of Quelmar's and Orbelle's windows: each program is
+# Checks what a screen reader reads of Quelmar's, Orbelle's and the costs windows: each program is
 # started on a private Xvfb display inside its own D-Bus session with the AT-SPI bus, and
 # scripts/accesibilidad.py walks its accessibility tree and checks names and roles.
 #
-#   scripts/accesibilidad.sh [BUILD_DIR] [quelmar|orbelle]...
+#   scripts/accesibilidad.sh [BUILD_DIR] [quelmar|orbelle|quelmar-costes]...
 #
 # Needs: Xvfb, dbus-run-session (dbus-daemon), at-spi2-core, python3-gi and
 # gir1.2-atspi-2.0 (scripts/dependencias.sh installs them); exits 77 when one is missing,
@@ -14,7 +14,7 @@ root=$(cd "$(dirname "$0")/.." && pwd)
 build=${1:-$root/build}
 shift || true
 programas=("$@")
-[[ ${#programas[@]} -eq 0 ]] && programas=(quelmar orbelle)
+[[ ${#programas[@]} -eq 0 ]] && programas=(quelmar orbelle quelmar-costes)
 
 lanzador=
 for l in /usr/libexec/at-spi-bus-launcher /usr/lib/at-spi2-core/at-spi-bus-launcher; do
@@ -46,10 +46,15 @@ if [[ ${ACCESIBILIDAD_DENTRO:-} == 1 ]]; then
         sleep 0.1
     done
     programa=$ACCESIBILIDAD_PROGRAMA
+    # The costs window is looked at with the sample log costed on the copied catalogue.
+    argumentos=()
+    [[ $programa == quelmar-costes ]] &&
+        argumentos=(--catalogo "$ACCESIBILIDAD_TRABAJO" --bonos "$root/data/bonos.json"
+                    "$root/data/llamadas.csv")
     # Spanish texts are the program's own; the locale only picks formats.
     LANG=es_ES.UTF-8 LC_ALL= QT_QPA_PLATFORM=xcb QT_LINUX_ACCESSIBILITY_ALWAYS_ON=1 \
         XDG_CONFIG_HOME=$ACCESIBILIDAD_TRABAJO \
-        "$ACCESIBILIDAD_TRABAJO/$programa" >/dev/null 2>&1 &
+        "$ACCESIBILIDAD_TRABAJO/$programa" "${argumentos[@]}" >/dev/null 2>&1 &
     pids+=($!)
     "$py" "$root/scripts/accesibilidad.py" "$programa" ${ACCESIBILIDAD_VOLCAR:+--volcar}
     exit $?

@@ -3,6 +3,7 @@
 #include <QBrush>
 #include <QColor>
 #include <QDateTime>
+#include <QRegularExpression>
 
 #include "costes/Motor.h"
 #include "runtime/OleDate.h"
@@ -14,9 +15,12 @@ QString TextoDuracion(std::int64_t segundos) {
 }
 
 QString FormatoFecha(const QLocale& l) {
-    // The locale's short date with four-digit years, as every date of the suite.
+    // The locale's short date with two-digit days and months and four-digit years, as
+    // every date of the suite.
     QString f = l.dateFormat(QLocale::ShortFormat);
-    if (!f.contains(QLatin1String("yyyy"))) f.replace(QLatin1String("yy"), QLatin1String("yyyy"));
+    f.replace(QRegularExpression(QStringLiteral("d+")), QStringLiteral("dd"));
+    f.replace(QRegularExpression(QStringLiteral("M+")), QStringLiteral("MM"));
+    f.replace(QRegularExpression(QStringLiteral("y+")), QStringLiteral("yyyy"));
     return f + QLatin1String(" HH:mm:ss");
 }
 

@@ -22,6 +22,7 @@
 #include <QMenuBar>
 #include <QMessageBox>
 #include <QMimeData>
+#include <QPalette>
 #include <QPrintDialog>
 #include <QPrinter>
 #include <QProgressBar>
@@ -69,12 +70,16 @@ QDate Dia(double ole) {
     return {p.anio, p.mes, p.dia};
 }
 
-// A figure of the summary: read by the keyboard and by a screen reader under its name.
-QLabel* Cifra(const QString& nombre) {
-    auto* l = new QLabel(QStringLiteral("—"));
+// A figure of the summary: reached by the keyboard, and read by a screen reader under its
+// name with the figure as its text (a label has no text a reader can ask for).
+QLineEdit* Cifra(const QString& nombre) {
+    auto* l = new QLineEdit(QStringLiteral("—"));
     l->setAccessibleName(nombre);
-    l->setTextInteractionFlags(Qt::TextSelectableByMouse | Qt::TextSelectableByKeyboard);
-    l->setFocusPolicy(Qt::StrongFocus);
+    l->setReadOnly(true);
+    l->setFrame(false);
+    QPalette p = l->palette();
+    p.setColor(QPalette::Base, Qt::transparent);
+    l->setPalette(p);
     return l;
 }
 
@@ -329,7 +334,6 @@ QWidget* VentanaCostes::CrearResumen() {
     m_BonoNoche = Cifra(QStringLiteral("Bono de noche"));
     m_Apartados = Cifra(QStringLiteral("Registros apartados"));
     m_Factura = Cifra(QStringLiteral("Factura"));
-    m_Apartados->setWordWrap(true);
     f->addRow(QStringLiteral("Llamadas:"), m_Llamadas);
     f->addRow(QStringLiteral("Importe total:"), m_Importe);
     f->addRow(QStringLiteral("Tiempo total:"), m_Tiempo);
@@ -346,7 +350,6 @@ QWidget* VentanaCostes::CrearLlamadas() {
     m_TextoFiltro = new QLineEdit;
     m_TextoFiltro->setPlaceholderText(QStringLiteral("extensión, número o tarifa"));
     m_TextoFiltro->setAccessibleName(QStringLiteral("Filtrar"));
-    m_TextoFiltro->setClearButtonEnabled(true);
     auto* etiqueta = new QLabel(QStringLiteral("&Filtrar:"));
     etiqueta->setBuddy(m_TextoFiltro);
     auto* h = new QHBoxLayout;
@@ -803,7 +806,7 @@ void VentanaCostes::Imprimir() {
     // The summary and the table as the window shows it (sorted and filtered).
     QString html = QStringLiteral("<h2>") + QFileInfo(m_Fichero).fileName().toHtmlEscaped() +
                    QStringLiteral("</h2><table>");
-    for (QLabel* l :
+    for (QLineEdit* l :
          {m_Llamadas, m_Importe, m_Tiempo, m_BonoDia, m_BonoNoche, m_Apartados, m_Factura})
         html += QStringLiteral("<tr><td><b>%1</b></td><td>%2</td></tr>")
                     .arg(l->accessibleName().toHtmlEscaped(), l->text().toHtmlEscaped());

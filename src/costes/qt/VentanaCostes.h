@@ -98,7 +98,8 @@ class VentanaCostes : public QMainWindow {
     QTabWidget* m_Pestanas;
     QComboBox* m_Periodos;
     QDateEdit *m_Desde, *m_Hasta;
-    QLabel *m_Llamadas, *m_Importe, *m_Tiempo, *m_BonoDia, *m_BonoNoche, *m_Apartados, *m_Factura;
+    QLineEdit *m_Llamadas, *m_Importe, *m_Tiempo, *m_BonoDia, *m_BonoNoche, *m_Apartados,
+        *m_Factura;
     ModeloLlamadas* m_Modelo;
     QSortFilterProxyModel* m_Filtro;
     QLineEdit* m_TextoFiltro;
