@@ -205,7 +205,7 @@ VentanaCostes::VentanaCostes(MotorCostes& motor, QSettings& ajustes, const Opcio
     auto* periodo = new QHBoxLayout;
     auto* etiqueta = new QLabel(QStringLiteral("&Periodo:"));
     etiqueta->setBuddy(m_Periodos);
-    auto* desde = new QLabel(QStringLiteral("&desde"));
+    auto* desde = new QLabel(QStringLiteral("de&sde"));
     desde->setBuddy(m_Desde);
     auto* hasta = new QLabel(QStringLiteral("&hasta"));
     hasta->setBuddy(m_Hasta);
@@ -227,7 +227,7 @@ VentanaCostes::VentanaCostes(MotorCostes& motor, QSettings& ajustes, const Opcio
     m_Pestanas->addTab(CrearRanking(), QStringLiteral("¿&Qué tarifa conviene?"));
     m_Avisos = new QListWidget;
     m_Avisos->setAccessibleName(QStringLiteral("Avisos"));
-    m_Pestanas->addTab(m_Avisos, QStringLiteral("&Avisos"));
+    m_Pestanas->addTab(m_Avisos, QStringLiteral("A&visos"));
     m_Pestanas->addTab(CrearBonos(), QStringLiteral("&Bonos"));
 
     auto* contenido = new QWidget;
@@ -409,7 +409,7 @@ QWidget* VentanaCostes::CrearBonos() {
     botones->addWidget(Boton(QStringLiteral("A&ñadir…"), this, [this] { EditarBono(-1); }));
     botones->addWidget(
         Boton(QStringLiteral("Ca&mbiar…"), this, [this] { EditarBono(m_Bonos->currentRow()); }));
-    botones->addWidget(Boton(QStringLiteral("&Quitar"), this, [this] {
+    botones->addWidget(Boton(QStringLiteral("Q&uitar"), this, [this] {
         const int fila = m_Bonos->currentRow();
         if (fila < 0 || fila >= static_cast<int>(m_Registro.Cuantos())) return;
         m_Registro.Quitar(static_cast<std::size_t>(fila));
@@ -597,7 +597,7 @@ void VentanaCostes::MostrarAvisos() {
     for (const Aviso& a : m_Resultado->avisos)
         m_Avisos->addItem(a.lugar.empty() ? Q(a.texto)
                                           : Q(a.lugar) + QStringLiteral(": ") + Q(a.texto));
-    m_Pestanas->setTabText(4, QStringLiteral("&Avisos (%1)").arg(m_Resultado->avisos.size()));
+    m_Pestanas->setTabText(4, QStringLiteral("A&visos (%1)").arg(m_Resultado->avisos.size()));
 }
 
 void VentanaCostes::MostrarBonos() {
