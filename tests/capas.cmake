@@ -12,8 +12,11 @@ set(permitidos_bono runtime time bono)
 set(permitidos_catalogue runtime catalogue)
 set(permitidos_costing runtime time periods bono catalogue costing)
 set(permitidos_editor runtime catalogue editor)  # the model, without its Qt binding
+# The costs window's model, without its Qt binding; the tools only until the run over call
+# records is a library of its own.
+set(permitidos_costes runtime time periods bono catalogue costing tools costes)
 
-set(capas runtime time periods bono catalogue costing editor)
+set(capas runtime time periods bono catalogue costing editor costes)
 
 # Where each class is defined: class_<Name> = its folder.
 foreach(capa IN LISTS capas)

@@ -5,6 +5,7 @@
 #include <cstdio>
 #include <cstdlib>
 #include <filesystem>
+#include <limits>
 #include <memory>
 #include <string>
 #include <string_view>
@@ -94,11 +95,26 @@ auto Traducir(F&& hacer) -> decltype(hacer()) {
     }
 }
 
+// The bono seconds of the call being costed, by group, from its stretches.
+class BonoGastado final : public ObservadorTramos {
+  public:
+    void Tramo(const cTramo& t) override {
+        if (t.bono && t.clase != cTramo::Clase::EntrePeriodos)
+            segundos[t.grupo == 0 ? 0 : 1] += t.segundos;
+    }
+    std::int32_t segundos[2] = {0, 0};
+};
+
 // Keeps every call as a small row and what the candidates need of it.
 class Recogida final : public h::DestinoLlamadas {
   public:
-    Recogida(Resultado& r, std::string lugar, std::FILE* entrada, Progreso& progreso)
-        : m_R(r), m_Lugar(std::move(lugar)), m_Entrada(entrada), m_Progreso(progreso) {
+    Recogida(Resultado& r, std::string lugar, std::FILE* entrada, Progreso& progreso,
+             BonoGastado& gastado)
+        : m_R(r),
+          m_Lugar(std::move(lugar)),
+          m_Entrada(entrada),
+          m_Progreso(progreso),
+          m_Gastado(gastado) {
         Interno("");
         struct stat st {};
         if (::fstat(::fileno(entrada), &st) == 0 && S_ISREG(st.st_mode))
@@ -109,7 +125,10 @@ class Recogida final : public h::DestinoLlamadas {
         FilaLlamada f{};
         f.ini = l.ini;
         f.fin = l.fin;
-        f.cobrado = l.cobrado;
+        f.cobrado = l.cobrado ? *l.cobrado : std::numeric_limits<double>::quiet_NaN();
+        f.gastadoDia = m_Gastado.segundos[0];
+        f.gastadoNoche = m_Gastado.segundos[1];
+        m_Gastado = {};
         f.importe = m.importe();
         f.segundos = static_cast<std::int32_t>(l.segundos);
         f.bonoDia = m.Bono().SegundosGrupo(0);
@@ -125,18 +144,21 @@ class Recogida final : public h::DestinoLlamadas {
         Avanzar();
         m_R.todas.push_back(f);
         m_R.columnaCobrado = m_R.columnaCobrado || l.columnaCobrado;
-        candidatas.push_back({l.ini, l.fin, l.segundos});
     }
     void SinTarifa(const h::Llamada& l) override {
+        m_Gastado = {};
         Avanzar();
-        candidatas.push_back({l.ini, l.fin, l.segundos});
+        sinTarifa.push_back({m_R.todas.size(), {l.ini, l.fin, l.segundos}});
     }
     void Mala(std::size_t linea, const std::string& motivo) override {
+        m_Gastado = {};  // a call the engine failed on told its stretches all the same
         Avanzar();
         m_R.avisos.push_back({m_Lugar + ":" + std::to_string(linea), motivo});
     }
 
-    std::vector<h::LlamadaCandidata> candidatas;
+    // The calls whose tariff the catalogue lacks, which the candidates cost all the same,
+    // each with the number of rows before it; the others are the rows themselves.
+    std::vector<std::pair<std::size_t, h::LlamadaCandidata>> sinTarifa;
 
     void Final() { m_Progreso.Avance(m_Total, m_Total); }
 
@@ -163,6 +185,7 @@ class Recogida final : public h::DestinoLlamadas {
     std::unordered_map<std::string, std::uint32_t> m_Indices;
     std::FILE* m_Entrada;
     Progreso& m_Progreso;
+    BonoGastado& m_Gastado;
     std::uint64_t m_Total = 0, m_Cuenta = 0;
 };
 
@@ -224,13 +247,16 @@ class MotorTarificador final : public MotorCostes {
         Resultado r;
         r.bonosIniciales = prep.inicial;
         Fichero entrada = Abrir(p.fichero);
-        Recogida recogida(r, p.fichero.string(), entrada.get(), progreso);
+        BonoGastado gastado;
+        Recogida recogida(r, p.fichero.string(), entrada.get(), progreso, gastado);
         cCosteo motor;
         h::PrepararMotor(motor, prep);
+        motor.Observador(&gastado);
         Memoria errores;
         const h::TotalesRecorrido t = h::Recorrer(m, motor, o, prep.nombres, entrada.get(),
                                                   errores.f(), recogida, prep.destinos.get());
         recogida.Final();
+        r.todas.shrink_to_fit();
         r.bonosFinales = motor.Bono();
         r.apartados.malas = t.malas;
         r.apartados.sinCostear = t.sinCostear;
@@ -249,8 +275,14 @@ class MotorTarificador final : public MotorCostes {
 
         // The candidates, for the calls looked at only.
         h::CosteoCandidatas candidatas(m, prep, h::HilosCandidatas());
-        for (const h::LlamadaCandidata& l : recogida.candidatas)
+        auto anadir = [&](const h::LlamadaCandidata& l) {
             if (!r.intervalo || r.intervalo->Contiene(l.ini)) candidatas.Anadir(l);
+        };
+        auto sin = recogida.sinTarifa.begin();
+        for (std::size_t i = 0; i <= r.todas.size(); ++i) {
+            for (; sin != recogida.sinTarifa.end() && sin->first == i; ++sin) anadir(sin->second);
+            if (i < r.todas.size()) anadir({r.todas[i].ini, r.todas[i].fin, r.todas[i].segundos});
+        }
         for (h::Candidata& c : candidatas.Terminar())
             r.ranking.push_back({std::move(c.tarifa), c.importe, c.segundos, c.normal, c.reducida,
                                  c.bono, std::move(c.fallo)});

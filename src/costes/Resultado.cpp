@@ -9,32 +9,24 @@
 namespace quelmar::costes {
 
 double Diferencia(const FilaLlamada& f) {
-    return f.cobrado ? herramientas::DiferenciaCobrada(*f.cobrado, f.importe) : 0.0;
+    return TieneCobrado(f) ? herramientas::DiferenciaCobrada(f.cobrado, f.importe) : 0.0;
 }
 
 Resumen Resumir(const Resultado& r) {
     Resumen s;
-    // The balance before the first call looked at: after the call before it, or as read.
-    std::int32_t dia = r.bonosIniciales.SegundosGrupo(0);
-    std::int32_t noche = r.bonosIniciales.SegundosGrupo(1);
-    if (!r.filas.empty() && r.filas.front() > 0) {
-        const FilaLlamada& previa = r.todas[r.filas.front() - 1];
-        dia = previa.bonoDia;
-        noche = previa.bonoNoche;
-    }
-    s.bonoQuedaDia = dia;
-    s.bonoQuedaNoche = noche;
-    for (const std::size_t i : r.filas) {
+    // With no call in the period, the balance as read.
+    s.bonoQuedaDia = r.bonosIniciales.SegundosGrupo(0);
+    s.bonoQuedaNoche = r.bonosIniciales.SegundosGrupo(1);
+    for (const std::uint32_t i : r.filas) {
         const FilaLlamada& f = r.todas[i];
         ++s.llamadas;
         s.importe += f.importe;
         s.segundos += f.segundos;
-        // A balance grows only when a billing period refills it: that is no time used.
-        s.bonoGastadoDia += std::max(0, s.bonoQuedaDia - f.bonoDia);
-        s.bonoGastadoNoche += std::max(0, s.bonoQuedaNoche - f.bonoNoche);
+        s.bonoGastadoDia += f.gastadoDia;
+        s.bonoGastadoNoche += f.gastadoNoche;
         s.bonoQuedaDia = f.bonoDia;
         s.bonoQuedaNoche = f.bonoNoche;
-        if (f.cobrado && Diferencia(f) > 0) {
+        if (TieneCobrado(f) && Diferencia(f) > 0) {
             ++s.cobradasDeMas;
             s.deMas += Diferencia(f);
         }
@@ -53,9 +45,10 @@ void Recortar(Resultado& r, const Periodo& p) {
         }
         r.intervalo = Resolver(p, primera, ultima);
     }
-    r.filas.reserve(r.todas.size());
     for (std::size_t i = 0; i < r.todas.size(); ++i)
-        if (!r.intervalo || r.intervalo->Contiene(r.todas[i].ini)) r.filas.push_back(i);
+        if (!r.intervalo || r.intervalo->Contiene(r.todas[i].ini))
+            r.filas.push_back(static_cast<std::uint32_t>(i));
+    r.filas.shrink_to_fit();
 }
 
 std::vector<TotalClave> TotalesPor(const Resultado& r, bool porCuenta) {

@@ -16,10 +16,11 @@ namespace quelmar::costes {
 // Resultado::textos.
 struct FilaLlamada {
     double ini, fin;
-    std::optional<double> cobrado;
+    double cobrado;  // NaN: the log charges nothing for it
     float importe;
     std::int32_t segundos;
-    std::int32_t bonoDia, bonoNoche;  // the group's seconds left after the call
+    std::int32_t bonoDia, bonoNoche;        // the group's seconds left after the call
+    std::int32_t gastadoDia, gastadoNoche;  // the bono seconds it used
     std::uint32_t tarifa, numero, origen, cuenta;
     std::int16_t tipo, tipoActual;
     bool bonoNet, bonoNetActual;
@@ -59,7 +60,7 @@ struct Resultado {
     std::vector<std::string> textos;     // tariffs, numbers, extensions, accounts
     std::vector<FilaLlamada> todas;      // every call costed, in line order
     std::optional<Intervalo> intervalo;  // the period looked at; none: the whole file
-    std::vector<std::size_t> filas;      // positions in `todas` inside the period
+    std::vector<std::uint32_t> filas;    // positions in `todas` inside the period
     std::vector<Candidata> ranking;      // cheapest first
     std::vector<Aviso> avisos;
     Apartados apartados;
@@ -71,6 +72,10 @@ struct Resultado {
     const std::string& Texto(std::uint32_t i) const { return textos[i]; }
 };
 
+inline bool TieneCobrado(const FilaLlamada& f) {
+    return f.cobrado == f.cobrado;
+}
+
 // The summary of the calls looked at, added in line order as costear adds them.
 struct Resumen {
     std::size_t llamadas = 0;
@@ -78,7 +83,7 @@ struct Resumen {
     std::int64_t segundos = 0;
     std::int64_t bonoGastadoDia = 0, bonoGastadoNoche = 0;
     std::int32_t bonoQuedaDia = 0, bonoQuedaNoche = 0;
-    std::size_t cobradasDeMas = 0;
+    std::size_t cobradasDeMas = 0;  // charged more than costed
     double deMas = 0.0;
 };
 Resumen Resumir(const Resultado& r);

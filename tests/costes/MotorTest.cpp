@@ -145,3 +145,56 @@ TEST(Motor, AMissingCatalogueIsToldInWords) {
 
 }  // namespace
 }  // namespace quelmar::costes
+
+namespace quelmar::costes {
+namespace {
+
+// The sample log: the day group's 20 minutes go on the first three calls, the billing day
+// of 15 January fills it again and the call of the 17th takes 20 minutes more; the night
+// group's two hours go by the 29th, then 2:30 after the refill.
+TEST(Motor, BonoTimeUsedCountsTheCallsAfterARefill) {
+    const Carpeta c;
+    SinPrisa progreso;
+    Pedido p = PedidoDe(c, "x", Periodo::Clase::Todo);
+    p.fichero = CARPETA_DATOS "/llamadas.csv";
+    const Resumen s = Resumir(MotorDeTarificador()->Costear(p, progreso));
+    EXPECT_EQ(s.bonoGastadoDia, 40 * 60);
+    EXPECT_EQ(s.bonoGastadoNoche, 4 * 3600 + 30 * 60);
+    EXPECT_EQ(s.bonoQuedaDia, 9 * 3600 + 40 * 60);
+    EXPECT_EQ(s.bonoQuedaNoche, 7 * 3600 + 30 * 60);
+}
+
+}  // namespace
+}  // namespace quelmar::costes
+
+namespace quelmar::costes {
+namespace {
+
+// The ranking is comparar's: the same tariffs in the same order, the same amounts.
+TEST(Motor, TheRankingIsComparars) {
+    const Carpeta c;
+    pruebas::Escribir(c / "llamadas.csv", pruebas::LogGenerado(40, 7));
+    const auto t =
+        c.Tarificador("comparar --catalogo " + c.ruta().string() +
+                      " --bonos " CARPETA_DATOS "/bonos.json " + (c / "llamadas.csv").string());
+    SinPrisa progreso;
+    const Resultado r =
+        MotorDeTarificador()->Costear(PedidoDe(c, "llamadas.csv", Periodo::Clase::Todo), progreso);
+    std::string esperado, visto;
+    std::size_t desde = t.salida.find('\n') + 1;
+    while (desde < t.salida.size()) {
+        const auto fin = t.salida.find('\n', desde);
+        const std::string fila = t.salida.substr(desde, fin - desde);
+        esperado += fila.substr(0, fila.find(',', fila.find(',') + 1)) + "\n";  // tarifa,importe
+        desde = fin + 1;
+    }
+    char b[64];
+    for (const Candidata& k : r.ranking) {
+        std::snprintf(b, sizeof b, "%.2f", k.importe);
+        visto += k.tarifa + "," + b + "\n";
+    }
+    EXPECT_EQ(visto, esperado);
+}
+
+}  // namespace
+}  // namespace quelmar::costes

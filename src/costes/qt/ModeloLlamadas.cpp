@@ -74,9 +74,9 @@ QString ModeloLlamadas::Texto(const FilaLlamada& f, int columna) const {
         case BonoNoche:
             return TextoDuracion(f.bonoNoche);
         case Cobrado:
-            return f.cobrado ? m_Locale.toString(*f.cobrado, 'f', 2) : QString();
+            return TieneCobrado(f) ? m_Locale.toString(f.cobrado, 'f', 2) : QString();
         case Diferencia:
-            return f.cobrado ? m_Locale.toString(costes::Diferencia(f), 'f', 2) : QString();
+            return TieneCobrado(f) ? m_Locale.toString(costes::Diferencia(f), 'f', 2) : QString();
     }
     return {};
 }
@@ -84,7 +84,7 @@ QString ModeloLlamadas::Texto(const FilaLlamada& f, int columna) const {
 QVariant ModeloLlamadas::data(const QModelIndex& i, int rol) const {
     if (!m_Resultado || !i.isValid()) return {};
     const FilaLlamada& f = m_Resultado->Fila(static_cast<std::size_t>(i.row()));
-    const bool deMas = f.cobrado && costes::Diferencia(f) > 0;
+    const bool deMas = TieneCobrado(f) && costes::Diferencia(f) > 0;
     switch (rol) {
         case Qt::DisplayRole:
             return Texto(f, i.column());
@@ -105,7 +105,7 @@ QVariant ModeloLlamadas::data(const QModelIndex& i, int rol) const {
                 case BonoNoche:
                     return f.bonoNoche;
                 case Cobrado:
-                    return f.cobrado ? *f.cobrado : -1e300;
+                    return TieneCobrado(f) ? f.cobrado : -1e300;
                 case Diferencia:
                     return costes::Diferencia(f);
                 default:
