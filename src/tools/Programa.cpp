@@ -9,6 +9,7 @@
 #include <optional>
 #include <string>
 #include <string_view>
+#include <unistd.h>
 #include <vector>
 
 #include "catalogue/FicherosUtil.h"
@@ -543,6 +544,10 @@ class RegistroDeLlamadas {
             m_Entrada = std::fopen(o.posicionales[0].c_str(), "rb");
             if (!m_Entrada) throw ErrorUso(NoSePuedeAbrir(o.posicionales[0], errno));
         }
+        // On a terminal the wait would look like a hang: say what ends it.
+        if (m_Entrada == stdin && isatty(STDIN_FILENO))
+            std::fputs("tarificador: leyendo llamadas de la entrada estándar; termine con Ctrl+D\n",
+                       stderr);
     }
     ~RegistroDeLlamadas() {
         if (m_Entrada != stdin) std::fclose(m_Entrada);
