@@ -78,12 +78,24 @@ install(FILES ${PROJECT_SOURCE_DIR}/data/llamadas.csv ${PROJECT_SOURCE_DIR}/data
 # Man pages, compressed as Debian wants them.
 find_program(QUELMAR_GZIP gzip REQUIRED)
 set(quelmar_manuales)
+# tarificador's page is written from its template with the table of formats.
+set(quelmar_pagina_tarificador ${PROJECT_BINARY_DIR}/man/tarificador.1)
+if(TARGET manual_formatos)
+  add_custom_command(OUTPUT ${quelmar_pagina_tarificador}
+    COMMAND ${CMAKE_COMMAND} -E make_directory ${PROJECT_BINARY_DIR}/man
+    COMMAND manual_formatos ${quelmar_dist}/man/tarificador.1.in ${quelmar_pagina_tarificador}
+    DEPENDS manual_formatos ${quelmar_dist}/man/tarificador.1.in)
+endif()
 foreach(pagina tarificador quelmar orbelle)
   set(salida ${PROJECT_BINARY_DIR}/man/${pagina}.1.gz)
+  set(fuente ${quelmar_dist}/man/${pagina}.1)
+  if(pagina STREQUAL tarificador)
+    set(fuente ${quelmar_pagina_tarificador})
+  endif()
   add_custom_command(OUTPUT ${salida}
     COMMAND ${CMAKE_COMMAND} -E make_directory ${PROJECT_BINARY_DIR}/man
-    COMMAND ${QUELMAR_GZIP} -n -9 -c ${quelmar_dist}/man/${pagina}.1 > ${salida}
-    DEPENDS ${quelmar_dist}/man/${pagina}.1)
+    COMMAND ${QUELMAR_GZIP} -n -9 -c ${fuente} > ${salida}
+    DEPENDS ${fuente})
   list(APPEND quelmar_manuales ${salida})
 endforeach()
 add_custom_target(manuales ALL DEPENDS ${quelmar_manuales})
