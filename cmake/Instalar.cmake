@@ -6,6 +6,39 @@ include(CMakePackageConfigHelpers)
 set(quelmar_dist ${PROJECT_SOURCE_DIR}/dist)
 set(quelmar_datos ${CMAKE_INSTALL_DATADIR}/quelmar)
 
+# An install never stops half-way: before its first file, each component checks that what
+# it takes from the build is there (a build folder configured by scripts/quelmar.sh has only
+# the window built), and otherwise writes nothing and says what to run.
+function(quelmar_comprobar_compilado componente)
+  set(ficheros)
+  foreach(f IN LISTS ARGN)
+    string(APPEND ficheros " \"${f}\"")
+  endforeach()
+  install(CODE "set(quelmar_faltan)
+    foreach(f${ficheros})
+      if(NOT EXISTS \"\${f}\")
+        string(APPEND quelmar_faltan \"\n  \${f}\")
+      endif()
+    endforeach()
+    if(quelmar_faltan)
+      message(FATAL_ERROR \"No se ha instalado nada: faltan ficheros que hace la compilación:\${quelmar_faltan}\nCompile antes lo que falta y vuelva a instalar:\n  cmake --build ${PROJECT_BINARY_DIR}\")
+    endif()" COMPONENT ${componente})
+endfunction()
+set(quelmar_compilados ${PROJECT_BINARY_DIR}/changelog.gz)
+foreach(pagina tarificador quelmar orbelle quelmar-costes)
+  list(APPEND quelmar_compilados ${PROJECT_BINARY_DIR}/man/${pagina}.1.gz)
+endforeach()
+foreach(programa tarificador quelmar orbelle quelmar-costes)
+  if(TARGET ${programa})
+    list(APPEND quelmar_compilados $<TARGET_FILE:${programa}>)
+  endif()
+endforeach()
+if(TARGET importar_muestra)
+  list(APPEND quelmar_compilados ${PROJECT_BINARY_DIR}/muestra/Tarifas.Dat)
+endif()
+quelmar_comprobar_compilado(programas ${quelmar_compilados})
+quelmar_comprobar_compilado(desarrollo $<TARGET_FILE:quelmar_engine> ${PROJECT_BINARY_DIR}/changelog.gz)
+
 # Programs.
 foreach(programa tarificador quelmar orbelle quelmar-costes)
   if(TARGET ${programa})
@@ -45,12 +78,24 @@ install(FILES ${PROJECT_SOURCE_DIR}/data/llamadas.csv ${PROJECT_SOURCE_DIR}/data
 # Man pages, compressed as Debian wants them.
 find_program(QUELMAR_GZIP gzip REQUIRED)
 set(quelmar_manuales)
+# tarificador's page is written from its template with the table of formats.
+set(quelmar_pagina_tarificador ${PROJECT_BINARY_DIR}/man/tarificador.1)
+if(TARGET manual_formatos)
+  add_custom_command(OUTPUT ${quelmar_pagina_tarificador}
+    COMMAND ${CMAKE_COMMAND} -E make_directory ${PROJECT_BINARY_DIR}/man
+    COMMAND manual_formatos ${quelmar_dist}/man/tarificador.1.in ${quelmar_pagina_tarificador}
+    DEPENDS manual_formatos ${quelmar_dist}/man/tarificador.1.in)
+endif()
 foreach(pagina tarificador quelmar orbelle quelmar-costes)
   set(salida ${PROJECT_BINARY_DIR}/man/${pagina}.1.gz)
+  set(fuente ${quelmar_dist}/man/${pagina}.1)
+  if(pagina STREQUAL tarificador)
+    set(fuente ${quelmar_pagina_tarificador})
+  endif()
   add_custom_command(OUTPUT ${salida}
     COMMAND ${CMAKE_COMMAND} -E make_directory ${PROJECT_BINARY_DIR}/man
-    COMMAND ${QUELMAR_GZIP} -n -9 -c ${quelmar_dist}/man/${pagina}.1 > ${salida}
-    DEPENDS ${quelmar_dist}/man/${pagina}.1)
+    COMMAND ${QUELMAR_GZIP} -n -9 -c ${fuente} > ${salida}
+    DEPENDS ${fuente})
   list(APPEND quelmar_manuales ${salida})
 endforeach()
 add_custom_target(manuales ALL DEPENDS ${quelmar_manuales})

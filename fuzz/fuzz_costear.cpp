@@ -60,13 +60,13 @@ extern "C" int LLVMFuzzerTestOneInput(const std::uint8_t* datos, std::size_t n) 
     int rc = -1;
     try {
         rc = Costear(o, entrada, salida, errores);
-    } catch (const ErrorUso& e) {
+    } catch (const llamadas::Error& e) {
         // A log that is no text (NUL bytes, mostly undecodable) is refused as a whole;
         // nothing else may stop the costing.
         const std::string que = e.what();
         if (que.find("no es un fichero de texto") == std::string::npos &&
             que.find("está en UTF-16") == std::string::npos)
-            fuzz::Fallo("ErrorUso con un catálogo bueno: " + que);
+            fuzz::Fallo("Error con un catálogo bueno: " + que);
         std::fclose(entrada);
         std::fclose(salida);
         std::fclose(errores);

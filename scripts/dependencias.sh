@@ -13,7 +13,7 @@ else
               nlohmann-json3-dev xvfb openbox xdotool x11-utils qt6-translations-l10n qt6-svg-dev clang
               libclang-rt-14-dev desktop-file-utils appstream lintian dpkg-dev file man-db
               chromium imagemagick dbus-daemon at-spi2-core python3-gi gir1.2-atspi-2.0
-              time "$@")
+              time tmux "$@")
 fi
 faltan=()
 for p in "${paquetes[@]}"; do

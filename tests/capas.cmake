@@ -2,7 +2,7 @@
 # above in a forward declaration (which would hide the dependency from the includes). The
 # engine's folders may include only the folders below them (runtime at the bottom, costing
 # at the top); nothing of the engine or the editor model includes Qt, the editor or the
-# tools.
+# tools; the run over call records (llamadas) includes no front end.
 #   cmake -DRAIZ=<source dir> -P tests/capas.cmake
 cmake_policy(SET CMP0057 NEW)
 set(permitidos_runtime runtime)
@@ -12,15 +12,17 @@ set(permitidos_bono runtime time bono)
 set(permitidos_catalogue runtime catalogue)
 set(permitidos_costing runtime time periods bono catalogue costing)
 set(permitidos_editor runtime catalogue editor)  # the model, without its Qt binding
-# The costs window's model, without its Qt binding; the tools only until the run over call
-# records is a library of its own.
-set(permitidos_costes runtime time periods bono catalogue costing tools costes)
+# The run over call records: the engine, never a front end (tools, a window, Qt).
+set(permitidos_llamadas runtime time periods bono catalogue costing llamadas)
+# The costs window's model, without its Qt binding: the run's library, and the command
+# line's bono JSON, output writer and report.
+set(permitidos_costes runtime time periods bono catalogue costing llamadas tools costes)
 
-set(capas runtime time periods bono catalogue costing editor costes)
+set(capas runtime time periods bono catalogue costing editor llamadas costes)
 
 # Where each class is defined: class_<Name> = its folder.
 foreach(capa IN LISTS capas)
-  file(GLOB cabeceras ${RAIZ}/src/${capa}/*.h)
+  file(GLOB cabeceras ${RAIZ}/src/${capa}/*.h ${RAIZ}/src/${capa}/formatos/*.h)
   foreach(f IN LISTS cabeceras)
     file(STRINGS ${f} definiciones REGEX "^[ \t]*(class|struct)[ \t]+[A-Za-z_][A-Za-z0-9_]*[ \t]*([:{]|final|$)")
     foreach(l IN LISTS definiciones)
@@ -33,7 +35,8 @@ endforeach()
 
 set(fallos "")
 foreach(capa IN LISTS capas)
-  file(GLOB ficheros ${RAIZ}/src/${capa}/*.h ${RAIZ}/src/${capa}/*.cpp)
+  file(GLOB ficheros ${RAIZ}/src/${capa}/*.h ${RAIZ}/src/${capa}/*.cpp
+                     ${RAIZ}/src/${capa}/formatos/*.h ${RAIZ}/src/${capa}/formatos/*.cpp)
   foreach(f IN LISTS ficheros)
     file(STRINGS ${f} declaradas REGEX "^[ \t]*(class|struct)[ \t]+[A-Za-z_][A-Za-z0-9_]*[ \t]*;")
     foreach(l IN LISTS declaradas)

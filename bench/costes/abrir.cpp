@@ -68,7 +68,7 @@ int main(int argc, char** argv) {
     const std::string orden = std::string(IMPORTAR_MUESTRA) + " " CARPETA_DATOS "/tarifas.csv " +
                               (carpeta / "Tarifas.Dat").string() + " >/dev/null 2>&1";
     if (std::system(orden.c_str()) != 0) return 1;
-    const auto motor = MotorDeTarificador();
+    const auto motor = MotorDeLlamadas();
     std::printf("%10s %12s %14s\n", "llamadas", "segundos", "bytes/llamada");
     for (const long n : tamanos) {
         const auto log = carpeta / "llamadas.csv";

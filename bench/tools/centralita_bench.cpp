@@ -19,8 +19,8 @@
 #include <utility>
 #include <vector>
 
+#include "llamadas/Instantes.h"
 #include "runtime/OleDate.h"
-#include "tools/Instantes.h"
 
 extern char** environ;
 
@@ -77,7 +77,7 @@ void Escribir(const std::filesystem::path& carpeta, std::size_t n) {
     plano << "inicio,fin,tarifa\n";
     std::int64_t s = fecha::ASegundos(fecha::DesdeCalendario(2000, 1, 3)) + 8 * 3600;
     auto texto = [](std::int64_t t) {
-        std::string r = herramientas::TextoInstante(fecha::DesdeSegundos(t));
+        std::string r = llamadas::TextoInstante(fecha::DesdeSegundos(t));
         r[10] = ' ';
         return r;
     };

@@ -30,11 +30,11 @@
 #include "bono/cBono.h"
 #include "costing/cCosteo.h"
 #include "costing/cLlamada.h"
+#include "llamadas/Instantes.h"
 #include "runtime/CodePage.h"
 #include "runtime/OleDate.h"
 #include "tools/Bonos.h"
 #include "tools/Comun.h"
-#include "tools/Instantes.h"
 
 extern char** environ;
 
@@ -132,7 +132,7 @@ void EscribirLog(const std::filesystem::path& fichero, std::size_t n,
         s += static_cast<std::int64_t>(azar(90 * 60));
         const std::int64_t e = s + 60 + static_cast<std::int64_t>(azar(5 * 60 + 1));
         const Llamada l{fecha::DesdeSegundos(s), fecha::DesdeSegundos(e), azar(5)};
-        f << herramientas::TextoInstante(l.ini) << ',' << herramientas::TextoInstante(l.fin) << ','
+        f << llamadas::TextoInstante(l.ini) << ',' << llamadas::TextoInstante(l.fin) << ','
           << kTarifas[l.tarifa] << '\n';
         if (llamadas) llamadas->push_back(l);
         s = e;
@@ -349,7 +349,7 @@ void BM_FestivosFrenteANinguno(benchmark::State& st) {
         std::ofstream f(festivos);
         const std::int64_t desde = fecha::ASegundos(fecha::DesdeCalendario(1950, 1, 1));
         for (std::int64_t i = 0; i < 32000; ++i)
-            f << herramientas::TextoInstante(fecha::DesdeSegundos(desde + i * 86400)).substr(0, 10)
+            f << llamadas::TextoInstante(fecha::DesdeSegundos(desde + i * 86400)).substr(0, 10)
               << '\n';
     }
     double con = 0.0, sin = 0.0;

@@ -164,6 +164,13 @@ bool fMain::eventFilter(QObject* watched, QEvent* event) {
     return QWidget::eventFilter(watched, event);
 }
 
+void fMain::TraerAlFrente() {
+    setWindowState((windowState() & ~Qt::WindowMinimized) | Qt::WindowActive);
+    show();
+    raise();
+    activateWindow();
+}
+
 void fMain::showEvent(QShowEvent* event) {
     QWidget::showEvent(event);
     if (m_ColocarAlMostrar && !event->spontaneous()) {

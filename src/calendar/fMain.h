@@ -28,6 +28,8 @@ class fMain : public QWidget {
     void Form_Load();
     void Timer1_Timer();
     void Label1_Click();
+    // Another start of the program asked for the window: unminimised, shown, raised, focused.
+    void TraerAlFrente();
 
   protected:
     bool eventFilter(QObject* watched, QEvent* event) override;

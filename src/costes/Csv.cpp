@@ -4,8 +4,8 @@
 #include <string_view>
 #include <vector>
 
+#include "llamadas/Instantes.h"
 #include "runtime/OleDate.h"
-#include "tools/Instantes.h"
 
 namespace quelmar::costes {
 
@@ -13,7 +13,7 @@ namespace {
 
 // The start of a row: its first cell, an instant AAAA-MM-DDTHH:MM:SS.
 std::optional<double> Inicio(std::string_view fila) {
-    return herramientas::LeerInstante(fila.substr(0, fila.find(',')));
+    return llamadas::LeerInstante(fila.substr(0, fila.find(',')));
 }
 
 }  // namespace

@@ -2,7 +2,7 @@
 
 #include <string_view>
 
-#include "tools/Instantes.h"
+#include "llamadas/Instantes.h"
 
 namespace quelmar::costes {
 
@@ -136,7 +136,7 @@ Arranque LeerLineaDeOrdenes(const std::vector<std::string>& args, const char* ve
                 if (valor != "origen" && valor != "cuenta")
                     return Fallo("--por «" + valor + "» no es origen ni cuenta");
             } else if (nombre == "--mes") {
-                const auto dia = herramientas::LeerDia(valor + "-01");
+                const auto dia = llamadas::LeerDia(valor + "-01");
                 if (valor.size() != 7 || !dia) return Fallo("--mes «" + valor + "» no es AAAA-MM");
                 Periodo p;
                 p.clase = Periodo::Clase::Mes;
@@ -144,7 +144,7 @@ Arranque LeerLineaDeOrdenes(const std::vector<std::string>& args, const char* ve
                 p.mes = static_cast<unsigned>(std::stoi(valor.substr(5, 2)));
                 a.periodo = p;
             } else {
-                const auto dia = herramientas::LeerDia(valor);
+                const auto dia = llamadas::LeerDia(valor);
                 if (!dia) return Fallo(nombre + " «" + valor + "» no es AAAA-MM-DD");
                 if (!a.periodo || a.periodo->clase != Periodo::Clase::Entre) {
                     a.periodo = Periodo{};

@@ -34,7 +34,7 @@ class Progreso {
 };
 
 // What costs a file: the window knows it only through this, so that a test gives its own
-// and the run's library can replace the command line's code underneath.
+// and the run itself stays the library's.
 class MotorCostes {
   public:
     virtual ~MotorCostes() = default;
@@ -48,7 +48,7 @@ class MotorCostes {
 };
 
 // The command line's run (tarificador's code).
-std::unique_ptr<MotorCostes> MotorDeTarificador();
+std::unique_ptr<MotorCostes> MotorDeLlamadas();
 
 // Texts as costear's summary writes them: the amount in the locale's form with two
 // decimals, a duration H:MM:SS.

@@ -3,11 +3,12 @@
 #include <utility>
 
 #include "costes/Motor.h"
+#include "llamadas/Error.h"
+#include "llamadas/Instantes.h"
+#include "llamadas/Textos.h"
 #include "runtime/OleDate.h"
 #include "runtime/Variant.h"
 #include "tools/Bonos.h"
-#include "tools/Comun.h"
-#include "tools/Instantes.h"
 
 namespace quelmar::costes {
 
@@ -18,8 +19,8 @@ RegistroBonos::RegistroBonos(const cBono& r) {
 RegistroBonos RegistroBonos::Leer(const std::filesystem::path& ruta) {
     try {
         return RegistroBonos(
-            herramientas::LeerBonos(herramientas::LeerFicheroEntero(ruta), ruta.string()));
-    } catch (const herramientas::ErrorUso& e) {
+            herramientas::LeerBonos(llamadas::LeerFicheroEntero(ruta), ruta.string()));
+    } catch (const llamadas::Error& e) {
         throw ErrorCostes(e.what());
     }
 }
@@ -53,7 +54,7 @@ std::vector<FilaBono> RegistroBonos::Filas(const cBono& tras) const {
         for (std::int16_t j = 0; j < tras.Count(); ++j)
             if (tras.Tipo(j) == f.datos.tipo &&
                 fecha::ASegundos(tras.Alta(j)) == fecha::ASegundos(f.datos.alta))
-                f.queda = herramientas::LeerDuracion(tras.tiempo(j));
+                f.queda = llamadas::LeerDuracion(tras.tiempo(j));
         r.push_back(std::move(f));
     }
     return r;
@@ -64,7 +65,7 @@ void RegistroBonos::Rehacer(const std::vector<DatosBono>& bonos) {
     nuevo.DiaFactura(m_Registro.DiaFactura());
     nuevo.perFactura(m_Registro.perFactura());
     for (const DatosBono& b : bonos) {
-        if (!b.tiempo.empty() && !herramientas::LeerDuracion(b.tiempo))
+        if (!b.tiempo.empty() && !llamadas::LeerDuracion(b.tiempo))
             throw ErrorCostes("el tiempo «" + b.tiempo + "» no es H:MM:SS");
         const auto i = nuevo.Count();
         nuevo.DarAlta(b.tipo, Variant::DeFecha(b.alta));

@@ -3,13 +3,13 @@
 #include <algorithm>
 #include <unordered_map>
 
+#include "llamadas/Cobrado.h"
 #include "runtime/OleDate.h"
-#include "tools/Cobrado.h"
 
 namespace quelmar::costes {
 
 double Diferencia(const FilaLlamada& f) {
-    return TieneCobrado(f) ? herramientas::DiferenciaCobrada(f.cobrado, f.importe) : 0.0;
+    return TieneCobrado(f) ? llamadas::DiferenciaCobrada(f.cobrado, f.importe) : 0.0;
 }
 
 Resumen Resumir(const Resultado& r) {

@@ -50,9 +50,10 @@ struct Aviso {
 // Records not costed, by why.
 struct Apartados {
     std::size_t malas = 0;
-    // By a PBX's disposition: answered with no billed time, unanswered, busy, failed, other.
-    std::array<std::size_t, 5> sinCostear{};
-    std::size_t desacuerdos = 0;
+    // The format's reasons with their counts ("NO ANSWER", ...), only those with one.
+    std::vector<std::pair<std::string, std::size_t>> porQue;
+    // What the format says of how it read the file, a sentence each.
+    std::vector<std::string> notas;
 };
 
 // Everything one run gives the window.

@@ -9,13 +9,13 @@
 #include <string>
 #include <vector>
 
+#include "llamadas/Csv.h"
+#include "llamadas/Instantes.h"
 #include "runtime/OleDate.h"
 #include "runtime/RuntimeError.h"
 #include "runtime/Variant.h"
 #include "time/cTiempo.h"
 #include "tools/Comun.h"
-#include "tools/Csv.h"
-#include "tools/Instantes.h"
 
 namespace quelmar::herramientas {
 

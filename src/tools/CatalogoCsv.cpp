@@ -12,13 +12,13 @@
 #include "bono/cBono.h"
 #include "catalogue/Validez.h"
 #include "costing/cLlamada.h"
+#include "llamadas/Csv.h"
+#include "llamadas/Instantes.h"
 #include "runtime/CodePage.h"
 #include "runtime/Importe.h"
 #include "runtime/OleDate.h"
 #include "runtime/Texto.h"
 #include "tools/Comun.h"
-#include "tools/Csv.h"
-#include "tools/Instantes.h"
 
 namespace quelmar::herramientas {
 
@@ -31,30 +31,6 @@ constexpr std::size_t kCampos = tTarifa::kCampos;
 struct FalloCelda {
     std::string mensaje;
 };
-
-bool EscapaByte(unsigned char c) {
-    return c < 0x20 || c == 0x7F || c == 0x81 || c == 0x8D || c == 0x8F || c == 0x90 || c == 0x9D;
-}
-
-std::string Escapar(std::string_view bytes) {
-    std::string r;
-    r.reserve(bytes.size() + 8);
-    for (char ch : bytes) {
-        const auto c = static_cast<unsigned char>(ch);
-        if (ch == '\\') {
-            r += "\\\\";
-        } else if (EscapaByte(c)) {
-            char buf[5];
-            std::snprintf(buf, sizeof buf, "\\x%02X", c);
-            r += buf;
-        } else if (c < 0x80) {
-            r += ch;
-        } else {
-            r += Cp1252AUtf8(std::string_view(&ch, 1));
-        }
-    }
-    return r;
-}
 
 int ValorHex(char c) {
     if (c >= '0' && c <= '9') return c - '0';
@@ -184,18 +160,6 @@ std::string CeldaTexto(std::string_view bytes) {
     const auto fin = bytes.find_last_not_of(' ');
     if (fin == std::string_view::npos) return " ";
     return SinFormula(Escapar(bytes.substr(0, fin + 1)));
-}
-
-std::string TextoVisible(std::string_view bytes) {
-    const auto ini = bytes.find_first_not_of(' ');
-    if (ini == std::string_view::npos) return {};
-    if (bytes.find_first_not_of('\0') == std::string_view::npos) return {};
-    const auto fin = bytes.find_last_not_of(' ');
-    return Escapar(bytes.substr(ini, fin - ini + 1));
-}
-
-std::string CeldaTarifa(std::string_view bytes) {
-    return CeldaCsv(SinFormula(TextoVisible(bytes)));
 }
 
 std::string CeldaFecha(double d) {
@@ -415,23 +379,6 @@ std::vector<tTarifa> ImportarCsv(std::string_view texto, std::vector<std::string
     }
     if (!fallos.empty()) LanzarFallos(fallos);
     if (r.empty()) throw ErrorUso("el CSV no tiene ninguna tarifa");
-    return r;
-}
-
-ProblemasCosteo ProblemasParaCostear(std::span<const tTarifa> tarifas) {
-    ProblemasCosteo r;
-    for (const Problema& p : ProblemasDelCatalogo(tarifas)) {
-        std::string texto;
-        if (p.posicion < tarifas.size()) {
-            const std::string nombre = NombreLeido(tarifas[p.posicion]);
-            texto = "tarifa " + std::to_string(p.posicion + 1);
-            if (!RecortarBlancos(nombre).empty())
-                texto += " (" + CitarCorto(Cp1252AUtf8(nombre)) + ")";
-            if (p.campo) texto += ", " + Citar(p.campo->clave);
-            texto += ": ";
-        }
-        (p.gravedad == Gravedad::Error ? r.errores : r.dudas).push_back(texto + p.razon);
-    }
     return r;
 }
 

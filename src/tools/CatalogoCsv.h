@@ -23,13 +23,6 @@ namespace quelmar::herramientas {
 
 std::string CeldaTexto(std::string_view bytes);
 std::string CeldaFecha(double d);
-// The text cell as a person reads it in a listing: as CeldaTexto but without the marks
-// for NUL-only and space-only fields (both empty).
-std::string TextoVisible(std::string_view bytes);
-// A tariff name (its catalogue bytes) as a cell of costear's and comparar's rows: as
-// listar shows it (control bytes as \xHH, never raw to a terminal), safe for a spreadsheet.
-std::string CeldaTarifa(std::string_view bytes);
-
 // The CSV of whole records.
 std::string ExportarCsv(const std::vector<tTarifa>& registros);
 
@@ -46,12 +39,5 @@ std::string ExportarCsv(const std::vector<tTarifa>& registros);
 // always refused.
 std::vector<tTarifa> ImportarCsv(std::string_view texto, std::vector<std::string>& avisos,
                                  bool talCual = false, std::string_view lugar = "(CSV)");
-
-// The problems of a catalogue that is costed, as the commands that cost say them
-// ("tarifa N («nombre»), «clave»: ..."): errors, which refuse it, and doubts, which warn.
-struct ProblemasCosteo {
-    std::vector<std::string> errores, dudas;
-};
-ProblemasCosteo ProblemasParaCostear(std::span<const tTarifa> tarifas);
 
 }  // namespace quelmar::herramientas

@@ -10,14 +10,19 @@
 #include <vector>
 
 #include "catalogue/FicherosUtil.h"
+#include "llamadas/Error.h"
+#include "llamadas/Textos.h"
 
 namespace quelmar::herramientas {
 
+// The command line is a front end over the run of src/llamadas: its names are ours.
+using namespace llamadas;
+
 // An unusable option or file: the program stops with this message and exit status 2
-// before it writes anything.
-class ErrorUso : public std::runtime_error {
+// before it writes anything. The library's own errors end the same way.
+class ErrorUso : public llamadas::Error {
   public:
-    using std::runtime_error::runtime_error;
+    explicit ErrorUso(const std::string& mensaje) : Error(Clase::Opcion, mensaje) {}
 };
 
 // Data that cannot be used as written (a catalogue CSV with errors): the program stops
@@ -30,36 +35,6 @@ class ErrorDatos : public ErrorUso {
 inline constexpr int kSalidaBien = 0;
 inline constexpr int kSalidaLineasMalas = 1;
 inline constexpr int kSalidaUso = 2;
-
-// Blanks (space, tab) removed at both ends.
-std::string_view RecortarBlancos(std::string_view s) noexcept;
-
-// «texto», the way every message quotes what the user gave.
-std::string Citar(std::string_view texto);
-// As Citar, but at most `maximo` bytes of the text (cut at a character, "…" added) and
-// control bytes shown as "?": a huge or binary value never floods the terminal.
-std::string CitarCorto(std::string_view texto, std::size_t maximo = 60);
-
-// Whether the bytes are well-formed UTF-8.
-bool EsUtf8(std::string_view bytes) noexcept;
-
-// Whether the first bytes of a file look like text: no NUL, and few control bytes.
-bool PareceTexto(std::string_view principio) noexcept;
-// "«nombre» no es un fichero de texto ...", the same words for every file read as text;
-// a file in UTF-16 (told by its first bytes) is named so, with how to convert it.
-std::string NoEsTexto(std::string_view nombre, std::string_view principio = {});
-
-// The words for a --catalogo that is not a folder that is there.
-std::string CarpetaDelCatalogoInservible(const std::filesystem::path& carpeta);
-
-// The words for a path that is a folder where a file is needed, the same in every order.
-std::string EsCarpeta(const std::filesystem::path& ruta);
-// "no se puede abrir «ruta»: " and the engine's Spanish words for the errno value, as
-// every order says it.
-std::string NoSePuedeAbrir(const std::filesystem::path& ruta, int err);
-
-// The whole file as bytes; ErrorUso naming the file when it cannot be read.
-std::string LeerFicheroEntero(const std::filesystem::path& ruta);
 
 // An output named on the command line, opened when made: a file that cannot be written is
 // known before any work whose result it is to hold. "-" is standard output; any other name
@@ -107,17 +82,5 @@ struct Papel {
 // another output (the same device and inode: links and "./x" against "x" are caught).
 // Standard output counts when it is a regular file.
 void ComprobarDistintos(const std::vector<Papel>& entradas, const std::vector<Papel>& salidas);
-
-// Tarifas.Dat in `carpeta`, checked to be there: ErrorUso otherwise.
-std::filesystem::path CatalogoExistente(const std::filesystem::path& carpeta);
-
-// "no se puede leer NOMBRE: " and the cause of the errno value.
-std::string ErrorDeLectura(std::string_view nombre, int err);
-
-// The words for a catalogue cut short, the same in every command: what it is, what to do.
-std::string CatalogoCortado(const std::filesystem::path& ruta, std::size_t tamano);
-
-// Spanish text for a run-time error of the engine (the number and what it means).
-std::string MensajeEngine(const std::exception& e);
 
 }  // namespace quelmar::herramientas

@@ -15,12 +15,14 @@
 #include "bono/cBono.h"
 #include "costing/cCosteo.h"
 #include "costing/cLlamada.h"
+#include "llamadas/Cobrado.h"
+#include "llamadas/Csv.h"
+#include "llamadas/Filas.h"
+#include "llamadas/Instantes.h"
+#include "llamadas/Sesion.h"
 #include "tools/Bonos.h"
-#include "tools/Cobrado.h"
 #include "tools/Comun.h"
-#include "tools/Csv.h"
-#include "tools/Instantes.h"
-#include "tools/Recorrido.h"
+#include "tools/Consola.h"
 
 namespace quelmar::herramientas {
 
@@ -61,27 +63,13 @@ nlohmann::ordered_json Centimos(double x) {
 
 // costear's output: one row per call costed, CSV or JSON, written in blocks, or each at
 // once when someone is watching.
-class Filas : public DestinoLlamadas {
+class FilasEscritas : public Filas {
   public:
-    Filas(bool json, Agrupar por, std::FILE* entrada, std::FILE* salida)
-        : m_Json(json),
-          m_Por(por),
+    FilasEscritas(bool json, Agrupar por, std::FILE* entrada, std::FILE* salida)
+        : Filas(por),
+          m_Json(json),
           m_Salida(salida),
           m_Interactivo(::isatty(::fileno(entrada)) || ::isatty(::fileno(salida))) {}
-
-    bool FilasEnTerminal() const override { return ::isatty(::fileno(m_Salida)) != 0; }
-
-    void Costeada(const Llamada& l, const cCosteo& motor, const cBono& antes) override {
-        // The header waits for the first call: a log with a `cobrado` column gets two more.
-        if (!m_Cabecera) Cabecera(l.columnaCobrado);
-        if (m_Por != Agrupar::Nada) m_Totales.Sumar(ClaveDe(l, m_Por), l.segundos, motor.importe());
-        TotalesDeGrupo(motor.Bono(), antes);
-        if (m_Json)
-            FilaJson(l, motor);
-        else
-            FilaCsv(l, motor);
-        if (m_Interactivo || m_Fila.size() >= (1 << 16)) Vaciar();
-    }
 
     void Terminar() override {
         if (!m_Cabecera) Cabecera(false);
@@ -89,9 +77,17 @@ class Filas : public DestinoLlamadas {
         Descargar(m_Salida);
     }
 
-    const TotalesPorClave& Totales() const { return m_Totales; }
-
   private:
+    void Fila(const FilaCosteada& f) override {
+        // The header waits for the first call: a log with a `cobrado` column gets two more.
+        if (!m_Cabecera) Cabecera(f.llamada.columnaCobrado);
+        if (m_Json)
+            FilaJson(f);
+        else
+            FilaCsv(f);
+        if (m_Interactivo || m_Fila.size() >= (1 << 16)) Vaciar();
+    }
+
     void Cabecera(bool cobrado) {
         m_Cabecera = true;
         if (m_Json) return;
@@ -102,17 +98,9 @@ class Filas : public DestinoLlamadas {
         if (m_Interactivo) Vaciar();
     }
 
-    // The registry's group totals, worked out again only when the call changed the
-    // registry: `antes`, the registry after the previous call, is the one they were last
-    // worked out for.
-    void TotalesDeGrupo(const cBono& ahora, const cBono& antes) {
-        if (m_TotalesVistos && ahora.MismosTiempos(antes)) return;
-        m_Dia = ahora.TotalTiempoGrupo(0);
-        m_Noche = ahora.TotalTiempoGrupo(1);
-        m_TotalesVistos = true;
-    }
-
-    void FilaJson(const Llamada& l, const cCosteo& m) {
+    void FilaJson(const FilaCosteada& f) {
+        const Llamada& l = f.llamada;
+        const cCosteo& m = f.motor;
         nlohmann::ordered_json fila = {
             {"inicio", TextoInstante(l.ini)},
             {"fin", TextoInstante(l.fin)},
@@ -123,20 +111,21 @@ class Filas : public DestinoLlamadas {
             {"tipo_actual", m.TipoActual()},
             {"bono_net", m.BonoNet()},
             {"bono_net_actual", m.BonoNetActual()},
-            {"bono_dia", m_Dia},
-            {"bono_noche", m_Noche},
+            {"bono_dia", f.bonoDia},
+            {"bono_noche", f.bonoNoche},
         };
         if (l.columnaCobrado) {
             fila["cobrado"] = l.cobrado ? nlohmann::ordered_json(*l.cobrado) : nullptr;
-            fila["diferencia"] =
-                l.cobrado ? Centimos(DiferenciaCobrada(*l.cobrado, m.importe())) : nullptr;
+            fila["diferencia"] = f.diferencia ? Centimos(*f.diferencia) : nullptr;
         }
         m_Fila += fila.dump();
         m_Fila += '\n';
     }
 
     // Appended into the pending rows: no temporary strings per call.
-    void FilaCsv(const Llamada& l, const cCosteo& m) {
+    void FilaCsv(const FilaCosteada& f) {
+        const Llamada& l = f.llamada;
+        const cCosteo& m = f.motor;
         AnadirInstanteLeido(m_Fila, l.textoIni);
         m_Fila += ',';
         AnadirInstanteLeido(m_Fila, l.textoFin);
@@ -152,15 +141,15 @@ class Filas : public DestinoLlamadas {
         AnadirEntero(m_Fila, m.TipoActual());
         m_Fila += m.BonoNet() ? ",1," : ",0,";
         m_Fila += m.BonoNetActual() ? "1," : "0,";
-        m_Fila += m_Dia;
+        m_Fila += f.bonoDia;
         m_Fila += ',';
-        m_Fila += m_Noche;
+        m_Fila += f.bonoNoche;
         if (l.columnaCobrado) {
             m_Fila += ',';
             if (l.cobrado) {
                 AnadirDoble(m_Fila, *l.cobrado);
                 char b[64];
-                std::snprintf(b, sizeof b, ",%.2f", DiferenciaCobrada(*l.cobrado, m.importe()));
+                std::snprintf(b, sizeof b, ",%.2f", *f.diferencia);
                 m_Fila += b;
             } else {
                 m_Fila += ',';
@@ -176,14 +165,10 @@ class Filas : public DestinoLlamadas {
     }
 
     const bool m_Json;
-    const Agrupar m_Por;
     bool m_Cabecera = false;
-    TotalesPorClave m_Totales;
     std::FILE* m_Salida;
     const bool m_Interactivo;
     std::string m_Fila;  // rows not yet written
-    std::string m_Dia, m_Noche;
-    bool m_TotalesVistos = false;
 };
 
 }  // namespace
@@ -210,20 +195,16 @@ std::string EscribirTotales(const std::vector<TotalClave>& filas, Agrupar por, b
 }
 
 int Costear(const OpcionesCosteo& o, std::FILE* entrada, std::FILE* salida, std::FILE* errores) {
-    CatalogoExistente(o.catalogo);
-    cLlamada m(o.catalogo);
-    Preparacion p = PrepararCosteo(m, o);
+    Consola consola(errores, ::isatty(::fileno(salida)) != 0);
+    Sesion sesion(OpcionesDeSesion(o), consola);
     // Made before the first row, so that an output that cannot be written stops the run
     // before it starts.
     std::optional<Salida> bonos;
-    if (o.salidaBonos) bonos.emplace(*o.salidaBonos, ReservaBonos(p.inicial));
+    if (o.salidaBonos) bonos.emplace(*o.salidaBonos, ReservaBonos(sesion.Inicial()));
     std::optional<Salida> totales;
     if (o.por != Agrupar::Nada && o.salidaTotales) totales.emplace(*o.salidaTotales);
-    Filas filas(o.json, o.por, entrada, salida);
-    cCosteo motor;
-    PrepararMotor(motor, p);
-    const TotalesRecorrido t =
-        Recorrer(m, motor, o, std::move(p.nombres), entrada, errores, filas, p.destinos.get());
+    FilasEscritas filas(o.json, o.por, entrada, salida);
+    const Totales t = Recorrer(sesion, o, entrada, consola, filas);
     std::string tabla;
     if (o.por != Agrupar::Nada) tabla = EscribirTotales(filas.Totales().Ordenados(), o.por, o.json);
     // With --json and no file of their own, the totals follow the rows as objects.
@@ -236,7 +217,7 @@ int Costear(const OpcionesCosteo& o, std::FILE* entrada, std::FILE* salida, std:
         totales->Confirmar();
     }
     if (bonos) {
-        bonos->Escribir(EscribirBonos(motor.Bono()));
+        bonos->Escribir(EscribirBonos(sesion.Motor().Bono()));
         bonos->Confirmar();
     }
     const int estado = Resumir(t, errores);

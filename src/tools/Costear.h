@@ -6,12 +6,12 @@
 #include <string>
 #include <vector>
 
+#include "llamadas/Cobrado.h"
+#include "llamadas/Llamada.h"
+
 namespace quelmar::herramientas {
 
-// How the calls are written: the plain log, or Asterisk's Master.csv (cdr-csv).
-enum class FormatoLlamadas { Llamadas, Asterisk };
-// What --por adds up the calls by: nothing, the calling extension (src), the account.
-enum class Agrupar { Nada, Origen, Cuenta };
+using namespace llamadas;
 
 struct OpcionesCosteo {
     std::filesystem::path catalogo;
@@ -23,7 +23,8 @@ struct OpcionesCosteo {
     bool json = false;
     // Standard input when absent.
     std::optional<std::filesystem::path> llamadas;
-    FormatoLlamadas formato = FormatoLlamadas::Llamadas;
+    // The layout of the records, by its name in the table of formats.
+    std::string formato = "llamadas";
     // The prefijo,tarifa table that picks a call's tariff by the number dialled.
     std::optional<std::filesystem::path> destinos;
     Agrupar por = Agrupar::Nada;
@@ -36,7 +37,6 @@ struct OpcionesCosteo {
 // registry carried from call to call. Results go to `salida`, bad lines and the totals
 // to `errores`. Returns 0, or 1 when some line was bad; an unusable option or file raises
 // ErrorUso before anything is written.
-struct TotalClave;
 // The totals of --por as a table: CSV with a header, or one JSON object per key.
 std::string EscribirTotales(const std::vector<TotalClave>& filas, Agrupar por, bool json);
 

@@ -18,200 +18,22 @@
 #include "bono/cBono.h"
 #include "costing/cCosteo.h"
 #include "costing/cLlamada.h"
+#include "llamadas/Candidatas.h"
+#include "llamadas/Cobrado.h"
+#include "llamadas/Instantes.h"
+#include "llamadas/Recopilacion.h"
+#include "llamadas/Sesion.h"
 #include "runtime/Locale.h"
 #include "runtime/OleDate.h"
 #include "tools/Bonos.h"
-#include "tools/Cobrado.h"
 #include "tools/Comparar.h"
 #include "tools/Comun.h"
+#include "tools/Consola.h"
 #include "tools/Formato.h"
-#include "tools/Instantes.h"
-#include "tools/Recorrido.h"
 
 namespace quelmar::herramientas {
 
 namespace {
-
-constexpr std::int64_t kDia = fecha::kSegundosDia;
-// The page lists this many calls and bad lines; the rest are counted.
-constexpr std::size_t kLlamadasListadas = 500;
-constexpr std::size_t kMalasListadas = 200;
-
-// ---- what the page shows, gathered as the log is costed ----
-
-struct Dia {
-    std::array<double, 3> importe{};  // by Reparto
-    std::size_t llamadas = 0;
-    std::int64_t segundosBono = 0;  // of connection time the bonos paid
-};
-
-struct FilaLlamada {
-    double ini, fin;
-    std::string tarifa;
-    float importe;
-    std::string duracion;
-    bool bono;
-};
-
-// A call charged more than its tariff gives.
-struct CobroDeMas {
-    double ini;
-    std::string tarifa, numero;
-    double importe, cobrado, diferencia;
-};
-// The page lists this many of them, the largest differences.
-constexpr std::size_t kCobrosListados = 100;
-
-// Bono time left after a call, per group, in seconds.
-struct Saldo {
-    double instante;
-    std::array<std::int32_t, 2> grupo;
-};
-
-// The bono line keeps every point up to this many; past it, see Aclarar.
-constexpr std::size_t kSaldosGuardados = 1 << 16;
-
-// Gathers what the page shows while the log is costed: sums by day and hour, the first
-// rows, and the candidates fed as the run goes; no list of every call. The stretches of a
-// call count once the call is costed whole: those of a call the engine gave up on are
-// dropped.
-class Recopilacion : public DestinoLlamadas, public ObservadorTramos {
-  public:
-    // `conBonos`: whether the run starts with bonos, and so the page draws their line.
-    Recopilacion(const cCosteo& motor, CosteoCandidatas& candidatas, bool conBonos, Agrupar por)
-        : m_Motor(motor), m_Candidatas(candidatas), m_ConBonos(conBonos), m_Por(por) {}
-
-    void Costeada(const Llamada& l, const cCosteo& m, const cBono& antes) override {
-        m_Candidatas.Anadir({l.ini, l.fin, l.segundos});
-        if (m_Por != Agrupar::Nada) m_PorClave.Sumar(ClaveDe(l, m_Por), l.segundos, m.importe());
-        if (l.cobrado) AnotarCobro(l, m);
-        bool bono = false;
-        const std::int64_t dia = fecha::DiaDeSegundos(fecha::ASegundos(l.ini));
-        for (const cTramo& t : m_Pendientes) {
-            Contar(t, dia);
-            bono = bono || t.bono;
-        }
-        m_Pendientes.clear();
-        ++m_Dias[dia].llamadas;
-        if (m_Filas.size() < kLlamadasListadas)
-            m_Filas.push_back({l.ini, l.fin, l.tarifa->utf8, m.importe(), m.Duracion(), bono});
-        if (!m_ConBonos) return;
-        // The group totals only change when the call changed the registry.
-        if (m_Saldos.empty() || !m.Bono().MismosTiempos(antes))
-            m_Ultimo = {m.Bono().SegundosGrupo(0), m.Bono().SegundosGrupo(1)};
-        m_Saldos.push_back({l.fin, m_Ultimo});
-        if (m_Saldos.size() >= m_SaldosMaximos) Aclarar();
-    }
-
-    void SinTarifa(const Llamada& l) override {
-        ++m_SinTarifa;
-        m_Candidatas.Anadir({l.ini, l.fin, l.segundos});
-    }
-    void Mala(std::size_t linea, const std::string& motivo) override {
-        m_Pendientes.clear();
-        if (m_Malas.size() < kMalasListadas) m_Malas.emplace_back(linea, motivo);
-    }
-
-    void Tramo(const cTramo& t) override {
-        if (t.clase != cTramo::Clase::EntrePeriodos) m_Pendientes.push_back(t);
-    }
-
-    const std::map<std::int64_t, Dia>& Dias() const { return m_Dias; }
-    const std::array<std::array<double, 24>, 3>& Horas() const { return m_Horas; }
-    const std::vector<FilaLlamada>& Filas() const { return m_Filas; }
-    const std::vector<Saldo>& Saldos() const { return m_Saldos; }
-    const std::vector<std::pair<std::size_t, std::string>>& Malas() const { return m_Malas; }
-    const std::array<std::int64_t, 2>& BonoUsado() const { return m_BonoUsado; }
-    // Lines naming a tariff the catalogue lacks: out of the log's own total.
-    std::size_t SinTarifa() const { return m_SinTarifa; }
-
-    Agrupar Por() const { return m_Por; }
-    const TotalesPorClave& PorClave() const { return m_PorClave; }
-    // The calls charged more, largest difference first (the first kCobrosListados).
-    std::vector<CobroDeMas> DeMas() const {
-        std::vector<CobroDeMas> r = m_DeMas;
-        std::stable_sort(r.begin(), r.end(), MayorDiferencia);
-        if (r.size() > kCobrosListados) r.resize(kCobrosListados);
-        return r;
-    }
-
-  private:
-    static bool MayorDiferencia(const CobroDeMas& a, const CobroDeMas& b) {
-        return a.diferencia > b.diferencia;
-    }
-    // Only the largest differences are kept: the list never grows with the log.
-    void AnotarCobro(const Llamada& l, const cCosteo& m) {
-        const double d = DiferenciaCobrada(*l.cobrado, m.importe());
-        if (d <= 0) return;
-        m_DeMas.push_back(
-            {l.ini, l.tarifa->utf8, std::string(l.numero), m.importe(), *l.cobrado, d});
-        if (m_DeMas.size() >= 4 * kCobrosListados) {
-            std::stable_sort(m_DeMas.begin(), m_DeMas.end(), MayorDiferencia);
-            m_DeMas.resize(kCobrosListados);
-        }
-    }
-
-    // A long log's bono line: of the points that fall in one sixteenth of a pixel column
-    // of the chart as it would be drawn now, only the last of each run is kept (the
-    // first point too: the chart starts there). The chart draws the last value of each
-    // column, so the line changes only where a column's edge moves past a dropped point.
-    void Aclarar() {
-        const double t0 = m_Saldos.front().instante;
-        const double paso = std::max(m_Saldos.back().instante - t0, 1.0) / (700.0 * 16);
-        auto trozo = [&](const Saldo& s) { return std::floor((s.instante - t0) / paso); };
-        std::size_t n = 1;
-        for (std::size_t i = 1; i < m_Saldos.size(); ++i)
-            if (i + 1 == m_Saldos.size() || trozo(m_Saldos[i]) != trozo(m_Saldos[i + 1]))
-                m_Saldos[n++] = m_Saldos[i];
-        m_Saldos.resize(n);
-        // A log out of order may leave many: the next thinning waits for twice as many.
-        m_SaldosMaximos = std::max(kSaldosGuardados, 2 * n);
-    }
-
-    // A stretch of a call that started on `dia`: its amount counts for that day.
-    void Contar(const cTramo& t, std::int64_t dia) {
-        m_Dias[dia].importe[RepartoDe(t)] += t.importe;
-        if (t.bono && t.clase == cTramo::Clase::Tiempo) {
-            m_BonoUsado[t.grupo == 0 ? 0 : 1] += t.segundos;
-            m_Dias[dia].segundosBono += t.segundos;
-        }
-        // The minutes by hour of the day and day kind, hour by hour.
-        for (std::int64_t s = t.inicio, fin = t.inicio + t.segundos; s < fin;) {
-            const std::int64_t hasta = std::min(fin, s + 3600 - fecha::SegundoDelDia(s) % 3600);
-            const auto h = static_cast<std::size_t>(fecha::SegundoDelDia(s) / 3600);
-            m_Horas[TipoDia(fecha::DiaDeSegundos(s))][h] += static_cast<double>(hasta - s) / 60.0;
-            s = hasta;
-        }
-    }
-
-    // 0 weekday, 1 Saturday, 2 Sunday or holiday; the last day asked is remembered.
-    std::size_t TipoDia(std::int64_t dia) {
-        if (dia != m_DiaTipo) {
-            m_DiaTipo = dia;
-            m_Tipo = Orden(m_Motor.ClaseDeDia(fecha::DesdeSegundos(dia * kDia)));
-        }
-        return m_Tipo;
-    }
-
-    const cCosteo& m_Motor;
-    CosteoCandidatas& m_Candidatas;
-    const bool m_ConBonos;
-    std::size_t m_SaldosMaximos = kSaldosGuardados;
-    const Agrupar m_Por;
-    TotalesPorClave m_PorClave;
-    std::vector<CobroDeMas> m_DeMas;
-    std::map<std::int64_t, Dia> m_Dias;
-    std::array<std::array<double, 24>, 3> m_Horas{};
-    std::vector<FilaLlamada> m_Filas;
-    std::vector<Saldo> m_Saldos;
-    std::array<std::int32_t, 2> m_Ultimo{};
-    std::vector<std::pair<std::size_t, std::string>> m_Malas;
-    std::array<std::int64_t, 2> m_BonoUsado{};
-    std::size_t m_SinTarifa = 0;
-    std::vector<cTramo> m_Pendientes;  // of the call being costed
-    std::int64_t m_DiaTipo = INT64_MIN;
-    std::size_t m_Tipo = 0;
-};
 
 // ---- writing the page ----
 
@@ -298,7 +120,7 @@ double Paso(double maximo) {
     return 10 * base;
 }
 
-void Resumen(Pagina& p, const TotalesRecorrido& t, const Recopilacion& d, const cBono& inicial,
+void Resumen(Pagina& p, const Totales& t, const Recopilacion& d, const cBono& inicial,
              const cBono& final) {
     p << "<section><h2>Resumen</h2>\n<dl class=\"resumen\">\n";
     p << "<div><dt>Llamadas</dt><dd>" << p.Numero(static_cast<double>(t.costeadas), 0)
@@ -705,7 +527,7 @@ void GraficoPorClave(Pagina& p, const Recopilacion& d) {
 }
 
 // A log with a `cobrado` column: how many calls were charged more, and which.
-void SeccionCobrado(Pagina& p, const Recopilacion& d, const TotalesRecorrido& t) {
+void SeccionCobrado(Pagina& p, const Recopilacion& d, const Totales& t) {
     const RevisionFactura& f = t.factura;
     p << "<section><h2>¿Le han cobrado de más?</h2>\n<p class=\"conclusion\">";
     if (!f.mas)
@@ -737,7 +559,7 @@ void SeccionCobrado(Pagina& p, const Recopilacion& d, const TotalesRecorrido& t)
     p << "</section>\n";
 }
 
-void TablaLlamadas(Pagina& p, const Recopilacion& d, const TotalesRecorrido& t) {
+void TablaLlamadas(Pagina& p, const Recopilacion& d, const Totales& t) {
     p << "<section><h2>Llamadas</h2>\n";
     if (t.costeadas > d.Filas().size())
         p << "<p>Las " << p.Numero(static_cast<double>(d.Filas().size()), 0) << " primeras de "
@@ -790,7 +612,7 @@ td.n{text-align:right;font-variant-numeric:tabular-nums}
 </style>
 )css";
 
-std::string EscribirPagina(const Formato& f, const TotalesRecorrido& t, const Recopilacion& d,
+std::string EscribirPagina(const Formato& f, const Totales& t, const Recopilacion& d,
                            const cBono& inicial, const cBono& final,
                            const std::vector<Candidata>& cs) {
     const LocaleScope fechas(f.fechas);
@@ -820,26 +642,21 @@ constexpr std::size_t kReservaPagina = 256 * 1024;
 }  // namespace
 
 int Informe(const OpcionesInforme& o, std::FILE* entrada, std::FILE* errores) {
-    CatalogoExistente(o.costeo.catalogo);
-    cLlamada m(o.costeo.catalogo);
-    Preparacion p = PrepararCosteo(m, o.costeo);
+    Consola consola(errores, false);
+    Sesion sesion(OpcionesDeSesion(o.costeo), consola);
     // Both outputs made before the run and written after it; neither replaces its file
     // unless both could be written.
     Salida pagina(o.salida, kReservaPagina);
     std::optional<Salida> bonos;
-    if (o.costeo.salidaBonos) bonos.emplace(*o.costeo.salidaBonos, ReservaBonos(p.inicial));
-    cCosteo motor;
-    PrepararMotor(motor, p);
+    if (o.costeo.salidaBonos) bonos.emplace(*o.costeo.salidaBonos, ReservaBonos(sesion.Inicial()));
     // The candidates of the comparison chart are costed in the same pass.
-    CosteoCandidatas candidatas(m, p, HilosCandidatas());
-    Recopilacion datos(motor, candidatas, p.inicial.Count() > 0, o.costeo.por);
-    motor.Observador(&datos);
-    const TotalesRecorrido t = Recorrer(m, motor, o.costeo, std::move(p.nombres), entrada, errores,
-                                        datos, p.destinos.get());
-    motor.Observador(nullptr);
+    CosteoCandidatas candidatas(sesion, HilosCandidatas());
+    Recopilacion datos(sesion.Motor(), candidatas, sesion.Inicial().Count() > 0, o.costeo.por);
+    const Totales t = Recorrer(sesion, o.costeo, entrada, consola, datos);
     const auto cs = candidatas.Terminar();
-    pagina.Escribir(EscribirPagina(FormatoDelEntorno(), t, datos, p.inicial, motor.Bono(), cs));
-    if (bonos) bonos->Escribir(EscribirBonos(motor.Bono()));
+    const cBono& final = sesion.Motor().Bono();
+    pagina.Escribir(EscribirPagina(FormatoDelEntorno(), t, datos, sesion.Inicial(), final, cs));
+    if (bonos) bonos->Escribir(EscribirBonos(final));
     pagina.Confirmar();
     if (bonos) bonos->Confirmar();
     const int estado = Resumir(t, errores);

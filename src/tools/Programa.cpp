@@ -9,19 +9,21 @@
 #include <optional>
 #include <string>
 #include <string_view>
+#include <unistd.h>
 #include <vector>
 
 #include "catalogue/FicherosUtil.h"
 #include "catalogue/tTarifa.h"
 #include "costing/cLlamada.h"
+#include "llamadas/Csv.h"
+#include "llamadas/Instantes.h"
+#include "llamadas/formatos/Lector.h"
 #include "runtime/OleDate.h"
 #include "tools/CatalogoCsv.h"
 #include "tools/Comparar.h"
 #include "tools/Comun.h"
 #include "tools/Costear.h"
-#include "tools/Csv.h"
 #include "tools/Informe.h"
-#include "tools/Instantes.h"
 
 namespace quelmar::herramientas {
 
@@ -56,7 +58,7 @@ constexpr const char* kAyudaCostear =
     R"(Uso: tarificador costear [--catalogo CARPETA] [--tarifa NOMBRE]
                           [--festivos FICHERO] [--bonos FICHERO]
                           [--salida-bonos FICHERO] [--json]
-                          [--formato llamadas|asterisk] [--destinos FICHERO]
+                          [--formato @FORMATOS@] [--destinos FICHERO]
                           [--por origen|cuenta] [--salida-totales FICHERO]
                           [LLAMADAS]
 
@@ -90,16 +92,11 @@ más parecido.
   --salida-bonos FICHERO  escribe el registro que queda tras la última llamada,
                           en la misma forma JSON
   --json                  un objeto JSON por llamada en lugar de CSV
-  --formato FORMATO       «llamadas» (por omisión) o «asterisk»: el Master.csv
-                          de una centralita Asterisk (cdr-csv); se cuesta de
-                          answer a end cada registro ANSWERED con billsec > 0
-                          (si no cuadran en más de un segundo, billsec desde
-                          answer, con aviso); los demás (NO ANSWER, BUSY,
-                          FAILED, CONGESTION) solo se cuentan en el resumen
-  --destinos FICHERO      filas prefijo,tarifa: la llamada toma la tarifa del
+@AYUDA_FORMATOS@  --destinos FICHERO      filas prefijo,tarifa: la llamada toma la tarifa del
                           prefijo más largo con que empieza el número marcado
-                          (dst, o la cuarta columna del registro); se ignoran
-                          espacios, guiones y puntos, y «+» es «00». Sin
+                          (el del registro de la centralita, o la cuarta
+                          columna del registro); se ignoran espacios, guiones
+                          y puntos, y «+» es «00». Sin
                           prefijo, la de --tarifa; sin --tarifa, línea errónea
   --por CLAVE             «origen» (la extensión que llama) o «cuenta»: tras
                           las filas, llamadas, tiempo e importe de cada una, de
@@ -128,7 +125,7 @@ tenían errores.
 constexpr const char* kAyudaComparar =
     R"(Uso: tarificador comparar [--catalogo CARPETA] [--festivos FICHERO]
                            [--bonos FICHERO] [--json] [--tarifa NOMBRE]
-                           [--formato llamadas|asterisk] [--destinos FICHERO]
+                           [--formato @FORMATOS@] [--destinos FICHERO]
                            [LLAMADAS]
 
 ¿Qué tarifa me conviene? Cuesta el registro de llamadas entero una vez con cada
@@ -157,7 +154,7 @@ constexpr const char* kAyudaInforme =
     R"(Uso: tarificador informe --salida INFORME.html [--catalogo CARPETA]
                           [--tarifa NOMBRE] [--festivos FICHERO]
                           [--bonos FICHERO] [--salida-bonos FICHERO]
-                          [--formato llamadas|asterisk] [--destinos FICHERO]
+                          [--formato @FORMATOS@] [--destinos FICHERO]
                           [--por origen|cuenta] [LLAMADAS]
 
 Cuesta el registro de llamadas como «costear» (las mismas opciones y líneas) y
@@ -452,6 +449,51 @@ int Importar(const std::vector<std::string>& args) {
     return kSalidaBien;
 }
 
+// `texto` cut into lines of at most `ancho` columns, the first after `primera`, the rest
+// after `sangria` blanks.
+std::string Envolver(std::string_view texto, std::string primera, std::size_t sangria,
+                     std::size_t ancho = 80) {
+    std::string r, linea = std::move(primera);
+    auto columnas = [](std::string_view t) {
+        std::size_t n = 0;
+        for (const char c : t) n += (static_cast<unsigned char>(c) & 0xC0) != 0x80;
+        return n;
+    };
+    std::size_t vacia = columnas(linea);
+    while (!texto.empty()) {
+        const std::size_t fin = texto.find(' ');
+        const std::string_view palabra = texto.substr(0, fin);
+        texto = fin == std::string_view::npos ? std::string_view() : texto.substr(fin + 1);
+        if (columnas(linea) > vacia && columnas(linea) + 1 + columnas(palabra) > ancho) {
+            r += linea + '\n';
+            linea.assign(sangria, ' ');
+            vacia = sangria;
+        }
+        if (columnas(linea) > vacia) linea += ' ';
+        linea += palabra;
+    }
+    return r + linea + '\n';
+}
+
+// A help text with the table of formats in it: @FORMATOS@ their names, @AYUDA_FORMATOS@
+// the option's lines.
+std::string ConFormatos(std::string_view texto) {
+    std::string r(texto);
+    const std::string nombres = NombresDeFormatos("|", false);
+    for (std::size_t p; (p = r.find("@FORMATOS@")) != std::string::npos;) r.replace(p, 10, nombres);
+    std::string ayuda = "  --formato FORMATO       el formato de los registros:\n";
+    for (const FormatoRegistro& f : Formatos()) {
+        std::string t = "«" + std::string(f.nombre) + "»";
+        if (&f == &Formatos().front()) t += " (por omisión)";
+        t += ": " + std::string(f.descripcion);
+        if (!f.detalle.empty()) t += "; " + std::string(f.detalle);
+        ayuda += Envolver(t, std::string(26, ' '), 28);
+    }
+    if (const std::size_t p = r.find("@AYUDA_FORMATOS@"); p != std::string::npos)
+        r.replace(p, 16, ayuda);
+    return r;
+}
+
 // The options of the orders that cost a log, and the log opened: a file, or the standard
 // input when none is named or it is "-". `salidas` are the order's outputs besides
 // --salida-bonos: none may be one of its inputs.
@@ -465,11 +507,10 @@ class RegistroDeLlamadas {
         if (auto v = o.Valor("--salida-bonos")) m_Opciones.salidaBonos = *v;
         m_Opciones.json = o.Tiene("--json");
         if (auto v = o.Valor("--formato")) {
-            if (*v == "asterisk")
-                m_Opciones.formato = FormatoLlamadas::Asterisk;
-            else if (*v != "llamadas")
-                throw ErrorUso("--formato " + CitarCorto(*v) +
-                               " no se conoce: se espera «llamadas» o «asterisk»");
+            if (!BuscarFormato(*v))
+                throw ErrorUso("--formato " + CitarCorto(*v) + " no se conoce: se espera " +
+                               NombresDeFormatos(" o "));
+            m_Opciones.formato = *v;
         }
         if (auto v = o.Valor("--destinos")) m_Opciones.destinos = *v;
         if (auto v = o.Valor("--por")) {
@@ -503,6 +544,10 @@ class RegistroDeLlamadas {
             m_Entrada = std::fopen(o.posicionales[0].c_str(), "rb");
             if (!m_Entrada) throw ErrorUso(NoSePuedeAbrir(o.posicionales[0], errno));
         }
+        // On a terminal the wait would look like a hang: say what ends it.
+        if (m_Entrada == stdin && isatty(STDIN_FILENO))
+            std::fputs("tarificador: leyendo llamadas de la entrada estándar; termine con Ctrl+D\n",
+                       stderr);
     }
     ~RegistroDeLlamadas() {
         if (m_Entrada != stdin) std::fclose(m_Entrada);
@@ -525,7 +570,7 @@ int CostearOrden(const std::vector<std::string>& args) {
                       "--formato", "--destinos", "--por", "--salida-totales"},
                      {"--json"}, 1);
     if (o.ayuda) {
-        std::fputs(kAyudaCostear, stdout);
+        std::fputs(ConFormatos(kAyudaCostear).c_str(), stdout);
         return kSalidaBien;
     }
     const RegistroDeLlamadas r(o, {{"las filas", "-"}});
@@ -539,7 +584,7 @@ int InformeOrden(const std::vector<std::string>& args) {
                       "--salida", "--formato", "--destinos", "--por"},
                      {}, 1);
     if (o.ayuda) {
-        std::fputs(kAyudaInforme, stdout);
+        std::fputs(ConFormatos(kAyudaInforme).c_str(), stdout);
         return kSalidaBien;
     }
     const auto salida = o.Valor("--salida");
@@ -557,7 +602,7 @@ int CompararOrden(const std::vector<std::string>& args) {
                      {"--catalogo", "--festivos", "--bonos", "--tarifa", "--formato", "--destinos"},
                      {"--json"}, 1);
     if (o.ayuda) {
-        std::fputs(kAyudaComparar, stdout);
+        std::fputs(ConFormatos(kAyudaComparar).c_str(), stdout);
         return kSalidaBien;
     }
     const RegistroDeLlamadas r(o, {{"la comparación", "-"}});
@@ -606,7 +651,7 @@ int EjecutarOrden(std::vector<std::string> args) {
         std::fflush(stdout);
         std::fprintf(stderr, "tarificador: %s\n", e.what());
         return kSalidaLineasMalas;
-    } catch (const ErrorUso& e) {
+    } catch (const llamadas::Error& e) {
         std::fflush(stdout);
         std::fprintf(stderr, "tarificador: %s\n", e.what());
         return kSalidaUso;

@@ -44,7 +44,7 @@ TEST(Motor, TheWholeFileGivesCostearsCsvAndSummary) {
                       " --bonos " CARPETA_DATOS "/bonos.json " + (c / "llamadas.csv").string());
     ASSERT_EQ(t.estado, 1) << t.errores;  // some lines are bad
 
-    const auto motor = MotorDeTarificador();
+    const auto motor = MotorDeLlamadas();
     const Pedido p = PedidoDe(c, "llamadas.csv", Periodo::Clase::Todo);
     EXPECT_EQ(motor->Csv(p), t.salida);
     SinPrisa progreso;
@@ -74,7 +74,7 @@ TEST(Motor, TheWholeFileGivesCostearsCsvAndSummary) {
 TEST(Motor, AMonthShowsItsCallsWithTheBonosCarriedFromTheStart) {
     const Carpeta c;
     pruebas::Escribir(c / "llamadas.csv", pruebas::LogGenerado(60, 9, false));
-    const auto motor = MotorDeTarificador();
+    const auto motor = MotorDeLlamadas();
     SinPrisa progreso;
     const Resultado todo =
         motor->Costear(PedidoDe(c, "llamadas.csv", Periodo::Clase::Todo), progreso);
@@ -108,7 +108,7 @@ TEST(Motor, TotalsPerExtensionAddUpToTheSummary) {
     SinPrisa progreso;
     Pedido p = PedidoDe(c, "llamadas.csv", Periodo::Clase::Todo);
     p.opciones.bonos.clear();
-    const Resultado r = MotorDeTarificador()->Costear(p, progreso);
+    const Resultado r = MotorDeLlamadas()->Costear(p, progreso);
     const auto ext = TotalesPor(r, false);
     ASSERT_EQ(ext.size(), 2u);
     EXPECT_EQ(ext[0].clave, "102");  // the largest amount first
@@ -125,7 +125,7 @@ TEST(Motor, CancellingStopsTheRun) {
     SinPrisa progreso;
     progreso.cancelar = true;
     EXPECT_THROW(
-        MotorDeTarificador()->Costear(PedidoDe(c, "llamadas.csv", Periodo::Clase::Todo), progreso),
+        MotorDeLlamadas()->Costear(PedidoDe(c, "llamadas.csv", Periodo::Clase::Todo), progreso),
         Cancelado);
 }
 
@@ -136,7 +136,7 @@ TEST(Motor, AMissingCatalogueIsToldInWords) {
     p.opciones.catalogo = c / "no-hay";
     SinPrisa progreso;
     try {
-        MotorDeTarificador()->Costear(p, progreso);
+        MotorDeLlamadas()->Costear(p, progreso);
         FAIL();
     } catch (const ErrorCostes& e) {
         EXPECT_NE(std::string(e.what()).find("no-hay"), std::string::npos) << e.what();
@@ -157,7 +157,7 @@ TEST(Motor, BonoTimeUsedCountsTheCallsAfterARefill) {
     SinPrisa progreso;
     Pedido p = PedidoDe(c, "x", Periodo::Clase::Todo);
     p.fichero = CARPETA_DATOS "/llamadas.csv";
-    const Resumen s = Resumir(MotorDeTarificador()->Costear(p, progreso));
+    const Resumen s = Resumir(MotorDeLlamadas()->Costear(p, progreso));
     EXPECT_EQ(s.bonoGastadoDia, 40 * 60);
     EXPECT_EQ(s.bonoGastadoNoche, 4 * 3600 + 30 * 60);
     EXPECT_EQ(s.bonoQuedaDia, 9 * 3600 + 40 * 60);
@@ -179,7 +179,7 @@ TEST(Motor, TheRankingIsComparars) {
                       " --bonos " CARPETA_DATOS "/bonos.json " + (c / "llamadas.csv").string());
     SinPrisa progreso;
     const Resultado r =
-        MotorDeTarificador()->Costear(PedidoDe(c, "llamadas.csv", Periodo::Clase::Todo), progreso);
+        MotorDeLlamadas()->Costear(PedidoDe(c, "llamadas.csv", Periodo::Clase::Todo), progreso);
     std::string esperado, visto;
     std::size_t desde = t.salida.find('\n') + 1;
     while (desde < t.salida.size()) {
@@ -194,6 +194,41 @@ TEST(Motor, TheRankingIsComparars) {
         visto += k.tarifa + "," + b + "\n";
     }
     EXPECT_EQ(visto, esperado);
+}
+
+}  // namespace
+}  // namespace quelmar::costes
+
+namespace quelmar::costes {
+namespace {
+
+std::string Registro(const std::string& disposicion, const std::string& billsec) {
+    return "\"cta\",\"201\",\"0034911234567\",\"salida\",\"\"\"Ana\"\" <201>\",\"SIP/201-1\","
+           "\"SIP/trunk-2\",\"Dial\",\"SIP/trunk/0034911234567\",\"1999-12-27 09:59:50\","
+           "\"1999-12-27 10:00:00\",\"1999-12-27 10:01:30\",100," +
+           billsec + ",\"" + disposicion + "\",\"DOCUMENTATION\",\"1.1\",\"\"\n";
+}
+
+// A PBX's file is recognised without --formato, its records set apart counted by why, and
+// the export is costear's with --formato asterisk.
+TEST(Motor, AMasterCsvIsRecognisedAndItsUnansweredCallsSetApart) {
+    const Carpeta c;
+    pruebas::Escribir(c / "Master.csv", Registro("ANSWERED", "90") + Registro("NO ANSWER", "0") +
+                                            Registro("ANSWERED", "90"));
+    Pedido p = PedidoDe(c, "Master.csv", Periodo::Clase::Todo);
+    p.opciones.destinos = CARPETA_DATOS "/destinos.csv";
+    SinPrisa progreso;
+    const auto motor = MotorDeLlamadas();
+    const Resultado r = motor->Costear(p, progreso);
+    ASSERT_EQ(r.todas.size(), 2u) << (r.avisos.empty() ? "" : r.avisos[0].texto);
+    EXPECT_EQ(r.Texto(r.todas[0].origen), "201");
+    EXPECT_EQ(r.Texto(r.todas[0].cuenta), "cta");
+    ASSERT_EQ(r.apartados.porQue.size(), 1u);
+    EXPECT_EQ(r.apartados.porQue[0], (std::pair<std::string, std::size_t>{"NO ANSWER", 1}));
+    const auto t = c.Tarificador(
+        "costear --formato asterisk --destinos " CARPETA_DATOS "/destinos.csv --catalogo " +
+        c.ruta().string() + " --bonos " CARPETA_DATOS "/bonos.json " + p.fichero.string());
+    EXPECT_EQ(motor->Csv(p), t.salida);
 }
 
 }  // namespace

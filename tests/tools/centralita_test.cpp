@@ -6,14 +6,14 @@
 #include <string>
 #include <vector>
 
+#include "llamadas/Cobrado.h"
+#include "llamadas/Destinos.h"
+#include "llamadas/Instantes.h"
+#include "llamadas/formatos/Asterisk.h"
 #include "runtime/OleDate.h"
-#include "tools/Asterisk.h"
-#include "tools/Cobrado.h"
 #include "tools/Comun.h"
-#include "tools/Destinos.h"
-#include "tools/Instantes.h"
 
-namespace quelmar::herramientas {
+namespace quelmar::llamadas {
 namespace {
 
 TEST(NormalizarNumero, DigitsAloneWithPlusAsDoubleZero) {
@@ -95,7 +95,7 @@ TEST(Destinos, BadTablesNameTheLine) {
         try {
             (void)Destinos::Leer(c.texto, "d.csv");
             ADD_FAILURE() << c.texto;
-        } catch (const ErrorUso& e) {
+        } catch (const Error& e) {
             EXPECT_EQ(std::string(e.what()), c.error);
         }
     }
@@ -272,4 +272,4 @@ TEST(TotalesPorClave, AddUpPerKeyLargestAmountFirst) {
 }
 
 }  // namespace
-}  // namespace quelmar::herramientas
+}  // namespace quelmar::llamadas

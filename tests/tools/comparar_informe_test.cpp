@@ -10,7 +10,7 @@
 #include <vector>
 
 #include "Programa.h"
-#include "tools/Instantes.h"
+#include "llamadas/Instantes.h"
 
 namespace quelmar::pruebas {
 namespace {
@@ -200,8 +200,8 @@ TEST_F(Comparar, CandidatesCostTheWholeLogTheSameOnAnyNumberOfThreads) {
         x = x * 6364136223846793005ULL + 1442695040888963407ULL;
         s += static_cast<std::int64_t>(x >> 33) % 5400;
         const std::int64_t e = s + 30 + static_cast<std::int64_t>(x >> 40) % 400;
-        const std::string fila = herramientas::TextoInstante(fecha::DesdeSegundos(s)) + "," +
-                                 herramientas::TextoInstante(fecha::DesdeSegundos(e));
+        const std::string fila = llamadas::TextoInstante(fecha::DesdeSegundos(s)) + "," +
+                                 llamadas::TextoInstante(fecha::DesdeSegundos(e));
         sinTarifa += fila + "\n";
         log += fila + (i % 3 == 0 ? ",Provincial\n" : i % 7 == 0 ? ",Otra\n" : "\n");
         s = e;

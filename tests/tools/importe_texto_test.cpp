@@ -7,9 +7,9 @@
 #include <gtest/gtest.h>
 #include <string>
 
-#include "tools/Instantes.h"
+#include "llamadas/Instantes.h"
 
-namespace quelmar::herramientas {
+namespace quelmar::llamadas {
 namespace {
 
 std::string Referencia(float x) {
@@ -43,4 +43,4 @@ TEST(TextoImporte, IsToCharsShortestFixedForm) {
 }
 
 }  // namespace
-}  // namespace quelmar::herramientas
+}  // namespace quelmar::llamadas

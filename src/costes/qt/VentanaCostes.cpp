@@ -539,15 +539,11 @@ void VentanaCostes::MostrarResumen() {
         QStringLiteral("gastado %1, queda %2")
             .arg(TextoDuracion(s.bonoGastadoNoche), TextoDuracion(s.bonoQuedaNoche)));
     const Apartados& a = m_Resultado->apartados;
-    static const char* const kPorQue[] = {"contestadas sin tiempo facturado", "sin respuesta",
-                                          "ocupado", "fallidas", "congestión"};
     QStringList partes;
     if (a.malas) partes << QStringLiteral("con errores: %1").arg(a.malas);
-    for (std::size_t i = 0; i < a.sinCostear.size(); ++i)
-        if (a.sinCostear[i])
-            partes
-                << QStringLiteral("%1: %2").arg(QString::fromUtf8(kPorQue[i])).arg(a.sinCostear[i]);
-    if (a.desacuerdos) partes << QStringLiteral("costeadas según billsec: %1").arg(a.desacuerdos);
+    for (const auto& [porQue, cuantos] : a.porQue)
+        partes << Q(porQue) + QStringLiteral(": %1").arg(cuantos);
+    for (const std::string& n : a.notas) partes << Q(n);
     m_Apartados->setText(partes.isEmpty() ? QStringLiteral("ninguno")
                                           : partes.join(QStringLiteral("; ")));
     m_Factura->setText(m_Resultado->columnaCobrado

@@ -61,7 +61,7 @@ int main(int argc, char* argv[]) {
     }
     if (!a.dadas.empty()) c::GuardarOpciones(ajustes, o);
 
-    const auto motor = c::MotorDeTarificador();
+    const auto motor = c::MotorDeLlamadas();
     c::VentanaCostes ventana(*motor, ajustes, o);
     if (a.periodo) ventana.PonerPeriodo(*a.periodo);
     ventana.show();

@@ -37,7 +37,7 @@ class VentanaCostesTest : public ::testing::Test {
     Carpeta c;
     QSettings m_Ajustes;
     OpcionesCostes m_Opciones;
-    std::unique_ptr<MotorCostes> m_Motor = MotorDeTarificador();
+    std::unique_ptr<MotorCostes> m_Motor = MotorDeLlamadas();
 };
 
 TEST_F(VentanaCostesTest, TheSummaryAndTheExportAreCostearsOwn) {

@@ -9,7 +9,7 @@
 #include <unordered_map>
 #include <vector>
 
-namespace quelmar::herramientas {
+namespace quelmar::llamadas {
 
 // ---- checking a bill: the amount the operator charged, against the amount costed ----
 
@@ -60,4 +60,4 @@ class TotalesPorClave {
     std::unordered_map<std::string, TotalClave, Hash, std::equal_to<>> m_Totales;
 };
 
-}  // namespace quelmar::herramientas
+}  // namespace quelmar::llamadas

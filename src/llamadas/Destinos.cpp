@@ -1,14 +1,14 @@
-#include "tools/Destinos.h"
+#include "llamadas/Destinos.h"
 
 #include <algorithm>
 #include <string>
 #include <string_view>
 #include <vector>
 
-#include "tools/Comun.h"
-#include "tools/Csv.h"
+#include "llamadas/Csv.h"
+#include "llamadas/Textos.h"
 
-namespace quelmar::herramientas {
+namespace quelmar::llamadas {
 
 std::optional<std::string> NormalizarNumero(std::string_view numero) {
     std::string r;
@@ -46,31 +46,35 @@ Destinos Destinos::Leer(std::string_view texto, const std::string& fichero) {
             auto otro = PartirCsv(linea, ';', campos);
             if (!otro || !fallo) fallo = std::move(otro);
         }
-        if (fallo) throw ErrorUso(lugar + *fallo);
+        if (fallo) throw Error(Error::Clase::Datos, lugar + *fallo);
         const bool cabecera = primera && !NormalizarNumero(campos[0]);
         primera = false;
         if (cabecera) continue;
         if (campos.size() != 2)
-            throw ErrorUso(lugar + "se esperaban 2 campos (prefijo,tarifa) y hay " +
-                           std::to_string(campos.size()));
+            throw Error(Error::Clase::Datos, lugar +
+                                                 "se esperaban 2 campos (prefijo,tarifa) y hay " +
+                                                 std::to_string(campos.size()));
         const auto prefijo = NormalizarNumero(campos[0]);
         if (!prefijo)
-            throw ErrorUso(lugar + "el prefijo " + CitarCorto(RecortarBlancos(campos[0])) +
-                           " no es un número");
+            throw Error(Error::Clase::Datos, lugar + "el prefijo " +
+                                                 CitarCorto(RecortarBlancos(campos[0])) +
+                                                 " no es un número");
         const std::string_view tarifa = RecortarBlancos(campos[1]);
-        if (tarifa.empty()) throw ErrorUso(lugar + "falta la tarifa del prefijo " + *prefijo);
+        if (tarifa.empty())
+            throw Error(Error::Clase::Datos, lugar + "falta la tarifa del prefijo " + *prefijo);
         d.m_Filas.push_back({*prefijo, std::string(tarifa), reg.linea});
     }
     if (d.m_Filas.empty())
-        throw ErrorUso(Citar(fichero) +
-                       " no tiene ningún prefijo (se esperan filas prefijo,tarifa)");
+        throw Error(Error::Clase::Datos,
+                    Citar(fichero) + " no tiene ningún prefijo (se esperan filas prefijo,tarifa)");
     // The index is built once the rows no longer move: its keys point into them.
     for (std::size_t i = 0; i < d.m_Filas.size(); ++i) {
         const Destino& f = d.m_Filas[i];
         const auto [it, nuevo] = d.m_Indice.emplace(f.prefijo, i);
         if (!nuevo)
-            throw ErrorUso(fichero + ":" + std::to_string(f.linea) + ": el prefijo " + f.prefijo +
-                           " ya está en la línea " + std::to_string(d.m_Filas[it->second].linea));
+            throw Error(Error::Clase::Datos,
+                        fichero + ":" + std::to_string(f.linea) + ": el prefijo " + f.prefijo +
+                            " ya está en la línea " + std::to_string(d.m_Filas[it->second].linea));
         d.m_Largo = std::max(d.m_Largo, f.prefijo.size());
     }
     return d;
@@ -83,4 +87,4 @@ const Destinos::Destino* Destinos::Buscar(std::string_view digitos) const {
     return nullptr;
 }
 
-}  // namespace quelmar::herramientas
+}  // namespace quelmar::llamadas

@@ -6,7 +6,7 @@
 #include <string_view>
 #include <vector>
 
-namespace quelmar::herramientas {
+namespace quelmar::llamadas {
 
 // One record of Asterisk's Master.csv (cdr-csv), fields in its documented order:
 // accountcode, src, dst, dcontext, clid, channel, dstchannel, lastapp, lastdata, start,
@@ -42,4 +42,4 @@ struct TramoCosteado {
 };
 TramoCosteado TramoDeRegistro(double respuesta, double fin, std::int64_t billsec);
 
-}  // namespace quelmar::herramientas
+}  // namespace quelmar::llamadas

@@ -1,7 +1,7 @@
-// The command line's run under the window's interface, until the run is a library of its
-// own: the same reading, costing and candidates as costear and comparar, the rows kept.
+// The window's run on the library of the run over call records: one session, the rows
+// kept, the candidates fed from them. The CSV and the report are the command line's own
+// writers, so that what the window exports is what tarificador writes.
 #include <algorithm>
-#include <cerrno>
 #include <cstdio>
 #include <cstdlib>
 #include <filesystem>
@@ -9,40 +9,35 @@
 #include <memory>
 #include <string>
 #include <string_view>
-#include <sys/stat.h>
-#include <unistd.h>
 #include <unordered_map>
 #include <utility>
 #include <vector>
 
 #include "costes/Csv.h"
 #include "costes/Motor.h"
-#include "costing/cLlamada.h"
+#include "llamadas/Candidatas.h"
+#include "llamadas/Diagnosticos.h"
+#include "llamadas/Entrada.h"
+#include "llamadas/Error.h"
+#include "llamadas/Instantes.h"
+#include "llamadas/Llamada.h"
+#include "llamadas/Sesion.h"
+#include "llamadas/Textos.h"
+#include "llamadas/formatos/Lector.h"
 #include "runtime/OleDate.h"
-#include "tools/Comparar.h"
+#include "tools/Bonos.h"
 #include "tools/Comun.h"
+#include "tools/Consola.h"
 #include "tools/Costear.h"
 #include "tools/Formato.h"
 #include "tools/Informe.h"
-#include "tools/Instantes.h"
-#include "tools/Recorrido.h"
 
 namespace quelmar::costes {
 
 namespace h = herramientas;
+namespace ll = llamadas;
 
 namespace {
-
-struct Cerrar {
-    void operator()(std::FILE* f) const { std::fclose(f); }
-};
-using Fichero = std::unique_ptr<std::FILE, Cerrar>;
-
-Fichero Abrir(const std::filesystem::path& ruta) {
-    Fichero f(std::fopen(ruta.c_str(), "rb"));
-    if (!f) throw ErrorCostes(h::NoSePuedeAbrir(ruta, errno));
-    return f;
-}
 
 // A stream into memory: what the command line writes on its standard streams.
 class Memoria {
@@ -66,7 +61,32 @@ class Memoria {
     std::FILE* m_F;
 };
 
-h::OpcionesCosteo Opciones(const Pedido& p) {
+struct Cerrar {
+    void operator()(std::FILE* f) const { std::fclose(f); }
+};
+using Fichero = std::unique_ptr<std::FILE, Cerrar>;
+
+Fichero Abrir(const std::filesystem::path& ruta) {
+    Fichero f(std::fopen(ruta.c_str(), "rb"));
+    if (!f) throw ErrorCostes(ll::NoSePuedeAbrir(ruta, errno));
+    return f;
+}
+
+// The layout asked for, or the one the file's first bytes are recognised as (the plain
+// log when none recognises them).
+std::string FormatoDe(const Pedido& p) {
+    if (!p.opciones.formato.empty()) return p.opciones.formato;
+    std::string principio(1 << 14, '\0');
+    if (Fichero f{std::fopen(p.fichero.c_str(), "rb")})
+        principio.resize(std::fread(principio.data(), 1, principio.size(), f.get()));
+    const auto formatos = ll::Formatos();
+    for (std::size_t i = 1; i < formatos.size(); ++i)
+        if (formatos[i].reconoce(principio)) return std::string(formatos[i].nombre);
+    return std::string(formatos.front().nombre);
+}
+
+// The same options as tarificador's, for its own writers.
+h::OpcionesCosteo OpcionesDeCosteo(const Pedido& p) {
     const OpcionesCostes& o = p.opciones;
     h::OpcionesCosteo r;
     r.catalogo = o.catalogo.empty() ? FicherosUtil::CarpetaCatalogo() : o.catalogo;
@@ -74,12 +94,12 @@ h::OpcionesCosteo Opciones(const Pedido& p) {
     if (!o.festivos.empty()) r.festivos = o.festivos;
     if (!o.bonos.empty()) r.bonos = o.bonos;
     if (!o.destinos.empty()) r.destinos = o.destinos;
-    if (o.formato == "asterisk") r.formato = h::FormatoLlamadas::Asterisk;
+    r.formato = FormatoDe(p);
     r.llamadas = p.fichero;
     return r;
 }
 
-// Runs `hacer`, the command line's errors in the words it writes them.
+// Runs `hacer`, the library's and the engine's errors in the words they carry.
 template <class F>
 auto Traducir(F&& hacer) -> decltype(hacer()) {
     try {
@@ -88,12 +108,37 @@ auto Traducir(F&& hacer) -> decltype(hacer()) {
         throw;
     } catch (const ErrorCostes&) {
         throw;
-    } catch (const h::ErrorUso& e) {
+    } catch (const ll::Error& e) {
         throw ErrorCostes(e.what());
     } catch (const std::exception& e) {
-        throw ErrorCostes(h::MensajeEngine(e));
+        throw ErrorCostes(ll::MensajeEngine(e));
     }
 }
+
+// What the run tells: every bad record and warning listed whole, the progress passed on.
+class Lista final : public ll::Diagnosticos {
+  public:
+    Lista(std::vector<costes::Aviso>& avisos, costes::Progreso& progreso)
+        : m_Avisos(avisos), m_Progreso(progreso) {}
+    void Mala(const ll::Lugar& l, const std::string& motivo) override { Anotar(l, motivo); }
+    void Aviso(const ll::Lugar& l, const std::string& texto, ll::TipoAviso) override {
+        Anotar(l, "aviso: " + texto);
+    }
+    bool Progreso(std::size_t, std::uint64_t leidos, std::uint64_t total) override {
+        m_Progreso.Avance(leidos, total);
+        return !m_Progreso.Cancelar();
+    }
+
+  private:
+    void Anotar(const ll::Lugar& l, const std::string& texto) {
+        m_Avisos.push_back({l.fichero.empty() ? std::string()
+                            : l.linea         ? l.fichero + ":" + std::to_string(l.linea)
+                                              : l.fichero,
+                            texto});
+    }
+    std::vector<costes::Aviso>& m_Avisos;
+    costes::Progreso& m_Progreso;
+};
 
 // The bono seconds of the call being costed, by group, from its stretches.
 class BonoGastado final : public ObservadorTramos {
@@ -105,34 +150,24 @@ class BonoGastado final : public ObservadorTramos {
     std::int32_t segundos[2] = {0, 0};
 };
 
-// Keeps every call as a small row and what the candidates need of it.
-class Recogida final : public h::DestinoLlamadas {
+// Keeps every call as a small row, and where the calls whose tariff the catalogue lacks
+// fall among them (the candidates cost those too).
+class Recogida final : public ll::DestinoLlamadas {
   public:
-    Recogida(Resultado& r, std::string lugar, std::FILE* entrada, Progreso& progreso,
-             BonoGastado& gastado)
-        : m_R(r),
-          m_Lugar(std::move(lugar)),
-          m_Entrada(entrada),
-          m_Progreso(progreso),
-          m_Gastado(gastado) {
-        Interno("");
-        struct stat st {};
-        if (::fstat(::fileno(entrada), &st) == 0 && S_ISREG(st.st_mode))
-            m_Total = static_cast<std::uint64_t>(st.st_size);
-    }
+    explicit Recogida(Resultado& r) : m_R(r) { Interno(""); }
 
-    void Costeada(const h::Llamada& l, const cCosteo& m, const cBono&) override {
+    void Costeada(const ll::Llamada& l, const cCosteo& m, const cBono&) override {
         FilaLlamada f{};
         f.ini = l.ini;
         f.fin = l.fin;
         f.cobrado = l.cobrado ? *l.cobrado : std::numeric_limits<double>::quiet_NaN();
-        f.gastadoDia = m_Gastado.segundos[0];
-        f.gastadoNoche = m_Gastado.segundos[1];
-        m_Gastado = {};
         f.importe = m.importe();
         f.segundos = static_cast<std::int32_t>(l.segundos);
         f.bonoDia = m.Bono().SegundosGrupo(0);
         f.bonoNoche = m.Bono().SegundosGrupo(1);
+        f.gastadoDia = m_Gastado.segundos[0];
+        f.gastadoNoche = m_Gastado.segundos[1];
+        m_Gastado = {};
         f.tarifa = Interno(l.tarifa->utf8);
         f.numero = Interno(l.numero);
         f.origen = Interno(l.origen);
@@ -141,36 +176,20 @@ class Recogida final : public h::DestinoLlamadas {
         f.tipoActual = m.TipoActual();
         f.bonoNet = m.BonoNet();
         f.bonoNetActual = m.BonoNetActual();
-        Avanzar();
         m_R.todas.push_back(f);
         m_R.columnaCobrado = m_R.columnaCobrado || l.columnaCobrado;
     }
-    void SinTarifa(const h::Llamada& l) override {
+    void SinTarifa(const ll::Llamada& l) override {
         m_Gastado = {};
-        Avanzar();
         sinTarifa.push_back({m_R.todas.size(), {l.ini, l.fin, l.segundos}});
     }
-    void Mala(std::size_t linea, const std::string& motivo) override {
-        m_Gastado = {};  // a call the engine failed on told its stretches all the same
-        Avanzar();
-        m_R.avisos.push_back({m_Lugar + ":" + std::to_string(linea), motivo});
-    }
+    // A call the engine failed on told its stretches all the same.
+    void Mala(std::size_t, const std::string&) override { m_Gastado = {}; }
+    ObservadorTramos* Observador() override { return &m_Gastado; }
 
-    // The calls whose tariff the catalogue lacks, which the candidates cost all the same,
-    // each with the number of rows before it; the others are the rows themselves.
-    std::vector<std::pair<std::size_t, h::LlamadaCandidata>> sinTarifa;
-
-    void Final() { m_Progreso.Avance(m_Total, m_Total); }
+    std::vector<std::pair<std::size_t, ll::LlamadaCandidata>> sinTarifa;
 
   private:
-    // Every few records: how far the reading is (the file's offset), and whether to stop.
-    void Avanzar() {
-        if (++m_Cuenta % 1024 != 0) return;
-        if (m_Progreso.Cancelar()) throw Cancelado();
-        const auto donde = ::lseek(::fileno(m_Entrada), 0, SEEK_CUR);
-        if (donde >= 0) m_Progreso.Avance(static_cast<std::uint64_t>(donde), m_Total);
-    }
-
     std::uint32_t Interno(std::string_view s) {
         const auto i = m_Indices.find(std::string(s));
         if (i != m_Indices.end()) return i->second;
@@ -181,40 +200,23 @@ class Recogida final : public h::DestinoLlamadas {
     }
 
     Resultado& m_R;
-    std::string m_Lugar;
     std::unordered_map<std::string, std::uint32_t> m_Indices;
-    std::FILE* m_Entrada;
-    Progreso& m_Progreso;
-    BonoGastado& m_Gastado;
-    std::uint64_t m_Total = 0, m_Cuenta = 0;
+    BonoGastado m_Gastado;
 };
-
-// The warnings the run wrote ("lugar: aviso: ..."), beside the bad records.
-void AnadirAvisos(Resultado& r, const std::string& errores) {
-    std::string_view resto = errores;
-    while (!resto.empty()) {
-        const auto fin = resto.find('\n');
-        const std::string_view linea = resto.substr(0, fin);
-        resto = fin == std::string_view::npos ? std::string_view{} : resto.substr(fin + 1);
-        const auto marca = linea.find(": aviso: ");
-        if (marca != std::string_view::npos)
-            r.avisos.push_back(
-                {std::string(linea.substr(0, marca)), std::string(linea.substr(marca + 2))});
-    }
-}
 
 void Meses(Resultado& r) {
     std::vector<std::pair<int, unsigned>> meses;
     for (const FilaLlamada& f : r.todas) {
         const fecha::Partes p = fecha::Descomponer(f.ini);
-        meses.emplace_back(p.anio, static_cast<unsigned>(p.mes));
+        if (meses.empty() || meses.back() != std::pair(p.anio, static_cast<unsigned>(p.mes)))
+            meses.emplace_back(p.anio, static_cast<unsigned>(p.mes));
     }
     std::sort(meses.begin(), meses.end());
     meses.erase(std::unique(meses.begin(), meses.end()), meses.end());
     r.meses = std::move(meses);
 }
 
-class MotorTarificador final : public MotorCostes {
+class MotorLlamadas final : public MotorCostes {
   public:
     Resultado Costear(const Pedido& p, Progreso& progreso) override {
         return Traducir([&] { return Correr(p, progreso); });
@@ -222,10 +224,9 @@ class MotorTarificador final : public MotorCostes {
 
     std::string Csv(const Pedido& p) override {
         return Traducir([&] {
-            const h::OpcionesCosteo o = Opciones(p);
             Fichero entrada = Abrir(p.fichero);
             Memoria salida, errores;
-            h::Costear(o, entrada.get(), salida.f(), errores.f());
+            h::Costear(OpcionesDeCosteo(p), entrada.get(), salida.f(), errores.f());
             return RecortarCsv(salida.Texto(), p.periodo);
         });
     }
@@ -234,37 +235,29 @@ class MotorTarificador final : public MotorCostes {
         Traducir([&] {
             Fichero entrada = Abrir(p.fichero);
             Memoria errores;
-            h::Informe({Opciones(p), destino}, entrada.get(), errores.f());
+            h::Informe({OpcionesDeCosteo(p), destino}, entrada.get(), errores.f());
         });
     }
 
   private:
     static Resultado Correr(const Pedido& p, Progreso& progreso) {
-        const h::OpcionesCosteo o = Opciones(p);
-        h::CatalogoExistente(o.catalogo);
-        cLlamada m(o.catalogo);
-        h::Preparacion prep = h::PrepararCosteo(m, o);
+        const h::OpcionesCosteo o = OpcionesDeCosteo(p);
         Resultado r;
-        r.bonosIniciales = prep.inicial;
-        Fichero entrada = Abrir(p.fichero);
-        BonoGastado gastado;
-        Recogida recogida(r, p.fichero.string(), entrada.get(), progreso, gastado);
-        cCosteo motor;
-        h::PrepararMotor(motor, prep);
-        motor.Observador(&gastado);
-        Memoria errores;
-        const h::TotalesRecorrido t = h::Recorrer(m, motor, o, prep.nombres, entrada.get(),
-                                                  errores.f(), recogida, prep.destinos.get());
-        recogida.Final();
+        Lista lista(r.avisos, progreso);
+        ll::CatalogoExistente(o.catalogo);
+        ll::Sesion sesion(h::OpcionesDeSesion(o), lista);
+        r.bonosIniciales = sesion.Inicial();
+        Recogida recogida(r);
+        ll::EntradaFichero entrada(p.fichero);
+        const ll::Totales t =
+            sesion.Recorrer(entrada, {ll::Citar(p.fichero.string()), p.fichero.string()}, recogida);
+        if (t.cancelado || progreso.Cancelar()) throw Cancelado();
+        progreso.Avance(entrada.Tamano(), entrada.Tamano());
         r.todas.shrink_to_fit();
-        r.bonosFinales = motor.Bono();
+        r.bonosFinales = sesion.Motor().Bono();
         r.apartados.malas = t.malas;
-        r.apartados.sinCostear = t.sinCostear;
-        r.apartados.desacuerdos = t.desacuerdos;
-        AnadirAvisos(r, errores.Texto());
-        std::stable_sort(r.avisos.begin(), r.avisos.end(), [](const Aviso& a, const Aviso& b) {
-            return Linea(a.lugar) < Linea(b.lugar);
-        });
+        r.apartados.porQue = t.apartados;
+        r.apartados.notas = t.notas;
         if (!p.opciones.troncales.empty() || !p.opciones.contextos.empty() || p.opciones.utc)
             r.avisos.insert(r.avisos.begin(),
                             {"",
@@ -273,9 +266,9 @@ class MotorTarificador final : public MotorCostes {
         Meses(r);
         Recortar(r, p.periodo);
 
-        // The candidates, for the calls looked at only.
-        h::CosteoCandidatas candidatas(m, prep, h::HilosCandidatas());
-        auto anadir = [&](const h::LlamadaCandidata& l) {
+        // The candidates, for the calls looked at only, in the file's order.
+        ll::CosteoCandidatas candidatas(sesion, ll::HilosCandidatas());
+        auto anadir = [&](const ll::LlamadaCandidata& l) {
             if (!r.intervalo || r.intervalo->Contiene(l.ini)) candidatas.Anadir(l);
         };
         auto sin = recogida.sinTarifa.begin();
@@ -283,22 +276,17 @@ class MotorTarificador final : public MotorCostes {
             for (; sin != recogida.sinTarifa.end() && sin->first == i; ++sin) anadir(sin->second);
             if (i < r.todas.size()) anadir({r.todas[i].ini, r.todas[i].fin, r.todas[i].segundos});
         }
-        for (h::Candidata& c : candidatas.Terminar())
+        for (ll::Candidata& c : candidatas.Terminar())
             r.ranking.push_back({std::move(c.tarifa), c.importe, c.segundos, c.normal, c.reducida,
                                  c.bono, std::move(c.fallo)});
         return r;
-    }
-
-    static std::size_t Linea(const std::string& lugar) {
-        const auto dos = lugar.rfind(':');
-        return dos == std::string::npos ? 0 : std::strtoull(lugar.c_str() + dos + 1, nullptr, 10);
     }
 };
 
 }  // namespace
 
-std::unique_ptr<MotorCostes> MotorDeTarificador() {
-    return std::make_unique<MotorTarificador>();
+std::unique_ptr<MotorCostes> MotorDeLlamadas() {
+    return std::make_unique<MotorLlamadas>();
 }
 
 std::string ImporteLegible(double importe) {
@@ -306,7 +294,7 @@ std::string ImporteLegible(double importe) {
 }
 
 std::string DuracionLegible(std::int64_t segundos) {
-    return h::TextoDuracion(segundos);
+    return ll::TextoDuracion(segundos);
 }
 
 void EscribirFichero(const std::filesystem::path& ruta, const std::string& contenido) {

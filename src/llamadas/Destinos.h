@@ -7,7 +7,7 @@
 #include <unordered_map>
 #include <vector>
 
-namespace quelmar::herramientas {
+namespace quelmar::llamadas {
 
 // A dialled number as digits: blanks, dashes and dots dropped, a leading "+" read as "00".
 // Nothing when anything else is left (a letter, a "+" inside) or no digit is.
@@ -26,7 +26,7 @@ class Destinos {
     };
 
     // Reads "prefijo,tarifa" rows (or ";"), with blank lines, "#" comments and a first
-    // header line whose prefix is no number. ErrorUso "fichero:línea: ..." on a bad row or
+    // header line whose prefix is no number. Error "fichero:línea: ..." on a bad row or
     // a prefix given twice (both lines named), and for a table without rows.
     static Destinos Leer(std::string_view texto, const std::string& fichero);
 
@@ -48,4 +48,4 @@ class Destinos {
     std::size_t m_Largo = 0;                                     // the longest prefix
 };
 
-}  // namespace quelmar::herramientas
+}  // namespace quelmar::llamadas

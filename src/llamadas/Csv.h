@@ -6,7 +6,7 @@
 #include <string_view>
 #include <vector>
 
-namespace quelmar::herramientas {
+namespace quelmar::llamadas {
 
 // A field is quoted when, after any blanks, it starts with '"': inside, "" stands for one
 // quote and separators and line breaks are ordinary characters; only blanks may follow the
@@ -33,4 +33,18 @@ std::string CeldaCsv(std::string_view campo, char sep = ',');
 // escape importar reads back; a plain number ("-5") stays as it is.
 std::string SinFormula(std::string celda);
 
-}  // namespace quelmar::herramientas
+// Whether a byte of the catalogue's code page is shown as \xHH: control bytes and those
+// Windows-1252 leaves undefined.
+bool EscapaByte(unsigned char c);
+// Bytes of the catalogue's code page as text a person reads: a backslash doubled, the
+// bytes EscapaByte names as \xHH, the rest in UTF-8.
+std::string Escapar(std::string_view bytes);
+
+// The text cell as a person reads it in a listing: as CeldaTexto but without the marks
+// for NUL-only and space-only fields (both empty).
+std::string TextoVisible(std::string_view bytes);
+// A tariff name (its catalogue bytes) as a cell of costear's and comparar's rows: as
+// listar shows it (control bytes as \xHH, never raw to a terminal), safe for a spreadsheet.
+std::string CeldaTarifa(std::string_view bytes);
+
+}  // namespace quelmar::llamadas

@@ -5,7 +5,7 @@
 #include <string>
 #include <string_view>
 
-namespace quelmar::herramientas {
+namespace quelmar::llamadas {
 
 // Instants as the tool reads and writes them: AAAA-MM-DDTHH:MM:SS (a blank instead of the
 // T also read), days AAAA-MM-DD, times of day HH:MM:SS. Reading is strict: fixed digit
@@ -45,4 +45,4 @@ std::string TextoDuracion(std::int64_t segundos);
 std::string TextoImporte(float x);
 void AnadirImporte(std::string& salida, float x);
 
-}  // namespace quelmar::herramientas
+}  // namespace quelmar::llamadas

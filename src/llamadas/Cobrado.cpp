@@ -1,4 +1,4 @@
-#include "tools/Cobrado.h"
+#include "llamadas/Cobrado.h"
 
 #include <algorithm>
 #include <cmath>
@@ -8,10 +8,10 @@
 #include <string_view>
 #include <vector>
 
+#include "llamadas/Textos.h"
 #include "runtime/Importe.h"
-#include "tools/Comun.h"
 
-namespace quelmar::herramientas {
+namespace quelmar::llamadas {
 
 bool LeerCobrado(std::string_view celda, std::optional<double>& importe, bool& coma) {
     const std::string_view s = RecortarBlancos(celda);
@@ -72,4 +72,4 @@ std::vector<TotalClave> TotalesPorClave::Ordenados() const {
     return r;
 }
 
-}  // namespace quelmar::herramientas
+}  // namespace quelmar::llamadas

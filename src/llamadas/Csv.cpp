@@ -1,6 +1,10 @@
-#include "tools/Csv.h"
+#include "llamadas/Csv.h"
 
-namespace quelmar::herramientas {
+#include <cstdio>
+
+#include "runtime/CodePage.h"
+
+namespace quelmar::llamadas {
 
 namespace {
 bool EsBlanco(char c) {
@@ -120,4 +124,40 @@ std::string CeldaCsv(std::string_view campo, char sep) {
     return r;
 }
 
-}  // namespace quelmar::herramientas
+bool EscapaByte(unsigned char c) {
+    return c < 0x20 || c == 0x7F || c == 0x81 || c == 0x8D || c == 0x8F || c == 0x90 || c == 0x9D;
+}
+
+std::string Escapar(std::string_view bytes) {
+    std::string r;
+    r.reserve(bytes.size() + 8);
+    for (char ch : bytes) {
+        const auto c = static_cast<unsigned char>(ch);
+        if (ch == '\\') {
+            r += "\\\\";
+        } else if (EscapaByte(c)) {
+            char buf[5];
+            std::snprintf(buf, sizeof buf, "\\x%02X", c);
+            r += buf;
+        } else if (c < 0x80) {
+            r += ch;
+        } else {
+            r += Cp1252AUtf8(std::string_view(&ch, 1));
+        }
+    }
+    return r;
+}
+
+std::string TextoVisible(std::string_view bytes) {
+    const auto ini = bytes.find_first_not_of(' ');
+    if (ini == std::string_view::npos) return {};
+    if (bytes.find_first_not_of('\0') == std::string_view::npos) return {};
+    const auto fin = bytes.find_last_not_of(' ');
+    return Escapar(bytes.substr(ini, fin - ini + 1));
+}
+
+std::string CeldaTarifa(std::string_view bytes) {
+    return CeldaCsv(SinFormula(TextoVisible(bytes)));
+}
+
+}  // namespace quelmar::llamadas

@@ -1,4 +1,4 @@
-#include "tools/Instantes.h"
+#include "llamadas/Instantes.h"
 
 #include <charconv>
 #include <chrono>
@@ -10,7 +10,7 @@
 #include "runtime/OleDate.h"
 #include "time/cTiempo.h"
 
-namespace quelmar::herramientas {
+namespace quelmar::llamadas {
 
 namespace {
 
@@ -241,4 +241,4 @@ void AnadirImporte(std::string& salida, float x) {
     salida.append(buf, r.ptr);
 }
 
-}  // namespace quelmar::herramientas
+}  // namespace quelmar::llamadas

@@ -1,0 +1,220 @@
+// The run over one input: lines read, records cut into calls by the format's reader, each
+// call's tariff chosen and the call costed by the one per-call rule, in the file's order.
+#include <algorithm>
+#include <cstdint>
+#include <memory>
+#include <optional>
+#include <string>
+#include <string_view>
+#include <utility>
+
+#include "llamadas/Cobrado.h"
+#include "llamadas/Eleccion.h"
+#include "llamadas/Instantes.h"
+#include "llamadas/Sesion.h"
+#include "llamadas/Textos.h"
+#include "llamadas/formatos/Lector.h"
+#include "runtime/CodePage.h"
+
+namespace quelmar::llamadas {
+
+class Sesion::Recorrido : public Avisos {
+  public:
+    Recorrido(Sesion& s, Entrada& entrada, const Origen& origen, DestinoLlamadas& destino)
+        : m_Sesion(s),
+          m_Diag(s.m_Diagnosticos),
+          m_Entrada(entrada),
+          m_Lugar{origen.lugar, 0},
+          m_Destino(destino),
+          m_Lector(BuscarFormato(s.m_Formato)->crear()),
+          m_Eleccion(s.m_Catalogo, s.m_Nombres, s.m_Destinos.get(), s.m_TarifaDada) {
+        for (const std::string& a : m_Lector->Apartados()) m_Totales.apartados.emplace_back(a, 0);
+    }
+
+    // One line of the input, as read; false when the run is to stop.
+    bool Linea(std::string_view bruta, bool cortada, std::uint64_t leidos);
+    Totales Terminar();
+
+    void Aviso(const std::string& texto, TipoAviso tipo) override {
+        m_Diag.Aviso(m_Lugar, texto, tipo);
+    }
+
+  private:
+    std::optional<std::string_view> Contenido(std::string_view bruta, bool cortada);
+    void Apartar(const std::string& motivo);
+    bool Costear(const Llamada& l);
+    void Mala(const std::string& motivo);
+    void Unico(bool& dado, const char* texto);
+
+    Sesion& m_Sesion;
+    Diagnosticos& m_Diag;
+    Entrada& m_Entrada;
+    Lugar m_Lugar;  // of the record being read
+    DestinoLlamadas& m_Destino;
+    std::unique_ptr<Lector> m_Lector;
+    EleccionTarifa m_Eleccion;
+    Registro m_Registro;
+    Totales m_Totales;
+    bool m_Primera = true, m_AvisoOrden = false, m_Aviso1252 = false;
+    std::string m_Convertida, m_Motivo;
+};
+
+void Sesion::Recorrido::Mala(const std::string& motivo) {
+    ++m_Totales.malas;
+    m_Destino.Mala(m_Lugar.linea, motivo);
+    m_Diag.Mala(m_Lugar, motivo);
+}
+
+// A warning given once per run, on the record that first calls for it.
+void Sesion::Recorrido::Unico(bool& dado, const char* texto) {
+    if (dado) return;
+    dado = true;
+    m_Diag.Aviso(m_Lugar, texto, TipoAviso::Unico);
+}
+
+void Sesion::Recorrido::Apartar(const std::string& motivo) {
+    auto& a = m_Totales.apartados;
+    const auto it =
+        std::find_if(a.begin(), a.end(), [&](const auto& p) { return p.first == motivo; });
+    if (it == a.end())
+        a.emplace_back(motivo, 1);
+    else
+        ++it->second;
+}
+
+// The line as text, without its end; nothing for a bad line (told) and for one that
+// holds no record (blank or a comment).
+std::optional<std::string_view> Sesion::Recorrido::Contenido(std::string_view linea, bool cortada) {
+    if (m_Lugar.linea == 1 && linea.starts_with("\xEF\xBB\xBF")) linea.remove_prefix(3);
+    while (!linea.empty() && (linea.back() == '\n' || linea.back() == '\r')) linea.remove_suffix(1);
+    if (cortada || linea.size() > LectorLineas::kMaximo) {
+        m_Primera = false;
+        Mala("la línea mide más de " + std::to_string(LectorLineas::kMaximo) +
+             " bytes; una llamada ocupa menos de 100 (empieza " + CitarCorto(linea, 40) + ")");
+        return std::nullopt;
+    }
+    if (linea.find('\0') != std::string_view::npos) {
+        m_Primera = false;
+        Mala("la línea tiene bytes nulos; no es texto");
+        return std::nullopt;
+    }
+    // A log saved by an old editor or spreadsheet in Latin-1 or Windows-1252.
+    if (!EsUtf8(linea)) {
+        m_Convertida = Cp1252AUtf8(linea);
+        linea = m_Convertida;
+        Unico(m_Aviso1252,
+              "el texto no es UTF-8; las líneas así se leen como Windows-1252 (Latin-1)");
+    }
+    const std::string_view contenido = RecortarBlancos(linea);
+    if (contenido.empty() || contenido.starts_with('#')) return std::nullopt;
+    return linea;
+}
+
+// Costs the call with the registry carried from the previous one; false (told) when the
+// engine fails, the registry as it was.
+bool Sesion::Recorrido::Costear(const Llamada& l) {
+    Costeador& c = m_Sesion.m_Costeador;
+    if (c.FinAnterior() && Antes(l.ini, *c.FinAnterior()))
+        Unico(m_AvisoOrden,
+              "la llamada empieza antes de que acabe la anterior; los bonos se gastan en el "
+              "orden de las líneas");
+    const auto fallo = c.Costear(m_Sesion.m_Catalogo, l.tarifa->posicion, l.ini, l.fin, l.segundos,
+                                 [this](const std::string& tipo, double alta, double caducidad) {
+                                     m_Diag.Aviso(m_Lugar,
+                                                  "el bono " + tipo + " dado de alta el " +
+                                                      TextoDiaOInstante(alta) + " caducó el " +
+                                                      TextoDiaOInstante(caducidad) +
+                                                      "; desde esta llamada no cuenta",
+                                                  TipoAviso::BonoCaducado);
+                                 });
+    if (fallo) {
+        Mala("el motor no pudo costear la llamada: " + fallo->mensaje +
+             (fallo->finDeFechas ? "; su periodo de facturación acaba después del año 9999, la "
+                                   "última fecha que el motor cuenta"
+                                 : ""));
+        return false;
+    }
+    if (l.cobrado) m_Totales.factura.Anotar(DiferenciaCobrada(*l.cobrado, c.Motor().importe()));
+    return true;
+}
+
+bool Sesion::Recorrido::Linea(std::string_view bruta, bool cortada, std::uint64_t leidos) {
+    ++m_Lugar.linea;
+    if (m_Lugar.linea % 1000 == 0 && !m_Diag.Progreso(m_Lugar.linea, leidos, m_Entrada.Tamano())) {
+        m_Totales.cancelado = true;
+        return false;
+    }
+    const auto linea = Contenido(bruta, cortada);
+    if (!linea) return true;
+    const bool primera = m_Primera;
+    m_Primera = false;
+    const Lectura lectura = m_Lector->Leer(*linea, primera, m_Registro, *this);
+    switch (lectura.clase) {
+        case Lectura::Clase::Llamada:
+            break;
+        case Lectura::Clase::Nada:
+            return true;
+        case Lectura::Clase::Mala:
+            Mala(lectura.motivo);
+            return true;
+        case Lectura::Clase::Aparte:
+            Apartar(lectura.motivo);
+            return true;
+    }
+    const Llamada& l = m_Registro.llamada;
+    switch (m_Eleccion.Elegir(m_Registro, m_Motivo)) {
+        case EleccionTarifa::Resultado::Elegida:
+            if (Costear(l))
+                m_Destino.Costeada(l, m_Sesion.m_Costeador.Motor(), m_Sesion.m_Costeador.Antes());
+            break;
+        case EleccionTarifa::Resultado::Mala:
+            Mala(m_Motivo);
+            break;
+        case EleccionTarifa::Resultado::SinTarifa:
+            Mala(m_Motivo);
+            m_Destino.SinTarifa(l);
+            break;
+    }
+    return true;
+}
+
+Totales Sesion::Recorrido::Terminar() {
+    const Costeador& c = m_Sesion.m_Costeador;
+    m_Totales.costeadas = c.Llamadas();
+    m_Totales.importe = c.Importe();
+    m_Totales.segundos = c.Segundos();
+    m_Totales.columnaCobrado = m_Lector->ColumnaCobrado();
+    m_Totales.notas = m_Lector->Notas();
+    std::erase_if(m_Totales.apartados, [](const auto& a) { return a.second == 0; });
+    return std::move(m_Totales);
+}
+
+Totales Sesion::Recorrer(Entrada& entrada, const Origen& origen, DestinoLlamadas& destino) {
+    LectorLineas lector(entrada);
+    // An input that cannot be read fails here, before the first byte of output.
+    const std::string_view principio = lector.Principio();
+    if (lector.Error())
+        throw Error(Error::Clase::Fichero, ErrorDeLectura(origen.nombre, lector.Error()),
+                    {origen.lugar});
+    if (!PareceTexto(principio))
+        throw Error(Error::Clase::Fichero,
+                    NoEsTexto(origen.nombre, principio) +
+                        "; se espera un registro de llamadas, una por línea: inicio,fin[,tarifa]",
+                    {origen.lugar});
+    ObservadorTramos* observador = destino.Observador();
+    if (observador) m_Costeador.Motor().Observador(observador);
+    Recorrido recorrido(*this, entrada, origen, destino);
+    destino.Empezar();
+    std::string_view linea;
+    bool cortada = false;
+    while (lector.Siguiente(linea, cortada))
+        if (!recorrido.Linea(linea, cortada, lector.Leidos())) break;
+    destino.Terminar();
+    if (observador) m_Costeador.Motor().Observador(nullptr);
+    if (lector.Error())
+        throw Error(Error::Clase::Fichero, ErrorDeLectura(origen.nombre, lector.Error()),
+                    {origen.lugar});
+    return recorrido.Terminar();
+}
+
+}  // namespace quelmar::llamadas

@@ -1,0 +1,84 @@
+#pragma once
+
+#include <cstddef>
+#include <memory>
+#include <span>
+#include <string>
+#include <string_view>
+#include <vector>
+
+#include "llamadas/Diagnosticos.h"
+#include "llamadas/Llamada.h"
+
+namespace quelmar::llamadas {
+
+// A record read as a call, before its tariff is known: the tariff its record names (empty:
+// none), or the number dialled that must pick one.
+struct Registro {
+    Llamada llamada{};
+    std::string_view tarifa;
+    // The number dialled is what picks the tariff (a PBX's record names none).
+    bool numeroElige = false;
+};
+
+// What a reader makes of one record.
+struct Lectura {
+    enum class Clase {
+        Llamada,  // a call to cost
+        Nada,     // a record that holds no call (a header)
+        Mala,     // a record that cannot be read: `motivo` says why
+        Aparte,   // a record set apart and counted under `motivo` (an unanswered call)
+    };
+    Clase clase = Clase::Nada;
+    std::string motivo;
+
+    static Lectura DeLlamada() { return {Clase::Llamada, {}}; }
+    static Lectura DeNada() { return {Clase::Nada, {}}; }
+    static Lectura DeMala(std::string motivo) { return {Clase::Mala, std::move(motivo)}; }
+    static Lectura DeAparte(std::string motivo) { return {Clase::Aparte, std::move(motivo)}; }
+};
+
+// Where a reader says what it warns of, on the record being read.
+class Avisos {
+  public:
+    virtual void Aviso(const std::string& texto, TipoAviso tipo) = 0;
+
+  protected:
+    ~Avisos() = default;
+};
+
+// The reader of one layout of call records: each record (a line without its end, as
+// text in UTF-8) becomes a call, nothing, a bad record or one set apart. The texts of
+// the call point into the record or into the reader, valid until the next record.
+class Lector {
+  public:
+    virtual ~Lector() = default;
+    // `primera`: whether no record came before it (a header is looked for there).
+    virtual Lectura Leer(std::string_view registro, bool primera, Registro& r, Avisos& a) = 0;
+    // The reasons records are set apart for, in the order a summary counts them.
+    virtual std::vector<std::string> Apartados() const { return {}; }
+    // Whether the file has an amount charged (a column the header named).
+    virtual bool ColumnaCobrado() const { return false; }
+    // What the summary says of how the file was read, a sentence each.
+    virtual std::vector<std::string> Notas() const { return {}; }
+};
+
+// One layout of call records, as a front end offers it.
+struct FormatoRegistro {
+    std::string_view nombre;       // as --formato takes it
+    std::string_view descripcion;  // one line, Spanish
+    // What of it is costed and what is only counted, for the help (Spanish, may be empty).
+    std::string_view detalle;
+    // Whether the first bytes of a file are records of this layout.
+    bool (*reconoce)(std::string_view principio);
+    std::unique_ptr<Lector> (*crear)();
+};
+
+// Every layout, the plain log first (what a file is read as when none is named).
+std::span<const FormatoRegistro> Formatos();
+// The layout of that name; null when none.
+const FormatoRegistro* BuscarFormato(std::string_view nombre);
+// "«llamadas», «asterisk»": the names, as a message lists them.
+std::string NombresDeFormatos(std::string_view separador = ", ", bool citados = true);
+
+}  // namespace quelmar::llamadas

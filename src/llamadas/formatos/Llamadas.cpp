@@ -1,0 +1,148 @@
+// The plain log: "inicio,fin[,tarifa[,numero]]" a line (or ";"), or the columns a header
+// names.
+#include <cstddef>
+#include <cstdint>
+#include <memory>
+#include <optional>
+#include <string>
+#include <string_view>
+#include <vector>
+
+#include "llamadas/Cobrado.h"
+#include "llamadas/Csv.h"
+#include "llamadas/Instantes.h"
+#include "llamadas/Textos.h"
+#include "llamadas/formatos/Lector.h"
+#include "llamadas/formatos/Lectores.h"
+#include "runtime/OleDate.h"
+#include "time/cTiempo.h"
+
+namespace quelmar::llamadas {
+
+namespace {
+
+class LectorLlamadas : public Lector {
+  public:
+    Lectura Leer(std::string_view linea, bool primera, Registro& r, Avisos& a) override;
+    bool ColumnaCobrado() const override { return m_Col.cobrado != kSin && m_Col.nombradas; }
+
+  private:
+    Lectura LeerCampos(Registro& r, Avisos& a);
+    void Cabecera();
+    std::string_view Campo(std::size_t i) const {
+        return i < m_Campos.size() ? RecortarBlancos(m_Campos[i]) : std::string_view();
+    }
+
+    std::vector<std::string> m_Campos;
+    // Where the log has each column; a header line may name them.
+    static constexpr std::size_t kSin = SIZE_MAX;
+    struct Columnas {
+        std::size_t tarifa = 2, numero = 3, cobrado = kSin, origen = kSin, cuenta = kSin;
+        std::size_t maximo = 4;
+        bool nombradas = false;
+    } m_Col;
+    bool m_AvisoComa = false;
+};
+
+Lectura LectorLlamadas::Leer(std::string_view linea, bool primera, Registro& r, Avisos& a) {
+    auto fallo = PartirCsv(linea, ',', m_Campos);
+    // ";" separates too, as a Spanish spreadsheet writes it, quoted fields included
+    // ("a";"b" is no field followed by text for ","); the first reading's fault is told
+    // when neither reads.
+    if ((fallo || m_Campos.size() == 1) && linea.find(';') != std::string_view::npos) {
+        auto otro = PartirCsv(linea, ';', m_Campos);
+        if (!otro || !fallo) fallo = std::move(otro);
+    }
+    // A first line whose first field does not start with a digit is a header.
+    if (primera && !fallo) {
+        const std::string_view c0 = RecortarBlancos(m_Campos[0]);
+        if (c0.empty() || c0[0] < '0' || c0[0] > '9') {
+            Cabecera();
+            return Lectura::DeNada();
+        }
+    }
+    if (fallo) return Lectura::DeMala(*fallo);
+    if (m_Campos.size() < 2 || m_Campos.size() > m_Col.maximo)
+        return Lectura::DeMala((m_Col.nombradas
+                                    ? "se esperaban de 2 a " + std::to_string(m_Col.maximo) +
+                                          " campos (los de la cabecera) y hay "
+                                    : std::string("se esperaban de 2 a 4 campos "
+                                                  "(inicio,fin[,tarifa[,numero]]) y hay ")) +
+                               std::to_string(m_Campos.size()));
+    return LeerCampos(r, a);
+}
+
+// The call of the fields read: two instants in order.
+Lectura LectorLlamadas::LeerCampos(Registro& r, Avisos& a) {
+    const std::string_view tIni = RecortarBlancos(m_Campos[0]), tFin = RecortarBlancos(m_Campos[1]);
+    const auto ini = LeerInstante(tIni);
+    if (!ini) return Lectura::DeMala("inicio " + InstanteIlegible(tIni));
+    const auto fin = LeerInstante(tFin);
+    if (!fin) return Lectura::DeMala("fin " + InstanteIlegible(tFin));
+    const std::int64_t segundos = fecha::SegundosEntre(*ini, *fin);
+    if (segundos < 0)
+        return Lectura::DeMala("el fin " + CitarCorto(tFin) + " es anterior al inicio " +
+                               CitarCorto(tIni));
+    if (segundos > cTiempo::kSegundosMaximos) return Lectura::DeMala(LlamadaDemasiadoLarga());
+    Llamada& l = r.llamada;
+    l = Llamada{};
+    l.ini = *ini, l.fin = *fin, l.segundos = segundos;
+    l.textoIni = tIni, l.textoFin = tFin;
+    l.numero = Campo(m_Col.numero);
+    l.origen = Campo(m_Col.origen);
+    l.cuenta = Campo(m_Col.cuenta);
+    l.columnaCobrado = m_Col.cobrado != kSin;
+    if (l.columnaCobrado) {
+        bool coma = false;
+        if (!LeerCobrado(Campo(m_Col.cobrado), l.cobrado, coma))
+            return Lectura::DeMala("cobrado " + CitarCorto(Campo(m_Col.cobrado)) +
+                                   " no es un importe (se espera un número como 11.5)");
+        if (coma && !m_AvisoComa) {
+            m_AvisoComa = true;
+            a.Aviso("los importes cobrados con coma decimal (11,5) se leen como con punto (11.5)",
+                    TipoAviso::Unico);
+        }
+    }
+    r.tarifa = Campo(m_Col.tarifa);
+    r.numeroElige = false;
+    return Lectura::DeLlamada();
+}
+
+// The columns a header line names: any of inicio, fin, tarifa, numero, cobrado, origen and
+// cuenta, in any case; the calls' instants stay the first two columns.
+void LectorLlamadas::Cabecera() {
+    Columnas c;
+    c.tarifa = c.numero = kSin;
+    for (std::size_t i = 2; i < m_Campos.size(); ++i) {
+        std::string n(Campo(i));
+        for (char& ch : n)
+            if (ch >= 'A' && ch <= 'Z') ch = static_cast<char>(ch - 'A' + 'a');
+        std::size_t* col = n == "tarifa"                    ? &c.tarifa
+                           : n == "numero" || n == "número" ? &c.numero
+                           : n == "cobrado"                 ? &c.cobrado
+                           : n == "origen"                  ? &c.origen
+                           : n == "cuenta"                  ? &c.cuenta
+                                                            : nullptr;
+        if (!col) continue;
+        *col = i;
+        if (col != &c.tarifa) c.nombradas = true;
+    }
+    // Only a header that names a column past the tariff lays the columns out: one of
+    // inicio,fin,tarifa or of other names leaves them where they always were.
+    if (!c.nombradas) return;
+    c.maximo = m_Campos.size();
+    m_Col = c;
+}
+
+}  // namespace
+
+std::unique_ptr<Lector> CrearLectorLlamadas() {
+    return std::make_unique<LectorLlamadas>();
+}
+
+// Any text is a plain log: what a file is read as when it is nothing else.
+bool PareceLlamadas(std::string_view /*principio*/) {
+    return true;
+}
+
+}  // namespace quelmar::llamadas
