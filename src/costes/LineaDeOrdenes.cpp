@@ -3,6 +3,7 @@
 #include <string_view>
 
 #include "llamadas/Instantes.h"
+#include "llamadas/formatos/Lector.h"
 
 namespace quelmar::costes {
 
@@ -23,7 +24,7 @@ constexpr const char* kAyuda =
     "  --troncal NOMBRE     solo las llamadas que salen por esa troncal (repetible)\n"
     "  --contexto NOMBRE    solo las llamadas de ese contexto (repetible)\n"
     "  --utc                los instantes del fichero están en UTC\n"
-    "  --formato NOMBRE     llamadas o asterisk (por defecto, se reconoce)\n"
+    "  --formato NOMBRE     %FORMATOS% (por defecto, se reconoce)\n"
     "  --por origen|cuenta  se acepta como en costear; la ventana muestra los dos totales\n"
     "Periodo:\n"
     "  --mes AAAA-MM        ese mes (por defecto, el último mes entero del fichero)\n"
@@ -90,6 +91,8 @@ Arranque LeerLineaDeOrdenes(const std::vector<std::string>& args, const char* ve
             Arranque r;
             r.salida = 0;
             r.texto = kAyuda;
+            r.texto.replace(r.texto.find("%FORMATOS%"), 10,
+                            llamadas::NombresDeFormatos(", ", false));
             return r;
         }
         if (arg == "-V" || arg == "--version") {
@@ -129,8 +132,9 @@ Arranque LeerLineaDeOrdenes(const std::vector<std::string>& args, const char* ve
             else if (nombre == "--contexto")
                 o.contextos.push_back(valor);
             else if (nombre == "--formato") {
-                if (valor != "llamadas" && valor != "asterisk")
-                    return Fallo("--formato «" + valor + "» no es llamadas ni asterisk");
+                if (!llamadas::BuscarFormato(valor))
+                    return Fallo("--formato «" + valor + "» no es ninguno de " +
+                                 llamadas::NombresDeFormatos());
                 o.formato = valor;
             } else if (nombre == "--por") {
                 if (valor != "origen" && valor != "cuenta")

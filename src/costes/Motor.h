@@ -4,6 +4,8 @@
 #include <memory>
 #include <stdexcept>
 #include <string>
+#include <utility>
+#include <vector>
 
 #include "costes/Pedido.h"
 #include "costes/Resultado.h"
@@ -49,6 +51,10 @@ class MotorCostes {
 
 // The command line's run (tarificador's code).
 std::unique_ptr<MotorCostes> MotorDeLlamadas();
+
+// The layouts of call records the run reads: name (as --formato takes it) and a
+// one-line description, from the library's table of formats.
+std::vector<std::pair<std::string, std::string>> Formatos();
 
 // Texts as costear's summary writes them: the amount in the locale's form with two
 // decimals, a duration H:MM:SS.

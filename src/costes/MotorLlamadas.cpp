@@ -289,6 +289,13 @@ std::unique_ptr<MotorCostes> MotorDeLlamadas() {
     return std::make_unique<MotorLlamadas>();
 }
 
+std::vector<std::pair<std::string, std::string>> Formatos() {
+    std::vector<std::pair<std::string, std::string>> r;
+    for (const ll::FormatoRegistro& f : ll::Formatos())
+        r.emplace_back(std::string(f.nombre), std::string(f.descripcion));
+    return r;
+}
+
 std::string ImporteLegible(double importe) {
     return h::NumeroLocal(importe, 2, h::FormatoDelEntorno());
 }

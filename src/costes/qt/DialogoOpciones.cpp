@@ -12,6 +12,8 @@
 #include <QSettings>
 #include <QVBoxLayout>
 
+#include "costes/Motor.h"
+
 namespace quelmar::costes {
 
 namespace {
@@ -114,8 +116,8 @@ DialogoOpciones::DialogoOpciones(const OpcionesCostes& o, QWidget* padre)
     fila(QStringLiteral("C&ontextos:"), m_Contextos);
     m_Formato = new QComboBox;
     m_Formato->addItem(QStringLiteral("Reconocerlo"), QString());
-    m_Formato->addItem(QStringLiteral("Registro de llamadas"), QStringLiteral("llamadas"));
-    m_Formato->addItem(QStringLiteral("Asterisk (Master.csv)"), QStringLiteral("asterisk"));
+    for (const auto& [nombre, descripcion] : Formatos())
+        m_Formato->addItem(QString::fromStdString(descripcion), QString::fromStdString(nombre));
     m_Formato->setCurrentIndex(std::max(0, m_Formato->findData(QString::fromStdString(o.formato))));
     fila(QStringLiteral("For&mato:"), m_Formato);
     m_Utc = new QCheckBox(QStringLiteral("Los instantes están en &UTC"));
