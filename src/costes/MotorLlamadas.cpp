@@ -273,6 +273,8 @@ class MotorLlamadas final : public MotorCostes {
         };
         auto sin = recogida.sinTarifa.begin();
         for (std::size_t i = 0; i <= r.todas.size(); ++i) {
+            // Costing every candidate takes a while too: a new run need not wait for it.
+            if (i % 4096 == 0 && progreso.Cancelar()) throw Cancelado();
             for (; sin != recogida.sinTarifa.end() && sin->first == i; ++sin) anadir(sin->second);
             if (i < r.todas.size()) anadir({r.todas[i].ini, r.todas[i].fin, r.todas[i].segundos});
         }
