@@ -1,10 +1,14 @@
 #include <QLineEdit>
+#include <QPushButton>
 #include <QSettings>
 #include <QSortFilterProxyModel>
 #include <QStackedWidget>
+#include <QStatusBar>
 #include <QTableView>
 #include <QTest>
+#include <chrono>
 #include <gtest/gtest.h>
+#include <thread>
 
 #include "Entorno.h"
 #include "costes/Motor.h"
@@ -101,6 +105,40 @@ TEST_F(VentanaCostesTest, TheDefaultPeriodIsTheLastWholeMonth) {
     ASSERT_TRUE(v.Mostrado()->intervalo);
     EXPECT_EQ(*v.Mostrado()->intervalo, IntervaloDeMes(2000, 2));
     EXPECT_EQ(Cifra(v, QStringLiteral("Llamadas")), QString::number(28 * 9));
+}
+
+// A run that lasts until it is cancelled, as a long file does.
+class MotorLento final : public MotorCostes {
+  public:
+    Resultado Costear(const Pedido&, Progreso& p) override {
+        for (std::uint64_t i = 0; !p.Cancelar(); ++i) {
+            p.Avance(i % 100, 100);
+            std::this_thread::sleep_for(std::chrono::milliseconds(5));
+        }
+        throw Cancelado();
+    }
+    std::string Csv(const Pedido&) override { return {}; }
+    void Informe(const Pedido&, const std::filesystem::path&) override {}
+};
+
+TEST_F(VentanaCostesTest, CancelarStopsTheRunWhileTheWindowAnswers) {
+    MotorLento lento;
+    VentanaCostes v(lento, m_Ajustes, m_Opciones);
+    v.show();
+    v.Abrir(QString::fromStdString((c / "llamadas.csv").string()));
+    QPushButton* cancelar = nullptr;
+    for (QPushButton* b : v.findChildren<QPushButton*>())
+        if (b->accessibleName() == QStringLiteral("Cancelar")) cancelar = b;
+    ASSERT_TRUE(cancelar);
+    // The events of the window are handled while the run goes on.
+    QTest::qWait(200);
+    EXPECT_TRUE(v.Costeando());
+    EXPECT_TRUE(cancelar->isVisible());
+    QTest::mouseClick(cancelar, Qt::LeftButton);
+    ASSERT_TRUE(QTest::qWaitFor([&] { return !v.Costeando(); }, 5000));
+    EXPECT_FALSE(cancelar->isVisible());
+    EXPECT_EQ(v.statusBar()->currentMessage(), QStringLiteral("Costeo cancelado"));
+    EXPECT_FALSE(v.Mostrado());
 }
 
 }  // namespace
