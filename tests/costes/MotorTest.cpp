@@ -233,3 +233,22 @@ TEST(Motor, AMasterCsvIsRecognisedAndItsUnansweredCallsSetApart) {
 
 }  // namespace
 }  // namespace quelmar::costes
+
+namespace quelmar::costes {
+namespace {
+
+// "Guardar informe…" writes the page tarificador informe writes.
+TEST(Motor, TheReportIsInformesPage) {
+    const Carpeta c;
+    pruebas::Escribir(c / "llamadas.csv", pruebas::LogGenerado(20, 5));
+    MotorDeLlamadas()->Informe(PedidoDe(c, "llamadas.csv", Periodo::Clase::Todo),
+                               c / "ventana.html");
+    const auto t = c.Tarificador("informe --catalogo " + c.ruta().string() +
+                                 " --bonos " CARPETA_DATOS "/bonos.json --salida " +
+                                 (c / "orden.html").string() + " " + (c / "llamadas.csv").string());
+    ASSERT_FALSE(pruebas::Leer(c / "orden.html").empty()) << t.errores;
+    EXPECT_EQ(pruebas::Leer(c / "ventana.html"), pruebas::Leer(c / "orden.html"));
+}
+
+}  // namespace
+}  // namespace quelmar::costes

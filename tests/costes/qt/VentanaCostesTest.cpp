@@ -1,4 +1,8 @@
+#include <QApplication>
+#include <QDragEnterEvent>
+#include <QDropEvent>
 #include <QLineEdit>
+#include <QMimeData>
 #include <QPushButton>
 #include <QSettings>
 #include <QSortFilterProxyModel>
@@ -6,6 +10,7 @@
 #include <QStatusBar>
 #include <QTableView>
 #include <QTest>
+#include <QUrl>
 #include <chrono>
 #include <gtest/gtest.h>
 #include <thread>
@@ -105,6 +110,20 @@ TEST_F(VentanaCostesTest, TheDefaultPeriodIsTheLastWholeMonth) {
     ASSERT_TRUE(v.Mostrado()->intervalo);
     EXPECT_EQ(*v.Mostrado()->intervalo, IntervaloDeMes(2000, 2));
     EXPECT_EQ(Cifra(v, QStringLiteral("Llamadas")), QString::number(28 * 9));
+}
+
+TEST_F(VentanaCostesTest, AFileDroppedOnTheWindowIsOpened) {
+    VentanaCostes v(*m_Motor, m_Ajustes, m_Opciones);
+    v.show();
+    QMimeData datos;
+    datos.setUrls({QUrl::fromLocalFile(QString::fromStdString((c / "llamadas.csv").string()))});
+    QDragEnterEvent entra(QPoint(10, 10), Qt::CopyAction, &datos, Qt::LeftButton, Qt::NoModifier);
+    QApplication::sendEvent(&v, &entra);
+    EXPECT_TRUE(entra.isAccepted());
+    QDropEvent suelta(QPointF(10, 10), Qt::CopyAction, &datos, Qt::LeftButton, Qt::NoModifier);
+    QApplication::sendEvent(&v, &suelta);
+    ASSERT_TRUE(QTest::qWaitFor([&] { return !v.Costeando() && v.Mostrado(); }, 20000));
+    EXPECT_TRUE(v.windowTitle().startsWith(QStringLiteral("llamadas.csv")));
 }
 
 // A run that lasts until it is cancelled, as a long file does.
