@@ -241,4 +241,18 @@ void AnadirImporte(std::string& salida, float x) {
     salida.append(buf, r.ptr);
 }
 
+void AnadirDecimal(std::string& salida, double x, int decimales) {
+    char b[512];
+    const auto r = decimales < 0
+                       ? std::to_chars(b, b + sizeof b, x, std::chars_format::fixed)
+                       : std::to_chars(b, b + sizeof b, x, std::chars_format::fixed, decimales);
+    salida.append(b, r.ec == std::errc{} ? r.ptr : b);
+}
+
+std::string TextoDecimal(double x, int decimales) {
+    std::string r;
+    AnadirDecimal(r, x, decimales);
+    return r;
+}
+
 }  // namespace quelmar::llamadas

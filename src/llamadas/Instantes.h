@@ -45,4 +45,11 @@ std::string TextoDuracion(std::int64_t segundos);
 std::string TextoImporte(float x);
 void AnadirImporte(std::string& salida, float x);
 
+// The one writer of the other numbers every output shows (amounts charged, differences,
+// totals, minutes): `x` with `decimales` decimals as printf's "%.*f" writes it, or with
+// the fewest that read back as `x` when `decimales` is negative; never an exponent, any
+// size (the longest double has 309 digits before its point).
+void AnadirDecimal(std::string& salida, double x, int decimales);
+std::string TextoDecimal(double x, int decimales);
+
 }  // namespace quelmar::llamadas

@@ -2,7 +2,9 @@
 // call's tariff chosen and the call costed by the one per-call rule, in the file's order.
 #include <algorithm>
 #include <cstdint>
+#include <exception>
 #include <memory>
+#include <new>
 #include <optional>
 #include <string>
 #include <string_view>
@@ -41,6 +43,8 @@ class Sesion::Recorrido : public Avisos {
 
   private:
     std::optional<std::string_view> Contenido(std::string_view bruta, bool cortada);
+    // A record's text to its call, costed; its faults told.
+    void Leer(std::string_view linea, bool primera);
     void Apartar(const std::string& motivo);
     bool Costear(const Llamada& l);
     void Mala(const std::string& motivo);
@@ -55,7 +59,7 @@ class Sesion::Recorrido : public Avisos {
     EleccionTarifa m_Eleccion;
     Registro m_Registro;
     Totales m_Totales;
-    bool m_Primera = true, m_AvisoOrden = false, m_Aviso1252 = false;
+    bool m_Primera = true, m_AvisoOrden = false, m_Aviso1252 = false, m_AvisoNumero = false;
     std::string m_Convertida, m_Motivo;
 };
 
@@ -148,22 +152,45 @@ bool Sesion::Recorrido::Linea(std::string_view bruta, bool cortada, std::uint64_
     if (!linea) return true;
     const bool primera = m_Primera;
     m_Primera = false;
-    const Lectura lectura = m_Lector->Leer(*linea, primera, m_Registro, *this);
+    try {
+        Leer(*linea, primera);
+    } catch (const Error& e) {
+        // What makes the whole file unreadable (its header), at its place.
+        throw Error(e.clase(),
+                    m_Lugar.fichero + ":" + std::to_string(m_Lugar.linea) + ": " + e.what(),
+                    m_Lugar);
+    } catch (const std::bad_alloc&) {
+        throw;
+    } catch (const std::exception& e) {
+        // Whatever one record makes the engine raise (an instant past the year 9999) is
+        // that record's fault alone: the run goes on.
+        Mala("el registro no se puede costear: " + MensajeEngine(e));
+    }
+    return true;
+}
+
+void Sesion::Recorrido::Leer(std::string_view linea, bool primera) {
+    const Lectura lectura = m_Lector->Leer(linea, primera, m_Registro, *this);
     switch (lectura.clase) {
         case Lectura::Clase::Llamada:
             break;
         case Lectura::Clase::Nada:
-            return true;
+            return;
         case Lectura::Clase::Mala:
             Mala(lectura.motivo);
-            return true;
+            return;
         case Lectura::Clase::Aparte:
             Apartar(lectura.motivo);
-            return true;
+            return;
     }
     const Llamada& l = m_Registro.llamada;
     switch (m_Eleccion.Elegir(m_Registro, m_Motivo)) {
         case EleccionTarifa::Resultado::Elegida:
+            if (!m_Registro.numeroElige && !l.numero.empty() && !m_Sesion.m_Destinos)
+                Unico(
+                    m_AvisoNumero,
+                    "el registro trae números marcados, pero sin --destinos no eligen la tarifa de "
+                    "sus llamadas");
             if (Costear(l))
                 m_Destino.Costeada(l, m_Sesion.m_Costeador.Motor(), m_Sesion.m_Costeador.Antes());
             break;
@@ -175,7 +202,6 @@ bool Sesion::Recorrido::Linea(std::string_view bruta, bool cortada, std::uint64_
             m_Destino.SinTarifa(l);
             break;
     }
-    return true;
 }
 
 Totales Sesion::Recorrido::Terminar() {

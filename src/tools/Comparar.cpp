@@ -32,11 +32,8 @@ double Centimos(double x) {
     return std::round(x * 100.0) / 100.0 + 0.0;
 }
 
-// Any size: an amount near the float limit has 39 digits before its point.
-std::string Numero(const char* formato, double x) {
-    char b[512];
-    std::snprintf(b, sizeof b, formato, x);
-    return b;
+std::string Numero(int decimales, double x) {
+    return TextoDecimal(x, decimales);
 }
 
 std::string EscribirCandidatas(const std::vector<Candidata>& cs, double propio, bool json) {
@@ -68,10 +65,10 @@ std::string EscribirCandidatas(const std::vector<Candidata>& cs, double propio, 
             if (c.segundos > 0) o["importe_minuto"] = std::round(importe / minutos * 1e4) / 1e4;
             salida += o.dump() + "\n";
         } else {
-            salida += c.celda + ',' + Numero("%.2f", importe) + ',' + Numero("%.2f", diferencia) +
-                      ',' + (c.segundos > 0 ? Numero("%.4f", importe / minutos) : "") + ',' +
-                      Numero("%.2f", min(c.normal)) + ',' + Numero("%.2f", min(c.reducida)) + ',' +
-                      Numero("%.2f", min(c.bono)) + ',' + std::to_string(c.llamadas) + '\n';
+            salida += c.celda + ',' + Numero(2, importe) + ',' + Numero(2, diferencia) + ',' +
+                      (c.segundos > 0 ? Numero(4, importe / minutos) : "") + ',' +
+                      Numero(2, min(c.normal)) + ',' + Numero(2, min(c.reducida)) + ',' +
+                      Numero(2, min(c.bono)) + ',' + std::to_string(c.llamadas) + '\n';
         }
     }
     return salida;

@@ -61,7 +61,14 @@ std::string Html(std::string_view s) {
                 r += "&quot;";
                 break;
             default:
-                r += c;
+                // XML forbids the other control bytes: an input's are shown as \xHH.
+                if (static_cast<unsigned char>(c) < 0x20 && c != '\t' && c != '\n' && c != '\r') {
+                    char b[5];
+                    std::snprintf(b, sizeof b, "\\x%02X", static_cast<unsigned>(c));
+                    r += b;
+                } else {
+                    r += c;
+                }
         }
     return r;
 }
@@ -660,6 +667,7 @@ int Informe(const OpcionesInforme& o, std::FILE* entrada, std::FILE* errores) {
     pagina.Confirmar();
     if (bonos) bonos->Confirmar();
     const int estado = Resumir(t, errores);
+    AvisarSinClave(o.costeo.por, datos.PorClave(), errores);
     if (pagina.Estandar())
         std::fputs("tarificador: informe escrito en la salida estándar\n", errores);
     else

@@ -1,5 +1,7 @@
 // The plain log: "inicio,fin[,tarifa[,numero]]" a line (or ";"), or the columns a header
 // names.
+#include <algorithm>
+#include <cmath>
 #include <cstddef>
 #include <cstdint>
 #include <memory>
@@ -10,7 +12,9 @@
 
 #include "llamadas/Cobrado.h"
 #include "llamadas/Csv.h"
+#include "llamadas/Error.h"
 #include "llamadas/Instantes.h"
+#include "llamadas/Sugerencia.h"
 #include "llamadas/Textos.h"
 #include "llamadas/formatos/Lector.h"
 #include "llamadas/formatos/Lectores.h"
@@ -97,6 +101,10 @@ Lectura LectorLlamadas::LeerCampos(Registro& r, Avisos& a) {
         if (!LeerCobrado(Campo(m_Col.cobrado), l.cobrado, coma))
             return Lectura::DeMala("cobrado " + CitarCorto(Campo(m_Col.cobrado)) +
                                    " no es un importe (se espera un número como 11.5)");
+        if (l.cobrado && !(std::fabs(*l.cobrado) < kCobradoMaximo))
+            return Lectura::DeMala("cobrado " + CitarCorto(Campo(m_Col.cobrado)) +
+                                   " no es el importe de una llamada (se esperan menos de " +
+                                   "mil millones)");
         if (coma && !m_AvisoComa) {
             m_AvisoComa = true;
             a.Aviso("los importes cobrados con coma decimal (11,5) se leen como con punto (11.5)",
@@ -109,26 +117,40 @@ Lectura LectorLlamadas::LeerCampos(Registro& r, Avisos& a) {
 }
 
 // The columns a header line names: any of inicio, fin, tarifa, numero, cobrado, origen and
-// cuenta, in any case; the calls' instants stay the first two columns.
+// cuenta, in any case; the calls' instants stay the first two columns. A name nobody
+// knows, or one given twice, would silently drop a column: it stops the run, with the
+// closest known name as hint.
 void LectorLlamadas::Cabecera() {
+    static const std::vector<std::string> kConocidas = {"inicio",  "fin",    "tarifa", "numero",
+                                                        "cobrado", "origen", "cuenta"};
     Columnas c;
     c.tarifa = c.numero = kSin;
-    for (std::size_t i = 2; i < m_Campos.size(); ++i) {
+    for (std::size_t i = 0; i < m_Campos.size(); ++i) {
         std::string n(Campo(i));
         for (char& ch : n)
             if (ch >= 'A' && ch <= 'Z') ch = static_cast<char>(ch - 'A' + 'a');
-        std::size_t* col = n == "tarifa"                    ? &c.tarifa
-                           : n == "numero" || n == "número" ? &c.numero
-                           : n == "cobrado"                 ? &c.cobrado
-                           : n == "origen"                  ? &c.origen
-                           : n == "cuenta"                  ? &c.cuenta
-                                                            : nullptr;
-        if (!col) continue;
+        if (n == "número") n = "numero";
+        if (std::find(kConocidas.begin(), kConocidas.end(), n) == kConocidas.end())
+            throw Error(Error::Clase::Datos,
+                        "la cabecera nombra la columna " + CitarCorto(Campo(i)) +
+                            ", que no se conoce (se conocen inicio, fin, tarifa, numero, "
+                            "cobrado, origen y cuenta)" +
+                            Sugerencia(kConocidas, n));
+        if (i < 2) continue;
+        std::size_t* col = n == "tarifa"    ? &c.tarifa
+                           : n == "numero"  ? &c.numero
+                           : n == "cobrado" ? &c.cobrado
+                           : n == "origen"  ? &c.origen
+                           : n == "cuenta"  ? &c.cuenta
+                                            : nullptr;
+        if (!col || *col != kSin)
+            throw Error(Error::Clase::Datos,
+                        "la cabecera nombra dos veces la columna " + CitarCorto(Campo(i)));
         *col = i;
         if (col != &c.tarifa) c.nombradas = true;
     }
     // Only a header that names a column past the tariff lays the columns out: one of
-    // inicio,fin,tarifa or of other names leaves them where they always were.
+    // inicio,fin,tarifa leaves them where they always were.
     if (!c.nombradas) return;
     c.maximo = m_Campos.size();
     m_Col = c;
