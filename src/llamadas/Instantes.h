@@ -17,6 +17,10 @@ std::optional<double> LeerInstante(std::string_view s);
 // LeerInstante refuses names a day or time that does not exist (30 February, 25:00).
 bool FormaDeInstante(std::string_view s);
 std::optional<double> LeerDia(std::string_view s);
+// An instant as a spreadsheet of the locale writes it: the day, month and year (four
+// digits) in the locale's order with "/" or its separator, then optionally H:MM or
+// H:MM:SS ("28/12/1999 10:00"); nothing for a locale that writes the year first.
+std::optional<double> LeerInstanteLocal(std::string_view s);
 // A day alone (at 00:00:00) or an instant.
 std::optional<double> LeerDiaOInstante(std::string_view s);
 // H:MM or H:MM:SS with one or two digits for the hour, 0-23, on day 0.

@@ -87,7 +87,7 @@ TEST(Lectores, EachRecordBecomesACallNothingABadRecordOrOneSetApart) {
          "",
          60,
          "",
-         "coma decimal",
+         "coma decimal se leen como con punto: «11,5» es 11.5",
          11.5},
         {"llamadas",
          {"inicio,fin,cobrado", "1999-12-27T10:00:00,1999-12-27T10:01:00,once"},
