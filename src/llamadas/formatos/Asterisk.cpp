@@ -107,6 +107,10 @@ class LectorAsterisk : public Lector {
                 " según billsec: de answer a end no cuadra con él"};
     }
 
+    // A ring group's Dial string alone may take kilobytes.
+    std::size_t Maximo() const override { return 64 * 1024; }
+    std::string Cabe() const override { return "es lo más que ocupa un registro de una centralita"; }
+
   private:
     static std::string Motivo(Disposicion d) {
         return std::string(NombreDisposicion(d)) +
