@@ -27,11 +27,6 @@ namespace quelmar::herramientas {
 
 namespace {
 
-// + 0.0: a difference that rounds to nothing is 0.00, never -0.00.
-double Centimos(double x) {
-    return std::round(x * 100.0) / 100.0 + 0.0;
-}
-
 std::string Numero(int decimales, double x) {
     return TextoDecimal(x, decimales);
 }
@@ -44,13 +39,12 @@ std::string EscribirCandidatas(const std::vector<Candidata>& cs, double propio, 
             "minutos_bono,llamadas\n";
     // Every figure is worked out from the totals as shown, so that the CSV and the JSON
     // agree to the cent and a reader's own subtraction gives the difference shown.
-    const double propioMostrado = Centimos(propio);
     for (const Candidata& c : cs) {
         if (c.fallo) continue;
         const double minutos = static_cast<double>(c.segundos) / 60.0;
         auto min = [](std::int64_t s) { return static_cast<double>(s) / 60.0; };
         const double importe = Centimos(c.importe);
-        const double diferencia = Centimos(importe - propioMostrado);
+        const double diferencia = DiferenciaCandidata(c.importe, propio);
         if (json) {
             nlohmann::ordered_json o = {
                 {"tarifa", c.tarifa},

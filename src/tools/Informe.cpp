@@ -433,12 +433,14 @@ void GraficoComparacion(Pagina& p, const std::vector<Candidata>& cs, double prop
         return;
     }
     const Candidata& mejor = *validas.front();
-    const double ahorro = propio - mejor.importe;
+    // The saving as comparar gives it: both totals to the cent.
+    const double ahorro = -DiferenciaCandidata(mejor.importe, propio);
     p << "<p class=\"conclusion\">";
     if (ahorro > 0.005)
         p << "La tarifa más barata para estas llamadas es <strong>" << Html(mejor.tarifa)
-          << "</strong>: habrían costado " << p.Numero(mejor.importe) << ", " << p.Numero(ahorro)
-          << " menos que con las tarifas de cada llamada (" << p.Numero(propio) << ").";
+          << "</strong>: habrían costado " << p.Numero(Centimos(mejor.importe)) << ", "
+          << p.Numero(ahorro) << " menos que con las tarifas de cada llamada (" << p.Numero(propio)
+          << ").";
     else
         p << "Ninguna tarifa del catálogo sale más barata que las de cada llamada ("
           << p.Numero(propio) << "); la más barata es <strong>" << Html(mejor.tarifa)
@@ -519,17 +521,24 @@ void GraficoPorClave(Pagina& p, const Recopilacion& d) {
           << p.Numero(f.importe) << "</text>\n";
     }
     p << "</svg></div>\n";
+    const std::size_t enTabla = std::min(filas.size(), kLlamadasListadas);
     if (filas.size() > barras)
         p << "<p>En el gráfico, las " << std::to_string(barras)
           << " de importe mayor; en la tabla, "
-          << "todas.</p>\n";
+          << (enTabla < filas.size()
+                  ? "las " + p.Numero(static_cast<double>(enTabla), 0) + " de importe mayor de " +
+                        p.Numero(static_cast<double>(filas.size()), 0) +
+                        " (todas, con «tarificador costear --por»)"
+                  : std::string("todas"))
+          << ".</p>\n";
     p << "<div class=\"tabla\"><table>\n<thead><tr><th>" << (cuenta ? "Cuenta" : "Extensión")
       << "</th><th>Llamadas</th><th>Tiempo</th><th>Importe</th></tr></thead>\n<tbody>\n";
-    for (std::size_t i = 0; i < filas.size() && i < kLlamadasListadas; ++i)
-        p << "<tr><td>" << Html(filas[i].clave) << "</td><td class=\"n\">"
-          << p.Numero(static_cast<double>(filas[i].llamadas), 0) << "</td><td class=\"n\">"
-          << Pagina::Duracion(filas[i].segundos) << "</td><td class=\"n\">"
-          << p.Numero(filas[i].importe) << "</td></tr>\n";
+    for (std::size_t i = 0; i < enTabla; ++i)
+        p << "<tr><td>"
+          << (filas[i].clave.empty() ? std::string("(sin dato)") : Html(filas[i].clave))
+          << "</td><td class=\"n\">" << p.Numero(static_cast<double>(filas[i].llamadas), 0)
+          << "</td><td class=\"n\">" << Pagina::Duracion(filas[i].segundos)
+          << "</td><td class=\"n\">" << p.Numero(filas[i].importe) << "</td></tr>\n";
     p << "</tbody></table></div>\n</section>\n";
 }
 
