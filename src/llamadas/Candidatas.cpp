@@ -1,6 +1,7 @@
 #include "llamadas/Candidatas.h"
 
 #include <algorithm>
+#include <cmath>
 #include <cstdlib>
 #include <exception>
 #include <memory>
@@ -36,6 +37,14 @@ class Minutos : public ObservadorTramos {
 };
 
 }  // namespace
+
+double Centimos(double x) {
+    return std::round(x * 100.0) / 100.0 + 0.0;
+}
+
+double DiferenciaCandidata(double importe, double propio) {
+    return Centimos(Centimos(importe) - Centimos(propio));
+}
 
 std::string LineasSinTarifa(std::size_t n) {
     return n == 1 ? "1 línea nombra una tarifa que no está en el catálogo: cuenta para cada tarifa "

@@ -35,6 +35,13 @@ inline Reparto RepartoDe(const cTramo& t) {
     return t.bono ? kBono : t.banda == 0 ? kNormal : kReducida;
 }
 
+// An amount to the cent, never -0.00.
+double Centimos(double x);
+// What a candidate costs against the log's own tariffs, as every front end shows it: both
+// totals to the cent first, so that a reader's own subtraction gives the figure shown
+// (negative: it would save).
+double DiferenciaCandidata(double importe, double propio);
+
 // What the whole log would cost under one tariff.
 struct Candidata {
     std::string tarifa;    // UTF-8

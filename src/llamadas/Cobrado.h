@@ -17,6 +17,9 @@ namespace quelmar::llamadas {
 // "." or a decimal comma (then `coma` is set, for the notice), blanks around. An empty
 // cell is no amount (`importe` empty). False when the cell is not an amount.
 bool LeerCobrado(std::string_view celda, std::optional<double>& importe, bool& coma);
+// The largest amount charged for one call that is taken as one: past it, a cell is a
+// typo or another column's value, and its sums would lose the cents.
+inline constexpr double kCobradoMaximo = 1e9;
 
 // Charged minus costed, to the cent (never -0.00): above 0 charged more than the tariff
 // gives, below 0 less.

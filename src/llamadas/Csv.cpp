@@ -160,4 +160,26 @@ std::string CeldaTarifa(std::string_view bytes) {
     return CeldaCsv(SinFormula(TextoVisible(bytes)));
 }
 
+std::string TextoSeguro(std::string_view t) {
+    std::string r;
+    r.reserve(t.size());
+    for (std::size_t i = 0; i < t.size(); ++i) {
+        const auto c = static_cast<unsigned char>(t[i]);
+        unsigned control = 256;
+        if (c < 0x20 || c == 0x7F) control = c;
+        // U+0080 to U+009F, written C2 80 to C2 9F.
+        if (c == 0xC2 && i + 1 < t.size() && static_cast<unsigned char>(t[i + 1]) < 0xA0 &&
+            static_cast<unsigned char>(t[i + 1]) >= 0x80)
+            control = static_cast<unsigned char>(t[++i]);
+        if (control == 256) {
+            r += t[i];
+            continue;
+        }
+        char b[5];
+        std::snprintf(b, sizeof b, "\\x%02X", control);
+        r += b;
+    }
+    return r;
+}
+
 }  // namespace quelmar::llamadas

@@ -47,4 +47,8 @@ std::string TextoVisible(std::string_view bytes);
 // listar shows it (control bytes as \xHH, never raw to a terminal), safe for a spreadsheet.
 std::string CeldaTarifa(std::string_view bytes);
 
+// A text of an input (UTF-8) as any output may show it: its control characters (C0, DEL
+// and C1, which retitle a terminal or are forbidden in XML) as \xHH, a backslash as is.
+std::string TextoSeguro(std::string_view utf8);
+
 }  // namespace quelmar::llamadas

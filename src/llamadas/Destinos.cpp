@@ -47,7 +47,17 @@ Destinos Destinos::Leer(std::string_view texto, const std::string& fichero) {
             if (!otro || !fallo) fallo = std::move(otro);
         }
         if (fallo) throw Error(Error::Clase::Datos, lugar + *fallo);
-        const bool cabecera = primera && !NormalizarNumero(campos[0]);
+        // Only a row of column names is a header: a typo in a first prefix ("9l") is a
+        // row, and refused as one.
+        auto nombre = [](std::string_view c, std::string_view n) {
+            c = RecortarBlancos(c);
+            return c.size() == n.size() &&
+                   std::equal(c.begin(), c.end(), n.begin(), [](char a, char b) {
+                       return (a >= 'A' && a <= 'Z' ? a - 'A' + 'a' : a) == b;
+                   });
+        };
+        const bool cabecera = primera && campos.size() == 2 && nombre(campos[0], "prefijo") &&
+                              nombre(campos[1], "tarifa");
         primera = false;
         if (cabecera) continue;
         if (campos.size() != 2)

@@ -26,7 +26,7 @@ class Destinos {
     };
 
     // Reads "prefijo,tarifa" rows (or ";"), with blank lines, "#" comments and a first
-    // header line whose prefix is no number. Error "fichero:línea: ..." on a bad row or
+    // header line "prefijo,tarifa". Error "fichero:línea: ..." on a bad row or
     // a prefix given twice (both lines named), and for a table without rows.
     static Destinos Leer(std::string_view texto, const std::string& fichero);
 

@@ -45,14 +45,14 @@ bool LectorLineas::Siguiente(std::string_view& linea, bool& cortada) {
     cortada = false;
     if (m_Ini < m_Fin) {
         const char* p = m_Buf.data() + m_Ini;
-        const std::size_t n = std::min(m_Fin - m_Ini, kGuardado + 1);
+        const std::size_t n = std::min(m_Fin - m_Ini, m_Guardado + 1);
         if (const auto* nl = static_cast<const char*>(std::memchr(p, '\n', n))) {
             linea = {p, static_cast<std::size_t>(nl - p)};
             m_Ini += linea.size() + 1;
             return true;
         }
     }
-    // A line across reads, or too long: assembled, and cut at kMaximo bytes.
+    // A line across reads, or too long: assembled, and cut at m_Maximo bytes.
     m_Linea.clear();
     bool algo = false;
     while (true) {
@@ -64,7 +64,7 @@ bool LectorLineas::Siguiente(std::string_view& linea, bool& cortada) {
         const char* p = m_Buf.data() + m_Ini;
         const auto* nl = static_cast<const char*>(std::memchr(p, '\n', m_Fin - m_Ini));
         const std::size_t n = nl ? static_cast<std::size_t>(nl - p) : m_Fin - m_Ini;
-        const std::size_t cabe = std::min(n, kGuardado - m_Linea.size());
+        const std::size_t cabe = std::min(n, m_Guardado - m_Linea.size());
         m_Linea.append(p, cabe);
         cortada = cortada || cabe < n;
         m_Ini += nl ? n + 1 : n;

@@ -47,15 +47,15 @@ class EntradaFichero : public EntradaDescriptor {
     static int Abrir(const std::filesystem::path& ruta);
 };
 
-// The lines of an input, each kept up to kMaximo bytes: the rest of a longer line is
+// The lines of an input, each kept up to `maximo` bytes: the rest of a longer line is
 // skipped unread into memory, so a huge line costs no more than a short one.
 class LectorLineas {
   public:
-    static constexpr std::size_t kMaximo = 1024;
-    // Kept of a line: its longest content and the CR of a CRLF end.
-    static constexpr std::size_t kGuardado = kMaximo + 1;
+    LectorLineas(Entrada& e, std::size_t maximo)
+        : m_Entrada(e), m_Maximo(maximo), m_Guardado(maximo + 1) {}
 
-    explicit LectorLineas(Entrada& e) : m_Entrada(e) {}
+    // The longest line kept whole.
+    std::size_t Maximo() const { return m_Maximo; }
 
     // The next line without its "\n" (and whether it was cut); false at the end. The line
     // stays valid until the next call: most lie whole in the buffer and are not copied.
@@ -71,6 +71,8 @@ class LectorLineas {
     bool Llenar();
 
     Entrada& m_Entrada;
+    // Kept of a line: its longest content and the CR of a CRLF end.
+    const std::size_t m_Maximo, m_Guardado;
     std::string m_Linea;  // a line that is not whole in the buffer
     std::vector<char> m_Buf = std::vector<char>(1 << 16);
     std::size_t m_Ini = 0, m_Fin = 0;

@@ -7,6 +7,7 @@
 #include <cstdio>
 #include <string>
 
+#include "runtime/Locale.h"
 #include "runtime/OleDate.h"
 #include "time/cTiempo.h"
 
@@ -66,6 +67,59 @@ std::optional<double> LeerInstante(std::string_view s) {
     if (!d || !h) return std::nullopt;
     const double r = fecha::DesdeSegundos(*d + *h);
     // The engine's range of dates (its first day is partly outside it).
+    if (!fecha::EsValida(r)) return std::nullopt;
+    return r;
+}
+
+namespace {
+
+// A number of 1 to `maximo` digits at s[pos], pos moved past it.
+std::optional<int> Numero(std::string_view s, std::size_t& pos, std::size_t maximo) {
+    std::size_t n = 0;
+    int v = 0;
+    while (pos < s.size() && n < maximo && s[pos] >= '0' && s[pos] <= '9')
+        v = v * 10 + (s[pos++] - '0'), ++n;
+    if (n == 0 || (pos < s.size() && s[pos] >= '0' && s[pos] <= '9')) return std::nullopt;
+    return v;
+}
+
+}  // namespace
+
+std::optional<double> LeerInstanteLocal(std::string_view s) {
+    const Locale& l = LocaleActual();
+    if (l.orden == Locale::Orden::AnioMesDia) return std::nullopt;
+    std::size_t p = 0;
+    const auto a = Numero(s, p, 2);
+    if (!a || p >= s.size() || (s[p] != '/' && s[p] != l.separadorFecha)) return std::nullopt;
+    const char sep = s[p++];
+    const auto b = Numero(s, p, 2);
+    if (!b || p >= s.size() || s[p++] != sep) return std::nullopt;
+    const std::size_t inicioAnio = p;
+    const auto anio = Numero(s, p, 4);
+    if (!anio || p - inicioAnio != 4 || *anio < 100) return std::nullopt;
+    const int dia = l.orden == Locale::Orden::DiaMesAnio ? *a : *b;
+    const int mes = l.orden == Locale::Orden::DiaMesAnio ? *b : *a;
+    const year_month_day ymd{year{*anio}, month{static_cast<unsigned>(mes)},
+                             day{static_cast<unsigned>(dia)}};
+    if (!ymd.ok()) return std::nullopt;
+    std::int64_t segundos = 0;
+    if (p < s.size()) {
+        if (s[p] != ' ') return std::nullopt;
+        while (p < s.size() && s[p] == ' ') ++p;
+        const auto h = Numero(s, p, 2);
+        if (!h || p >= s.size() || s[p++] != ':') return std::nullopt;
+        const auto m = Digitos(s, p, 2);
+        p += 2;
+        std::optional<int> x = 0;
+        if (p < s.size() && s[p] == ':') {
+            x = Digitos(s, p + 1, 2);
+            p += 3;
+        }
+        if (!m || !x || p != s.size() || *h > 23 || *m > 59 || *x > 59) return std::nullopt;
+        segundos = *h * 3600 + *m * 60 + *x;
+    }
+    const double r =
+        fecha::DesdeSegundos(fecha::ASegundos(fecha::DesdeCalendario(*anio, mes, dia)) + segundos);
     if (!fecha::EsValida(r)) return std::nullopt;
     return r;
 }
@@ -239,6 +293,20 @@ void AnadirImporte(std::string& salida, float x) {
     char buf[64];
     const auto r = std::to_chars(buf, buf + sizeof buf, x, std::chars_format::fixed);
     salida.append(buf, r.ptr);
+}
+
+void AnadirDecimal(std::string& salida, double x, int decimales) {
+    char b[512];
+    const auto r = decimales < 0
+                       ? std::to_chars(b, b + sizeof b, x, std::chars_format::fixed)
+                       : std::to_chars(b, b + sizeof b, x, std::chars_format::fixed, decimales);
+    salida.append(b, r.ec == std::errc{} ? r.ptr : b);
+}
+
+std::string TextoDecimal(double x, int decimales) {
+    std::string r;
+    AnadirDecimal(r, x, decimales);
+    return r;
 }
 
 }  // namespace quelmar::llamadas

@@ -17,6 +17,10 @@ std::optional<double> LeerInstante(std::string_view s);
 // LeerInstante refuses names a day or time that does not exist (30 February, 25:00).
 bool FormaDeInstante(std::string_view s);
 std::optional<double> LeerDia(std::string_view s);
+// An instant as a spreadsheet of the locale writes it: the day, month and year (four
+// digits) in the locale's order with "/" or its separator, then optionally H:MM or
+// H:MM:SS ("28/12/1999 10:00"); nothing for a locale that writes the year first.
+std::optional<double> LeerInstanteLocal(std::string_view s);
 // A day alone (at 00:00:00) or an instant.
 std::optional<double> LeerDiaOInstante(std::string_view s);
 // H:MM or H:MM:SS with one or two digits for the hour, 0-23, on day 0.
@@ -44,5 +48,12 @@ std::string TextoDuracion(std::int64_t segundos);
 // single-precision value.
 std::string TextoImporte(float x);
 void AnadirImporte(std::string& salida, float x);
+
+// The one writer of the other numbers every output shows (amounts charged, differences,
+// totals, minutes): `x` with `decimales` decimals as printf's "%.*f" writes it, or with
+// the fewest that read back as `x` when `decimales` is negative; never an exponent, any
+// size (the longest double has 309 digits before its point).
+void AnadirDecimal(std::string& salida, double x, int decimales);
+std::string TextoDecimal(double x, int decimales);
 
 }  // namespace quelmar::llamadas

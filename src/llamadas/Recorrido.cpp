@@ -2,11 +2,14 @@
 // call's tariff chosen and the call costed by the one per-call rule, in the file's order.
 #include <algorithm>
 #include <cstdint>
+#include <exception>
 #include <memory>
+#include <new>
 #include <optional>
 #include <string>
 #include <string_view>
 #include <utility>
+#include <vector>
 
 #include "llamadas/Cobrado.h"
 #include "llamadas/Eleccion.h"
@@ -33,7 +36,10 @@ class Sesion::Recorrido : public Avisos {
 
     // One line of the input, as read; false when the run is to stop.
     bool Linea(std::string_view bruta, bool cortada, std::uint64_t leidos);
+    // After the last line: a record left open is read line by line.
+    void Acabar() { Deshacer(); }
     Totales Terminar();
+    std::size_t Maximo() const { return m_Lector->Maximo(); }
 
     void Aviso(const std::string& texto, TipoAviso tipo) override {
         m_Diag.Aviso(m_Lugar, texto, tipo);
@@ -41,6 +47,13 @@ class Sesion::Recorrido : public Avisos {
 
   private:
     std::optional<std::string_view> Contenido(std::string_view bruta, bool cortada);
+    // A record's text to its call, costed; its faults told.
+    void Uno(std::string_view linea);
+    void Leer(std::string_view linea, bool primera);
+    // A line of a record whose quoted field goes on past its first line.
+    void Continuar(std::string_view bruta, bool cortada);
+    // A record that never closed its quotes: each of its lines read on its own.
+    void Deshacer();
     void Apartar(const std::string& motivo);
     bool Costear(const Llamada& l);
     void Mala(const std::string& motivo);
@@ -55,9 +68,50 @@ class Sesion::Recorrido : public Avisos {
     EleccionTarifa m_Eleccion;
     Registro m_Registro;
     Totales m_Totales;
-    bool m_Primera = true, m_AvisoOrden = false, m_Aviso1252 = false;
+    bool m_Primera = true, m_AvisoOrden = false, m_Aviso1252 = false, m_AvisoNumero = false;
     std::string m_Convertida, m_Motivo;
+    std::size_t m_NumLinea = 0;
+    // The lines of a record whose quotes are still open (number, bytes, cut), and the
+    // record so far.
+    struct LineaAbierta {
+        std::size_t numero;
+        std::string bytes;
+        bool cortada;
+    };
+    std::vector<LineaAbierta> m_Abiertas;
+    std::string m_Unido;
 };
+
+namespace {
+
+// Whether a record ends inside a quoted field: one that starts, after blanks, with a
+// quote ("" inside stands for a quote), fields separated by "," or ";".
+bool ComillasAbiertas(std::string_view r) {
+    bool inicio = true, dentro = false;
+    for (std::size_t i = 0; i < r.size(); ++i) {
+        const char c = r[i];
+        if (dentro) {
+            if (c == '"') {
+                if (i + 1 < r.size() && r[i + 1] == '"')
+                    ++i;
+                else
+                    dentro = false;
+            }
+        } else if (c == ',' || c == ';') {
+            inicio = true;
+        } else if (inicio && c == '"') {
+            dentro = true, inicio = false;
+        } else if (c != ' ' && c != '\t') {
+            inicio = false;
+        }
+    }
+    return dentro;
+}
+
+// A record spans at most this many lines.
+constexpr std::size_t kLineasDeUnRegistro = 16;
+
+}  // namespace
 
 void Sesion::Recorrido::Mala(const std::string& motivo) {
     ++m_Totales.malas;
@@ -87,10 +141,10 @@ void Sesion::Recorrido::Apartar(const std::string& motivo) {
 std::optional<std::string_view> Sesion::Recorrido::Contenido(std::string_view linea, bool cortada) {
     if (m_Lugar.linea == 1 && linea.starts_with("\xEF\xBB\xBF")) linea.remove_prefix(3);
     while (!linea.empty() && (linea.back() == '\n' || linea.back() == '\r')) linea.remove_suffix(1);
-    if (cortada || linea.size() > LectorLineas::kMaximo) {
+    if (cortada || linea.size() > m_Lector->Maximo()) {
         m_Primera = false;
-        Mala("la línea mide más de " + std::to_string(LectorLineas::kMaximo) +
-             " bytes; una llamada ocupa menos de 100 (empieza " + CitarCorto(linea, 40) + ")");
+        Mala("la línea mide más de " + std::to_string(m_Lector->Maximo()) + " bytes; " +
+             m_Lector->Cabe() + " (empieza " + CitarCorto(linea, 40) + ")");
         return std::nullopt;
     }
     if (linea.find('\0') != std::string_view::npos) {
@@ -139,31 +193,100 @@ bool Sesion::Recorrido::Costear(const Llamada& l) {
 }
 
 bool Sesion::Recorrido::Linea(std::string_view bruta, bool cortada, std::uint64_t leidos) {
-    ++m_Lugar.linea;
-    if (m_Lugar.linea % 1000 == 0 && !m_Diag.Progreso(m_Lugar.linea, leidos, m_Entrada.Tamano())) {
+    ++m_NumLinea;
+    if (m_NumLinea % 1000 == 0 && !m_Diag.Progreso(m_NumLinea, leidos, m_Entrada.Tamano())) {
         m_Totales.cancelado = true;
         return false;
     }
+    if (!m_Abiertas.empty()) {
+        Continuar(bruta, cortada);
+        return true;
+    }
+    m_Lugar.linea = m_NumLinea;
     const auto linea = Contenido(bruta, cortada);
     if (!linea) return true;
+    // A quoted field may hold line breaks: the record goes on, and its place is its first
+    // line.
+    if (ComillasAbiertas(*linea)) {
+        m_Unido.assign(*linea);
+        m_Abiertas.push_back({m_NumLinea, std::string(bruta), cortada});
+        return true;
+    }
+    Uno(*linea);
+    return true;
+}
+
+void Sesion::Recorrido::Continuar(std::string_view bruta, bool cortada) {
+    m_Abiertas.push_back({m_NumLinea, std::string(bruta), cortada});
+    std::string_view l = bruta;
+    while (!l.empty() && l.back() == '\r') l.remove_suffix(1);
+    m_Unido += '\n';
+    m_Unido += EsUtf8(l) ? std::string(l) : Cp1252AUtf8(l);
+    if (cortada || m_Unido.size() > m_Lector->Maximo() || m_Abiertas.size() > kLineasDeUnRegistro) {
+        Deshacer();
+        return;
+    }
+    if (ComillasAbiertas(m_Unido)) return;
+    m_Lugar.linea = m_Abiertas.front().numero;
+    m_Abiertas.clear();
+    const std::string unido = std::move(m_Unido);
+    m_Unido.clear();
+    Uno(unido);
+}
+
+void Sesion::Recorrido::Deshacer() {
+    if (m_Abiertas.empty()) return;
+    const std::vector<LineaAbierta> lineas = std::move(m_Abiertas);
+    m_Abiertas.clear();
+    m_Unido.clear();
+    for (std::size_t k = 0; k < lineas.size(); ++k) {
+        m_Lugar.linea = lineas[k].numero;
+        const auto linea = Contenido(lineas[k].bytes, lineas[k].cortada);
+        if (linea) Uno(*linea);
+    }
+}
+
+void Sesion::Recorrido::Uno(std::string_view linea) {
     const bool primera = m_Primera;
     m_Primera = false;
-    const Lectura lectura = m_Lector->Leer(*linea, primera, m_Registro, *this);
+    try {
+        Leer(linea, primera);
+    } catch (const Error& e) {
+        // What makes the whole file unreadable (its header), at its place.
+        throw Error(e.clase(),
+                    m_Lugar.fichero + ":" + std::to_string(m_Lugar.linea) + ": " + e.what(),
+                    m_Lugar);
+    } catch (const std::bad_alloc&) {
+        throw;
+    } catch (const std::exception& e) {
+        // Whatever one record makes the engine raise (an instant past the year 9999) is
+        // that record's fault alone: the run goes on.
+        Mala("el registro no se puede costear: " + MensajeEngine(e));
+    }
+}
+
+void Sesion::Recorrido::Leer(std::string_view linea, bool primera) {
+    const Lectura lectura = m_Lector->Leer(linea, primera, m_Registro, *this);
     switch (lectura.clase) {
         case Lectura::Clase::Llamada:
             break;
         case Lectura::Clase::Nada:
-            return true;
+            return;
         case Lectura::Clase::Mala:
             Mala(lectura.motivo);
-            return true;
+            return;
         case Lectura::Clase::Aparte:
             Apartar(lectura.motivo);
-            return true;
+            return;
     }
     const Llamada& l = m_Registro.llamada;
     switch (m_Eleccion.Elegir(m_Registro, m_Motivo)) {
         case EleccionTarifa::Resultado::Elegida:
+            if (!m_Registro.numeroElige && !l.numero.empty() && !m_Sesion.m_Destinos)
+                Unico(
+                    m_AvisoNumero,
+                    "el registro trae números marcados, pero sin --destinos no eligen la tarifa de "
+                    "sus llamadas");
             if (Costear(l))
                 m_Destino.Costeada(l, m_Sesion.m_Costeador.Motor(), m_Sesion.m_Costeador.Antes());
             break;
@@ -175,7 +298,6 @@ bool Sesion::Recorrido::Linea(std::string_view bruta, bool cortada, std::uint64_
             m_Destino.SinTarifa(l);
             break;
     }
-    return true;
 }
 
 Totales Sesion::Recorrido::Terminar() {
@@ -190,7 +312,8 @@ Totales Sesion::Recorrido::Terminar() {
 }
 
 Totales Sesion::Recorrer(Entrada& entrada, const Origen& origen, DestinoLlamadas& destino) {
-    LectorLineas lector(entrada);
+    Recorrido recorrido(*this, entrada, origen, destino);
+    LectorLineas lector(entrada, recorrido.Maximo());
     // An input that cannot be read fails here, before the first byte of output.
     const std::string_view principio = lector.Principio();
     if (lector.Error())
@@ -203,12 +326,12 @@ Totales Sesion::Recorrer(Entrada& entrada, const Origen& origen, DestinoLlamadas
                     {origen.lugar});
     ObservadorTramos* observador = destino.Observador();
     if (observador) m_Costeador.Motor().Observador(observador);
-    Recorrido recorrido(*this, entrada, origen, destino);
     destino.Empezar();
     std::string_view linea;
     bool cortada = false;
     while (lector.Siguiente(linea, cortada))
         if (!recorrido.Linea(linea, cortada, lector.Leidos())) break;
+    recorrido.Acabar();
     destino.Terminar();
     if (observador) m_Costeador.Motor().Observador(nullptr);
     if (lector.Error())

@@ -123,6 +123,16 @@ void CargarCatalogo(cLlamada& m, const std::filesystem::path& carpeta, Diagnosti
             TipoAviso::Catalogo);
 }
 
+// Why the tariff of those bytes cannot price calls when it is a bono kind's (positions 1
+// to 4: their bands are the bonos' hours, every amount 0).
+std::optional<std::string> DeBono(const cLlamada& m, const std::string& bytes) {
+    const std::int16_t i = m.Find(bytes);
+    if (i <= 0 || i >= cLlamada::kTarifasDelPrograma) return std::nullopt;
+    return std::string(
+        " es la de un tipo de bono, que no cobra nada: elija una tarifa de "
+        "llamadas (con «tarificador listar» se ven todas)");
+}
+
 // The tariff of lines that name none: the one asked for, or the catalogue's first.
 void ElegirTarifa(cLlamada& m, const std::optional<std::string>& pedida,
                   const std::vector<std::string>& nombres) {
@@ -135,6 +145,8 @@ void ElegirTarifa(cLlamada& m, const std::optional<std::string>& pedida,
         throw Error(Error::Clase::Opcion, "la tarifa " + CitarCorto(*pedida) +
                                               " no está en el catálogo" +
                                               Sugerencia(nombres, *pedida));
+    if (const auto bono = DeBono(m, *b))
+        throw Error(Error::Clase::Opcion, "la tarifa " + CitarCorto(*pedida) + *bono);
     m.NombreTarifa(*b);
 }
 
@@ -155,12 +167,15 @@ Sesion::Sesion(const OpcionesSesion& o, Diagnosticos& d)
         // Every tariff of the table is known before the first call is costed.
         for (const Destinos::Destino& f : t->Filas()) {
             const auto b = Utf8ACp1252Exacto(f.tarifa);
+            const std::string lugar = o.destinos->string() + ":" + std::to_string(f.linea) +
+                                      ": la tarifa " + CitarCorto(f.tarifa) + " del prefijo " +
+                                      f.prefijo;
             if (!b || m_Catalogo.Find(*b) < 0)
                 throw Error(Error::Clase::Catalogo,
-                            o.destinos->string() + ":" + std::to_string(f.linea) + ": la tarifa " +
-                                CitarCorto(f.tarifa) + " del prefijo " + f.prefijo +
-                                " no está en el catálogo" + Sugerencia(m_Nombres, f.tarifa),
+                            lugar + " no está en el catálogo" + Sugerencia(m_Nombres, f.tarifa),
                             {o.destinos->string(), f.linea});
+            if (const auto bono = DeBono(m_Catalogo, *b))
+                throw Error(Error::Clase::Catalogo, lugar + *bono, {o.destinos->string(), f.linea});
         }
         m_Destinos = std::move(t);
     }

@@ -27,16 +27,8 @@ namespace quelmar::herramientas {
 
 namespace {
 
-// + 0.0: a difference that rounds to nothing is 0.00, never -0.00.
-double Centimos(double x) {
-    return std::round(x * 100.0) / 100.0 + 0.0;
-}
-
-// Any size: an amount near the float limit has 39 digits before its point.
-std::string Numero(const char* formato, double x) {
-    char b[512];
-    std::snprintf(b, sizeof b, formato, x);
-    return b;
+std::string Numero(int decimales, double x) {
+    return TextoDecimal(x, decimales);
 }
 
 std::string EscribirCandidatas(const std::vector<Candidata>& cs, double propio, bool json) {
@@ -47,13 +39,12 @@ std::string EscribirCandidatas(const std::vector<Candidata>& cs, double propio, 
             "minutos_bono,llamadas\n";
     // Every figure is worked out from the totals as shown, so that the CSV and the JSON
     // agree to the cent and a reader's own subtraction gives the difference shown.
-    const double propioMostrado = Centimos(propio);
     for (const Candidata& c : cs) {
         if (c.fallo) continue;
         const double minutos = static_cast<double>(c.segundos) / 60.0;
         auto min = [](std::int64_t s) { return static_cast<double>(s) / 60.0; };
         const double importe = Centimos(c.importe);
-        const double diferencia = Centimos(importe - propioMostrado);
+        const double diferencia = DiferenciaCandidata(c.importe, propio);
         if (json) {
             nlohmann::ordered_json o = {
                 {"tarifa", c.tarifa},
@@ -68,10 +59,10 @@ std::string EscribirCandidatas(const std::vector<Candidata>& cs, double propio, 
             if (c.segundos > 0) o["importe_minuto"] = std::round(importe / minutos * 1e4) / 1e4;
             salida += o.dump() + "\n";
         } else {
-            salida += c.celda + ',' + Numero("%.2f", importe) + ',' + Numero("%.2f", diferencia) +
-                      ',' + (c.segundos > 0 ? Numero("%.4f", importe / minutos) : "") + ',' +
-                      Numero("%.2f", min(c.normal)) + ',' + Numero("%.2f", min(c.reducida)) + ',' +
-                      Numero("%.2f", min(c.bono)) + ',' + std::to_string(c.llamadas) + '\n';
+            salida += c.celda + ',' + Numero(2, importe) + ',' + Numero(2, diferencia) + ',' +
+                      (c.segundos > 0 ? Numero(4, importe / minutos) : "") + ',' +
+                      Numero(2, min(c.normal)) + ',' + Numero(2, min(c.reducida)) + ',' +
+                      Numero(2, min(c.bono)) + ',' + std::to_string(c.llamadas) + '\n';
         }
     }
     return salida;

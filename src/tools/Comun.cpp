@@ -155,8 +155,10 @@ void ComprobarDistintos(const std::vector<Papel>& entradas, const std::vector<Pa
         }
         for (std::size_t j = 0; j < i; ++j) {
             const Papel& o = salidas[j];
-            if (s.ruta == "-" || o.ruta == "-") continue;
             const auto ido = IdentidadDe(o, true);
+            // Standard output is a file of its own only when it is one (a pipe or a
+            // terminal is written straight, and loses nothing to another output).
+            if ((s.ruta == "-" || o.ruta == "-") && !(ids && ido && ido->regular)) continue;
             const bool mismo = ids && ido
                                    ? ids->dispositivo == ido->dispositivo && ids->nodo == ido->nodo
                                    : DondeSeHace(s.ruta) == DondeSeHace(o.ruta);

@@ -89,6 +89,17 @@ std::size_t ReservaBonos(const cBono& inicial) {
     return EscribirBonos(inicial).size() + 4096;
 }
 
+void AvisarSinClave(Agrupar por, const TotalesPorClave& t, std::FILE* errores) {
+    const auto filas = t.Ordenados();
+    if (por == Agrupar::Nada || filas.size() != 1 || !filas[0].clave.empty()) return;
+    std::fprintf(errores,
+                 "tarificador: aviso: --por %s: ninguna llamada dice su %s; en un registro "
+                 "sencillo, la cabecera nombra la columna «%s»\n",
+                 por == Agrupar::Cuenta ? "cuenta" : "origen",
+                 por == Agrupar::Cuenta ? "cuenta" : "origen",
+                 por == Agrupar::Cuenta ? "cuenta" : "origen");
+}
+
 int Resumir(const Totales& t, std::FILE* errores) {
     // Read by a person: the locale's number form, as the report writes it.
     const std::string importe = NumeroLocal(t.importe, 2, FormatoDelEntorno());

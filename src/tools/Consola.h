@@ -54,6 +54,9 @@ Totales Recorrer(Sesion& s, const OpcionesCosteo& o, std::FILE* entrada, Consola
 // after the run has the bonos it starts with, and a little room for longer times.
 std::size_t ReservaBonos(const cBono& inicial);
 
+// Says when --por found no key in any call: the log has no column for it.
+void AvisarSinClave(Agrupar por, const TotalesPorClave& t, std::FILE* errores);
+
 // The totals on the error stream, as every run ends; the exit status.
 int Resumir(const Totales& t, std::FILE* errores);
 

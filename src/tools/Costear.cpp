@@ -50,13 +50,6 @@ nlohmann::ordered_json NumeroJson(float importe) {
     return std::strtod(texto.c_str(), nullptr);
 }
 
-// An amount of a bill as a cell: the shortest text that reads back as it.
-void AnadirDoble(std::string& r, double x) {
-    char b[64];
-    const auto fin = std::to_chars(b, b + sizeof b, x, std::chars_format::fixed);
-    r.append(b, fin.ptr);
-}
-
 nlohmann::ordered_json Centimos(double x) {
     return std::round(x * 100.0) / 100.0 + 0.0;
 }
@@ -147,10 +140,9 @@ class FilasEscritas : public Filas {
         if (l.columnaCobrado) {
             m_Fila += ',';
             if (l.cobrado) {
-                AnadirDoble(m_Fila, *l.cobrado);
-                char b[64];
-                std::snprintf(b, sizeof b, ",%.2f", *f.diferencia);
-                m_Fila += b;
+                AnadirDecimal(m_Fila, *l.cobrado, -1);
+                m_Fila += ',';
+                AnadirDecimal(m_Fila, *f.diferencia, 2);
             } else {
                 m_Fila += ',';
             }
@@ -185,10 +177,8 @@ std::string EscribirTotales(const std::vector<TotalClave>& filas, Agrupar por, b
                                               {"importe", Centimos(t.importe)}};
             r += o.dump() + '\n';
         } else {
-            char b[512];
-            std::snprintf(b, sizeof b, ",%zu,%s,%.2f\n", t.llamadas,
-                          TextoDuracion(t.segundos).c_str(), t.importe);
-            r += CeldaCsv(SinFormula(t.clave)) + b;
+            r += CeldaCsv(SinFormula(TextoSeguro(t.clave))) + ',' + std::to_string(t.llamadas) +
+                 ',' + TextoDuracion(t.segundos) + ',' + TextoDecimal(t.importe, 2) + '\n';
         }
     }
     return r;
@@ -221,6 +211,7 @@ int Costear(const OpcionesCosteo& o, std::FILE* entrada, std::FILE* salida, std:
         bonos->Confirmar();
     }
     const int estado = Resumir(t, errores);
+    AvisarSinClave(o.por, filas.Totales(), errores);
     // As CSV they are a second table: on the error stream, standard output keeping one.
     if (o.por != Agrupar::Nada && !totales && !o.json) Emitir(errores, tabla);
     return estado;

@@ -8,6 +8,8 @@
 #include <locale.h>
 #include <string_view>
 
+#include "llamadas/Instantes.h"
+
 namespace quelmar::herramientas {
 
 namespace {
@@ -54,9 +56,7 @@ Formato FormatoDelEntorno() {
 }
 
 std::string NumeroLocal(double x, int decimales, const Formato& f) {
-    char b[64];
-    std::snprintf(b, sizeof b, "%.*f", decimales, std::fabs(x) < 5e-10 ? 0.0 : x);
-    std::string s = b, r;
+    std::string s = llamadas::TextoDecimal(std::fabs(x) < 5e-10 ? 0.0 : x, decimales), r;
     const auto punto = s.find('.');
     const std::size_t entera = punto == s.npos ? s.size() : punto;
     const std::size_t signo = s[0] == '-' ? 1 : 0;

@@ -61,7 +61,14 @@ std::string Html(std::string_view s) {
                 r += "&quot;";
                 break;
             default:
-                r += c;
+                // XML forbids the other control bytes: an input's are shown as \xHH.
+                if (static_cast<unsigned char>(c) < 0x20 && c != '\t' && c != '\n' && c != '\r') {
+                    char b[5];
+                    std::snprintf(b, sizeof b, "\\x%02X", static_cast<unsigned>(c));
+                    r += b;
+                } else {
+                    r += c;
+                }
         }
     return r;
 }
@@ -426,12 +433,14 @@ void GraficoComparacion(Pagina& p, const std::vector<Candidata>& cs, double prop
         return;
     }
     const Candidata& mejor = *validas.front();
-    const double ahorro = propio - mejor.importe;
+    // The saving as comparar gives it: both totals to the cent.
+    const double ahorro = -DiferenciaCandidata(mejor.importe, propio);
     p << "<p class=\"conclusion\">";
     if (ahorro > 0.005)
         p << "La tarifa más barata para estas llamadas es <strong>" << Html(mejor.tarifa)
-          << "</strong>: habrían costado " << p.Numero(mejor.importe) << ", " << p.Numero(ahorro)
-          << " menos que con las tarifas de cada llamada (" << p.Numero(propio) << ").";
+          << "</strong>: habrían costado " << p.Numero(Centimos(mejor.importe)) << ", "
+          << p.Numero(ahorro) << " menos que con las tarifas de cada llamada (" << p.Numero(propio)
+          << ").";
     else
         p << "Ninguna tarifa del catálogo sale más barata que las de cada llamada ("
           << p.Numero(propio) << "); la más barata es <strong>" << Html(mejor.tarifa)
@@ -512,17 +521,24 @@ void GraficoPorClave(Pagina& p, const Recopilacion& d) {
           << p.Numero(f.importe) << "</text>\n";
     }
     p << "</svg></div>\n";
+    const std::size_t enTabla = std::min(filas.size(), kLlamadasListadas);
     if (filas.size() > barras)
         p << "<p>En el gráfico, las " << std::to_string(barras)
           << " de importe mayor; en la tabla, "
-          << "todas.</p>\n";
+          << (enTabla < filas.size()
+                  ? "las " + p.Numero(static_cast<double>(enTabla), 0) + " de importe mayor de " +
+                        p.Numero(static_cast<double>(filas.size()), 0) +
+                        " (todas, con «tarificador costear --por»)"
+                  : std::string("todas"))
+          << ".</p>\n";
     p << "<div class=\"tabla\"><table>\n<thead><tr><th>" << (cuenta ? "Cuenta" : "Extensión")
       << "</th><th>Llamadas</th><th>Tiempo</th><th>Importe</th></tr></thead>\n<tbody>\n";
-    for (std::size_t i = 0; i < filas.size() && i < kLlamadasListadas; ++i)
-        p << "<tr><td>" << Html(filas[i].clave) << "</td><td class=\"n\">"
-          << p.Numero(static_cast<double>(filas[i].llamadas), 0) << "</td><td class=\"n\">"
-          << Pagina::Duracion(filas[i].segundos) << "</td><td class=\"n\">"
-          << p.Numero(filas[i].importe) << "</td></tr>\n";
+    for (std::size_t i = 0; i < enTabla; ++i)
+        p << "<tr><td>"
+          << (filas[i].clave.empty() ? std::string("(sin dato)") : Html(filas[i].clave))
+          << "</td><td class=\"n\">" << p.Numero(static_cast<double>(filas[i].llamadas), 0)
+          << "</td><td class=\"n\">" << Pagina::Duracion(filas[i].segundos)
+          << "</td><td class=\"n\">" << p.Numero(filas[i].importe) << "</td></tr>\n";
     p << "</tbody></table></div>\n</section>\n";
 }
 
@@ -660,6 +676,7 @@ int Informe(const OpcionesInforme& o, std::FILE* entrada, std::FILE* errores) {
     pagina.Confirmar();
     if (bonos) bonos->Confirmar();
     const int estado = Resumir(t, errores);
+    AvisarSinClave(o.costeo.por, datos.PorClave(), errores);
     if (pagina.Estandar())
         std::fputs("tarificador: informe escrito en la salida estándar\n", errores);
     else

@@ -23,6 +23,7 @@ enum Campo : std::size_t {
     kCuenta = 0,
     kOrigen = 1,
     kDestino = 2,
+    kInicio = 9,
     kRespuesta = 10,
     kFin = 11,
     kBillsec = 13,
@@ -75,6 +76,7 @@ std::optional<std::string> LeerRegistroAsterisk(const std::vector<std::string>& 
     r.cuenta = RecortarBlancos(campos[kCuenta]);
     r.origen = RecortarBlancos(campos[kOrigen]);
     r.destino = RecortarBlancos(campos[kDestino]);
+    r.inicio = RecortarBlancos(campos[kInicio]);
     r.respuesta = RecortarBlancos(campos[kRespuesta]);
     r.fin = RecortarBlancos(campos[kFin]);
     r.billsec = s;
@@ -107,6 +109,10 @@ class LectorAsterisk : public Lector {
                 " según billsec: de answer a end no cuadra con él"};
     }
 
+    // A ring group's Dial string alone may take kilobytes.
+    std::size_t Maximo() const override { return 64 * 1024; }
+    std::string Cabe() const override { return "es lo más que ocupa un registro de una centralita"; }
+
   private:
     static std::string Motivo(Disposicion d) {
         return std::string(NombreDisposicion(d)) +
@@ -126,8 +132,15 @@ Lectura LectorAsterisk::Leer(std::string_view linea, bool primera, Registro& reg
     RegistroAsterisk r;
     if (auto fallo = LeerRegistroAsterisk(m_Campos, r)) return Lectura::DeMala(*fallo);
     if (!SeCostea(r)) return Lectura::DeAparte(Motivo(r.disposicion));
+    // The call began at `start`: a record whose start is no instant, or comes after its
+    // answer, is not what Asterisk writes.
+    const auto inicio = LeerInstante(r.inicio);
+    if (!inicio) return Lectura::DeMala("start " + InstanteIlegible(r.inicio));
     const auto respuesta = LeerInstante(r.respuesta);
     if (!respuesta) return Lectura::DeMala("answer " + InstanteIlegible(r.respuesta));
+    if (Antes(*respuesta, *inicio))
+        return Lectura::DeMala("answer " + CitarCorto(r.respuesta) + " es anterior a start " +
+                               CitarCorto(r.inicio));
     const auto fin = LeerInstante(r.fin);
     if (!fin) return Lectura::DeMala("end " + InstanteIlegible(r.fin));
     const TramoCosteado t = TramoDeRegistro(*respuesta, *fin, r.billsec);

@@ -19,7 +19,8 @@ const char* NombreDisposicion(Disposicion d);
 
 struct RegistroAsterisk {
     std::string_view cuenta, origen, destino;
-    std::string_view respuesta, fin;  // the instants' texts, "AAAA-MM-DD HH:MM:SS"
+    // The instants' texts, "AAAA-MM-DD HH:MM:SS".
+    std::string_view inicio, respuesta, fin;
     std::int64_t billsec = 0;
     Disposicion disposicion = Disposicion::Contestada;
 };

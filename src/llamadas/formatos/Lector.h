@@ -61,6 +61,10 @@ class Lector {
     virtual bool ColumnaCobrado() const { return false; }
     // What the summary says of how the file was read, a sentence each.
     virtual std::vector<std::string> Notas() const { return {}; }
+    // The longest record read, in bytes, and what one that long holds at most (for the
+    // message about a longer one).
+    virtual std::size_t Maximo() const { return 1024; }
+    virtual std::string Cabe() const { return "una llamada ocupa menos de 100"; }
 };
 
 // One layout of call records, as a front end offers it.

@@ -1,5 +1,7 @@
 // The plain log: "inicio,fin[,tarifa[,numero]]" a line (or ";"), or the columns a header
 // names.
+#include <algorithm>
+#include <cmath>
 #include <cstddef>
 #include <cstdint>
 #include <memory>
@@ -10,7 +12,9 @@
 
 #include "llamadas/Cobrado.h"
 #include "llamadas/Csv.h"
+#include "llamadas/Error.h"
 #include "llamadas/Instantes.h"
+#include "llamadas/Sugerencia.h"
 #include "llamadas/Textos.h"
 #include "llamadas/formatos/Lector.h"
 #include "llamadas/formatos/Lectores.h"
@@ -20,6 +24,16 @@
 namespace quelmar::llamadas {
 
 namespace {
+
+// An instant of the log: AAAA-MM-DDTHH:MM:SS, or as the locale's spreadsheet writes it
+// ("28/12/1999 10:00"), then `texto` gets its AAAA-MM-DDTHH:MM:SS form (else is emptied).
+std::optional<double> Instante(std::string_view t, std::string& texto) {
+    texto.clear();
+    if (const auto d = LeerInstante(t)) return d;
+    const auto d = LeerInstanteLocal(t);
+    if (d) texto = TextoInstante(*d);
+    return d;
+}
 
 class LectorLlamadas : public Lector {
   public:
@@ -41,17 +55,22 @@ class LectorLlamadas : public Lector {
         std::size_t maximo = 4;
         bool nombradas = false;
     } m_Col;
-    bool m_AvisoComa = false;
+    bool m_AvisoComa = false, m_PuntoYComa = false;
+    // An instant written as the locale's spreadsheet writes it, as the row shows it.
+    std::string m_TextoIni, m_TextoFin;
 };
 
 Lectura LectorLlamadas::Leer(std::string_view linea, bool primera, Registro& r, Avisos& a) {
-    auto fallo = PartirCsv(linea, ',', m_Campos);
-    // ";" separates too, as a Spanish spreadsheet writes it, quoted fields included
-    // ("a";"b" is no field followed by text for ","); the first reading's fault is told
-    // when neither reads.
-    if ((fallo || m_Campos.size() == 1) && linea.find(';') != std::string_view::npos) {
+    // A file whose first line is ";"-separated, as a Spanish spreadsheet saves it, is read
+    // with ";" alone: its amounts' decimal commas are no separators.
+    auto fallo = PartirCsv(linea, m_PuntoYComa ? ';' : ',', m_Campos);
+    // Else ";" separates too, quoted fields included ("a";"b" is no field followed by text
+    // for ","); the first reading's fault is told when neither reads.
+    if (!m_PuntoYComa && (fallo || m_Campos.size() == 1) &&
+        linea.find(';') != std::string_view::npos) {
         auto otro = PartirCsv(linea, ';', m_Campos);
         if (!otro || !fallo) fallo = std::move(otro);
+        if (primera && !otro && m_Campos.size() > 1) m_PuntoYComa = true;
     }
     // A first line whose first field does not start with a digit is a header.
     if (primera && !fallo) {
@@ -75,9 +94,9 @@ Lectura LectorLlamadas::Leer(std::string_view linea, bool primera, Registro& r, 
 // The call of the fields read: two instants in order.
 Lectura LectorLlamadas::LeerCampos(Registro& r, Avisos& a) {
     const std::string_view tIni = RecortarBlancos(m_Campos[0]), tFin = RecortarBlancos(m_Campos[1]);
-    const auto ini = LeerInstante(tIni);
+    const auto ini = Instante(tIni, m_TextoIni);
     if (!ini) return Lectura::DeMala("inicio " + InstanteIlegible(tIni));
-    const auto fin = LeerInstante(tFin);
+    const auto fin = Instante(tFin, m_TextoFin);
     if (!fin) return Lectura::DeMala("fin " + InstanteIlegible(tFin));
     const std::int64_t segundos = fecha::SegundosEntre(*ini, *fin);
     if (segundos < 0)
@@ -87,7 +106,8 @@ Lectura LectorLlamadas::LeerCampos(Registro& r, Avisos& a) {
     Llamada& l = r.llamada;
     l = Llamada{};
     l.ini = *ini, l.fin = *fin, l.segundos = segundos;
-    l.textoIni = tIni, l.textoFin = tFin;
+    l.textoIni = m_TextoIni.empty() ? tIni : std::string_view(m_TextoIni);
+    l.textoFin = m_TextoFin.empty() ? tFin : std::string_view(m_TextoFin);
     l.numero = Campo(m_Col.numero);
     l.origen = Campo(m_Col.origen);
     l.cuenta = Campo(m_Col.cuenta);
@@ -97,9 +117,14 @@ Lectura LectorLlamadas::LeerCampos(Registro& r, Avisos& a) {
         if (!LeerCobrado(Campo(m_Col.cobrado), l.cobrado, coma))
             return Lectura::DeMala("cobrado " + CitarCorto(Campo(m_Col.cobrado)) +
                                    " no es un importe (se espera un número como 11.5)");
+        if (l.cobrado && !(std::fabs(*l.cobrado) < kCobradoMaximo))
+            return Lectura::DeMala("cobrado " + CitarCorto(Campo(m_Col.cobrado)) +
+                                   " no es el importe de una llamada (se esperan menos de " +
+                                   "mil millones)");
         if (coma && !m_AvisoComa) {
             m_AvisoComa = true;
-            a.Aviso("los importes cobrados con coma decimal (11,5) se leen como con punto (11.5)",
+            a.Aviso("los importes cobrados con coma decimal se leen como con punto: " +
+                        CitarCorto(Campo(m_Col.cobrado)) + " es " + TextoDecimal(*l.cobrado, -1),
                     TipoAviso::Unico);
         }
     }
@@ -109,26 +134,40 @@ Lectura LectorLlamadas::LeerCampos(Registro& r, Avisos& a) {
 }
 
 // The columns a header line names: any of inicio, fin, tarifa, numero, cobrado, origen and
-// cuenta, in any case; the calls' instants stay the first two columns.
+// cuenta, in any case; the calls' instants stay the first two columns. A name nobody
+// knows, or one given twice, would silently drop a column: it stops the run, with the
+// closest known name as hint.
 void LectorLlamadas::Cabecera() {
+    static const std::vector<std::string> kConocidas = {"inicio",  "fin",    "tarifa", "numero",
+                                                        "cobrado", "origen", "cuenta"};
     Columnas c;
     c.tarifa = c.numero = kSin;
-    for (std::size_t i = 2; i < m_Campos.size(); ++i) {
+    for (std::size_t i = 0; i < m_Campos.size(); ++i) {
         std::string n(Campo(i));
         for (char& ch : n)
             if (ch >= 'A' && ch <= 'Z') ch = static_cast<char>(ch - 'A' + 'a');
-        std::size_t* col = n == "tarifa"                    ? &c.tarifa
-                           : n == "numero" || n == "número" ? &c.numero
-                           : n == "cobrado"                 ? &c.cobrado
-                           : n == "origen"                  ? &c.origen
-                           : n == "cuenta"                  ? &c.cuenta
-                                                            : nullptr;
-        if (!col) continue;
+        if (n == "número") n = "numero";
+        if (std::find(kConocidas.begin(), kConocidas.end(), n) == kConocidas.end())
+            throw Error(Error::Clase::Datos,
+                        "la cabecera nombra la columna " + CitarCorto(Campo(i)) +
+                            ", que no se conoce (se conocen inicio, fin, tarifa, numero, "
+                            "cobrado, origen y cuenta)" +
+                            Sugerencia(kConocidas, n));
+        if (i < 2) continue;
+        std::size_t* col = n == "tarifa"    ? &c.tarifa
+                           : n == "numero"  ? &c.numero
+                           : n == "cobrado" ? &c.cobrado
+                           : n == "origen"  ? &c.origen
+                           : n == "cuenta"  ? &c.cuenta
+                                            : nullptr;
+        if (!col || *col != kSin)
+            throw Error(Error::Clase::Datos,
+                        "la cabecera nombra dos veces la columna " + CitarCorto(Campo(i)));
         *col = i;
         if (col != &c.tarifa) c.nombradas = true;
     }
     // Only a header that names a column past the tariff lays the columns out: one of
-    // inicio,fin,tarifa or of other names leaves them where they always were.
+    // inicio,fin,tarifa leaves them where they always were.
     if (!c.nombradas) return;
     c.maximo = m_Campos.size();
     m_Col = c;
