@@ -798,7 +798,10 @@ void VentanaCostes::Imprimir() {
     QPrinter impresora(QPrinter::HighResolution);
     QPrintDialog dialogo(&impresora, this);
     dialogo.setWindowTitle(QStringLiteral("Imprimir"));
-    if (dialogo.exec() != QDialog::Accepted) return;
+    if (dialogo.exec() == QDialog::Accepted) Imprimir(impresora);
+}
+
+void VentanaCostes::Imprimir(QPrinter& impresora) const {
     // The summary and the table as the window shows it (sorted and filtered).
     QString html = QStringLiteral("<h2>") + QFileInfo(m_Fichero).fileName().toHtmlEscaped() +
                    QStringLiteral("</h2><table>");

@@ -16,6 +16,7 @@ class QLineEdit;
 class QListWidget;
 class QMenu;
 class QProgressBar;
+class QPrinter;
 class QPushButton;
 class QSettings;
 class QSortFilterProxyModel;
@@ -49,6 +50,9 @@ class VentanaCostes : public QMainWindow {
     bool ExportarCsv(const QString& ruta);
     bool GuardarInforme(const QString& ruta);
     bool Costeando() const;
+    // The summary and the calls as the table shows them (sorted, filtered), on `impresora`
+    // (a PDF file too).
+    void Imprimir(QPrinter& impresora) const;
     const Resultado* Mostrado() const { return m_Resultado.get(); }
 
   protected:

@@ -3,6 +3,7 @@
 #include <QDropEvent>
 #include <QLineEdit>
 #include <QMimeData>
+#include <QPrinter>
 #include <QPushButton>
 #include <QSettings>
 #include <QSortFilterProxyModel>
@@ -110,6 +111,18 @@ TEST_F(VentanaCostesTest, TheDefaultPeriodIsTheLastWholeMonth) {
     ASSERT_TRUE(v.Mostrado()->intervalo);
     EXPECT_EQ(*v.Mostrado()->intervalo, IntervaloDeMes(2000, 2));
     EXPECT_EQ(Cifra(v, QStringLiteral("Llamadas")), QString::number(28 * 9));
+}
+
+TEST_F(VentanaCostesTest, PrintsTheSummaryAndTheTableToPdf) {
+    VentanaCostes v(*m_Motor, m_Ajustes, m_Opciones);
+    Abrir(v);
+    QPrinter impresora;
+    impresora.setOutputFormat(QPrinter::PdfFormat);
+    impresora.setOutputFileName(QString::fromStdString((c / "costes.pdf").string()));
+    v.Imprimir(impresora);
+    const std::string pdf = pruebas::Leer(c / "costes.pdf");
+    EXPECT_EQ(pdf.substr(0, 5), "%PDF-");
+    EXPECT_GT(pdf.size(), 10000u);  // several pages of rows
 }
 
 TEST_F(VentanaCostesTest, AFileDroppedOnTheWindowIsOpened) {
