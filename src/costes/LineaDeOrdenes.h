@@ -15,7 +15,7 @@ struct Arranque {
     std::optional<int> salida;
     std::string texto;  // what to write then: standard output for 0, standard error for 2
     OpcionesCostes opciones;
-    std::vector<std::string> dadas;  // the option names given, which win over the saved ones
+    std::vector<std::string> dadas;  // the option names given, in order
     std::optional<Periodo> periodo;
     std::string fichero;
     std::vector<std::string> paraQt;

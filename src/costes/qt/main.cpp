@@ -1,5 +1,6 @@
 #include <QApplication>
 #include <QSettings>
+#include <algorithm>
 #include <cstdio>
 #include <string>
 #include <vector>
@@ -45,21 +46,13 @@ int main(int argc, char* argv[]) {
     QApplication& app = *aplicacion;
     quelmar::qtcomun::PonerEnEspanol(app);
 
-    // The options given win over those kept, and are kept for the next start.
+    // With costing options on the command line the file is costed with those alone, as
+    // tarificador costear would cost it; without any, with those kept from the dialog.
     QSettings ajustes(QStringLiteral("quelmar"), QStringLiteral("quelmar-costes"));
-    c::OpcionesCostes o = c::LeerOpciones(ajustes);
-    for (const std::string& d : a.dadas) {
-        if (d == "catalogo") o.catalogo = a.opciones.catalogo;
-        if (d == "tarifa") o.tarifa = a.opciones.tarifa;
-        if (d == "festivos") o.festivos = a.opciones.festivos;
-        if (d == "bonos") o.bonos = a.opciones.bonos;
-        if (d == "destinos") o.destinos = a.opciones.destinos;
-        if (d == "troncal") o.troncales = a.opciones.troncales;
-        if (d == "contexto") o.contextos = a.opciones.contextos;
-        if (d == "utc") o.utc = a.opciones.utc;
-        if (d == "formato") o.formato = a.opciones.formato;
-    }
-    if (!a.dadas.empty()) c::GuardarOpciones(ajustes, o);
+    const bool dadas = std::any_of(a.dadas.begin(), a.dadas.end(), [](const std::string& d) {
+        return d != "mes" && d != "desde" && d != "hasta" && d != "por";
+    });
+    const c::OpcionesCostes o = dadas ? a.opciones : c::LeerOpciones(ajustes);
 
     const auto motor = c::MotorDeLlamadas();
     c::VentanaCostes ventana(*motor, ajustes, o);
