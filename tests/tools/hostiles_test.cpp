@@ -1,6 +1,7 @@
 // tarificador against hostile and odd inputs: each case is an input and a command, and
 // what must come of it (exit status, words on the error stream, bytes of the output).
 #include <algorithm>
+#include <cstdlib>
 #include <filesystem>
 #include <gtest/gtest.h>
 #include <string>
@@ -201,8 +202,8 @@ TEST_F(Hostiles, EachEdgeGivesItsStatusItsWordsAndCleanOutput) {
     }
 }
 
-// The report's saving is comparar's difference, to the cent.
-TEST_F(Hostiles, TheReportSavesWhatComparingSays) {
+// The report's saving is comparar's difference, to the cent; its title says whence.
+TEST_F(Hostiles, TheReportSavesWhatComparingSaysAndNamesItsSource) {
     std::string log;
     for (int i = 0; i < 40; ++i)
         log += "1999-12-" + std::to_string(10 + i % 15) + "T" + std::to_string(10 + i % 9) +
@@ -219,11 +220,19 @@ TEST_F(Hostiles, TheReportSavesWhatComparingSays) {
     for (auto i = static_cast<int>(ahorro.find(',')) - 3; i > 0; i -= 3)
         ahorro.insert(static_cast<std::size_t>(i), ".");
     const std::string pagina = (dir.ruta() / "i.html").string();
-    ASSERT_EQ(
-        Ejecutar(dir.ruta(), {"informe", "--catalogo", dir.ruta().string(), "--salida", pagina, f})
-            .estado,
-        0);
-    EXPECT_NE(LeerTodo(pagina).find(ahorro + " menos que"), std::string::npos) << ahorro;
+    ::setenv("SOURCE_DATE_EPOCH", "90061", 1);
+    ::setenv("TZ", "UTC", 1);
+    const Resultado i =
+        Ejecutar(dir.ruta(), {"informe", "--catalogo", dir.ruta().string(), "--salida", pagina, f});
+    ::unsetenv("SOURCE_DATE_EPOCH");
+    ASSERT_EQ(i.estado, 0) << i.errores;
+    const std::string html = LeerTodo(pagina);
+    EXPECT_NE(html.find(ahorro + " menos que"), std::string::npos) << ahorro;
+    // Under its title, the page says what it was made from, which calls, and when.
+    EXPECT_NE(html.find("Registro «log.csv», llamadas del 10/12/1999 10:00:00 al 24/12/1999 "
+                        "15:01:34.<br>Hecho el 02/01/1970 01:01:01"),
+              std::string::npos)
+        << html.substr(html.find("<header>"), 300);
 }
 
 }  // namespace
