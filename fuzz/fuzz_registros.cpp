@@ -50,10 +50,11 @@ extern "C" int LLVMFuzzerTestOneInput(const std::uint8_t* datos, std::size_t n) 
                      "una llamada de duración imposible");
         fuzz::Exigir(fecha::SegundosEntre(c.ini, c.fin) == c.segundos,
                      "la duración no es la de sus instantes");
-        for (const auto& [texto, valor] : {std::pair{c.textoIni, c.ini}, {c.textoFin, c.fin}}) {
-            const auto leido = LeerInstante(texto);
-            fuzz::Exigir(leido && fecha::ASegundos(*leido) == fecha::ASegundos(valor),
-                         [&] { return "el texto «" + std::string(texto) + "» no es su instante"; });
+        for (const auto& par : {std::pair{c.textoIni, c.ini}, {c.textoFin, c.fin}}) {
+            const auto leido = LeerInstante(par.first);
+            fuzz::Exigir(leido && fecha::ASegundos(*leido) == fecha::ASegundos(par.second), [&] {
+                return "el texto «" + std::string(par.first) + "» no es su instante";
+            });
         }
     }
     return 0;
