@@ -5,10 +5,13 @@
 #include <string>
 
 #include "catalogue/tTarifa.h"
+#include "llamadas/Instantes.h"
 
 namespace quelmar::llamadas {
 
 void Recopilacion::Costeada(const Llamada& l, const cCosteo& m, const cBono& antes) {
+    if (!m_Primero || Antes(l.ini, *m_Primero)) m_Primero = l.ini;
+    if (!m_Final || Antes(*m_Final, l.fin)) m_Final = l.fin;
     m_Candidatas.Anadir({l.ini, l.fin, l.segundos});
     if (m_Por != Agrupar::Nada) m_PorClave.Sumar(ClaveDe(l, m_Por), l.segundos, m.importe());
     if (l.cobrado) AnotarCobro(l, m);

@@ -5,6 +5,7 @@
 #include <cstddef>
 #include <cstdint>
 #include <map>
+#include <optional>
 #include <string>
 #include <utility>
 #include <vector>
@@ -95,6 +96,10 @@ class Recopilacion : public DestinoLlamadas, public ObservadorTramos {
     // Lines naming a tariff the catalogue lacks: out of the log's own total.
     std::size_t SinTarifa() const { return m_SinTarifa; }
 
+    // The first start and the last end of the calls costed; none without calls.
+    const std::optional<double>& Primero() const { return m_Primero; }
+    const std::optional<double>& Ultimo() const { return m_Final; }
+
     Agrupar Por() const { return m_Por; }
     const TotalesPorClave& PorClave() const { return m_PorClave; }
     // The calls charged more, largest difference first (the first kCobrosListados).
@@ -139,6 +144,7 @@ class Recopilacion : public DestinoLlamadas, public ObservadorTramos {
     std::vector<std::pair<std::size_t, std::string>> m_Malas;
     std::array<std::int64_t, 2> m_BonoUsado{};
     std::size_t m_SinTarifa = 0;
+    std::optional<double> m_Primero, m_Final;
     std::vector<cTramo> m_Pendientes;  // of the call being costed
     std::int64_t m_DiaTipo = INT64_MIN;
     std::size_t m_Tipo = 0;

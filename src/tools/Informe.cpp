@@ -7,6 +7,7 @@
 #include <cstdio>
 #include <cstdlib>
 #include <cstring>
+#include <ctime>
 #include <map>
 #include <optional>
 #include <string>
@@ -25,6 +26,7 @@
 #include "llamadas/Sesion.h"
 #include "runtime/Locale.h"
 #include "runtime/OleDate.h"
+#include "runtime/Reloj.h"
 #include "tools/Bonos.h"
 #include "tools/Comparar.h"
 #include "tools/Comun.h"
@@ -630,16 +632,18 @@ td.n{text-align:right;font-variant-numeric:tabular-nums}
 
 std::string EscribirPagina(const Formato& f, const Totales& t, const Recopilacion& d,
                            const cBono& inicial, const cBono& final,
-                           const std::vector<Candidata>& cs) {
+                           const std::vector<Candidata>& cs, const std::string& origen,
+                           double hecho) {
     const LocaleScope fechas(f.fechas);
     Pagina p(f);
     p << "<!DOCTYPE html>\n<html lang=\"es\">\n<head>\n<meta charset=\"utf-8\">\n"
          "<meta name=\"viewport\" content=\"width=device-width, initial-scale=1\">\n"
          "<title>Informe de llamadas</title>\n"
       << kEstilo << "</head>\n<body>\n"
-      << kDefiniciones
-      << "<header><h1>Informe de llamadas</h1><p class=\"sub\">Hecho por tarificador "
-         "(Quelmar)</p></header>\n";
+      << kDefiniciones << "<header><h1>Informe de llamadas</h1><p class=\"sub\">" << Html(origen);
+    if (d.Primero())
+        p << ", llamadas del " << p.Fecha(*d.Primero()) << " al " << p.Fecha(*d.Ultimo());
+    p << ".<br>Hecho el " << p.Fecha(hecho) << " por tarificador (Quelmar).</p></header>\n";
     Resumen(p, t, d, inicial, final);
     GraficoImportes(p, d);
     GraficoHoras(p, d);
@@ -650,6 +654,22 @@ std::string EscribirPagina(const Formato& f, const Totales& t, const Recopilacio
     TablaLlamadas(p, d, t);
     p << "</body>\n</html>\n";
     return std::move(p.Texto());
+}
+
+// When the page is made: now, or SOURCE_DATE_EPOCH's moment (seconds since 1970 in UTC),
+// as reproducible builds pin it, in local time.
+double Ahora() {
+    if (const char* v = std::getenv("SOURCE_DATE_EPOCH")) {
+        char* fin = nullptr;
+        const long long s = std::strtoll(v, &fin, 10);
+        std::tm t{};
+        const std::time_t tt = static_cast<std::time_t>(s);
+        if (fin != v && *fin == '\0' && ::localtime_r(&tt, &t))
+            return fecha::DesdeSegundos(fecha::ASegundos(fecha::DesdeCalendario(
+                                            t.tm_year + 1900, t.tm_mon + 1, t.tm_mday)) +
+                                        t.tm_hour * 3600 + t.tm_min * 60 + t.tm_sec);
+    }
+    return AhoraLocal();
 }
 
 // Set aside for the page before the run: most pages are smaller.
@@ -671,7 +691,11 @@ int Informe(const OpcionesInforme& o, std::FILE* entrada, std::FILE* errores) {
     const Totales t = Recorrer(sesion, o.costeo, entrada, consola, datos);
     const auto cs = candidatas.Terminar();
     const cBono& final = sesion.Motor().Bono();
-    pagina.Escribir(EscribirPagina(FormatoDelEntorno(), t, datos, sesion.Inicial(), final, cs));
+    const std::string origen = o.costeo.llamadas
+                                   ? "Registro " + Citar(o.costeo.llamadas->filename().string())
+                                   : std::string("Registro leído de la entrada estándar");
+    pagina.Escribir(EscribirPagina(FormatoDelEntorno(), t, datos, sesion.Inicial(), final, cs,
+                                   origen, Ahora()));
     if (bonos) bonos->Escribir(EscribirBonos(final));
     pagina.Confirmar();
     if (bonos) bonos->Confirmar();
