@@ -36,6 +36,8 @@ inline void EscribirTodo(const std::filesystem::path& p, const std::string& s) {
 // The tool writes numbers for people as the locale does: the tests read them as Spain
 // writes them without one, whatever the machine's locale.
 inline const bool kSinLocale = ::setenv("LC_ALL", "C", 1) == 0;
+// The report says when it was made: one moment for every run, so that pages compare.
+inline const bool kFechaFija = ::setenv("SOURCE_DATE_EPOCH", "0", 1) == 0;
 
 struct Resultado {
     int estado = -1;

@@ -224,7 +224,7 @@ TEST_F(Hostiles, TheReportSavesWhatComparingSaysAndNamesItsSource) {
     ::setenv("TZ", "UTC", 1);
     const Resultado i =
         Ejecutar(dir.ruta(), {"informe", "--catalogo", dir.ruta().string(), "--salida", pagina, f});
-    ::unsetenv("SOURCE_DATE_EPOCH");
+    ::setenv("SOURCE_DATE_EPOCH", "0", 1);
     ASSERT_EQ(i.estado, 0) << i.errores;
     const std::string html = LeerTodo(pagina);
     EXPECT_NE(html.find(ahorro + " menos que"), std::string::npos) << ahorro;
