@@ -26,8 +26,10 @@ namespace {
 class Minutos : public ObservadorTramos {
   public:
     explicit Minutos(Candidata& c) : m_C(c) {}
+    // Whether the call being costed counts (one outside the period does not).
+    bool cuenta = true;
     void Tramo(const cTramo& t) override {
-        if (t.clase == cTramo::Clase::EntrePeriodos) return;
+        if (!cuenta || t.clase == cTramo::Clase::EntrePeriodos) return;
         const Reparto r = RepartoDe(t);
         (r == kBono ? m_C.bono : r == kNormal ? m_C.normal : m_C.reducida) += t.segundos;
     }
@@ -108,6 +110,7 @@ void CosteoCandidatas::Costear(std::size_t primera, std::size_t cada) noexcept {
         for (const LlamadaCandidata& l : m_Costeando) {
             if (e.c.fallo) break;
             try {
+                e.minutos.cuenta = l.cuenta;
                 if (const auto fallo =
                         e.costeo.Costear(m_Catalogo, e.tarifa, l.ini, l.fin, l.segundos)) {
                     e.c.fallo = "el motor no pudo costear la llamada que empieza " +
@@ -118,10 +121,11 @@ void CosteoCandidatas::Costear(std::size_t primera, std::size_t cada) noexcept {
                 m_Fallos[primera] = std::current_exception();
                 return;
             }
+            if (!l.cuenta) continue;
+            e.c.importe += e.costeo.Motor().importe();
+            e.c.segundos += l.segundos;
+            ++e.c.llamadas;
         }
-        e.c.importe = e.costeo.Importe();
-        e.c.segundos = e.costeo.Segundos();
-        e.c.llamadas = e.costeo.Llamadas();
     }
 }
 

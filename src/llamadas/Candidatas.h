@@ -22,6 +22,8 @@ namespace quelmar::llamadas {
 struct LlamadaCandidata {
     double ini, fin;
     std::int64_t segundos;
+    // Whether it counts: a call outside the period looked at only carries the registry.
+    bool cuenta = true;
 };
 
 // "N líneas nombran una tarifa ...": what the total with the log's own tariffs leaves out
@@ -95,6 +97,9 @@ class CompararLlamadas : public DestinoLlamadas {
     explicit CompararLlamadas(CosteoCandidatas& c) : m_Candidatas(c) {}
     void Costeada(const Llamada& l, const cCosteo&, const cBono&) override {
         m_Candidatas.Anadir({l.ini, l.fin, l.segundos});
+    }
+    void Fuera(const Llamada& l) override {
+        m_Candidatas.Anadir({l.ini, l.fin, l.segundos, false});
     }
     void SinTarifa(const Llamada& l) override {
         m_Candidatas.Anadir({l.ini, l.fin, l.segundos});

@@ -30,6 +30,7 @@ class Filas : public DestinoLlamadas {
     explicit Filas(Agrupar por) : m_Por(por) {}
 
     void Costeada(const Llamada& l, const cCosteo& motor, const cBono& antes) final;
+    void Fuera(const Llamada&) final { m_TotalesVistos = false; }
     // The calls' totals by the key asked for (none for Agrupar::Nada).
     const TotalesPorClave& Totales() const { return m_Totales; }
 

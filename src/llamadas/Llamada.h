@@ -60,6 +60,9 @@ class DestinoLlamadas {
     // Once the input is known to be text, before its first record.
     virtual void Empezar() {}
     virtual void Costeada(const Llamada& l, const cCosteo& motor, const cBono& antes) = 0;
+    // A call costed outside the period looked at: it spent and refilled bonos as every
+    // call does, but is no result (the next call's `antes` is the registry it left).
+    virtual void Fuera(const Llamada& /*l*/) {}
     // A call whose record names a tariff the catalogue lacks: a bad record (told apart),
     // not costed, but a call all the same for whoever costs it under other tariffs.
     virtual void SinTarifa(const Llamada& /*l*/) {}

@@ -27,8 +27,10 @@ void Recopilacion::Costeada(const Llamada& l, const cCosteo& m, const cBono& ant
         m_Filas.push_back({l.ini, l.fin, l.tarifa->utf8, m.importe(), m.Duracion(), bono});
     if (!m_ConBonos) return;
     // The group totals only change when the call changed the registry.
-    if (m_Saldos.empty() || !m.Bono().MismosTiempos(antes))
+    if (m_Saldos.empty() || m_SaldoViejo || !m.Bono().MismosTiempos(antes)) {
         m_Ultimo = {m.Bono().SegundosGrupo(0), m.Bono().SegundosGrupo(1)};
+        m_SaldoViejo = false;
+    }
     m_Saldos.push_back({l.fin, m_Ultimo});
     if (m_Saldos.size() >= m_SaldosMaximos) Aclarar();
 }

@@ -72,6 +72,11 @@ class Recopilacion : public DestinoLlamadas, public ObservadorTramos {
 
     void Costeada(const Llamada& l, const cCosteo& m, const cBono& antes) override;
 
+    void Fuera(const Llamada& l) override {
+        m_Pendientes.clear();
+        m_SaldoViejo = true;
+        m_Candidatas.Anadir({l.ini, l.fin, l.segundos, false});
+    }
     void SinTarifa(const Llamada& l) override {
         ++m_SinTarifa;
         m_Candidatas.Anadir({l.ini, l.fin, l.segundos});
@@ -145,6 +150,7 @@ class Recopilacion : public DestinoLlamadas, public ObservadorTramos {
     std::array<std::int64_t, 2> m_BonoUsado{};
     std::size_t m_SinTarifa = 0;
     std::optional<double> m_Primero, m_Final;
+    bool m_SaldoViejo = false;         // calls outside the period changed the registry unseen
     std::vector<cTramo> m_Pendientes;  // of the call being costed
     std::int64_t m_DiaTipo = INT64_MIN;
     std::size_t m_Tipo = 0;

@@ -56,6 +56,12 @@ class Sesion::Recorrido : public Avisos {
     void Deshacer();
     void Apartar(const std::string& motivo);
     bool Costear(const Llamada& l);
+    // A call costed, and handed to the result as one of the period's or not.
+    void Entregar(const Llamada& l);
+    bool FueraDelPeriodo(const Llamada& l) const {
+        const auto &desde = m_Sesion.m_Desde, &hasta = m_Sesion.m_Hasta;
+        return (desde && Antes(l.ini, *desde)) || (hasta && !Antes(l.ini, *hasta));
+    }
     void Mala(const std::string& motivo);
     void Unico(bool& dado, const char* texto);
 
@@ -188,8 +194,22 @@ bool Sesion::Recorrido::Costear(const Llamada& l) {
                                  : ""));
         return false;
     }
-    if (l.cobrado) m_Totales.factura.Anotar(DiferenciaCobrada(*l.cobrado, c.Motor().importe()));
     return true;
+}
+
+void Sesion::Recorrido::Entregar(const Llamada& l) {
+    if (!Costear(l)) return;
+    const Costeador& c = m_Sesion.m_Costeador;
+    if (FueraDelPeriodo(l)) {
+        m_Destino.Fuera(l);
+        return;
+    }
+    // The totals are the period's calls' own, added in the file's order.
+    ++m_Totales.costeadas;
+    m_Totales.importe += c.Motor().importe();
+    m_Totales.segundos += l.segundos;
+    if (l.cobrado) m_Totales.factura.Anotar(DiferenciaCobrada(*l.cobrado, c.Motor().importe()));
+    m_Destino.Costeada(l, c.Motor(), c.Antes());
 }
 
 bool Sesion::Recorrido::Linea(std::string_view bruta, bool cortada, std::uint64_t leidos) {
@@ -287,24 +307,22 @@ void Sesion::Recorrido::Leer(std::string_view linea, bool primera) {
                     m_AvisoNumero,
                     "el registro trae números marcados, pero sin --destinos no eligen la tarifa de "
                     "sus llamadas");
-            if (Costear(l))
-                m_Destino.Costeada(l, m_Sesion.m_Costeador.Motor(), m_Sesion.m_Costeador.Antes());
+            Entregar(l);
             break;
         case EleccionTarifa::Resultado::Mala:
             Mala(m_Motivo);
             break;
         case EleccionTarifa::Resultado::SinTarifa:
             Mala(m_Motivo);
-            m_Destino.SinTarifa(l);
+            if (FueraDelPeriodo(l))
+                m_Destino.Fuera(l);
+            else
+                m_Destino.SinTarifa(l);
             break;
     }
 }
 
 Totales Sesion::Recorrido::Terminar() {
-    const Costeador& c = m_Sesion.m_Costeador;
-    m_Totales.costeadas = c.Llamadas();
-    m_Totales.importe = c.Importe();
-    m_Totales.segundos = c.Segundos();
     m_Totales.columnaCobrado = m_Lector->ColumnaCobrado();
     m_Totales.notas = m_Lector->Notas();
     std::erase_if(m_Totales.apartados, [](const auto& a) { return a.second == 0; });

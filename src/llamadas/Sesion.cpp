@@ -184,6 +184,7 @@ Sesion::Sesion(const OpcionesSesion& o, Diagnosticos& d)
                                               " desconocido: se espera " +
                                               NombresDeFormatos(" o "));
     m_Formato = o.formato;
+    m_Desde = o.desde, m_Hasta = o.hasta;
     Preparar(m_Costeador.Motor());
 }
 

@@ -35,6 +35,9 @@ struct OpcionesSesion {
     std::optional<std::filesystem::path> destinos;
     // The layout of the records (Formatos()).
     std::string formato = "llamadas";
+    // The calls looked at: those that start from `desde` (included) to `hasta` (excluded).
+    // Every call of the file is costed all the same, so that bonos run from its start.
+    std::optional<double> desde, hasta;
 };
 
 // How the records' input is named: in messages ("«fichero»", "la entrada estándar") and
@@ -81,6 +84,7 @@ class Sesion {
     std::shared_ptr<const Destinos> m_Destinos;
     bool m_TarifaDada = false;
     std::string m_Formato;
+    std::optional<double> m_Desde, m_Hasta;
     Diagnosticos& m_Diagnosticos;
     Costeador m_Costeador{true};
 };

@@ -64,6 +64,7 @@ OpcionesSesion OpcionesDeSesion(const OpcionesCosteo& o) {
     }
     s.destinos = o.destinos;
     s.formato = o.formato;
+    s.desde = o.desde, s.hasta = o.hasta;
     return s;
 }
 

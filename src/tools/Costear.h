@@ -28,6 +28,9 @@ struct OpcionesCosteo {
     // The prefijo,tarifa table that picks a call's tariff by the number dialled.
     std::optional<std::filesystem::path> destinos;
     Agrupar por = Agrupar::Nada;
+    // The calls looked at: from `desde` (included) to `hasta` (excluded); every call is
+    // costed, so that bonos run from the log's start.
+    std::optional<double> desde, hasta;
     // Where costear writes the totals of --por (else: after the rows with --json, on the
     // error stream otherwise).
     std::optional<std::filesystem::path> salidaTotales;

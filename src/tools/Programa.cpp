@@ -60,6 +60,7 @@ constexpr const char* kAyudaCostear =
                           [--salida-bonos FICHERO] [--json]
                           [--formato @FORMATOS@] [--destinos FICHERO]
                           [--por origen|cuenta] [--salida-totales FICHERO]
+                          [--mes AAAA-MM | --desde DIA --hasta DIA]
                           [LLAMADAS]
 
 Cuesta cada llamada del fichero LLAMADAS (o de la entrada estándar si falta o es
@@ -103,6 +104,10 @@ más parecido.
                           mayor a menor importe (en CSV, en la salida de
                           errores; con --json, objetos tras las filas)
   --salida-totales FICHERO  los totales de --por en ese fichero
+  --mes AAAA-MM           solo las llamadas que empiezan en ese mes (se cuestan
+                          todas, para que los bonos se gasten desde el principio
+                          del registro; el resumen es el del mes)
+  --desde DIA, --hasta DIA  lo mismo entre dos días AAAA-MM-DD, ambos incluidos
 
 Una cabecera puede nombrar columnas: numero (el marcado), cobrado (lo que
 cobró el operador: añade las columnas cobrado y diferencia, cobrado menos
@@ -134,7 +139,8 @@ tarifa del catálogo (todas menos las de los bonos, 10DIA, 50DIA, 10NOCHE y
 rellenándose como en «costear». Las llamadas, las opciones y las líneas con
 errores son las de «costear»; una línea con errores no cuenta para ninguna
 tarifa. Con --formato asterisk y --destinos se comparan las llamadas de una
-centralita; --tarifa, --formato y --destinos son los de «costear».
+centralita; --tarifa, --formato, --destinos, --mes, --desde y --hasta son los
+de «costear».
 
 Salida (CSV con cabecera, de la más barata a la más cara):
   tarifa             nombre de la tarifa
@@ -177,7 +183,7 @@ lo mismo que con «costear».
 
   --salida INFORME.html   el fichero que se escribe (obligatorio; «-», la salida
                           estándar)
-  --formato, --destinos y --por son los de «costear».
+  --formato, --destinos, --por, --mes, --desde y --hasta son los de «costear».
 )";
 
 constexpr const char* kAyudaListar =
@@ -522,6 +528,7 @@ class RegistroDeLlamadas {
                 throw ErrorUso("--por " + CitarCorto(*v) +
                                " no se conoce: se espera «origen» o «cuenta»");
         }
+        Periodo(o);
         if (auto v = o.Valor("--salida-totales")) {
             if (m_Opciones.por == Agrupar::Nada)
                 throw ErrorUso("--salida-totales necesita --por origen o --por cuenta");
@@ -559,16 +566,46 @@ class RegistroDeLlamadas {
     std::FILE* Entrada() const { return m_Entrada; }
 
   private:
+    // --mes AAAA-MM, or --desde and --hasta days (both included): the calls looked at.
+    void Periodo(const herramientas::Opciones& o) {
+        const auto mes = o.Valor("--mes"), desde = o.Valor("--desde"), hasta = o.Valor("--hasta");
+        if (mes && (desde || hasta))
+            throw ErrorUso("--mes no va con --desde ni --hasta: dé un mes o un intervalo de días");
+        if (mes) {
+            const auto dia = LeerDia(*mes + "-01");
+            if (mes->size() != 7 || !dia)
+                throw ErrorUso("--mes " + CitarCorto(*mes) + " no es un mes AAAA-MM");
+            m_Opciones.desde = *dia;
+            const fecha::Partes p = fecha::Descomponer(*dia);
+            m_Opciones.hasta = fecha::DesdeCalendario(p.anio, p.mes + 1, 1);  // runs over a year
+        }
+        for (const auto& [nombre, valor, destino] :
+             {std::tuple{"--desde", desde, &m_Opciones.desde},
+              {"--hasta", hasta, &m_Opciones.hasta}}) {
+            if (!valor) continue;
+            const auto dia = LeerDia(*valor);
+            if (!dia)
+                throw ErrorUso(std::string(nombre) + " " + CitarCorto(*valor) +
+                               " no es un día AAAA-MM-DD");
+            // --hasta names the last day looked at: the period ends as the next begins.
+            *destino = destino == &m_Opciones.hasta
+                           ? fecha::DesdeSegundos(fecha::ASegundos(*dia) + 86400)
+                           : *dia;
+        }
+        if (m_Opciones.desde && m_Opciones.hasta && !Antes(*m_Opciones.desde, *m_Opciones.hasta))
+            throw ErrorUso("--hasta es anterior a --desde");
+    }
+
     OpcionesCosteo m_Opciones;
     std::FILE* m_Entrada = stdin;
 };
 
 int CostearOrden(const std::vector<std::string>& args) {
-    const Opciones o =
-        LeerOpciones("costear", args,
-                     {"--catalogo", "--tarifa", "--festivos", "--bonos", "--salida-bonos",
-                      "--formato", "--destinos", "--por", "--salida-totales"},
-                     {"--json"}, 1);
+    const Opciones o = LeerOpciones(
+        "costear", args,
+        {"--catalogo", "--tarifa", "--festivos", "--bonos", "--salida-bonos", "--formato",
+         "--destinos", "--por", "--salida-totales", "--mes", "--desde", "--hasta"},
+        {"--json"}, 1);
     if (o.ayuda) {
         std::fputs(ConFormatos(kAyudaCostear).c_str(), stdout);
         return kSalidaBien;
@@ -578,11 +615,11 @@ int CostearOrden(const std::vector<std::string>& args) {
 }
 
 int InformeOrden(const std::vector<std::string>& args) {
-    const Opciones o =
-        LeerOpciones("informe", args,
-                     {"--catalogo", "--tarifa", "--festivos", "--bonos", "--salida-bonos",
-                      "--salida", "--formato", "--destinos", "--por"},
-                     {}, 1);
+    const Opciones o = LeerOpciones(
+        "informe", args,
+        {"--catalogo", "--tarifa", "--festivos", "--bonos", "--salida-bonos", "--salida",
+         "--formato", "--destinos", "--por", "--mes", "--desde", "--hasta"},
+        {}, 1);
     if (o.ayuda) {
         std::fputs(ConFormatos(kAyudaInforme).c_str(), stdout);
         return kSalidaBien;
@@ -597,10 +634,10 @@ int InformeOrden(const std::vector<std::string>& args) {
 }
 
 int CompararOrden(const std::vector<std::string>& args) {
-    const Opciones o =
-        LeerOpciones("comparar", args,
-                     {"--catalogo", "--festivos", "--bonos", "--tarifa", "--formato", "--destinos"},
-                     {"--json"}, 1);
+    const Opciones o = LeerOpciones("comparar", args,
+                                    {"--catalogo", "--festivos", "--bonos", "--tarifa", "--formato",
+                                     "--destinos", "--mes", "--desde", "--hasta"},
+                                    {"--json"}, 1);
     if (o.ayuda) {
         std::fputs(ConFormatos(kAyudaComparar).c_str(), stdout);
         return kSalidaBien;

@@ -40,6 +40,7 @@ struct Registrados : Diagnosticos, DestinoLlamadas {
     std::vector<std::string> malas, avisos;
     std::vector<std::pair<std::size_t, std::string>> deMalas;  // as the result is told
     std::vector<std::string> filas, sinTarifa;
+    std::vector<std::string> detalle;  // each row's start, amount and bono time left
     double suma = 0.0;
     std::size_t progresos = 0, pararEn = 0;
 
@@ -55,6 +56,8 @@ struct Registrados : Diagnosticos, DestinoLlamadas {
     }
     void Costeada(const Llamada& l, const cCosteo& m, const cBono&) override {
         filas.push_back(TextoInstante(l.ini) + " " + l.tarifa->utf8);
+        detalle.push_back(TextoInstante(l.ini) + " " + std::to_string(m.importe()) + " " +
+                          std::to_string(m.Bono().SegundosGrupo(0) + m.Bono().SegundosGrupo(1)));
         suma += m.importe();
     }
     void SinTarifa(const Llamada& l) override { sinTarifa.push_back(TextoInstante(l.ini)); }
@@ -137,28 +140,50 @@ TEST_F(Sesiones, EveryCandidateCostsWhatARunUnderThatTariffCosts) {
         b.DarAlta(2, Variant::DeFecha(fecha::DesdeCalendario(1999, 11, 1)));
         return b;
     };
-    std::vector<Candidata> cs;
-    {
-        Registrados r;
-        Sesion sesion(m_Opciones, r);
-        CosteoCandidatas candidatas(sesion, 2);
-        CompararLlamadas destino(candidatas);
-        EntradaTexto e(log);
-        sesion.Recorrer(e, {"«log»", "log"}, destino);
-        cs = candidatas.Terminar();
-    }
-    ASSERT_GT(cs.size(), 3u);
-    for (std::size_t k = 1; k < cs.size(); ++k) EXPECT_LE(cs[k - 1].importe, cs[k].importe);
-    for (const Candidata& c : cs) {
-        SCOPED_TRACE(c.tarifa);
-        ASSERT_FALSE(c.fallo);
-        m_Opciones.tarifa = c.tarifa;
-        Registrados r;
-        const Totales t = Correr(log, r);
-        EXPECT_EQ(t.importe, c.importe);
-        EXPECT_EQ(t.segundos, c.segundos);
-        EXPECT_EQ(t.costeadas, c.llamadas);
-        EXPECT_EQ(c.normal + c.reducida + c.bono, c.segundos);
+    // The whole file, then a period in its middle: bonos still run from the file's start.
+    std::vector<std::string> todas;
+    for (const bool periodo : {false, true}) {
+        SCOPED_TRACE(periodo ? "periodo" : "todo");
+        m_Opciones.tarifa.reset();
+        if (periodo) {
+            m_Opciones.desde = fecha::DesdeCalendario(1999, 12, 20);
+            m_Opciones.hasta = fecha::DesdeCalendario(2000, 1, 20);
+        }
+        std::vector<Candidata> cs;
+        {
+            Registrados r;
+            Sesion sesion(m_Opciones, r);
+            CosteoCandidatas candidatas(sesion, 2);
+            CompararLlamadas destino(candidatas);
+            EntradaTexto e(log);
+            sesion.Recorrer(e, {"«log»", "log"}, destino);
+            cs = candidatas.Terminar();
+        }
+        ASSERT_GT(cs.size(), 3u);
+        for (std::size_t k = 1; k < cs.size(); ++k) EXPECT_LE(cs[k - 1].importe, cs[k].importe);
+        for (const Candidata& c : cs) {
+            SCOPED_TRACE(c.tarifa);
+            ASSERT_FALSE(c.fallo);
+            m_Opciones.tarifa = c.tarifa;
+            Registrados r;
+            const Totales t = Correr(log, r);
+            EXPECT_EQ(t.importe, c.importe);
+            EXPECT_EQ(t.segundos, c.segundos);
+            EXPECT_EQ(t.costeadas, c.llamadas);
+            EXPECT_EQ(c.normal + c.reducida + c.bono, c.segundos);
+            if (c.tarifa != "Metropolitana") continue;
+            // A period's rows are the whole file's that start in it, to the amount and the
+            // bono time left.
+            if (!periodo) {
+                todas = r.detalle;
+                continue;
+            }
+            std::vector<std::string> dentro;
+            for (const std::string& f : todas)
+                if (f >= "1999-12-20" && f < "2000-01-20") dentro.push_back(f);
+            EXPECT_EQ(r.detalle, dentro);
+            EXPECT_LT(dentro.size(), todas.size());
+        }
     }
 }
 
