@@ -15,9 +15,11 @@
 #include "catalogue/Validez.h"
 #include "llamadas/Cobrado.h"
 #include "llamadas/Csv.h"
+#include "llamadas/Horario.h"
 #include "llamadas/Instantes.h"
 #include "llamadas/Sugerencia.h"
 #include "llamadas/Textos.h"
+#include "llamadas/Troncales.h"
 #include "llamadas/formatos/Lector.h"
 #include "runtime/CodePage.h"
 #include "runtime/OleDate.h"
@@ -170,11 +172,14 @@ Sesion::Sesion(const OpcionesSesion& o, Diagnosticos& d)
         }
         m_Destinos = std::move(t);
     }
-    if (!BuscarFormato(o.formato))
+    if (!FormatoAutomatico(o.formato) && !BuscarFormato(o.formato))
         throw Error(Error::Clase::Opcion, "formato " + CitarCorto(o.formato) +
                                               " desconocido: se espera " +
                                               NombresDeFormatos(" o "));
     m_Formato = o.formato;
+    m_Troncales = o.troncales;
+    m_Contextos = o.contextos;
+    m_Utc = o.utc;
     Preparar(m_Costeador.Motor());
 }
 
@@ -187,18 +192,24 @@ void Sesion::Preparar(cCosteo& c) const {
 
 // Past this many bad records the rest are only counted by the command line; the window
 // lists them all. The run itself tells every one.
-class Sesion::Recorrido : public Avisos {
+class Sesion::Recorrido : public Avisos, private SalidaTroncal {
   public:
-    Recorrido(Sesion& s, Entrada& entrada, const Origen& origen, DestinoLlamadas& destino)
+    Recorrido(Sesion& s, Entrada& entrada, const Origen& origen, DestinoLlamadas& destino,
+              const FormatoRegistro& formato)
         : m_Sesion(s),
           m_Catalogo(s.m_Catalogo),
           m_Diag(s.m_Diagnosticos),
           m_Entrada(entrada),
           m_Lugar{origen.lugar, 0},
           m_Destino(destino),
-          m_Lector(BuscarFormato(s.m_Formato)->crear()),
+          m_Lector(formato.crear()),
           m_Principal(Pedida(s.m_Catalogo.NombreTarifa())) {
         for (const std::string& a : m_Lector->Apartados()) m_Totales.apartados.emplace_back(a, 0);
+        m_Totales.formato = formato.nombre;
+        m_Totales.reconocido = FormatoAutomatico(s.m_Formato);
+        m_Centralita = m_Lector->Centralita();
+        if (!s.m_Troncales.empty()) m_Troncales.emplace(s.m_Troncales);
+        m_Totales.conTroncal = m_Troncales.has_value();
         // Where each name is first: what Find gives, without a walk of the catalogue for
         // every name a log asks for (a log may name thousands the catalogue lacks).
         m_Posiciones.reserve(static_cast<std::size_t>(m_Catalogo.Count()));
@@ -216,6 +227,8 @@ class Sesion::Recorrido : public Avisos {
 
     // One line of the input, as read; false when the run is to stop.
     bool Linea(std::string_view bruta, bool cortada, std::uint64_t leidos);
+    // After the last line: the calls still pending on a trunk.
+    void Vaciar();
     Totales Terminar();
 
     void Aviso(const std::string& texto, TipoAviso tipo) override {
@@ -225,7 +238,10 @@ class Sesion::Recorrido : public Avisos {
   private:
     std::optional<std::string_view> Contenido(std::string_view bruta, bool cortada);
     bool Tarifa(Registro& r);
-    bool TarifaPorNumero(Llamada& l, std::string_view numero);
+    bool TarifaPorNumero(Llamada& l, std::string_view numero, bool deCentralita = false);
+    void Saliente(const LlamadaTroncal& t) override;
+    void Hora(Llamada& l);
+    void SinPrefijo(std::string_view numero);
     bool Costear(const Llamada& l);
     void Mala(const std::string& motivo);
     void Unico(bool& dado, const char* texto);
@@ -251,6 +267,13 @@ class Sesion::Recorrido : public Avisos {
     std::unordered_map<std::string, TarifaPedida, HashTexto, std::equal_to<>> m_Pedidas;
     std::vector<TarifaPedida> m_TarifasDestino;  // of each row of the destination table
     std::string m_Digitos;                       // of the number being read
+    // What the office pays (Troncales.h): the trunk stage, records read twice, the clock.
+    std::optional<Troncales> m_Troncales;
+    Repetidos m_Repetidos;
+    bool m_Centralita = false;
+    Horario m_Horario;
+    std::string m_TextoIni, m_TextoFin;  // of an instant made local
+    std::unordered_map<std::string, std::size_t, HashTexto, std::equal_to<>> m_SinPrefijo;
 };
 
 TarifaPedida Sesion::Recorrido::Pedida(std::optional<std::string> bytes) {
@@ -336,7 +359,7 @@ bool Sesion::Recorrido::Tarifa(Registro& r) {
                  " elige la tarifa: hace falta --destinos FICHERO");
             return false;
         }
-        return TarifaPorNumero(l, l.numero);
+        return TarifaPorNumero(l, l.numero, true);
     }
     // A number is read even without a destination table: a column of something else is
     // caught.
@@ -364,7 +387,7 @@ bool Sesion::Recorrido::Tarifa(Registro& r) {
 
 // The tariff of the row of the destination table whose prefix the number starts with,
 // else the one given for records that name none; false (told) when there is none.
-bool Sesion::Recorrido::TarifaPorNumero(Llamada& l, std::string_view numero) {
+bool Sesion::Recorrido::TarifaPorNumero(Llamada& l, std::string_view numero, bool deCentralita) {
     if (!NormalizarNumero(numero, m_Digitos)) {
         Mala(numero.empty() ? std::string("el registro no tiene número marcado (dst)")
                             : "número marcado " + CitarCorto(numero) +
@@ -378,6 +401,12 @@ bool Sesion::Recorrido::TarifaPorNumero(Llamada& l, std::string_view numero) {
         return true;
     }
     if (m_Sesion.m_TarifaDada) return true;  // l.tarifa is already the one given
+    // Without a trunk, a PBX's internal and incoming calls are here too: counted, and the
+    // summary says how to tell them apart.
+    if (deCentralita && !m_Troncales) {
+        SinPrefijo(m_Digitos);
+        return false;
+    }
     Mala("el número " + CitarCorto(numero) +
          " no empieza por ningún prefijo de --destinos (y no se ha dado --tarifa)");
     return false;
@@ -421,7 +450,16 @@ bool Sesion::Recorrido::Linea(std::string_view bruta, bool cortada, std::uint64_
     if (!linea) return true;
     const bool primera = m_Primera;
     m_Primera = false;
+    if (m_Centralita && m_Repetidos.Visto(*linea)) return true;
+    m_Registro.canal = m_Registro.canalDestino = m_Registro.contexto = m_Registro.inicio = {};
     const Lectura lectura = m_Lector->Leer(*linea, primera, m_Registro, *this);
+    const auto& contextos = m_Sesion.m_Contextos;
+    if ((lectura.clase == Lectura::Clase::Llamada || lectura.clase == Lectura::Clase::Aparte) &&
+        !contextos.empty() &&
+        std::find(contextos.begin(), contextos.end(), m_Registro.contexto) == contextos.end()) {
+        ++m_Totales.otrosContextos;
+        return true;
+    }
     switch (lectura.clase) {
         case Lectura::Clase::Llamada:
             break;
@@ -440,10 +478,68 @@ bool Sesion::Recorrido::Linea(std::string_view bruta, bool cortada, std::uint64_
             return true;
         }
     }
+    Hora(m_Registro.llamada);
+    if (m_Troncales) {
+        m_Troncales->Anotar(m_Registro, m_Lugar.linea, *this);
+        return true;
+    }
     const Llamada& l = m_Registro.llamada;
     if (Tarifa(m_Registro) && Costear(l))
         m_Destino.Costeada(l, m_Sesion.m_Costeador.Motor(), m_Sesion.m_Costeador.Antes());
     return true;
+}
+
+// A call out, once its last record on the trunk is known: costed as the record of its first
+// line.
+void Sesion::Recorrido::Saliente(const LlamadaTroncal& t) {
+    const std::size_t linea = m_Lugar.linea;
+    m_Lugar.linea = t.linea;
+    Registro r;
+    r.llamada = t.Vista();
+    r.numeroElige = true;
+    if (Tarifa(r) && Costear(r.llamada))
+        m_Destino.Costeada(r.llamada, m_Sesion.m_Costeador.Motor(), m_Sesion.m_Costeador.Antes());
+    m_Lugar.linea = linea;
+}
+
+// The call's instants in local time: made so from UTC (its length kept), or warned when
+// the local clock never showed them.
+void Sesion::Recorrido::Hora(Llamada& l) {
+    if (m_Sesion.m_Utc) {
+        l.ini = m_Horario.ALocal(l.ini);
+        l.fin = m_Horario.ALocal(l.fin);
+        if (fecha::SegundosEntre(l.ini, l.fin) != l.segundos)
+            l.fin = fecha::DesdeSegundos(fecha::ASegundos(l.ini) + l.segundos);
+        m_TextoIni = TextoInstante(l.ini);
+        m_TextoFin = TextoInstante(l.fin);
+        l.textoIni = m_TextoIni, l.textoFin = m_TextoFin;
+        return;
+    }
+    if (m_Horario.EnHueco(l.ini) || m_Horario.EnHueco(l.fin))
+        m_Diag.Aviso(m_Lugar,
+                     "la llamada de " + CitarCorto(l.textoIni) +
+                         " cae en la hora que el reloj local se salta en el cambio de hora de "
+                         "primavera; si el fichero está en UTC, use --utc",
+                     TipoAviso::Desacuerdo);
+}
+
+void Sesion::Recorrido::SinPrefijo(std::string_view numero) {
+    ++m_Totales.sinPrefijo;
+    auto it = m_SinPrefijo.find(numero);
+    if (it != m_SinPrefijo.end())
+        ++it->second;
+    else if (m_SinPrefijo.size() < 10000)  // endless different numbers must not fill memory
+        m_SinPrefijo.emplace(std::string(numero), 1);
+}
+
+void Sesion::Recorrido::Vaciar() {
+    if (m_Troncales) m_Troncales->Vaciar(*this);
+    if (m_Repetidos.Cuantos())
+        m_Diag.Aviso({}, std::to_string(m_Repetidos.Cuantos()) +
+                             (m_Repetidos.Cuantos() == 1 ? " registro repetido" : " registros repetidos") +
+                             " (igual campo a campo que otro, como al leer juntos Master.csv y los "
+                             "ficheros de cada cuenta) se cuenta una vez",
+                     TipoAviso::Unico);
 }
 
 Totales Sesion::Recorrido::Terminar() {
@@ -454,6 +550,20 @@ Totales Sesion::Recorrido::Terminar() {
     m_Totales.columnaCobrado = m_Lector->ColumnaCobrado();
     m_Totales.notas = m_Lector->Notas();
     std::erase_if(m_Totales.apartados, [](const auto& a) { return a.second == 0; });
+    if (m_Troncales) {
+        m_Totales.entrantes = m_Troncales->Entrantes();
+        m_Totales.internas = m_Troncales->Internas();
+    }
+    m_Totales.repetidos = m_Repetidos.Cuantos();
+    std::vector<std::pair<std::string, std::size_t>> numeros(m_SinPrefijo.begin(),
+                                                             m_SinPrefijo.end());
+    const std::size_t n = std::min<std::size_t>(numeros.size(), 5);
+    std::partial_sort(numeros.begin(), numeros.begin() + static_cast<std::ptrdiff_t>(n),
+                      numeros.end(), [](const auto& a, const auto& b) {
+                          return a.second != b.second ? a.second > b.second : a.first < b.first;
+                      });
+    numeros.resize(n);
+    m_Totales.numerosSinPrefijo = std::move(numeros);
     return std::move(m_Totales);
 }
 
@@ -471,12 +581,15 @@ Totales Sesion::Recorrer(Entrada& entrada, const Origen& origen, DestinoLlamadas
                     {origen.lugar});
     ObservadorTramos* observador = destino.Observador();
     if (observador) m_Costeador.Motor().Observador(observador);
-    Recorrido recorrido(*this, entrada, origen, destino);
+    const FormatoRegistro& formato =
+        FormatoAutomatico(m_Formato) ? ReconocerFormato(principio) : *BuscarFormato(m_Formato);
+    Recorrido recorrido(*this, entrada, origen, destino, formato);
     destino.Empezar();
     std::string_view linea;
     bool cortada = false;
     while (lector.Siguiente(linea, cortada))
         if (!recorrido.Linea(linea, cortada, lector.Leidos())) break;
+    recorrido.Vaciar();
     destino.Terminar();
     if (observador) m_Costeador.Motor().Observador(nullptr);
     if (lector.Error())

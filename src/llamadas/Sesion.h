@@ -33,8 +33,16 @@ struct OpcionesSesion {
     std::function<cBono()> bonos;
     // The prefijo,tarifa table that picks a call's tariff by the number dialled.
     std::optional<std::filesystem::path> destinos;
-    // The layout of the records (Formatos()).
+    // The layout of the records (Formatos()); "" or "auto": recognised from the file's
+    // first records.
     std::string formato = "llamadas";
+    // The channel-name prefixes of the lines to the operator: when given, only the calls
+    // out through them are costed, a call once however many records it has.
+    std::vector<std::string> troncales;
+    // Only the records of these contexts (dcontext, context) are read, when given.
+    std::vector<std::string> contextos;
+    // The records' instants are UTC, costed in the local time of TZ.
+    bool utc = false;
 };
 
 // How the records' input is named: in messages ("«fichero»", "la entrada estándar") and
@@ -81,6 +89,8 @@ class Sesion {
     std::shared_ptr<const Destinos> m_Destinos;
     bool m_TarifaDada = false;
     std::string m_Formato;
+    std::vector<std::string> m_Troncales, m_Contextos;
+    bool m_Utc = false;
     Diagnosticos& m_Diagnosticos;
     Costeador m_Costeador{true};
 };

@@ -19,6 +19,10 @@ struct Registro {
     std::string_view tarifa;
     // The number dialled is what picks the tariff (a PBX's record names none).
     bool numeroElige = false;
+    // What a PBX's record says of the line it went over, also for a record set apart
+    // (empty when it says nothing; the session clears them before each record): the
+    // channel it came from, the one it reached, its context, and its start as written.
+    std::string_view canal, canalDestino, contexto, inicio;
 };
 
 // What a reader makes of one record.
@@ -61,6 +65,9 @@ class Lector {
     virtual bool ColumnaCobrado() const { return false; }
     // What the summary says of how the file was read, a sentence each.
     virtual std::vector<std::string> Notas() const { return {}; }
+    // Whether the records are a PBX's: each written once, so one read twice is the same
+    // record repeated (two files read together), not a second call.
+    virtual bool Centralita() const { return false; }
 };
 
 // One layout of call records, as a front end offers it.
@@ -78,6 +85,13 @@ struct FormatoRegistro {
 std::span<const FormatoRegistro> Formatos();
 // The layout of that name; null when none.
 const FormatoRegistro* BuscarFormato(std::string_view nombre);
+// The layout a file's first bytes are records of: the first row of the table after the
+// plain log whose `reconoce` takes them, else the plain log.
+const FormatoRegistro& ReconocerFormato(std::string_view principio);
+// Whether a --formato value asks for the layout to be recognised ("" or "auto").
+inline bool FormatoAutomatico(std::string_view nombre) {
+    return nombre.empty() || nombre == "auto";
+}
 // "«llamadas», «asterisk»": the names, as a message lists them.
 std::string NombresDeFormatos(std::string_view separador = ", ", bool citados = true);
 

@@ -1,0 +1,94 @@
+#pragma once
+
+#include <cstddef>
+#include <cstdint>
+#include <optional>
+#include <string>
+#include <string_view>
+#include <unordered_set>
+#include <vector>
+
+#include "llamadas/Llamada.h"
+#include "llamadas/formatos/Lector.h"
+
+namespace quelmar::llamadas {
+
+// A call out on the operator's line, its texts owned: the records of one trunk channel
+// that touch or overlap in time, from the first answer to the last end, under the number,
+// extension and account of the first.
+struct LlamadaTroncal {
+    double ini = 0, fin = 0;
+    std::int64_t segundos = 0;
+    std::string textoIni, textoFin, numero, origen, cuenta;
+    std::optional<double> cobrado;
+    bool columnaCobrado = false;
+    std::size_t linea = 0;  // of its first record
+    std::size_t registros = 0;
+
+    // The call as the session costs it; valid while this lives.
+    Llamada Vista() const;
+};
+
+// Where the trunk stage hands each call out, once its last record is known.
+class SalidaTroncal {
+  public:
+    virtual void Saliente(const LlamadaTroncal& l) = 0;
+
+  protected:
+    ~SalidaTroncal() = default;
+};
+
+// What the office pays, between the reader and the costing: a record whose channel or
+// dstchannel starts with a trunk's prefix is on the operator's line. A trunk channel first
+// seen as dstchannel is a call out, first seen as channel a call in; a record with no
+// trunk channel is internal. The records of one trunk channel that touch or overlap in
+// time are one call. Only the calls pending on some channel are kept: a call is handed on
+// when a later record starts after its end, or at the end.
+class Troncales {
+  public:
+    explicit Troncales(std::vector<std::string> prefijos) : m_Prefijos(std::move(prefijos)) {}
+
+    enum class Sentido { Saliente, Entrante, Interna };
+    // The trunk channel of a record and how it is seen there; empty when none.
+    std::string_view CanalTroncal(const Registro& r, bool& comoDestino) const;
+
+    // An answered record, read on line `linea`; calls out finished before it go to `s`.
+    Sentido Anotar(const Registro& r, std::size_t linea, SalidaTroncal& s);
+    // Every call still pending, in the order of their first records.
+    void Vaciar(SalidaTroncal& s);
+
+    std::size_t Entrantes() const { return m_Entrantes; }
+    std::size_t Internas() const { return m_Internas; }
+    // Records joined to a call out before them (a transfer): not a second charge.
+    std::size_t Unidas() const { return m_Unidas; }
+
+  private:
+    struct Pendiente {
+        std::string canal;
+        bool saliente = false;
+        LlamadaTroncal llamada;
+    };
+    void Terminar(std::size_t i, SalidaTroncal& s);
+
+    std::vector<std::string> m_Prefijos;
+    std::vector<Pendiente> m_Pendientes;
+    std::size_t m_Entrantes = 0, m_Internas = 0, m_Unidas = 0;
+};
+
+// The same record read twice (every field equal, as when Master.csv and the per-account
+// files are read together): the last kRecordados records are remembered by a hash of their
+// text, so memory stays the same however long the file.
+class Repetidos {
+  public:
+    static constexpr std::size_t kRecordados = 1 << 16;
+    // Whether the record was read before (then not remembered again).
+    bool Visto(std::string_view registro);
+    std::size_t Cuantos() const { return m_Repetidos; }
+
+  private:
+    std::vector<std::uint64_t> m_Anillo;
+    std::size_t m_Siguiente = 0, m_Repetidos = 0;
+    std::unordered_multiset<std::uint64_t> m_Hashes;
+};
+
+}  // namespace quelmar::llamadas
