@@ -28,12 +28,12 @@ constexpr std::array kFormatos = {
                     PareceAsterisk, CrearLectorAsterisk},
     FormatoRegistro{"asterisk-custom",
                     "el Master.csv de cdr_custom con el orden del cdr_custom.conf de ejemplo "
-                    "(clid,src,dst,dcontext,channel,dstchannel,...,accountcode,uniqueid,"
-                    "userfield,sequence)",
+                    "(clid, src, dst, dcontext, channel, dstchannel, ..., accountcode, "
+                    "uniqueid, userfield, sequence)",
                     "como «asterisk»", PareceAsteriskCustom, CrearLectorAsteriskCustom},
     FormatoRegistro{"freeswitch",
                     "el Master.csv de mod_cdr_csv de FreeSWITCH con su plantilla «example» "
-                    "(caller_id_name,caller_id_number,destination_number,context,...)",
+                    "(caller_id_name, caller_id_number, destination_number, context, ...)",
                     "se cuesta cada registro con answer_stamp y billsec > 0; los demás se "
                     "cuentan por su hangup_cause",
                     PareceFreeswitch, CrearLectorFreeswitch},
