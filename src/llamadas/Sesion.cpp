@@ -503,7 +503,7 @@ void Sesion::Recorrido::Saliente(const LlamadaTroncal& t) {
 }
 
 // The call's instants in local time: made so from UTC (its length kept), or warned when
-// the local clock never showed them.
+// the local clock never showed its answer.
 void Sesion::Recorrido::Hora(Llamada& l) {
     if (m_Sesion.m_Utc) {
         l.ini = m_Horario.ALocal(l.ini);
@@ -515,7 +515,8 @@ void Sesion::Recorrido::Hora(Llamada& l) {
         l.textoIni = m_TextoIni, l.textoFin = m_TextoFin;
         return;
     }
-    if (m_Horario.EnHueco(l.ini) || m_Horario.EnHueco(l.fin))
+    // The end may be worked out from billsec across the change: only the answer tells.
+    if (m_Horario.EnHueco(l.ini))
         m_Diag.Aviso(m_Lugar,
                      "la llamada de " + CitarCorto(l.textoIni) +
                          " cae en la hora que el reloj local se salta en el cambio de hora de "
