@@ -2,6 +2,7 @@
 
 #include <cstdint>
 #include <ctime>
+#include <initializer_list>
 
 #include "runtime/OleDate.h"
 
@@ -15,15 +16,6 @@ constexpr std::int64_t kEpocaUnix = 25569LL * 86400;
 std::int64_t Floor(std::int64_t a, std::int64_t b) {
     const std::int64_t q = a / b;
     return (a % b != 0 && (a < 0) != (b < 0)) ? q - 1 : q;
-}
-
-// The UTC second of a local wall-clock second (as if it were UTC), as mktime reads it.
-std::int64_t DesdeLocal(std::int64_t pared) {
-    const std::time_t t = static_cast<std::time_t>(pared);
-    std::tm tm{};
-    ::gmtime_r(&t, &tm);
-    tm.tm_isdst = -1;
-    return static_cast<std::int64_t>(std::mktime(&tm));
 }
 
 // The local wall-clock second (as if it were UTC) of a UTC second.
@@ -47,16 +39,22 @@ double Horario::ALocal(double utc) {
     return fecha::DesdeSegundos(s + m_Desfase + kEpocaUnix);
 }
 
+// Only localtime_r: mktime looks at the zone file on the disk at every call.
 bool Horario::EnHueco(double local) {
     const std::int64_t pared = fecha::ASegundos(local) - kEpocaUnix;
     const std::int64_t dia = Floor(pared, 86400);
     if (dia != m_Dia) {
         m_Dia = dia;
-        m_DiaConCambio = DesdeLocal((dia + 1) * 86400) - DesdeLocal(dia * 86400) != 86400;
+        // The offsets a day before and two days after: the same unless the clock changes.
+        m_Antes = ALocalUnix((dia - 1) * 86400) - (dia - 1) * 86400;
+        m_Despues = ALocalUnix((dia + 2) * 86400) - (dia + 2) * 86400;
+        m_DiaConCambio = m_Antes != m_Despues;
     }
     if (!m_DiaConCambio) return false;
-    // A skipped wall-clock time does not read back as itself.
-    return ALocalUnix(DesdeLocal(pared)) != pared;
+    // A wall-clock time is shown when some UTC second under either offset reads as it.
+    for (const std::int64_t desfase : {m_Antes, m_Despues})
+        if (ALocalUnix(pared - desfase) == pared) return false;
+    return true;
 }
 
 }  // namespace quelmar::llamadas

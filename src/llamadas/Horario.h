@@ -19,6 +19,7 @@ class Horario {
     std::int64_t m_Cuarto = INT64_MIN, m_Desfase = 0;
     std::int64_t m_Dia = INT64_MIN;
     bool m_DiaConCambio = false;
+    std::int64_t m_Antes = 0, m_Despues = 0;
 };
 
 }  // namespace quelmar::llamadas

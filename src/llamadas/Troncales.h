@@ -5,7 +5,6 @@
 #include <optional>
 #include <string>
 #include <string_view>
-#include <unordered_set>
 #include <vector>
 
 #include "llamadas/Llamada.h"
@@ -65,30 +64,33 @@ class Troncales {
   private:
     struct Pendiente {
         std::string canal;
-        bool saliente = false;
+        bool activa = false, saliente = false;
         LlamadaTroncal llamada;
     };
     void Terminar(std::size_t i, SalidaTroncal& s);
+    std::size_t Primera(const double* ini) const;
 
     std::vector<std::string> m_Prefijos;
+    // The calls pending, and slots of calls handed on (not `activa`) to be used again.
     std::vector<Pendiente> m_Pendientes;
     std::size_t m_Entrantes = 0, m_Internas = 0, m_Unidas = 0;
 };
 
 // The same record read twice (every field equal, as when Master.csv and the per-account
-// files are read together): the last kRecordados records are remembered by a hash of their
-// text, so memory stays the same however long the file.
+// files are read together): recent records are remembered by a hash of their text in a
+// table of fixed size that stays in the processor's cache (each record has a set of four
+// places, and takes the oldest's), so memory stays the same however long the file and
+// a repeat thousands of records later is still seen.
 class Repetidos {
   public:
-    static constexpr std::size_t kRecordados = 1 << 16;
-    // Whether the record was read before (then not remembered again).
+    static constexpr std::size_t kHuecos = 1 << 14, kVias = 4;
+    // Whether the record was read before.
     bool Visto(std::string_view registro);
     std::size_t Cuantos() const { return m_Repetidos; }
 
   private:
-    std::vector<std::uint64_t> m_Anillo;
-    std::size_t m_Siguiente = 0, m_Repetidos = 0;
-    std::unordered_multiset<std::uint64_t> m_Hashes;
+    std::vector<std::uint64_t> m_Tabla;  // 0: empty
+    std::size_t m_Repetidos = 0;
 };
 
 }  // namespace quelmar::llamadas
