@@ -95,9 +95,9 @@ void EscribirExamen(const Examen& e, const std::string& fichero,
                     {"canal", "como channel", "como dstchannel", "contestados", "tiempo",
                      "a números largos"},
                     true);
-        r += "  La troncal (la línea al operador) es el canal por el que salen las llamadas a "
-             "números largos: como dstchannel en las salientes, como channel en las "
-             "entrantes.\n";
+        r += "  La troncal (la línea al operador) es el canal por el que salen las llamadas\n"
+             "  a números largos: como dstchannel en las salientes, como channel en las\n"
+             "  entrantes.\n";
     }
     if (e.contestados) {
         r += "\nLlamadas contestadas por hora del día:\n";
@@ -109,15 +109,15 @@ void EscribirExamen(const Examen& e, const std::string& fichero,
         r += Tabla(t);
         if (e.enHueco)
             r += "  " + std::to_string(e.enHueco) +
-                 " instantes caen en la hora que el reloj local se salta en el cambio de hora "
-                 "de primavera: el fichero está en UTC; use --utc.\n";
+                 " instantes caen en la hora que el reloj local se salta en el cambio\n"
+                 "  de hora de primavera: el fichero está en UTC; use --utc.\n";
         else
-            r += "  Si las horas de más llamadas salen una o dos antes que las de la oficina, "
-                 "el fichero está en UTC (Asterisk con usegmtime=yes en cdr.conf): use "
-                 "--utc.\n";
+            r += "  Si las horas de más llamadas salen una o dos antes que las de la oficina,\n"
+                 "  el fichero está en UTC (Asterisk con usegmtime=yes en cdr.conf): use\n"
+                 "  --utc.\n";
     }
     if (destinos) {
-        r += "\nNúmeros que ningún prefijo de " + *destinos + " cubre: " +
+        r += "\nNúmeros que ningún prefijo de " + *destinos + " cubre:\n  " +
              std::to_string(e.sinPrefijo) + " registros contestados";
         if (e.numerosSinPrefijo.empty()) {
             r += "\n";
