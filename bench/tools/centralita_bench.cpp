@@ -93,10 +93,10 @@ void Escribir(const std::filesystem::path& carpeta, std::size_t n) {
         const std::int64_t r = s + azar(20), e = r + (contestada ? 1 + azar(600) : 0);
         master << "\"\",\"" << 201 + azar(30) << "\",\"" << numero
                << "\",\"desde-interno\",\"\",\"SIP/201-" << i << "\",\"SIP/troncal-" << i
-               << "\",\"Dial\",\"SIP/troncal\",\""
-               << texto(s) << "\",\"" << (contestada ? texto(r) : "") << "\",\"" << texto(e)
-               << "\"," << e - s << ',' << (contestada ? e - r : 0) << ",\"" << disposicion
-               << "\",\"DOCUMENTATION\",\"" << i << ".1\",\"\"\n";
+               << "\",\"Dial\",\"SIP/troncal\",\"" << texto(s) << "\",\""
+               << (contestada ? texto(r) : "") << "\",\"" << texto(e) << "\"," << e - s << ','
+               << (contestada ? e - r : 0) << ",\"" << disposicion << "\",\"DOCUMENTATION\",\"" << i
+               << ".1\",\"\"\n";
         if (contestada) {
             std::string a = texto(r), b = texto(e);
             a[10] = b[10] = 'T';

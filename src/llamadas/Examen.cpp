@@ -67,8 +67,7 @@ Examen Examinar(Entrada& entrada, const std::string& formato, const std::string&
     LectorLineas lector(entrada);
     const std::string_view principio = lector.Principio();
     if (lector.Error()) throw Error(Error::Clase::Fichero, ErrorDeLectura(nombre, lector.Error()));
-    if (!PareceTexto(principio))
-        throw Error(Error::Clase::Fichero, NoEsTexto(nombre, principio));
+    if (!PareceTexto(principio)) throw Error(Error::Clase::Fichero, NoEsTexto(nombre, principio));
     const FormatoRegistro* f =
         FormatoAutomatico(formato) ? &ReconocerFormato(principio) : BuscarFormato(formato);
     if (!f)
@@ -123,8 +122,8 @@ Examen Examinar(Entrada& entrada, const std::string& formato, const std::string&
         } else if (const auto t = LeerInstante(reg.inicio)) {
             instante(*t);
         }
-        const bool largo = contestado && NormalizarNumero(reg.llamada.numero, digitos) &&
-                           digitos.size() >= 7;
+        const bool largo =
+            contestado && NormalizarNumero(reg.llamada.numero, digitos) && digitos.size() >= 7;
         if (contestado && destinos && NormalizarNumero(reg.llamada.numero, digitos) &&
             !destinos->Buscar(digitos)) {
             ++e.sinPrefijo;

@@ -536,11 +536,13 @@ void Sesion::Recorrido::SinPrefijo(std::string_view numero) {
 void Sesion::Recorrido::Vaciar() {
     if (m_Troncales) m_Troncales->Vaciar(*this);
     if (m_Repetidos.Cuantos())
-        m_Diag.Aviso({}, std::to_string(m_Repetidos.Cuantos()) +
-                             (m_Repetidos.Cuantos() == 1 ? " registro repetido" : " registros repetidos") +
-                             " (igual campo a campo que otro, como al leer juntos Master.csv y los "
-                             "ficheros de cada cuenta) se cuenta una vez",
-                     TipoAviso::Unico);
+        m_Diag.Aviso(
+            {},
+            std::to_string(m_Repetidos.Cuantos()) +
+                (m_Repetidos.Cuantos() == 1 ? " registro repetido" : " registros repetidos") +
+                " (igual campo a campo que otro, como al leer juntos Master.csv y los "
+                "ficheros de cada cuenta) se cuenta una vez",
+            TipoAviso::Unico);
 }
 
 Totales Sesion::Recorrido::Terminar() {

@@ -134,7 +134,8 @@ int Resumir(const Totales& t, std::FILE* errores) {
                      "costear (los más frecuentes: %s): serán internas o entrantes; «tarificador "
                      "examinar FICHERO --destinos FICHERO» muestra la troncal y los números, y "
                      "--troncal cuesta solo las salientes\n",
-                     t.sinPrefijo, t.sinPrefijo == 1 ? "registro contestado" : "registros contestados",
+                     t.sinPrefijo,
+                     t.sinPrefijo == 1 ? "registro contestado" : "registros contestados",
                      numeros.c_str());
     }
     for (const std::string& nota : t.notas)

@@ -73,7 +73,8 @@ void EscribirExamen(const Examen& e, const std::string& fichero,
             const auto& g = v[i];
             std::vector<std::string> fila{g.nombre};
             if (canales)
-                fila.insert(fila.end(), {std::to_string(g.comoCanal), std::to_string(g.comoDestino)});
+                fila.insert(fila.end(),
+                            {std::to_string(g.comoCanal), std::to_string(g.comoDestino)});
             else
                 fila.push_back(std::to_string(g.registros));
             fila.insert(fila.end(), {std::to_string(g.contestados), Duracion(g.segundos),
@@ -86,8 +87,8 @@ void EscribirExamen(const Examen& e, const std::string& fichero,
     };
     if (!e.contextos.empty()) {
         r += "\nContextos (dcontext o context):\n";
-        r += grupos(e.contextos, {"contexto", "registros", "contestados", "tiempo", "a números largos"},
-                    false);
+        r += grupos(e.contextos,
+                    {"contexto", "registros", "contestados", "tiempo", "a números largos"}, false);
     }
     if (!e.pares.empty()) {
         r += "\nCanales (el nombre antes del último «-»):\n";
@@ -125,8 +126,8 @@ void EscribirExamen(const Examen& e, const std::string& fichero,
             r += "; los más frecuentes:\n";
             std::vector<std::vector<std::string>> t;
             for (std::size_t i = 0; i < e.numerosSinPrefijo.size() && i < kFilas; ++i)
-                t.push_back({e.numerosSinPrefijo[i].first,
-                             std::to_string(e.numerosSinPrefijo[i].second)});
+                t.push_back(
+                    {e.numerosSinPrefijo[i].first, std::to_string(e.numerosSinPrefijo[i].second)});
             r += Tabla(t);
         }
     }

@@ -632,12 +632,11 @@ class RegistroDeLlamadas {
 };
 
 int CostearOrden(const std::vector<std::string>& args) {
-    const Opciones o =
-        LeerOpciones("costear", args,
-                     {"--catalogo", "--tarifa", "--festivos", "--bonos", "--salida-bonos",
-                      "--formato", "--destinos", "--por", "--salida-totales", "--troncal",
-                      "--contexto"},
-                     {"--json", "--utc"}, 1);
+    const Opciones o = LeerOpciones(
+        "costear", args,
+        {"--catalogo", "--tarifa", "--festivos", "--bonos", "--salida-bonos", "--formato",
+         "--destinos", "--por", "--salida-totales", "--troncal", "--contexto"},
+        {"--json", "--utc"}, 1);
     if (o.ayuda) {
         std::fputs(ConFormatos(kAyudaCostear).c_str(), stdout);
         return kSalidaBien;
@@ -666,11 +665,10 @@ int InformeOrden(const std::vector<std::string>& args) {
 }
 
 int CompararOrden(const std::vector<std::string>& args) {
-    const Opciones o =
-        LeerOpciones("comparar", args,
-                     {"--catalogo", "--festivos", "--bonos", "--tarifa", "--formato", "--destinos",
-                      "--troncal", "--contexto"},
-                     {"--json", "--utc"}, 1);
+    const Opciones o = LeerOpciones("comparar", args,
+                                    {"--catalogo", "--festivos", "--bonos", "--tarifa", "--formato",
+                                     "--destinos", "--troncal", "--contexto"},
+                                    {"--json", "--utc"}, 1);
     if (o.ayuda) {
         std::fputs(ConFormatos(kAyudaComparar).c_str(), stdout);
         return kSalidaBien;
@@ -742,11 +740,10 @@ int EjecutarOrden(std::vector<std::string> args) {
         if (orden == "listar") return Listar(args);
         if (orden == "exportar") return Exportar(args);
         if (orden == "importar") return Importar(args);
-        throw ErrorUso(
-            "orden desconocida " + Citar(orden) +
-            " (costear, comparar, informe, examinar, listar, exportar o importar; véase "
-            "«tarificador "
-            "--help»)");
+        throw ErrorUso("orden desconocida " + Citar(orden) +
+                       " (costear, comparar, informe, examinar, listar, exportar o importar; véase "
+                       "«tarificador "
+                       "--help»)");
     } catch (const ErrorDatos& e) {
         std::fflush(stdout);
         std::fprintf(stderr, "tarificador: %s\n", e.what());

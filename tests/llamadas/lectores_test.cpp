@@ -30,8 +30,7 @@ struct Caso {
 std::string Describir(const Registro& r) {
     const Llamada& l = r.llamada;
     return TextoInstante(l.ini) + " " + TextoInstante(l.fin) + " " + std::to_string(l.segundos) +
-           " " + std::string(l.numero) + " " + std::string(l.origen) + " " +
-           std::string(l.cuenta);
+           " " + std::string(l.numero) + " " + std::string(l.origen) + " " + std::string(l.cuenta);
 }
 
 // Every case read in turn by one reader, as the session reads a file: the first is the
@@ -125,20 +124,26 @@ TEST(LectorFreeswitch, AnsweredWithAnswerStampAndBillsecOthersByHangupCause) {
     const std::string fin = ",\"u-1\",\"\",\"acc\",\"PCMA\",\"PCMA\"";
     Leer("freeswitch",
          {
-             {a + "\"2024-03-04 10:00:05\",\"2024-03-04 10:01:05\",\"65\",\"60\","
-                  "\"NORMAL_CLEARING\"" + fin,
+             {a +
+                  "\"2024-03-04 10:00:05\",\"2024-03-04 10:01:05\",\"65\",\"60\","
+                  "\"NORMAL_CLEARING\"" +
+                  fin,
               C::Llamada, "2024-03-04T10:00:05 2024-03-04T10:01:05 60 600123456 1001 acc",
               "||default"},
              {a + "\"\",\"2024-03-04 10:00:30\",\"30\",\"0\",\"NO_ANSWER\"" + fin, C::Aparte,
               "NO_ANSWER"},
              {a + "\"\",\"2024-03-04 10:00:30\",\"30\",\"0\",\"originator_cancel\"" + fin,
               C::Aparte, "ORIGINATOR_CANCEL"},
-             {a + "\"2024-03-04 10:00:05\",\"2024-03-04 10:00:05\",\"5\",\"0\","
-                  "\"NORMAL_CLEARING\"" + fin,
+             {a +
+                  "\"2024-03-04 10:00:05\",\"2024-03-04 10:00:05\",\"5\",\"0\","
+                  "\"NORMAL_CLEARING\"" +
+                  fin,
               C::Aparte, "NORMAL_CLEARING"},
              {a + "\"2024-03-04 10:00:05\"", C::Mala, "se esperaban 15 campos"},
-             {a + "\"2024-03-04 10:00:05\",\"2024-03-04 10:01:05\",\"65\",\"6s\","
-                  "\"NORMAL_CLEARING\"" + fin,
+             {a +
+                  "\"2024-03-04 10:00:05\",\"2024-03-04 10:01:05\",\"65\",\"6s\","
+                  "\"NORMAL_CLEARING\"" +
+                  fin,
               C::Mala, "billsec «6s»"},
          });
 }
@@ -155,8 +160,8 @@ TEST(LectorCabecera, ColumnsByTheirNamesAndCalldateWithDurationAndBillsec) {
               "SIP/201-1|SIP/t-2|ctx"},
              {"2024-03-04 10:00:00;201;600123456;ctx;SIP/201-1;SIP/t-2;20;0;NO ANSWER;acc",
               C::Aparte, "NO ANSWER"},
-             {"2024-03-04 10:00:00;201;600123456;ctx;SIP/201-1;SIP/t-2;20;40;ANSWERED;acc",
-              C::Mala, "duration «20»"},
+             {"2024-03-04 10:00:00;201;600123456;ctx;SIP/201-1;SIP/t-2;20;40;ANSWERED;acc", C::Mala,
+              "duration «20»"},
              {"2024-03-04;201;600123456;ctx;SIP/201-1;SIP/t-2;70;60;ANSWERED;acc", C::Mala,
               "calldate «2024-03-04»"},
          });
@@ -167,8 +172,7 @@ TEST(LectorCabecera, ColumnsByTheirNamesAndCalldateWithDurationAndBillsec) {
               C::Nada, ""},
              {"u1,912345678,1001,public,2024-03-04 10:00:05,2024-03-04 10:01:05,60,"
               "NORMAL_CLEARING",
-              C::Llamada, "2024-03-04T10:00:05 2024-03-04T10:01:05 60 912345678 1001 ",
-              "||public"},
+              C::Llamada, "2024-03-04T10:00:05 2024-03-04T10:01:05 60 912345678 1001 ", "||public"},
              {"u2,912345678,1001,public,,2024-03-04 10:01:05,0,NO_ANSWER", C::Aparte, "NO_ANSWER"},
          });
     Leer("cabecera", {{"inicio,fin,tarifa", C::Mala, "la primera línea no nombra"},

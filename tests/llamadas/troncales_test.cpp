@@ -1,5 +1,7 @@
 // What the office pays, between the reader and the costing: the trunk stage, records read
 // twice, and the local clock.
+#include "llamadas/Troncales.h"
+
 #include <cstdint>
 #include <cstdlib>
 #include <ctime>
@@ -9,7 +11,6 @@
 
 #include "llamadas/Horario.h"
 #include "llamadas/Instantes.h"
-#include "llamadas/Troncales.h"
 #include "runtime/OleDate.h"
 
 namespace quelmar::llamadas {

@@ -144,11 +144,11 @@ TEST(RegistroAsterisk, DispositionsAndWhichRecordsAreCosted) {
             ASSERT_EQ(LeerRegistroAsterisk(campos, r), std::nullopt) << c.disposicion;
             EXPECT_EQ(SeCostea(r), c.costear) << c.disposicion << " " << c.billsec;
             const std::string d = c.disposicion;
-            EXPECT_STREQ(NombreDisposicion(r.disposicion),
-                         d == "CANCEL" || d == "cancel" ? "NO ANSWER"
-                         : d == "answered"              ? "ANSWERED"
-                         : d == "No Answer"             ? "NO ANSWER"
-                                                        : c.disposicion);
+            EXPECT_STREQ(NombreDisposicion(r.disposicion), d == "CANCEL" || d == "cancel"
+                                                               ? "NO ANSWER"
+                                                           : d == "answered"  ? "ANSWERED"
+                                                           : d == "No Answer" ? "NO ANSWER"
+                                                                              : c.disposicion);
             EXPECT_EQ(r.origen, "201");
             EXPECT_EQ(r.cuenta, "cuenta1");
             EXPECT_EQ(r.destino, "600");

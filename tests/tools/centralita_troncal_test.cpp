@@ -66,8 +66,8 @@ Oficina Generar() {
     };
     const std::int64_t lunes = 1704700800;  // 2024-01-08 08:00 UTC
     for (int w = 0; w < 52; ++w) {
-        const std::int64_t d = lunes + w * 7 * 86400 - (Local(lunes + w * 7 * 86400) -
-                                                        (lunes + w * 7 * 86400) - 3600);
+        const std::int64_t d =
+            lunes + w * 7 * 86400 - (Local(lunes + w * 7 * 86400) - (lunes + w * 7 * 86400) - 3600);
         const std::string nueve = std::to_string(600100000 + w);
         saliente(w % 2 ? "201" : "202", nueve, "Movil", d + 3600, 120 + w);
         // Incoming to the office's own number, which a prefix covers: a ring group, two legs.
@@ -97,8 +97,8 @@ Oficina Generar() {
         }
     }
     // Across both clock changes, and a night call whose UTC time is in the spring gap.
-    saliente("201", "600999888", "Movil", 1711846200, 1200);  // 31 Mar 00:50 UTC
-    saliente("202", "600777666", "Movil", 1729990200, 1200);  // 27 Oct 00:50 UTC
+    saliente("201", "600999888", "Movil", 1711846200, 1200);   // 31 Mar 00:50 UTC
+    saliente("202", "600777666", "Movil", 1729990200, 1200);   // 27 Oct 00:50 UTC
     saliente("203", "0044207946", "Europa", 1711852200, 300);  // 31 Mar 02:30 UTC
     std::stable_sort(o.regs.begin(), o.regs.end(),
                      [](const Reg& a, const Reg& b) { return a.fin < b.fin; });
@@ -143,8 +143,8 @@ std::string Escribir(const Oficina& o, const std::string& formato, bool utc = fa
                  "," + Q(t(g.fin)) + "," + Q(dur) + "," + Q(bs) + "," + Q(g.disp) +
                  ",\"DOCUMENTATION\",\"cuenta\"," + uid + ",\"\",\"7\"\n";
         else if (formato == "cabecera")
-            r += t(g.inicio) + "," + clid + "," + g.src + "," + g.dst + "," + g.ctx + "," + g.canal +
-                 "," + g.canalDst + ",Dial,," + dur + "," + bs + "," + g.disp +
+            r += t(g.inicio) + "," + clid + "," + g.src + "," + g.dst + "," + g.ctx + "," +
+                 g.canal + "," + g.canalDst + ",Dial,," + dur + "," + bs + "," + g.disp +
                  ",3,cuenta," + uid + ",\n";
         else {
             const std::string causa = g.disp == "ANSWERED"    ? "NORMAL_CLEARING"
@@ -209,8 +209,8 @@ TEST_F(Troncal, EveryLayoutCostsExactlyTheCallsOutOnceEach) {
         if (std::string(c.formato) != "freeswitch") {
             EXPECT_NE(r.errores.find("por la troncal: " + std::to_string(o.salientes) +
                                      " llamadas salientes, " + std::to_string(o.entrantes) +
-                                     " entrantes (no se cuestan), " +
-                                     std::to_string(o.internas) + " internas"),
+                                     " entrantes (no se cuestan), " + std::to_string(o.internas) +
+                                     " internas"),
                       std::string::npos)
                 << r.errores;
         }
@@ -219,8 +219,8 @@ TEST_F(Troncal, EveryLayoutCostsExactlyTheCallsOutOnceEach) {
         EXPECT_EQ(cmp.salida, Correr("comparar", o.plano, {}).salida);
     }
     // The UTC file read as local time: the night call falls in the spring gap.
-    const Resultado local = Correr("costear", Escribir(o, "asterisk", true),
-                                   {"--troncal", "PJSIP/operador"});
+    const Resultado local =
+        Correr("costear", Escribir(o, "asterisk", true), {"--troncal", "PJSIP/operador"});
     EXPECT_NE(local.errores.find("cambio de hora de primavera; si el fichero está en UTC, use "
                                  "--utc"),
               std::string::npos)
@@ -245,8 +245,7 @@ TEST_F(Troncal, ExaminarNamesTheTrunkAndTheNumbersNoPrefixCovers) {
                               (dir.ruta() / "Master.csv").string()});
     EXPECT_EQ(r.estado, 0) << r.errores;
     for (const char* t : {"Formato: «asterisk»", "PJSIP/operador", "SIP/201", "default",
-                          "--troncal PJSIP/operador --utc", "Números que ningún prefijo",
-                          "202 "})
+                          "--troncal PJSIP/operador --utc", "Números que ningún prefijo", "202 "})
         EXPECT_NE(r.salida.find(t), std::string::npos) << t << "\n" << r.salida;
 }
 

@@ -22,14 +22,38 @@ struct ColumnasAsterisk {
 // disposition, amaflags[, uniqueid[, userfield[, peeraccount, linkedid, sequence]]]:
 // 16 to 21 fields as cdr.conf's loguniqueid, loguserfield and newcdrcolumns make them.
 inline constexpr ColumnasAsterisk kCdrCsv{
-    0, 1, 2, 3, 5, 6, 9, 10, 11, 13, 14, 16, 21,
+    0,
+    1,
+    2,
+    3,
+    5,
+    6,
+    9,
+    10,
+    11,
+    13,
+    14,
+    16,
+    21,
     "de 16 a 21 campos de Asterisk (accountcode,src,dst,...,disposition,amaflags[,uniqueid,"
     "userfield[,peeraccount,linkedid,sequence]])"};
 // cdr_custom with the mapping of Asterisk's sample cdr_custom.conf: clid, src, dst,
 // dcontext, channel, dstchannel, lastapp, lastdata, start, answer, end, duration, billsec,
 // disposition, amaflags, accountcode, uniqueid, userfield, sequence.
 inline constexpr ColumnasAsterisk kCdrCustom{
-    15, 1, 2, 3, 4, 5, 8, 9, 10, 12, 13, 16, 19,
+    15,
+    1,
+    2,
+    3,
+    4,
+    5,
+    8,
+    9,
+    10,
+    12,
+    13,
+    16,
+    19,
     "de 16 a 19 campos de Asterisk cdr_custom (clid,src,dst,dcontext,channel,...,"
     "disposition,amaflags,accountcode[,uniqueid,userfield,sequence])"};
 

@@ -92,8 +92,8 @@ bool Columnas(std::string_view linea, char sep, std::array<std::size_t, kPapeles
     col.fill(kSin);
     for (std::size_t i = 0; i < campos.size(); ++i)
         if (const auto p = PapelDe(RecortarBlancos(campos[i])); p && col[*p] == kSin) col[*p] = i;
-    const bool tiempo = col[kBillsec] != kSin &&
-                        (col[kRespuesta] != kSin || (col[kInicio] != kSin && col[kDuracion] != kSin));
+    const bool tiempo = col[kBillsec] != kSin && (col[kRespuesta] != kSin ||
+                                                  (col[kInicio] != kSin && col[kDuracion] != kSin));
     return col[kNumero] != kSin && tiempo;
 }
 
@@ -150,15 +150,15 @@ class LectorCabecera : public Lector {
             if (!duracion || *duracion < *billsec)
                 return Lectura::DeMala("duration " + CitarCorto(Campo(kDuracion)) +
                                        " no es un número de segundos no menor que billsec");
-            m_Respuesta = TextoInstante(
-                fecha::DesdeSegundos(fecha::ASegundos(*i) + *duracion - *billsec));
+            m_Respuesta =
+                TextoInstante(fecha::DesdeSegundos(fecha::ASegundos(*i) + *duracion - *billsec));
             respuesta = m_Respuesta;
             fin = {};
             sinFin = true;
         }
-        return LeerContestada({respuesta, fin, *billsec, Campo(kNumero), Campo(kOrigen),
-                               Campo(kCuenta), sinFin},
-                              reg, a, m_TextoFin, m_Desacuerdos);
+        return LeerContestada(
+            {respuesta, fin, *billsec, Campo(kNumero), Campo(kOrigen), Campo(kCuenta), sinFin}, reg,
+            a, m_TextoFin, m_Desacuerdos);
     }
     std::vector<std::string> Notas() const override {
         if (!m_Desacuerdos) return {};

@@ -44,8 +44,8 @@ struct RegistroContestado {
 };
 // The call of such a record in `reg` (its tariff the number's); `textoFin` holds an end
 // worked out, `desacuerdos` counts the records costed by billsec.
-Lectura LeerContestada(const RegistroContestado& c, Registro& reg, Avisos& a,
-                       std::string& textoFin, std::size_t& desacuerdos);
+Lectura LeerContestada(const RegistroContestado& c, Registro& reg, Avisos& a, std::string& textoFin,
+                       std::size_t& desacuerdos);
 // "N llamadas costeadas según billsec: ...", empty for none.
 std::string NotaDesacuerdos(std::size_t n);
 
