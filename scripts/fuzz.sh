@@ -12,7 +12,7 @@ cd "$(dirname "$0")/.."
 segundos=${1:-600}
 shift || true
 objetivos=("$@")
-[ ${#objetivos[@]} -eq 0 ] && objetivos=(catalogo tiempo fechas periodo bono datos csv bonos_json costear registros destinos)
+[ ${#objetivos[@]} -eq 0 ] && objetivos=(catalogo tiempo fechas periodo bono datos csv bonos_json costear registros destinos centralita)
 dir=${FUZZ_BUILD:-build-fuzz}
 
 cmake -S . -B "$dir" -G Ninja -DCMAKE_CXX_COMPILER=clang++ -DCMAKE_BUILD_TYPE=RelWithDebInfo \

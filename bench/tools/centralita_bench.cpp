@@ -1,6 +1,7 @@
-// costear on a PBX's Master.csv (--formato asterisk --destinos) against costear on the
-// plain log of the same calls, each tariff named: the processor time of each run side by
-// side (the goal: the records within 1.5 times the plain log's time).
+// costear on a PBX's Master.csv (--formato asterisk --destinos; and recognised, with
+// --troncal) against costear on the plain log of the same calls, each tariff named: the
+// processor time of each run side by side (the goal: the records within 1.5 times the plain
+// log's time). CENTRALITA_BENCH_REGISTROS sets the number of records (default 100 000).
 // `centralita_bench --escribir CARPETA N` only writes the sample catalogue, destinos.csv,
 // Master.csv and llamadas.csv of N calls there, for scripts/centralita-memoria.sh.
 #include <benchmark/benchmark.h>
@@ -28,7 +29,10 @@ namespace {
 
 using namespace quelmar;
 
-constexpr std::size_t kLlamadas = 100000;
+const std::size_t kLlamadas = [] {
+    const char* n = std::getenv("CENTRALITA_BENCH_REGISTROS");
+    return n ? static_cast<std::size_t>(std::strtoull(n, nullptr, 10)) : std::size_t{100000};
+}();
 
 // Runs the program; the child's user + system time in seconds.
 double Lanzar(std::vector<std::string> args) {
@@ -88,11 +92,11 @@ void Escribir(const std::filesystem::path& carpeta, std::size_t n) {
         const bool contestada = disposicion == "ANSWERED";
         const std::int64_t r = s + azar(20), e = r + (contestada ? 1 + azar(600) : 0);
         master << "\"\",\"" << 201 + azar(30) << "\",\"" << numero
-               << "\",\"desde-interno\",\"\",\"SIP/201-0001\",\"SIP/troncal-0002\",\"Dial\","
-                  "\"SIP/troncal\",\""
-               << texto(s) << "\",\"" << (contestada ? texto(r) : "") << "\",\"" << texto(e)
-               << "\"," << e - s << ',' << (contestada ? e - r : 0) << ",\"" << disposicion
-               << "\",\"DOCUMENTATION\",\"" << i << ".1\",\"\"\n";
+               << "\",\"desde-interno\",\"\",\"SIP/201-" << i << "\",\"SIP/troncal-" << i
+               << "\",\"Dial\",\"SIP/troncal\",\"" << texto(s) << "\",\""
+               << (contestada ? texto(r) : "") << "\",\"" << texto(e) << "\"," << e - s << ','
+               << (contestada ? e - r : 0) << ",\"" << disposicion << "\",\"DOCUMENTATION\",\"" << i
+               << ".1\",\"\"\n";
         if (contestada) {
             std::string a = texto(r), b = texto(e);
             a[10] = b[10] = 'T';
@@ -127,7 +131,8 @@ const Datos& Preparar() {
 void BM_AsteriskFrenteAlPlano(benchmark::State& st) {
     const Datos& d = Preparar();
     const std::string cat = d.carpeta.string();
-    double asterisk = 0, plano = 0, asteriskMin = 1e300, planoMin = 1e300;
+    double asterisk = 0, plano = 0, troncal = 0, asteriskMin = 1e300, planoMin = 1e300,
+           troncalMin = 1e300;
     for (auto _ : st) {
         const double a =
             Lanzar({TARIFICADOR, "costear", "--catalogo", cat, "--bonos",
@@ -136,9 +141,14 @@ void BM_AsteriskFrenteAlPlano(benchmark::State& st) {
         const double p =
             Lanzar({TARIFICADOR, "costear", "--catalogo", cat, "--bonos",
                     CARPETA_DATOS "/bonos.json", (d.carpeta / "llamadas.csv").string()});
-        if (a < 0 || p < 0) st.SkipWithError("costear failed");
-        asterisk += a, plano += p;
+        const double t =
+            Lanzar({TARIFICADOR, "costear", "--catalogo", cat, "--bonos",
+                    CARPETA_DATOS "/bonos.json", "--troncal", "SIP/troncal", "--destinos",
+                    (d.carpeta / "destinos.csv").string(), (d.carpeta / "Master.csv").string()});
+        if (a < 0 || p < 0 || t < 0) st.SkipWithError("costear failed");
+        asterisk += a, plano += p, troncal += t;
         asteriskMin = std::min(asteriskMin, a), planoMin = std::min(planoMin, p);
+        troncalMin = std::min(troncalMin, t);
     }
     const auto n = static_cast<double>(st.iterations());
     st.counters["registros"] = static_cast<double>(kLlamadas);
@@ -146,6 +156,8 @@ void BM_AsteriskFrenteAlPlano(benchmark::State& st) {
     st.counters["plano_s"] = plano / n;
     st.counters["asterisk_frente_al_plano"] = asterisk / plano;
     st.counters["mejor_asterisk_frente_al_mejor_plano"] = asteriskMin / planoMin;
+    st.counters["troncal_s"] = troncal / n;
+    st.counters["mejor_troncal_frente_al_mejor_plano"] = troncalMin / planoMin;
 }
 
 }  // namespace

@@ -95,6 +95,9 @@ h::OpcionesCosteo OpcionesDeCosteo(const Pedido& p) {
     if (!o.bonos.empty()) r.bonos = o.bonos;
     if (!o.destinos.empty()) r.destinos = o.destinos;
     r.formato = FormatoDe(p);
+    r.troncales = o.troncales;
+    r.contextos = o.contextos;
+    r.utc = o.utc;
     r.llamadas = p.fichero;
     return r;
 }
@@ -258,11 +261,13 @@ class MotorLlamadas final : public MotorCostes {
         r.apartados.malas = t.malas;
         r.apartados.porQue = t.apartados;
         r.apartados.notas = t.notas;
-        if (!p.opciones.troncales.empty() || !p.opciones.contextos.empty() || p.opciones.utc)
-            r.avisos.insert(r.avisos.begin(),
-                            {"",
-                             "las opciones de troncal, contexto y UTC aún no cambian el "
-                             "costeo de esta versión"});
+        // What the trunk tells apart, and numbers no prefix covers, counted with the rest.
+        for (const auto& [porQue, cuantos] :
+             {std::pair<const char*, std::size_t>{"entrantes", t.entrantes},
+              {"internas", t.internas},
+              {"sin prefijo de destino", t.sinPrefijo},
+              {"de otros contextos", t.otrosContextos}})
+            if (cuantos) r.apartados.porQue.emplace_back(porQue, cuantos);
         Meses(r);
         Recortar(r, p.periodo);
 

@@ -10,10 +10,11 @@
 namespace quelmar::llamadas {
 
 EleccionTarifa::EleccionTarifa(const cLlamada& m, const std::vector<std::string>& nombres,
-                               const Destinos* destinos, bool dada)
+                               const Destinos* destinos, bool dada, bool conTroncal)
     : m_Nombres(nombres),
       m_Destinos(destinos),
       m_Dada(dada),
+      m_ConTroncal(conTroncal),
       m_Principal(Pedida(m.NombreTarifa())) {
     // Where each name is first: what Find gives, without a walk of the catalogue for
     // every name a log asks for (a log may name thousands the catalogue lacks).
@@ -66,18 +67,15 @@ EleccionTarifa::Resultado EleccionTarifa::Elegir(Registro& r, std::string& motiv
                      " elige la tarifa: hace falta --destinos FICHERO";
             return Resultado::Mala;
         }
-        return PorNumero(l, l.numero, motivo) ? Resultado::Elegida : Resultado::Mala;
+        return PorNumero(l, l.numero, motivo, true);
     }
     // A number is read even without a destination table: a column of something else is
     // caught.
-    if (!l.numero.empty() && !NormalizarNumero(l.numero, m_Digitos)) {
-        PorNumero(l, l.numero, motivo);
-        return Resultado::Mala;
-    }
+    if (!l.numero.empty() && !NormalizarNumero(l.numero, m_Digitos))
+        return PorNumero(l, l.numero, motivo);
     if (r.tarifa.empty())
-        return l.numero.empty() || !m_Destinos || PorNumero(l, l.numero, motivo)
-                   ? Resultado::Elegida
-                   : Resultado::Mala;
+        return l.numero.empty() || !m_Destinos ? Resultado::Elegida
+                                               : PorNumero(l, l.numero, motivo);
     TarifaPedida& t = PedidaEnLog(r.tarifa);
     if (!t.bytes || !EnCatalogo(t)) {
         if (!t.sugerencia) {
@@ -95,22 +93,26 @@ EleccionTarifa::Resultado EleccionTarifa::Elegir(Registro& r, std::string& motiv
 
 // The tariff of the row of the destination table whose prefix the number starts with,
 // else the one given for records that name none.
-bool EleccionTarifa::PorNumero(Llamada& l, std::string_view numero, std::string& motivo) {
+EleccionTarifa::Resultado EleccionTarifa::PorNumero(Llamada& l, std::string_view numero,
+                                                    std::string& motivo, bool deCentralita) {
     if (!NormalizarNumero(numero, m_Digitos)) {
         motivo = numero.empty() ? std::string("el registro no tiene número marcado (dst)")
                                 : "número marcado " + CitarCorto(numero) +
                                       " ilegible (se esperan cifras, con «+» delante, espacios, "
                                       "guiones o puntos)";
-        return false;
+        return Resultado::Mala;
     }
     if (const auto* f = m_Destinos->Buscar(m_Digitos)) {
         l.tarifa = &m_TarifasDestino[static_cast<std::size_t>(f - m_Destinos->Filas().data())];
-        return true;
+        return Resultado::Elegida;
     }
-    if (m_Dada) return true;  // l.tarifa is already the one given
+    if (m_Dada) return Resultado::Elegida;  // l.tarifa is already the one given
+    // Without a trunk, a PBX's internal and incoming calls are here too: counted, and the
+    // summary says how to tell them apart.
+    if (deCentralita && !m_ConTroncal) return Resultado::SinPrefijo;
     motivo = "el número " + CitarCorto(numero) +
              " no empieza por ningún prefijo de --destinos (y no se ha dado --tarifa)";
-    return false;
+    return Resultado::Mala;
 }
 
 }  // namespace quelmar::llamadas

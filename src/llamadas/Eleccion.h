@@ -22,12 +22,16 @@ namespace quelmar::llamadas {
 // up once per run, as Find finds it (the first tariff of that name).
 class EleccionTarifa {
   public:
-    enum class Resultado { Elegida, Mala, SinTarifa };
+    // SinPrefijo: a PBX's number that no prefix covers and no trunk tells a call out (an
+    // internal or incoming call, most often): counted, not a bad record.
+    enum class Resultado { Elegida, Mala, SinTarifa, SinPrefijo };
 
     // `principal`: the tariff of records that name none, found in `m`; `dada`: whether it
     // was given (else a number no prefix covers has none).
     EleccionTarifa(const cLlamada& m, const std::vector<std::string>& nombres,
-                   const Destinos* destinos, bool dada);
+                   const Destinos* destinos, bool dada, bool conTroncal);
+    // The digits of the number last read.
+    const std::string& Digitos() const { return m_Digitos; }
 
     // Sets r.llamada.tarifa; `motivo` says why not when Mala or SinTarifa (a record naming a
     // tariff the catalogue lacks, then with no tariff).
@@ -41,14 +45,15 @@ class EleccionTarifa {
         }
     };
 
-    bool PorNumero(Llamada& l, std::string_view numero, std::string& motivo);
+    Resultado PorNumero(Llamada& l, std::string_view numero, std::string& motivo,
+                        bool deCentralita = false);
     TarifaPedida& PedidaEnLog(std::string_view pedido);
     bool EnCatalogo(TarifaPedida& t) const;
     static TarifaPedida Pedida(std::optional<std::string> bytes);
 
     const std::vector<std::string>& m_Nombres;  // the catalogue's, in UTF-8
     const Destinos* m_Destinos;
-    const bool m_Dada;
+    const bool m_Dada, m_ConTroncal;
     std::vector<Firma> m_Firmas;  // of the names, made at the first unknown one
     std::unordered_map<std::string, std::int16_t, HashTexto, std::equal_to<>> m_Posiciones;
     TarifaPedida m_Principal;

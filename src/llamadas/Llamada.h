@@ -93,6 +93,18 @@ struct Totales {
     RevisionFactura factura;
     // The run was stopped before the end of its input (Diagnosticos::Progreso).
     bool cancelado = false;
+    // The layout read, and whether it was recognised (no layout asked for).
+    std::string formato;
+    bool reconocido = false;
+    // With trunks named: the calls in and the internal ones, not costed.
+    bool conTroncal = false;
+    std::size_t entrantes = 0, internas = 0;
+    // Records of contexts not asked for; records read twice (counted once).
+    std::size_t otrosContextos = 0, repetidos = 0;
+    // Answered records whose number no prefix of the destination table covers (without a
+    // trunk, not bad records), and the commonest such numbers with their counts.
+    std::size_t sinPrefijo = 0;
+    std::vector<std::pair<std::string, std::size_t>> numerosSinPrefijo;
 };
 
 }  // namespace quelmar::llamadas

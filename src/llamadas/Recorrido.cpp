@@ -8,36 +8,48 @@
 #include <optional>
 #include <string>
 #include <string_view>
+#include <unordered_map>
 #include <utility>
 #include <vector>
 
 #include "llamadas/Cobrado.h"
 #include "llamadas/Eleccion.h"
+#include "llamadas/Horario.h"
 #include "llamadas/Instantes.h"
 #include "llamadas/Sesion.h"
 #include "llamadas/Textos.h"
+#include "llamadas/Troncales.h"
 #include "llamadas/formatos/Lector.h"
 #include "runtime/CodePage.h"
+#include "runtime/OleDate.h"
 
 namespace quelmar::llamadas {
 
-class Sesion::Recorrido : public Avisos {
+class Sesion::Recorrido : public Avisos, private SalidaTroncal {
   public:
-    Recorrido(Sesion& s, Entrada& entrada, const Origen& origen, DestinoLlamadas& destino)
+    Recorrido(Sesion& s, Entrada& entrada, const Origen& origen, DestinoLlamadas& destino,
+              const FormatoRegistro& formato)
         : m_Sesion(s),
           m_Diag(s.m_Diagnosticos),
           m_Entrada(entrada),
           m_Lugar{origen.lugar, 0},
           m_Destino(destino),
-          m_Lector(BuscarFormato(s.m_Formato)->crear()),
-          m_Eleccion(s.m_Catalogo, s.m_Nombres, s.m_Destinos.get(), s.m_TarifaDada) {
+          m_Lector(formato.crear()),
+          m_Eleccion(s.m_Catalogo, s.m_Nombres, s.m_Destinos.get(), s.m_TarifaDada,
+                     !s.m_Troncales.empty()) {
         for (const std::string& a : m_Lector->Apartados()) m_Totales.apartados.emplace_back(a, 0);
+        m_Totales.formato = formato.nombre;
+        m_Totales.reconocido = FormatoAutomatico(s.m_Formato);
+        m_Centralita = m_Lector->Centralita();
+        if (!s.m_Troncales.empty()) m_Troncales.emplace(s.m_Troncales);
+        m_Totales.conTroncal = m_Troncales.has_value();
     }
 
     // One line of the input, as read; false when the run is to stop.
     bool Linea(std::string_view bruta, bool cortada, std::uint64_t leidos);
-    // After the last line: a record left open is read line by line.
-    void Acabar() { Deshacer(); }
+    // After the last line: a record left open is read line by line, the calls still
+    // pending on a trunk costed, the records read twice told.
+    void Acabar();
     Totales Terminar();
     std::size_t Maximo() const { return m_Lector->Maximo(); }
 
@@ -56,6 +68,11 @@ class Sesion::Recorrido : public Avisos {
     void Deshacer();
     void Apartar(const std::string& motivo);
     bool Costear(const Llamada& l);
+    // A call read: its tariff chosen, then costed and handed on.
+    void Elegir(Registro& r);
+    void Saliente(const LlamadaTroncal& t) override;
+    void Hora(Llamada& l);
+    void SinPrefijo(std::string_view numero);
     // A call costed, and handed to the result as one of the period's or not.
     void Entregar(const Llamada& l);
     bool FueraDelPeriodo(const Llamada& l) const {
@@ -86,6 +103,19 @@ class Sesion::Recorrido : public Avisos {
     };
     std::vector<LineaAbierta> m_Abiertas;
     std::string m_Unido;
+    // What the office pays (Troncales.h): the trunk stage, records read twice, the clock.
+    std::optional<Troncales> m_Troncales;
+    Repetidos m_Repetidos;
+    bool m_Centralita = false;
+    Horario m_Horario;
+    std::string m_TextoIni, m_TextoFin;  // of an instant made local
+    struct HashTexto {
+        using is_transparent = void;
+        std::size_t operator()(std::string_view t) const {
+            return std::hash<std::string_view>{}(t);
+        }
+    };
+    std::unordered_map<std::string, std::size_t, HashTexto, std::equal_to<>> m_SinPrefijo;
 };
 
 namespace {
@@ -286,7 +316,16 @@ void Sesion::Recorrido::Uno(std::string_view linea) {
 }
 
 void Sesion::Recorrido::Leer(std::string_view linea, bool primera) {
+    if (m_Centralita && m_Repetidos.Visto(linea)) return;
+    m_Registro.canal = m_Registro.canalDestino = m_Registro.contexto = m_Registro.inicio = {};
     const Lectura lectura = m_Lector->Leer(linea, primera, m_Registro, *this);
+    const auto& contextos = m_Sesion.m_Contextos;
+    if ((lectura.clase == Lectura::Clase::Llamada || lectura.clase == Lectura::Clase::Aparte) &&
+        !contextos.empty() &&
+        std::find(contextos.begin(), contextos.end(), m_Registro.contexto) == contextos.end()) {
+        ++m_Totales.otrosContextos;
+        return;
+    }
     switch (lectura.clase) {
         case Lectura::Clase::Llamada:
             break;
@@ -299,10 +338,19 @@ void Sesion::Recorrido::Leer(std::string_view linea, bool primera) {
             Apartar(lectura.motivo);
             return;
     }
-    const Llamada& l = m_Registro.llamada;
-    switch (m_Eleccion.Elegir(m_Registro, m_Motivo)) {
+    Hora(m_Registro.llamada);
+    if (m_Troncales) {
+        m_Troncales->Anotar(m_Registro, m_Lugar.linea, *this);
+        return;
+    }
+    Elegir(m_Registro);
+}
+
+void Sesion::Recorrido::Elegir(Registro& r) {
+    const Llamada& l = r.llamada;
+    switch (m_Eleccion.Elegir(r, m_Motivo)) {
         case EleccionTarifa::Resultado::Elegida:
-            if (!m_Registro.numeroElige && !l.numero.empty() && !m_Sesion.m_Destinos)
+            if (!r.numeroElige && !l.numero.empty() && !m_Sesion.m_Destinos)
                 Unico(
                     m_AvisoNumero,
                     "el registro trae números marcados, pero sin --destinos no eligen la tarifa de "
@@ -311,6 +359,9 @@ void Sesion::Recorrido::Leer(std::string_view linea, bool primera) {
             break;
         case EleccionTarifa::Resultado::Mala:
             Mala(m_Motivo);
+            break;
+        case EleccionTarifa::Resultado::SinPrefijo:
+            SinPrefijo(m_Eleccion.Digitos());
             break;
         case EleccionTarifa::Resultado::SinTarifa:
             Mala(m_Motivo);
@@ -322,16 +373,86 @@ void Sesion::Recorrido::Leer(std::string_view linea, bool primera) {
     }
 }
 
+// A call out, once its last record on the trunk is known: costed as the record of its first
+// line.
+void Sesion::Recorrido::Saliente(const LlamadaTroncal& t) {
+    const std::size_t linea = m_Lugar.linea;
+    m_Lugar.linea = t.linea;
+    Registro r;
+    r.llamada = t.Vista();
+    r.numeroElige = true;
+    Elegir(r);
+    m_Lugar.linea = linea;
+}
+
+// The call's instants in local time: made so from UTC (its length kept), or warned when
+// the local clock never showed its answer.
+void Sesion::Recorrido::Hora(Llamada& l) {
+    if (m_Sesion.m_Utc) {
+        l.ini = m_Horario.ALocal(l.ini);
+        l.fin = m_Horario.ALocal(l.fin);
+        if (fecha::SegundosEntre(l.ini, l.fin) != l.segundos)
+            l.fin = fecha::DesdeSegundos(fecha::ASegundos(l.ini) + l.segundos);
+        m_TextoIni = TextoInstante(l.ini);
+        m_TextoFin = TextoInstante(l.fin);
+        l.textoIni = m_TextoIni, l.textoFin = m_TextoFin;
+        return;
+    }
+    // The end may be worked out from billsec across the change: only the answer tells.
+    if (m_Horario.EnHueco(l.ini))
+        m_Diag.Aviso(m_Lugar,
+                     "la llamada de " + CitarCorto(l.textoIni) +
+                         " cae en la hora que el reloj local se salta en el cambio de hora de "
+                         "primavera; si el fichero está en UTC, use --utc",
+                     TipoAviso::Desacuerdo);
+}
+
+void Sesion::Recorrido::SinPrefijo(std::string_view numero) {
+    ++m_Totales.sinPrefijo;
+    auto it = m_SinPrefijo.find(numero);
+    if (it != m_SinPrefijo.end())
+        ++it->second;
+    else if (m_SinPrefijo.size() < 10000)  // endless different numbers must not fill memory
+        m_SinPrefijo.emplace(std::string(numero), 1);
+}
+
+void Sesion::Recorrido::Acabar() {
+    Deshacer();
+    if (m_Troncales) m_Troncales->Vaciar(*this);
+    if (m_Repetidos.Cuantos())
+        m_Diag.Aviso(
+            {},
+            std::to_string(m_Repetidos.Cuantos()) +
+                (m_Repetidos.Cuantos() == 1 ? " registro repetido" : " registros repetidos") +
+                " (igual campo a campo que otro, como al leer juntos Master.csv y los "
+                "ficheros de cada cuenta) se cuenta una vez",
+            TipoAviso::Unico);
+}
+
 Totales Sesion::Recorrido::Terminar() {
     m_Totales.columnaCobrado = m_Lector->ColumnaCobrado();
     m_Totales.notas = m_Lector->Notas();
     std::erase_if(m_Totales.apartados, [](const auto& a) { return a.second == 0; });
+    if (m_Troncales) {
+        m_Totales.entrantes = m_Troncales->Entrantes();
+        m_Totales.internas = m_Troncales->Internas();
+    }
+    m_Totales.repetidos = m_Repetidos.Cuantos();
+    std::vector<std::pair<std::string, std::size_t>> numeros(m_SinPrefijo.begin(),
+                                                             m_SinPrefijo.end());
+    const std::size_t n = std::min<std::size_t>(numeros.size(), 5);
+    std::partial_sort(numeros.begin(), numeros.begin() + static_cast<std::ptrdiff_t>(n),
+                      numeros.end(), [](const auto& a, const auto& b) {
+                          return a.second != b.second ? a.second > b.second : a.first < b.first;
+                      });
+    numeros.resize(n);
+    m_Totales.numerosSinPrefijo = std::move(numeros);
     return std::move(m_Totales);
 }
 
 Totales Sesion::Recorrer(Entrada& entrada, const Origen& origen, DestinoLlamadas& destino) {
-    Recorrido recorrido(*this, entrada, origen, destino);
-    LectorLineas lector(entrada, recorrido.Maximo());
+    // The longest record any layout reads: each layout tells a longer one for itself.
+    LectorLineas lector(entrada, 64 * 1024);
     // An input that cannot be read fails here, before the first byte of output.
     const std::string_view principio = lector.Principio();
     if (lector.Error())
@@ -344,6 +465,9 @@ Totales Sesion::Recorrer(Entrada& entrada, const Origen& origen, DestinoLlamadas
                     {origen.lugar});
     ObservadorTramos* observador = destino.Observador();
     if (observador) m_Costeador.Motor().Observador(observador);
+    const FormatoRegistro& formato =
+        FormatoAutomatico(m_Formato) ? ReconocerFormato(principio) : *BuscarFormato(m_Formato);
+    Recorrido recorrido(*this, entrada, origen, destino, formato);
     destino.Empezar();
     std::string_view linea;
     bool cortada = false;

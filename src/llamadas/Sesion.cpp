@@ -15,9 +15,11 @@
 #include "catalogue/Validez.h"
 #include "llamadas/Cobrado.h"
 #include "llamadas/Csv.h"
+#include "llamadas/Horario.h"
 #include "llamadas/Instantes.h"
 #include "llamadas/Sugerencia.h"
 #include "llamadas/Textos.h"
+#include "llamadas/Troncales.h"
 #include "llamadas/formatos/Lector.h"
 #include "runtime/CodePage.h"
 #include "runtime/OleDate.h"
@@ -179,12 +181,15 @@ Sesion::Sesion(const OpcionesSesion& o, Diagnosticos& d)
         }
         m_Destinos = std::move(t);
     }
-    if (!BuscarFormato(o.formato))
+    if (!FormatoAutomatico(o.formato) && !BuscarFormato(o.formato))
         throw Error(Error::Clase::Opcion, "formato " + CitarCorto(o.formato) +
                                               " desconocido: se espera " +
                                               NombresDeFormatos(" o "));
     m_Formato = o.formato;
     m_Desde = o.desde, m_Hasta = o.hasta;
+    m_Troncales = o.troncales;
+    m_Contextos = o.contextos;
+    m_Utc = o.utc;
     Preparar(m_Costeador.Motor());
 }
 

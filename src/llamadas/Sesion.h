@@ -33,11 +33,19 @@ struct OpcionesSesion {
     std::function<cBono()> bonos;
     // The prefijo,tarifa table that picks a call's tariff by the number dialled.
     std::optional<std::filesystem::path> destinos;
-    // The layout of the records (Formatos()).
+    // The layout of the records (Formatos()); "" or "auto": recognised from the file's
+    // first records.
     std::string formato = "llamadas";
     // The calls looked at: those that start from `desde` (included) to `hasta` (excluded).
     // Every call of the file is costed all the same, so that bonos run from its start.
     std::optional<double> desde, hasta;
+    // The channel-name prefixes of the lines to the operator: when given, only the calls
+    // out through them are costed, a call once however many records it has.
+    std::vector<std::string> troncales;
+    // Only the records of these contexts (dcontext, context) are read, when given.
+    std::vector<std::string> contextos;
+    // The records' instants are UTC, costed in the local time of TZ.
+    bool utc = false;
 };
 
 // How the records' input is named: in messages ("«fichero»", "la entrada estándar") and
@@ -85,6 +93,8 @@ class Sesion {
     bool m_TarifaDada = false;
     std::string m_Formato;
     std::optional<double> m_Desde, m_Hasta;
+    std::vector<std::string> m_Troncales, m_Contextos;
+    bool m_Utc = false;
     Diagnosticos& m_Diagnosticos;
     Costeador m_Costeador{true};
 };

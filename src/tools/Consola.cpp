@@ -3,6 +3,8 @@
 #include <unistd.h>
 
 #include "llamadas/Instantes.h"
+#include "llamadas/Textos.h"
+#include "llamadas/formatos/Lector.h"
 #include "tools/Bonos.h"
 #include "tools/Comun.h"
 #include "tools/Formato.h"
@@ -65,6 +67,9 @@ OpcionesSesion OpcionesDeSesion(const OpcionesCosteo& o) {
     s.destinos = o.destinos;
     s.formato = o.formato;
     s.desde = o.desde, s.hasta = o.hasta;
+    s.troncales = o.troncales;
+    s.contextos = o.contextos;
+    s.utc = o.utc;
     return s;
 }
 
@@ -118,6 +123,33 @@ int Resumir(const Totales& t, std::FILE* errores) {
         sin += (sin.empty() ? "" : ", ") + std::to_string(n) + " " + motivo;
     if (!sin.empty())
         std::fprintf(errores, "tarificador: registros sin costear: %s\n", sin.c_str());
+    if (t.reconocido && t.formato != Formatos().front().nombre)
+        if (const FormatoRegistro* f = BuscarFormato(t.formato))
+            std::fprintf(errores, "tarificador: formato reconocido: %s, %s\n",
+                         Citar(f->nombre).c_str(), std::string(f->descripcion).c_str());
+    if (t.conTroncal)
+        std::fprintf(errores,
+                     "tarificador: por la troncal: %zu %s, %zu %s (no se cuestan), %zu "
+                     "%s (no se cuestan)\n",
+                     t.costeadas, t.costeadas == 1 ? "llamada saliente" : "llamadas salientes",
+                     t.entrantes, t.entrantes == 1 ? "entrante" : "entrantes", t.internas,
+                     t.internas == 1 ? "interna" : "internas");
+    if (t.otrosContextos)
+        std::fprintf(errores, "tarificador: %zu %s de otros contextos, sin leer\n",
+                     t.otrosContextos, t.otrosContextos == 1 ? "registro" : "registros");
+    if (t.sinPrefijo) {
+        std::string numeros;
+        for (const auto& [n, k] : t.numerosSinPrefijo)
+            numeros += (numeros.empty() ? "" : ", ") + n + " (" + std::to_string(k) + ")";
+        std::fprintf(errores,
+                     "tarificador: %zu %s a números que ningún prefijo de --destinos cubre, sin "
+                     "costear (los más frecuentes: %s): serán internas o entrantes; «tarificador "
+                     "examinar FICHERO --destinos FICHERO» muestra la troncal y los números, y "
+                     "--troncal cuesta solo las salientes\n",
+                     t.sinPrefijo,
+                     t.sinPrefijo == 1 ? "registro contestado" : "registros contestados",
+                     numeros.c_str());
+    }
     for (const std::string& nota : t.notas)
         std::fprintf(errores, "tarificador: %s\n", nota.c_str());
     if (t.columnaCobrado)

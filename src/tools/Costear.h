@@ -23,8 +23,11 @@ struct OpcionesCosteo {
     bool json = false;
     // Standard input when absent.
     std::optional<std::filesystem::path> llamadas;
-    // The layout of the records, by its name in the table of formats.
-    std::string formato = "llamadas";
+    // The layout of the records, by its name in the table of formats; empty: recognised.
+    std::string formato;
+    // --troncal, --contexto and --utc (OpcionesSesion).
+    std::vector<std::string> troncales, contextos;
+    bool utc = false;
     // The prefijo,tarifa table that picks a call's tariff by the number dialled.
     std::optional<std::filesystem::path> destinos;
     Agrupar por = Agrupar::Nada;

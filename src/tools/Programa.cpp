@@ -16,6 +16,9 @@
 #include "catalogue/tTarifa.h"
 #include "costing/cLlamada.h"
 #include "llamadas/Csv.h"
+#include "llamadas/Destinos.h"
+#include "llamadas/Entrada.h"
+#include "llamadas/Examen.h"
 #include "llamadas/Instantes.h"
 #include "llamadas/formatos/Lector.h"
 #include "runtime/OleDate.h"
@@ -23,6 +26,7 @@
 #include "tools/Comparar.h"
 #include "tools/Comun.h"
 #include "tools/Costear.h"
+#include "tools/Examinar.h"
 #include "tools/Informe.h"
 
 namespace quelmar::herramientas {
@@ -37,6 +41,7 @@ y mueve catálogos a CSV y desde CSV.
 
 Órdenes:
   costear    cuesta llamadas, una por línea, o el Master.csv de una centralita
+  examinar   qué hay en un registro de una centralita y cómo costearlo
   comparar   cuánto costarían las mismas llamadas con cada tarifa del catálogo
   informe    una página HTML con gráficos: importes, horas, bonos, tarifas
   listar     muestra las tarifas del catálogo
@@ -58,9 +63,10 @@ constexpr const char* kAyudaCostear =
     R"(Uso: tarificador costear [--catalogo CARPETA] [--tarifa NOMBRE]
                           [--festivos FICHERO] [--bonos FICHERO]
                           [--salida-bonos FICHERO] [--json]
-                          [--formato @FORMATOS@] [--destinos FICHERO]
+                          [--formato FORMATO] [--destinos FICHERO]
                           [--por origen|cuenta] [--salida-totales FICHERO]
                           [--mes AAAA-MM | --desde DIA --hasta DIA]
+                          [--troncal CANAL]... [--contexto NOMBRE]... [--utc]
                           [LLAMADAS]
 
 Cuesta cada llamada del fichero LLAMADAS (o de la entrada estándar si falta o es
@@ -109,6 +115,7 @@ más parecido.
                           del registro; el resumen es el del mes)
   --desde DIA, --hasta DIA  lo mismo entre dos días AAAA-MM-DD, ambos incluidos
 
+@AYUDA_CENTRALITA@
 Una cabecera puede nombrar columnas: numero (el marcado), cobrado (lo que
 cobró el operador: añade las columnas cobrado y diferencia, cobrado menos
 importe, y el resumen dice cuántas llamadas se cobraron de más o de menos),
@@ -130,7 +137,8 @@ tenían errores.
 constexpr const char* kAyudaComparar =
     R"(Uso: tarificador comparar [--catalogo CARPETA] [--festivos FICHERO]
                            [--bonos FICHERO] [--json] [--tarifa NOMBRE]
-                           [--formato @FORMATOS@] [--destinos FICHERO]
+                           [--formato FORMATO] [--destinos FICHERO]
+                           [--troncal CANAL]... [--contexto NOMBRE]... [--utc]
                            [LLAMADAS]
 
 ¿Qué tarifa me conviene? Cuesta el registro de llamadas entero una vez con cada
@@ -139,8 +147,8 @@ tarifa del catálogo (todas menos las de los bonos, 10DIA, 50DIA, 10NOCHE y
 rellenándose como en «costear». Las llamadas, las opciones y las líneas con
 errores son las de «costear»; una línea con errores no cuenta para ninguna
 tarifa. Con --formato asterisk y --destinos se comparan las llamadas de una
-centralita; --tarifa, --formato, --destinos, --mes, --desde y --hasta son los
-de «costear».
+centralita; --tarifa, --formato, --destinos, --troncal, --contexto, --utc,
+--mes, --desde y --hasta son los de «costear».
 
 Salida (CSV con cabecera, de la más barata a la más cara):
   tarifa             nombre de la tarifa
@@ -160,8 +168,9 @@ constexpr const char* kAyudaInforme =
     R"(Uso: tarificador informe --salida INFORME.html [--catalogo CARPETA]
                           [--tarifa NOMBRE] [--festivos FICHERO]
                           [--bonos FICHERO] [--salida-bonos FICHERO]
-                          [--formato @FORMATOS@] [--destinos FICHERO]
-                          [--por origen|cuenta] [LLAMADAS]
+                          [--formato FORMATO] [--destinos FICHERO]
+                          [--por origen|cuenta] [--troncal CANAL]...
+                          [--contexto NOMBRE]... [--utc] [LLAMADAS]
 
 Cuesta el registro de llamadas como «costear» (las mismas opciones y líneas) y
 escribe una página HTML que se lee en cualquier navegador, sin red ni programas,
@@ -183,7 +192,36 @@ lo mismo que con «costear».
 
   --salida INFORME.html   el fichero que se escribe (obligatorio; «-», la salida
                           estándar)
-  --formato, --destinos, --por, --mes, --desde y --hasta son los de «costear».
+  --formato, --destinos, --por, --troncal, --contexto, --utc, --mes, --desde y
+  --hasta son los de «costear».
+)";
+
+// The options of a PBX's records, in costear's help.
+constexpr const char* kAyudaCentralita =
+    R"(  --troncal CANAL         el principio del nombre del canal de la línea al
+                          operador (PJSIP/operador, SIP/211474; se repite):
+                          solo se cuestan las llamadas salientes por ella, una
+                          vez aunque tengan varios registros (una transferida);
+                          el resumen cuenta las entrantes y las internas. Un
+                          número sin prefijo de --destinos es entonces una
+                          línea errónea; sin --troncal solo se cuenta
+  --contexto NOMBRE       lee solo los registros de ese contexto (dcontext de
+                          Asterisk, context de FreeSWITCH; puede repetirse)
+  --utc                   los instantes del fichero están en UTC (Asterisk con
+                          usegmtime=yes): se cuestan en la hora local de TZ
+)";
+
+constexpr const char* kAyudaExaminar =
+    R"(Uso: tarificador examinar [--formato FORMATO] [--destinos FICHERO]
+                           FICHERO
+
+Lee el registro de una centralita sin costear nada y dice qué es: el formato, los
+registros, el primer y el último instante, los registros por disposición, los
+contextos y los canales (el nombre antes del último «-») con sus registros
+contestados y su tiempo, las llamadas por hora del día (para ver si el fichero
+está en UTC) y una orden para costearlo, con la troncal que parece la línea al
+operador. Con --destinos, los números que ningún prefijo cubre, de más a menos
+frecuentes.
 )";
 
 constexpr const char* kAyudaListar =
@@ -251,6 +289,20 @@ struct Opciones {
     }
 };
 
+// The options that may be given more than once: their values, one a line.
+const std::vector<std::string> kRepetibles = {"--troncal", "--contexto"};
+
+std::vector<std::string> Lista(const Opciones& o, const std::string& nombre) {
+    std::vector<std::string> r;
+    if (auto v = o.Valor(nombre)) {
+        std::size_t desde = 0;
+        for (std::size_t p; (p = v->find('\n', desde)) != std::string::npos; desde = p + 1)
+            r.push_back(v->substr(desde, p - desde));
+        r.push_back(v->substr(desde));
+    }
+    return r;
+}
+
 Opciones LeerOpciones(std::string_view orden, const std::vector<std::string>& args,
                       const std::vector<std::string>& conValor,
                       const std::vector<std::string>& sinValor, std::size_t maxPosicionales) {
@@ -295,7 +347,11 @@ Opciones LeerOpciones(std::string_view orden, const std::vector<std::string>& ar
         } else {
             throw ErrorUso("opción desconocida " + Citar(a) + pista);
         }
-        if (r.Tiene(nombre)) throw ErrorUso(Citar(nombre) + " aparece dos veces");
+        if (r.Tiene(nombre)) {
+            if (!es(kRepetibles, nombre)) throw ErrorUso(Citar(nombre) + " aparece dos veces");
+            r.valores[nombre] += '\n' + valor;
+            continue;
+        }
         r.valores[nombre] = valor;
     }
     if (!r.ayuda && r.posicionales.size() > maxPosicionales)
@@ -490,14 +546,28 @@ std::string ConFormatos(std::string_view texto) {
     std::string ayuda = "  --formato FORMATO       el formato de los registros:\n";
     for (const FormatoRegistro& f : Formatos()) {
         std::string t = "«" + std::string(f.nombre) + "»";
-        if (&f == &Formatos().front()) t += " (por omisión)";
+        if (&f == &Formatos().front())
+            t += " (sin --formato se reconoce por los primeros registros; si no es de una "
+                 "centralita, este)";
         t += ": " + std::string(f.descripcion);
         if (!f.detalle.empty()) t += "; " + std::string(f.detalle);
         ayuda += Envolver(t, std::string(26, ' '), 28);
     }
     if (const std::size_t p = r.find("@AYUDA_FORMATOS@"); p != std::string::npos)
         r.replace(p, 16, ayuda);
+    if (const std::size_t p = r.find("@AYUDA_CENTRALITA@"); p != std::string::npos)
+        r.replace(p, 18, kAyudaCentralita);
     return r;
+}
+
+// The layout --formato asks for; empty (recognised) without it.
+std::string FormatoPedido(const Opciones& o) {
+    const auto v = o.Valor("--formato");
+    if (!v || FormatoAutomatico(*v)) return {};
+    if (!BuscarFormato(*v))
+        throw ErrorUso("--formato " + CitarCorto(*v) + " no se conoce: se espera " +
+                       NombresDeFormatos(" o "));
+    return *v;
 }
 
 // The options of the orders that cost a log, and the log opened: a file, or the standard
@@ -512,12 +582,10 @@ class RegistroDeLlamadas {
         if (auto v = o.Valor("--bonos")) m_Opciones.bonos = *v;
         if (auto v = o.Valor("--salida-bonos")) m_Opciones.salidaBonos = *v;
         m_Opciones.json = o.Tiene("--json");
-        if (auto v = o.Valor("--formato")) {
-            if (!BuscarFormato(*v))
-                throw ErrorUso("--formato " + CitarCorto(*v) + " no se conoce: se espera " +
-                               NombresDeFormatos(" o "));
-            m_Opciones.formato = *v;
-        }
+        m_Opciones.formato = FormatoPedido(o);
+        m_Opciones.troncales = Lista(o, "--troncal");
+        m_Opciones.contextos = Lista(o, "--contexto");
+        m_Opciones.utc = o.Tiene("--utc");
         if (auto v = o.Valor("--destinos")) m_Opciones.destinos = *v;
         if (auto v = o.Valor("--por")) {
             if (*v == "origen")
@@ -601,11 +669,12 @@ class RegistroDeLlamadas {
 };
 
 int CostearOrden(const std::vector<std::string>& args) {
-    const Opciones o = LeerOpciones(
-        "costear", args,
-        {"--catalogo", "--tarifa", "--festivos", "--bonos", "--salida-bonos", "--formato",
-         "--destinos", "--por", "--salida-totales", "--mes", "--desde", "--hasta"},
-        {"--json"}, 1);
+    const Opciones o =
+        LeerOpciones("costear", args,
+                     {"--catalogo", "--tarifa", "--festivos", "--bonos", "--salida-bonos",
+                      "--formato", "--destinos", "--por", "--salida-totales", "--troncal",
+                      "--contexto", "--mes", "--desde", "--hasta"},
+                     {"--json", "--utc"}, 1);
     if (o.ayuda) {
         std::fputs(ConFormatos(kAyudaCostear).c_str(), stdout);
         return kSalidaBien;
@@ -615,11 +684,12 @@ int CostearOrden(const std::vector<std::string>& args) {
 }
 
 int InformeOrden(const std::vector<std::string>& args) {
-    const Opciones o = LeerOpciones(
-        "informe", args,
-        {"--catalogo", "--tarifa", "--festivos", "--bonos", "--salida-bonos", "--salida",
-         "--formato", "--destinos", "--por", "--mes", "--desde", "--hasta"},
-        {}, 1);
+    const Opciones o =
+        LeerOpciones("informe", args,
+                     {"--catalogo", "--tarifa", "--festivos", "--bonos", "--salida-bonos",
+                      "--salida", "--formato", "--destinos", "--por", "--troncal", "--contexto",
+                      "--mes", "--desde", "--hasta"},
+                     {"--utc"}, 1);
     if (o.ayuda) {
         std::fputs(ConFormatos(kAyudaInforme).c_str(), stdout);
         return kSalidaBien;
@@ -634,16 +704,45 @@ int InformeOrden(const std::vector<std::string>& args) {
 }
 
 int CompararOrden(const std::vector<std::string>& args) {
-    const Opciones o = LeerOpciones("comparar", args,
-                                    {"--catalogo", "--festivos", "--bonos", "--tarifa", "--formato",
-                                     "--destinos", "--mes", "--desde", "--hasta"},
-                                    {"--json"}, 1);
+    const Opciones o =
+        LeerOpciones("comparar", args,
+                     {"--catalogo", "--festivos", "--bonos", "--tarifa", "--formato", "--destinos",
+                      "--troncal", "--contexto", "--mes", "--desde", "--hasta"},
+                     {"--json", "--utc"}, 1);
     if (o.ayuda) {
         std::fputs(ConFormatos(kAyudaComparar).c_str(), stdout);
         return kSalidaBien;
     }
     const RegistroDeLlamadas r(o, {{"la comparación", "-"}});
     return Comparar(r.Opciones(), r.Entrada(), stdout, stderr);
+}
+
+int ExaminarOrden(const std::vector<std::string>& args) {
+    const Opciones o = LeerOpciones("examinar", args, {"--formato", "--destinos"}, {}, 1);
+    if (o.ayuda) {
+        std::fputs(ConFormatos(kAyudaExaminar).c_str(), stdout);
+        return kSalidaBien;
+    }
+    if (o.posicionales.empty())
+        throw ErrorUso("falta el fichero de la centralita; véase «tarificador examinar --help»");
+    const std::string fichero = o.posicionales[0];
+    std::optional<Destinos> destinos;
+    const auto rutaDestinos = o.Valor("--destinos");
+    if (rutaDestinos) destinos = Destinos::Leer(LeerFicheroEntero(*rutaDestinos), *rutaDestinos);
+    const std::string formato = FormatoPedido(o);
+    std::error_code ec;
+    if (fichero != "-" && std::filesystem::is_directory(fichero, ec))
+        throw ErrorUso(EsCarpeta(fichero));
+    Examen e;
+    if (fichero == "-") {
+        EntradaDescriptor entrada(STDIN_FILENO);
+        e = Examinar(entrada, formato, "la entrada estándar", destinos ? &*destinos : nullptr);
+    } else {
+        EntradaFichero entrada(fichero);
+        e = Examinar(entrada, formato, Citar(fichero), destinos ? &*destinos : nullptr);
+    }
+    EscribirExamen(e, fichero, rutaDestinos, stdout);
+    return kSalidaBien;
 }
 
 // Where the catalogue is when --catalogo is not given; only said, nothing is made yet.
@@ -677,13 +776,14 @@ int EjecutarOrden(std::vector<std::string> args) {
         if (orden == "costear") return CostearOrden(args);
         if (orden == "comparar") return CompararOrden(args);
         if (orden == "informe") return InformeOrden(args);
+        if (orden == "examinar") return ExaminarOrden(args);
         if (orden == "listar") return Listar(args);
         if (orden == "exportar") return Exportar(args);
         if (orden == "importar") return Importar(args);
-        throw ErrorUso(
-            "orden desconocida " + Citar(orden) +
-            " (costear, comparar, informe, listar, exportar o importar; véase «tarificador "
-            "--help»)");
+        throw ErrorUso("orden desconocida " + Citar(orden) +
+                       " (costear, comparar, informe, examinar, listar, exportar o importar; véase "
+                       "«tarificador "
+                       "--help»)");
     } catch (const ErrorDatos& e) {
         std::fflush(stdout);
         std::fprintf(stderr, "tarificador: %s\n", e.what());

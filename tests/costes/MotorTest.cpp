@@ -214,8 +214,9 @@ std::string Registro(const std::string& disposicion, const std::string& billsec)
 // the export is costear's with --formato asterisk.
 TEST(Motor, AMasterCsvIsRecognisedAndItsUnansweredCallsSetApart) {
     const Carpeta c;
+    // Two answered calls of different lengths (one record twice would count once).
     pruebas::Escribir(c / "Master.csv", Registro("ANSWERED", "90") + Registro("NO ANSWER", "0") +
-                                            Registro("ANSWERED", "90"));
+                                            Registro("ANSWERED", "91"));
     Pedido p = PedidoDe(c, "Master.csv", Periodo::Clase::Todo);
     p.opciones.destinos = CARPETA_DATOS "/destinos.csv";
     SinPrisa progreso;

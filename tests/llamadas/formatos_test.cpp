@@ -110,7 +110,7 @@ TEST(Lectores, EachRecordBecomesACallNothingABadRecordOrOneSetApart) {
          "de answer a end van 90 s y billsec dice 60"},
         {"asterisk", {Ast("NO ANSWER", "0")}, Clase::Aparte, "NO ANSWER"},
         {"asterisk", {Ast("ANSWERED", "0")}, Clase::Aparte, "ANSWERED con billsec 0"},
-        {"asterisk", {Ast("BUSY", "0", "", ",\"x\"")}, Clase::Mala, "de 16 a 18 campos"},
+        {"asterisk", {Ast("BUSY", "0", "", ",\"x\",\"y\",\"z\",\"w\"")}, Clase::Mala, "y hay 22"},
         {"asterisk", {Ast("LOST", "5")}, Clase::Mala, "disposición «LOST» desconocida"},
         {"asterisk", {Ast("ANSWERED", "-3")}, Clase::Mala, "billsec «-3» no es un número"},
         {"asterisk", {Ast("ANSWERED", "90", "1999-12-27 25:00:00")}, Clase::Mala, "end «"},

@@ -134,7 +134,8 @@ TEST(RegistroAsterisk, DispositionsAndWhichRecordsAreCosted) {
     } casos[] = {
         {"ANSWERED", "60", true},   {"ANSWERED", "0", false}, {"NO ANSWER", "0", false},
         {"BUSY", "0", false},       {"FAILED", "0", false},   {"CONGESTION", "0", false},
-        {"NO ANSWER", "12", false}, {"BUSY", "3", false},
+        {"NO ANSWER", "12", false}, {"BUSY", "3", false},     {"answered", "60", true},
+        {"No Answer", "0", false},  {"CANCEL", "0", false},   {"cancel", "4", false},
     };
     for (const auto& c : casos)
         for (std::size_t extra = 0; extra <= 2; ++extra) {
@@ -142,7 +143,12 @@ TEST(RegistroAsterisk, DispositionsAndWhichRecordsAreCosted) {
             const auto campos = Registro("600", c.disposicion, c.billsec, extra);
             ASSERT_EQ(LeerRegistroAsterisk(campos, r), std::nullopt) << c.disposicion;
             EXPECT_EQ(SeCostea(r), c.costear) << c.disposicion << " " << c.billsec;
-            EXPECT_STREQ(NombreDisposicion(r.disposicion), c.disposicion);
+            const std::string d = c.disposicion;
+            EXPECT_STREQ(NombreDisposicion(r.disposicion), d == "CANCEL" || d == "cancel"
+                                                               ? "NO ANSWER"
+                                                           : d == "answered"  ? "ANSWERED"
+                                                           : d == "No Answer" ? "NO ANSWER"
+                                                                              : c.disposicion);
             EXPECT_EQ(r.origen, "201");
             EXPECT_EQ(r.cuenta, "cuenta1");
             EXPECT_EQ(r.destino, "600");
@@ -155,11 +161,11 @@ TEST(RegistroAsterisk, DispositionsAndWhichRecordsAreCosted) {
     } malos[] = {
         {Registro("600", "ANSWERED", "60", 2), nullptr},
         {{"a", "b", "c"},
-         "se esperaban de 16 a 18 campos de Asterisk (accountcode,src,dst,...,disposition,"
-         "amaflags[,uniqueid,userfield]) y hay 3"},
-        {Registro("600", "answered", "60"),
-         "disposición «answered» desconocida (se espera ANSWERED, NO ANSWER, BUSY, FAILED o "
-         "CONGESTION)"},
+         "se esperaban de 16 a 21 campos de Asterisk (accountcode,src,dst,...,disposition,"
+         "amaflags[,uniqueid,userfield[,peeraccount,linkedid,sequence]]) y hay 3"},
+        {Registro("600", "ANSWER", "60"),
+         "disposición «ANSWER» desconocida (se espera ANSWERED, NO ANSWER, BUSY, FAILED, "
+         "CONGESTION o CANCEL)"},
         {Registro("600", "ANSWERED", "-4"), "billsec «-4» no es un número de segundos"},
         {Registro("600", "ANSWERED", "6s"), "billsec «6s» no es un número de segundos"},
     };
@@ -168,7 +174,13 @@ TEST(RegistroAsterisk, DispositionsAndWhichRecordsAreCosted) {
         const auto e = LeerRegistroAsterisk(m.campos, r);
         EXPECT_EQ(e, m.error ? std::optional<std::string>(m.error) : std::nullopt);
     }
+    // newcdrcolumns: peeraccount, linkedid, sequence; no more.
     auto largo = Registro("600", "ANSWERED", "60", 2);
+    for (const char* c : {"", "1709546400.12", "7"}) {
+        largo.push_back(c);
+        RegistroAsterisk r;
+        EXPECT_EQ(LeerRegistroAsterisk(largo, r), std::nullopt) << largo.size();
+    }
     largo.push_back("sobra");
     RegistroAsterisk r;
     EXPECT_TRUE(LeerRegistroAsterisk(largo, r));

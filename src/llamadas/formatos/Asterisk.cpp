@@ -16,28 +16,22 @@
 
 namespace quelmar::llamadas {
 
-namespace {
-
-// Where each field used lies in a record.
-enum Campo : std::size_t {
-    kCuenta = 0,
-    kOrigen = 1,
-    kDestino = 2,
-    kInicio = 9,
-    kRespuesta = 10,
-    kFin = 11,
-    kBillsec = 13,
-    kDisposicion = 14,
-    kCamposMinimos = 16,
-    kCamposMaximos = 18,
-};
-
-}  // namespace
+bool MismoTextoSinCaso(std::string_view a, std::string_view b) {
+    if (a.size() != b.size()) return false;
+    for (std::size_t i = 0; i < a.size(); ++i) {
+        char x = a[i], y = b[i];
+        if (x >= 'a' && x <= 'z') x = static_cast<char>(x - 'a' + 'A');
+        if (y >= 'a' && y <= 'z') y = static_cast<char>(y - 'a' + 'A');
+        if (x != y) return false;
+    }
+    return true;
+}
 
 std::optional<Disposicion> LeerDisposicion(std::string_view texto) {
     for (const auto d : {Disposicion::Contestada, Disposicion::SinRespuesta, Disposicion::Ocupado,
                          Disposicion::Fallida, Disposicion::Congestion})
-        if (texto == NombreDisposicion(d)) return d;
+        if (MismoTextoSinCaso(texto, NombreDisposicion(d))) return d;
+    if (MismoTextoSinCaso(texto, "CANCEL")) return Disposicion::SinRespuesta;
     return std::nullopt;
 }
 
@@ -57,29 +51,36 @@ const char* NombreDisposicion(Disposicion d) {
     return "?";
 }
 
+std::optional<std::int64_t> LeerSegundos(std::string_view texto) {
+    std::int64_t s = -1;
+    const auto [p, ec] = std::from_chars(texto.data(), texto.data() + texto.size(), s);
+    if (ec != std::errc{} || p != texto.data() + texto.size() || s < 0) return std::nullopt;
+    return s;
+}
+
 std::optional<std::string> LeerRegistroAsterisk(const std::vector<std::string>& campos,
-                                                RegistroAsterisk& r) {
-    if (campos.size() < kCamposMinimos || campos.size() > kCamposMaximos)
-        return "se esperaban de 16 a 18 campos de Asterisk (accountcode,src,dst,...,"
-               "disposition,amaflags[,uniqueid,userfield]) y hay " +
+                                                RegistroAsterisk& r, const ColumnasAsterisk& c) {
+    if (campos.size() < c.minimos || campos.size() > c.maximos)
+        return "se esperaban " + std::string(c.descripcion) + " y hay " +
                std::to_string(campos.size());
-    const std::string_view disposicion = RecortarBlancos(campos[kDisposicion]);
+    const std::string_view disposicion = RecortarBlancos(campos[c.disposicion]);
     const auto d = LeerDisposicion(disposicion);
     if (!d)
         return "disposición " + CitarCorto(disposicion) +
-               " desconocida (se espera ANSWERED, NO ANSWER, BUSY, FAILED o CONGESTION)";
-    const std::string_view billsec = RecortarBlancos(campos[kBillsec]);
-    std::int64_t s = -1;
-    const auto [p, ec] = std::from_chars(billsec.data(), billsec.data() + billsec.size(), s);
-    if (ec != std::errc{} || p != billsec.data() + billsec.size() || s < 0)
-        return "billsec " + CitarCorto(billsec) + " no es un número de segundos";
-    r.cuenta = RecortarBlancos(campos[kCuenta]);
-    r.origen = RecortarBlancos(campos[kOrigen]);
-    r.destino = RecortarBlancos(campos[kDestino]);
-    r.inicio = RecortarBlancos(campos[kInicio]);
-    r.respuesta = RecortarBlancos(campos[kRespuesta]);
-    r.fin = RecortarBlancos(campos[kFin]);
-    r.billsec = s;
+               " desconocida (se espera ANSWERED, NO ANSWER, BUSY, FAILED, CONGESTION o CANCEL)";
+    const std::string_view billsec = RecortarBlancos(campos[c.billsec]);
+    const auto s = LeerSegundos(billsec);
+    if (!s) return "billsec " + CitarCorto(billsec) + " no es un número de segundos";
+    r.cuenta = RecortarBlancos(campos[c.cuenta]);
+    r.origen = RecortarBlancos(campos[c.origen]);
+    r.destino = RecortarBlancos(campos[c.destino]);
+    r.contexto = RecortarBlancos(campos[c.contexto]);
+    r.canal = RecortarBlancos(campos[c.canal]);
+    r.canalDestino = RecortarBlancos(campos[c.canalDestino]);
+    r.inicio = RecortarBlancos(campos[c.inicio]);
+    r.respuesta = RecortarBlancos(campos[c.respuesta]);
+    r.fin = RecortarBlancos(campos[c.fin]);
+    r.billsec = *s;
     r.disposicion = *d;
     return std::nullopt;
 }
@@ -90,12 +91,59 @@ TramoCosteado TramoDeRegistro(double respuesta, double fin, std::int64_t billsec
     return {respuesta, fecha::DesdeSegundos(fecha::ASegundos(respuesta) + billsec), true};
 }
 
+Lectura LeerContestada(const RegistroContestado& c, Registro& reg, Avisos& a, std::string& textoFin,
+                       std::size_t& desacuerdos) {
+    const auto respuesta = LeerInstante(c.respuesta);
+    if (!respuesta) return Lectura::DeMala("answer " + InstanteIlegible(c.respuesta));
+    TramoCosteado t{*respuesta, 0.0, true};
+    std::string_view texto = c.fin;
+    if (!c.fin.empty() || !c.sinFin) {
+        const auto fin = LeerInstante(c.fin);
+        if (!fin) return Lectura::DeMala("end " + InstanteIlegible(c.fin));
+        t = TramoDeRegistro(*respuesta, *fin, c.billsec);
+        if (t.desacuerdo) {
+            ++desacuerdos;
+            a.Aviso("de answer a end van " +
+                        std::to_string(fecha::SegundosEntre(*respuesta, *fin)) +
+                        " s y billsec dice " + std::to_string(c.billsec) +
+                        "; se cuesta billsec desde answer",
+                    TipoAviso::Desacuerdo);
+        }
+    } else {
+        t.fin = fecha::DesdeSegundos(fecha::ASegundos(*respuesta) + c.billsec);
+    }
+    if (t.desacuerdo) {
+        textoFin = TextoInstante(t.fin);
+        texto = textoFin;
+    }
+    const std::int64_t segundos = fecha::SegundosEntre(t.ini, t.fin);
+    if (segundos > cTiempo::kSegundosMaximos) return Lectura::DeMala(LlamadaDemasiadoLarga());
+    Llamada& l = reg.llamada;
+    l = Llamada{};
+    l.ini = t.ini, l.fin = t.fin, l.segundos = segundos;
+    l.textoIni = c.respuesta, l.textoFin = texto;
+    l.numero = c.numero;
+    l.origen = c.origen;
+    l.cuenta = c.cuenta;
+    reg.tarifa = {};
+    reg.numeroElige = true;
+    return Lectura::DeLlamada();
+}
+
+std::string NotaDesacuerdos(std::size_t n) {
+    if (!n) return {};
+    return std::to_string(n) + (n == 1 ? " llamada costeada" : " llamadas costeadas") +
+           " según billsec: de answer a end no cuadra con él";
+}
+
 namespace {
 
-// Master.csv: the answered call from answer to end (or billsec); other records are only
-// counted by disposition. Its tariff is the number dialled's.
+// Asterisk's records, one layout of columns: the answered call from answer to end (or
+// billsec); other records are only counted by disposition. Its tariff is the number
+// dialled's.
 class LectorAsterisk : public Lector {
   public:
+    explicit LectorAsterisk(const ColumnasAsterisk& c) : m_C(c) {}
     Lectura Leer(std::string_view linea, bool primera, Registro& r, Avisos& a) override;
     std::vector<std::string> Apartados() const override {
         return {Motivo(Disposicion::Contestada), Motivo(Disposicion::SinRespuesta),
@@ -104,14 +152,9 @@ class LectorAsterisk : public Lector {
     }
     std::vector<std::string> Notas() const override {
         if (!m_Desacuerdos) return {};
-        return {std::to_string(m_Desacuerdos) +
-                (m_Desacuerdos == 1 ? " llamada costeada" : " llamadas costeadas") +
-                " según billsec: de answer a end no cuadra con él"};
+        return {NotaDesacuerdos(m_Desacuerdos)};
     }
-
-    // A ring group's Dial string alone may take kilobytes.
-    std::size_t Maximo() const override { return 64 * 1024; }
-    std::string Cabe() const override { return "es lo más que ocupa un registro de una centralita"; }
+    bool Centralita() const override { return true; }
 
   private:
     static std::string Motivo(Disposicion d) {
@@ -119,6 +162,7 @@ class LectorAsterisk : public Lector {
                (d == Disposicion::Contestada ? " con billsec 0" : "");
     }
 
+    const ColumnasAsterisk& m_C;
     std::vector<std::string> m_Campos;
     std::string m_TextoFin;  // an end worked out from billsec
     std::size_t m_Desacuerdos = 0;
@@ -127,60 +171,50 @@ class LectorAsterisk : public Lector {
 Lectura LectorAsterisk::Leer(std::string_view linea, bool primera, Registro& reg, Avisos& a) {
     if (auto fallo = PartirCsv(linea, ',', m_Campos)) return Lectura::DeMala(*fallo);
     // Asterisk writes no header, but a file put together by hand may have the field names.
-    if (primera && m_Campos.size() > 14 && RecortarBlancos(m_Campos[14]) == "disposition")
+    if (primera && m_Campos.size() > m_C.disposicion &&
+        MismoTextoSinCaso(RecortarBlancos(m_Campos[m_C.disposicion]), "disposition"))
         return Lectura::DeNada();
     RegistroAsterisk r;
-    if (auto fallo = LeerRegistroAsterisk(m_Campos, r)) return Lectura::DeMala(*fallo);
+    if (auto fallo = LeerRegistroAsterisk(m_Campos, r, m_C)) return Lectura::DeMala(*fallo);
+    reg.canal = r.canal, reg.canalDestino = r.canalDestino, reg.contexto = r.contexto;
+    reg.inicio = r.inicio;
     if (!SeCostea(r)) return Lectura::DeAparte(Motivo(r.disposicion));
     // The call began at `start`: a record whose start is no instant, or comes after its
     // answer, is not what Asterisk writes.
     const auto inicio = LeerInstante(r.inicio);
     if (!inicio) return Lectura::DeMala("start " + InstanteIlegible(r.inicio));
-    const auto respuesta = LeerInstante(r.respuesta);
-    if (!respuesta) return Lectura::DeMala("answer " + InstanteIlegible(r.respuesta));
-    if (Antes(*respuesta, *inicio))
+    if (const auto respuesta = LeerInstante(r.respuesta); respuesta && Antes(*respuesta, *inicio))
         return Lectura::DeMala("answer " + CitarCorto(r.respuesta) + " es anterior a start " +
                                CitarCorto(r.inicio));
-    const auto fin = LeerInstante(r.fin);
-    if (!fin) return Lectura::DeMala("end " + InstanteIlegible(r.fin));
-    const TramoCosteado t = TramoDeRegistro(*respuesta, *fin, r.billsec);
-    std::string_view textoFin = r.fin;
-    if (t.desacuerdo) {
-        m_TextoFin = TextoInstante(t.fin);
-        textoFin = m_TextoFin;
-        ++m_Desacuerdos;
-        a.Aviso("de answer a end van " + std::to_string(fecha::SegundosEntre(*respuesta, *fin)) +
-                    " s y billsec dice " + std::to_string(r.billsec) +
-                    "; se cuesta billsec desde answer",
-                TipoAviso::Desacuerdo);
-    }
-    const std::int64_t segundos = fecha::SegundosEntre(t.ini, t.fin);
-    if (segundos > cTiempo::kSegundosMaximos) return Lectura::DeMala(LlamadaDemasiadoLarga());
-    Llamada& l = reg.llamada;
-    l = Llamada{};
-    l.ini = t.ini, l.fin = t.fin, l.segundos = segundos;
-    l.textoIni = r.respuesta, l.textoFin = textoFin;
-    l.numero = r.destino;
-    l.origen = r.origen;
-    l.cuenta = r.cuenta;
-    reg.tarifa = {};
-    reg.numeroElige = true;
-    return Lectura::DeLlamada();
+    return LeerContestada({r.respuesta, r.fin, r.billsec, r.destino, r.origen, r.cuenta, false},
+                          reg, a, m_TextoFin, m_Desacuerdos);
+}
+
+bool PareceDe(std::string_view principio, const ColumnasAsterisk& c) {
+    std::vector<std::string> campos;
+    if (PartirCsv(PrimeraLinea(principio), ',', campos)) return false;
+    RegistroAsterisk r;
+    return !LeerRegistroAsterisk(campos, r, c);
 }
 
 }  // namespace
 
 std::unique_ptr<Lector> CrearLectorAsterisk() {
-    return std::make_unique<LectorAsterisk>();
+    return std::make_unique<LectorAsterisk>(kCdrCsv);
 }
 
-// A first record of 16 to 18 fields whose 15th is a disposition Asterisk writes.
+std::unique_ptr<Lector> CrearLectorAsteriskCustom() {
+    return std::make_unique<LectorAsterisk>(kCdrCustom);
+}
+
+// A first record of 16 to 21 fields whose 15th is a disposition Asterisk writes.
 bool PareceAsterisk(std::string_view principio) {
-    const std::string_view linea = principio.substr(0, principio.find('\n'));
-    std::vector<std::string> campos;
-    if (PartirCsv(linea, ',', campos)) return false;
-    RegistroAsterisk r;
-    return !LeerRegistroAsterisk(campos, r);
+    return PareceDe(principio, kCdrCsv);
+}
+
+// A first record of 16 to 19 fields whose 14th is a disposition.
+bool PareceAsteriskCustom(std::string_view principio) {
+    return PareceDe(principio, kCdrCustom);
 }
 
 }  // namespace quelmar::llamadas

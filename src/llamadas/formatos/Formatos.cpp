@@ -20,11 +20,30 @@ constexpr std::array kFormatos = {
                     "columnas que nombra su cabecera",
                     "", PareceLlamadas, CrearLectorLlamadas},
     FormatoRegistro{"asterisk",
-                    "el Master.csv de una centralita Asterisk (cdr_csv, de 16 a 18 campos)",
+                    "el Master.csv de una centralita Asterisk (cdr_csv, de 16 a 21 campos)",
                     "se cuesta de answer a end cada registro ANSWERED con billsec > 0 (si no "
                     "cuadran en más de un segundo, billsec desde answer, con aviso); los demás "
-                    "(NO ANSWER, BUSY, FAILED, CONGESTION) solo se cuentan en el resumen",
+                    "(NO ANSWER o CANCEL, BUSY, FAILED, CONGESTION) solo se cuentan en el "
+                    "resumen",
                     PareceAsterisk, CrearLectorAsterisk},
+    FormatoRegistro{"asterisk-custom",
+                    "el Master.csv de cdr_custom con el orden del cdr_custom.conf de ejemplo "
+                    "(clid, src, dst, dcontext, channel, dstchannel, ..., accountcode, "
+                    "uniqueid, userfield, sequence)",
+                    "como «asterisk»", PareceAsteriskCustom, CrearLectorAsteriskCustom},
+    FormatoRegistro{"freeswitch",
+                    "el Master.csv de mod_cdr_csv de FreeSWITCH con su plantilla «example» "
+                    "(caller_id_name, caller_id_number, destination_number, context, ...)",
+                    "se cuesta cada registro con answer_stamp y billsec > 0; los demás se "
+                    "cuentan por su hangup_cause",
+                    PareceFreeswitch, CrearLectorFreeswitch},
+    FormatoRegistro{"cabecera",
+                    "un CSV cuya primera línea nombra sus columnas como Asterisk o FreeSWITCH "
+                    "(la tabla cdr exportada de una base de datos, el informe web de una "
+                    "centralita)",
+                    "calldate con duration y billsec y sin answer ni end se cuesta billsec "
+                    "desde calldate + duration - billsec",
+                    PareceCabecera, CrearLectorCabecera},
 };
 
 }  // namespace
@@ -37,6 +56,25 @@ const FormatoRegistro* BuscarFormato(std::string_view nombre) {
     for (const FormatoRegistro& f : kFormatos)
         if (f.nombre == nombre) return &f;
     return nullptr;
+}
+
+const FormatoRegistro& ReconocerFormato(std::string_view principio) {
+    for (std::size_t i = 1; i < kFormatos.size(); ++i)
+        if (kFormatos[i].reconoce(principio)) return kFormatos[i];
+    return kFormatos.front();
+}
+
+std::string_view PrimeraLinea(std::string_view principio) {
+    if (principio.starts_with("\xEF\xBB\xBF")) principio.remove_prefix(3);
+    while (!principio.empty()) {
+        const std::size_t fin = principio.find('\n');
+        std::string_view linea = principio.substr(0, fin);
+        principio = fin == std::string_view::npos ? std::string_view() : principio.substr(fin + 1);
+        if (linea.ends_with('\r')) linea.remove_suffix(1);
+        const std::string_view c = RecortarBlancos(linea);
+        if (!c.empty() && !c.starts_with('#')) return linea;
+    }
+    return {};
 }
 
 std::string NombresDeFormatos(std::string_view separador, bool citados) {

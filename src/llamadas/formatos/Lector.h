@@ -19,6 +19,10 @@ struct Registro {
     std::string_view tarifa;
     // The number dialled is what picks the tariff (a PBX's record names none).
     bool numeroElige = false;
+    // What a PBX's record says of the line it went over, also for a record set apart
+    // (empty when it says nothing; the session clears them before each record): the
+    // channel it came from, the one it reached, its context, and its start as written.
+    std::string_view canal, canalDestino, contexto, inicio;
 };
 
 // What a reader makes of one record.
@@ -63,8 +67,15 @@ class Lector {
     virtual std::vector<std::string> Notas() const { return {}; }
     // The longest record read, in bytes, and what one that long holds at most (for the
     // message about a longer one).
-    virtual std::size_t Maximo() const { return 1024; }
-    virtual std::string Cabe() const { return "una llamada ocupa menos de 100"; }
+    // A PBX's record may take kilobytes (a ring group's Dial string).
+    virtual std::size_t Maximo() const { return Centralita() ? 64 * 1024 : 1024; }
+    virtual std::string Cabe() const {
+        return Centralita() ? "es lo más que ocupa un registro de una centralita"
+                            : "una llamada ocupa menos de 100";
+    }
+    // Whether the records are a PBX's: each written once, so one read twice is the same
+    // record repeated (two files read together), not a second call.
+    virtual bool Centralita() const { return false; }
 };
 
 // One layout of call records, as a front end offers it.
@@ -82,6 +93,13 @@ struct FormatoRegistro {
 std::span<const FormatoRegistro> Formatos();
 // The layout of that name; null when none.
 const FormatoRegistro* BuscarFormato(std::string_view nombre);
+// The layout a file's first bytes are records of: the first row of the table after the
+// plain log whose `reconoce` takes them, else the plain log.
+const FormatoRegistro& ReconocerFormato(std::string_view principio);
+// Whether a --formato value asks for the layout to be recognised ("" or "auto").
+inline bool FormatoAutomatico(std::string_view nombre) {
+    return nombre.empty() || nombre == "auto";
+}
 // "«llamadas», «asterisk»": the names, as a message lists them.
 std::string NombresDeFormatos(std::string_view separador = ", ", bool citados = true);
 
