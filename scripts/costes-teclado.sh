@@ -54,7 +54,8 @@ fallo() {
 # The window whose title matches, active, once it is there.
 esperar() {
     local w=
-    for _ in $(seq 150); do
+    # Up to 60 s: a loaded two-core machine starts Qt slowly.
+    for _ in $(seq 600); do
         w=$(xdotool search --name "$1" 2>/dev/null | head -1 || true)
         [[ -n $w ]] && break
         sleep 0.1

@@ -31,10 +31,11 @@ done
 [[ -n $display ]] || { echo "$0: no free display" >&2; exit 1; }
 export DISPLAY=$display
 
-# Polls for up to 10 s until the command succeeds; prints what it printed last.
+# Polls for up to 30 s (a loaded machine starts Qt slowly) until the command succeeds;
+# prints what it printed last.
 wait_for() {
     local out
-    for _ in $(seq 100); do
+    for _ in $(seq 300); do
         out=$("$@" 2>/dev/null) && { echo "$out"; return 0; }
         sleep 0.1
     done
