@@ -75,7 +75,8 @@ TITULO = {"quelmar": "Editor de tarifas", "orbelle": "Orbelle",
 CIFRAS = {"Llamadas": "8", "Importe total": "2.195,00", "Tiempo total": "06:30:30"}
 
 
-def aplicacion(nombre, espera=20.0):
+# Up to a minute: a program built with the sanitizers, on a loaded machine, starts slowly.
+def aplicacion(nombre, espera=60.0):
     fin = time.monotonic() + espera
     while time.monotonic() < fin:
         escritorio = Atspi.get_desktop(0)
