@@ -44,23 +44,41 @@ export DISPLAY=$display
 for _ in $(seq 100); do xdotool getdisplaygeometry >/dev/null 2>&1 && break; sleep 0.1; done
 openbox >/dev/null 2>&1 &
 pids+=($!)
+# A window mapped while openbox is still taking the screen can stay unmanaged: wait for it.
+for _ in $(seq 100); do
+    xprop -root _NET_SUPPORTING_WM_CHECK 2>/dev/null | grep -q 'window id' && break
+    sleep 0.1
+done
 
 fallo() {
     echo "$0: $*" >&2
+    [[ -s $work/costes.err ]] && sed 's/^/quelmar-costes: /' "$work/costes.err" >&2
+    local w
+    for w in $(xdotool search --name . 2>/dev/null); do
+        echo "$0: en pantalla: «$(xdotool getwindowname "$w" 2>/dev/null)»" >&2
+    done
     # What the screen showed, for whoever looks into it.
     if [[ -n ${COSTES_FOTO_FALLO:-} ]] && command -v import >/dev/null; then import -window root "$COSTES_FOTO_FALLO"; fi
     exit 1
+}
+# The first window whose title matches; answers 1 once quelmar-costes has ended, or after `$2` tenths of a second (600 unless
+# given) without one.
+buscar() {
+    local w=
+    for _ in $(seq "${2:-600}"); do
+        w=$(xdotool search --name "$1" 2>/dev/null | head -1 || true)
+        [[ -n $w ]] && { echo "$w"; return 0; }
+        # A program that has ended shows nothing more.
+        [[ -n ${costes:-} ]] && ! kill -0 "$costes" 2>/dev/null && return 1
+        sleep 0.1
+    done
+    return 1
 }
 # The window whose title matches, active, once it is there.
 esperar() {
     local w=
     # Up to 60 s: a loaded two-core machine starts Qt slowly.
-    for _ in $(seq 600); do
-        w=$(xdotool search --name "$1" 2>/dev/null | head -1 || true)
-        [[ -n $w ]] && break
-        sleep 0.1
-    done
-    [[ -n $w ]] || fallo "no aparece la ventana «$1»"
+    w=$(buscar "$1") || fallo "no aparece la ventana «$1»"
     xdotool windowactivate --sync "$w" 2>/dev/null || xdotool windowfocus --sync "$w"
     sleep 0.4
     echo "$w"
@@ -69,9 +87,27 @@ tecla() { xdotool key --clearmodifiers "$@"; sleep 0.3; }
 escribir() { xdotool type --delay 20 "$1"; sleep 0.2; }
 
 # Options given on the command line are kept: the catalogue and the registry of the copy.
-LANG=es_ES.UTF-8 LC_ALL= QT_QPA_PLATFORM=xcb XDG_CONFIG_HOME=$work/config \
-    "$build/bin/quelmar-costes" --catalogo "$work" --bonos "$work/bonos.json" >/dev/null 2>&1 &
-pids+=($!)
+arrancar() {
+    LANG=es_ES.UTF-8 LC_ALL= QT_QPA_PLATFORM=xcb XDG_CONFIG_HOME=$work/config \
+        "$build/bin/quelmar-costes" --catalogo "$work" --bonos "$work/bonos.json" \
+        >/dev/null 2>"$work/costes.err" &
+    costes=$!
+    pids+=($costes)
+}
+# A start that shows nothing in 30 s gets one more: what it printed is shown either way.
+arrancar
+if ! buscar '^Costes de llamadas$' 300 >/dev/null; then
+    if kill -0 "$costes" 2>/dev/null; then
+        echo "$0: la ventana no aparece en 30 s: se arranca otra vez" >&2
+    else
+        wait "$costes" && r=0 || r=$?
+        echo "$0: quelmar-costes terminó con $r sin ventana: se arranca otra vez" >&2
+    fi
+    [[ -s $work/costes.err ]] && sed 's/^/quelmar-costes: /' "$work/costes.err" >&2
+    kill "$costes" 2>/dev/null || true
+    wait "$costes" 2>/dev/null || true
+    arrancar
+fi
 win=$(esperar '^Costes de llamadas$')
 
 # Open: Ctrl+O, the path typed into Qt's file dialog.
