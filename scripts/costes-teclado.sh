@@ -42,7 +42,7 @@ Xvfb "$display" -screen 0 1024x768x24 -nolisten tcp >/dev/null 2>&1 &
 pids+=($!)
 export DISPLAY=$display
 for _ in $(seq 100); do xdotool getdisplaygeometry >/dev/null 2>&1 && break; sleep 0.1; done
-openbox >/dev/null 2>&1 &
+openbox --sm-disable >/dev/null 2>&1 &
 pids+=($!)
 # A window mapped while openbox is still taking the screen can stay unmanaged: wait for it.
 for _ in $(seq 100); do

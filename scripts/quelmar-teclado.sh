@@ -41,8 +41,13 @@ Xvfb "$display" -screen 0 800x600x24 -nolisten tcp >/dev/null 2>&1 &
 pids+=($!)
 export DISPLAY=$display
 for _ in $(seq 100); do xdotool getdisplaygeometry >/dev/null 2>&1 && break; sleep 0.1; done
-openbox >/dev/null 2>&1 &
+openbox --sm-disable >/dev/null 2>&1 &
 pids+=($!)
+# A window mapped while openbox is still taking the screen can stay unmanaged: wait for it.
+for _ in $(seq 100); do
+    xprop -root _NET_SUPPORTING_WM_CHECK 2>/dev/null | grep -q 'window id' && break
+    sleep 0.1
+done
 
 # One try: a fresh copy of the catalogue, the keys, the check. Answers 0 when the field was
 # stored and the window closed, 1 with the reason on standard error.
