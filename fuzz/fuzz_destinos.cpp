@@ -20,21 +20,20 @@ extern "C" int LLVMFuzzerTestOneInput(const std::uint8_t* datos, std::size_t n) 
         const Destinos d = Destinos::Leer(texto, "destinos.csv");
         fuzz::Exigir(!d.Filas().empty(), "una tabla sin filas");
         for (const auto& f : d.Filas()) {
-            fuzz::Exigir(!f.prefijo.empty() &&
-                             f.prefijo.find_first_not_of("0123456789") == std::string::npos,
+            const std::string_view p = d.Prefijo(f);
+            fuzz::Exigir(!p.empty() && p.find_first_not_of("0123456789") == std::string::npos,
                          "un prefijo que no son cifras");
-            const auto* b = d.Buscar(f.prefijo);
-            fuzz::Exigir(b && b->prefijo == f.prefijo, "un prefijo que no se encuentra");
+            const auto* b = d.Buscar(p);
+            fuzz::Exigir(b && d.Prefijo(*b) == p, "un prefijo que no se encuentra");
         }
         std::string digitos;
         if (NormalizarNumero(numero, digitos))
             if (const auto* b = d.Buscar(digitos)) {
-                fuzz::Exigir(digitos.starts_with(b->prefijo),
+                fuzz::Exigir(digitos.starts_with(d.Prefijo(*b)),
                              "un prefijo que no empieza el número");
                 for (const auto& f : d.Filas())
-                    fuzz::Exigir(
-                        !digitos.starts_with(f.prefijo) || f.prefijo.size() <= b->prefijo.size(),
-                        "no gana el prefijo más largo");
+                    fuzz::Exigir(!digitos.starts_with(d.Prefijo(f)) || f.largo <= b->largo,
+                                 "no gana el prefijo más largo");
             }
     } catch (const llamadas::Error&) {
     }

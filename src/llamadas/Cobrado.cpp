@@ -45,6 +45,8 @@ std::string RevisionFactura::Resumen(const std::function<std::string(double)>& i
     auto llamadas = [](std::size_t n) {
         return std::to_string(n) + (n == 1 ? " llamada" : " llamadas");
     };
+    // The column is there but no call fills it: nothing was checked.
+    if (!revisadas) return "factura: ninguna llamada trae importe cobrado";
     if (!mas && !menos)
         return "factura: " + llamadas(revisadas) + " con importe cobrado, todas como da la tarifa";
     return "factura: " + llamadas(mas) + (mas == 1 ? " cobrada" : " cobradas") + " de más (" +

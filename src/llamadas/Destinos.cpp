@@ -1,8 +1,12 @@
 #include "llamadas/Destinos.h"
 
 #include <algorithm>
+#include <bit>
+#include <functional>
+#include <limits>
 #include <string>
 #include <string_view>
+#include <unordered_map>
 #include <vector>
 
 #include "llamadas/Csv.h"
@@ -34,7 +38,24 @@ bool NormalizarNumero(std::string_view numero, std::string& r) {
 }
 
 Destinos Destinos::Leer(std::string_view texto, const std::string& fichero) {
+    if (!PareceTexto(texto.substr(0, 65536)))
+        throw Error(Error::Clase::Fichero, NoEsTexto(Citar(fichero), texto.substr(0, 65536)) +
+                                               "; se espera una tabla prefijo,tarifa");
+    // Past these the offsets of a row would not fit; no table of prefixes comes near.
+    constexpr std::size_t kMaximo = std::numeric_limits<std::uint32_t>::max() / 2;
+    if (texto.size() > kMaximo)
+        throw Error(Error::Clase::Datos, Citar(fichero) +
+                                             " es demasiado grande para una tabla "
+                                             "de prefijos");
     Destinos d;
+    // A few names, looked up by the row's text without a copy.
+    struct Hash {
+        using is_transparent = void;
+        std::size_t operator()(std::string_view s) const noexcept {
+            return std::hash<std::string_view>{}(s);
+        }
+    };
+    std::unordered_map<std::string, std::uint32_t, Hash, std::equal_to<>> tarifas;
     std::vector<std::string> campos;
     bool primera = true;
     for (const RegistroCsv& reg : RegistrosCsv(texto)) {
@@ -72,28 +93,48 @@ Destinos Destinos::Leer(std::string_view texto, const std::string& fichero) {
         const std::string_view tarifa = RecortarBlancos(campos[1]);
         if (tarifa.empty())
             throw Error(Error::Clase::Datos, lugar + "falta la tarifa del prefijo " + *prefijo);
-        d.m_Filas.push_back({*prefijo, std::string(tarifa), reg.linea});
+        auto t = tarifas.find(tarifa);
+        if (t == tarifas.end()) {
+            t = tarifas.emplace(std::string(tarifa), static_cast<std::uint32_t>(d.m_Tarifas.size()))
+                    .first;
+            d.m_Tarifas.emplace_back(tarifa);
+        }
+        d.m_Filas.push_back({static_cast<std::uint32_t>(d.m_Texto.size()),
+                             static_cast<std::uint32_t>(prefijo->size()), t->second,
+                             static_cast<std::uint32_t>(reg.linea)});
+        d.m_Texto += *prefijo;
     }
     if (d.m_Filas.empty())
         throw Error(Error::Clase::Datos,
                     Citar(fichero) + " no tiene ningún prefijo (se esperan filas prefijo,tarifa)");
-    // The index is built once the rows no longer move: its keys point into them.
+    d.m_Filas.shrink_to_fit();
+    d.m_Texto.shrink_to_fit();
+    d.m_Indice.assign(std::bit_ceil(d.m_Filas.size() * 2), 0);
     for (std::size_t i = 0; i < d.m_Filas.size(); ++i) {
         const Destino& f = d.m_Filas[i];
-        const auto [it, nuevo] = d.m_Indice.emplace(f.prefijo, i);
-        if (!nuevo)
-            throw Error(Error::Clase::Datos,
-                        fichero + ":" + std::to_string(f.linea) + ": el prefijo " + f.prefijo +
-                            " ya está en la línea " + std::to_string(d.m_Filas[it->second].linea));
-        d.m_Largo = std::max(d.m_Largo, f.prefijo.size());
+        std::uint32_t& hueco = d.m_Indice[d.Hueco(d.Prefijo(f))];
+        if (hueco)
+            throw Error(Error::Clase::Datos, fichero + ":" + std::to_string(f.linea) +
+                                                 ": el prefijo " + std::string(d.Prefijo(f)) +
+                                                 " ya está en la línea " +
+                                                 std::to_string(d.m_Filas[hueco - 1].linea));
+        hueco = static_cast<std::uint32_t>(i + 1);
+        d.m_Largo = std::max<std::size_t>(d.m_Largo, f.largo);
     }
     return d;
 }
 
+std::size_t Destinos::Hueco(std::string_view prefijo) const {
+    const std::size_t mascara = m_Indice.size() - 1;
+    for (std::size_t i = std::hash<std::string_view>{}(prefijo)&mascara;; i = (i + 1) & mascara)
+        if (!m_Indice[i] || Prefijo(m_Filas[m_Indice[i] - 1]) == prefijo) return i;
+}
+
 const Destinos::Destino* Destinos::Buscar(std::string_view digitos) const {
+    if (m_Indice.empty()) return nullptr;  // a table moved away
     for (std::size_t n = std::min(m_Largo, digitos.size()); n > 0; --n)
-        if (const auto it = m_Indice.find(digitos.substr(0, n)); it != m_Indice.end())
-            return &m_Filas[it->second];
+        if (const std::uint32_t fila = m_Indice[Hueco(digitos.substr(0, n))])
+            return &m_Filas[fila - 1];
     return nullptr;
 }
 

@@ -23,8 +23,8 @@ EleccionTarifa::EleccionTarifa(const cLlamada& m, const std::vector<std::string>
     // The session made sure the catalogue has it, and each tariff of the table.
     EnCatalogo(m_Principal);
     if (m_Destinos)
-        for (const Destinos::Destino& f : m_Destinos->Filas()) {
-            m_TarifasDestino.push_back(Pedida(Utf8ACp1252Exacto(f.tarifa)));
+        for (const std::string& tarifa : m_Destinos->Tarifas()) {
+            m_TarifasDestino.push_back(Pedida(Utf8ACp1252Exacto(tarifa)));
             EnCatalogo(m_TarifasDestino.back());
         }
 }
@@ -103,7 +103,7 @@ EleccionTarifa::Resultado EleccionTarifa::PorNumero(Llamada& l, std::string_view
         return Resultado::Mala;
     }
     if (const auto* f = m_Destinos->Buscar(m_Digitos)) {
-        l.tarifa = &m_TarifasDestino[static_cast<std::size_t>(f - m_Destinos->Filas().data())];
+        l.tarifa = &m_TarifasDestino[f->tarifa];
         return Resultado::Elegida;
     }
     if (m_Dada) return Resultado::Elegida;  // l.tarifa is already the one given

@@ -59,7 +59,7 @@ class EleccionTarifa {
     TarifaPedida m_Principal;
     // A log names few tariffs over and over: their conversions are worked out once.
     std::unordered_map<std::string, TarifaPedida, HashTexto, std::equal_to<>> m_Pedidas;
-    std::vector<TarifaPedida> m_TarifasDestino;  // of each row of the destination table
+    std::vector<TarifaPedida> m_TarifasDestino;  // of each tariff of the destination table
     std::string m_Digitos;                       // of the number being read
 };
 

@@ -41,6 +41,8 @@ struct Llamada {
     std::optional<double> cobrado;
     // Whether the file has an amount charged at all.
     bool columnaCobrado = false;
+    // Costed for the billed seconds from the answer: the record's end disagreed with them.
+    bool segunBillsec = false;
 };
 
 // What --por adds up the calls by: nothing, the calling extension, the account.
@@ -80,13 +82,15 @@ class DestinoLlamadas {
 // What a run adds up of its file.
 struct Totales {
     std::size_t costeadas = 0, malas = 0;
+    // Of the calls costed, those costed for their billsec (Llamada::segunBillsec).
+    std::size_t segunBillsec = 0;
     double importe = 0.0;  // the calls' importe added in the file's order
     std::int64_t segundos = 0;
     // Records that hold no call to cost, counted by why (the format's reasons in its own
     // order, "NO ANSWER", "BUSY", ...; only those with a count are set).
     std::vector<std::pair<std::string, std::size_t>> apartados;
-    // What the format says of how it read the file, a sentence each ("3 llamadas
-    // costeadas según ...").
+    // What the format and the run say of how the file was read, a sentence each ("3
+    // llamadas costeadas según ...").
     std::vector<std::string> notas;
     // The calls with an amount charged, against their cost.
     bool columnaCobrado = false;

@@ -236,6 +236,7 @@ void Sesion::Recorrido::Entregar(const Llamada& l) {
     }
     // The totals are the period's calls' own, added in the file's order.
     ++m_Totales.costeadas;
+    if (l.segunBillsec) ++m_Totales.segunBillsec;
     m_Totales.importe += c.Motor().importe();
     m_Totales.segundos += l.segundos;
     if (l.cobrado) m_Totales.factura.Anotar(DiferenciaCobrada(*l.cobrado, c.Motor().importe()));
@@ -432,6 +433,11 @@ void Sesion::Recorrido::Acabar() {
 Totales Sesion::Recorrido::Terminar() {
     m_Totales.columnaCobrado = m_Lector->ColumnaCobrado();
     m_Totales.notas = m_Lector->Notas();
+    // Only the calls that were costed and shown: a record set apart later is not one.
+    if (const std::size_t n = m_Totales.segunBillsec)
+        m_Totales.notas.push_back(std::to_string(n) +
+                                  (n == 1 ? " llamada costeada" : " llamadas costeadas") +
+                                  " según billsec: de answer a end no cuadra con él");
     std::erase_if(m_Totales.apartados, [](const auto& a) { return a.second == 0; });
     if (m_Troncales) {
         m_Totales.entrantes = m_Troncales->Entrantes();

@@ -166,15 +166,20 @@ Sesion::Sesion(const OpcionesSesion& o, Diagnosticos& d)
     if (o.destinos) {
         auto t = std::make_shared<Destinos>(
             Destinos::Leer(LeerFicheroEntero(*o.destinos), o.destinos->string()));
-        // Every tariff of the table is known before the first call is costed.
+        // Every tariff of the table is known before the first call is costed; one that is
+        // not is told at the first row naming it.
+        std::vector<bool> vista(t->Tarifas().size());
         for (const Destinos::Destino& f : t->Filas()) {
-            const auto b = Utf8ACp1252Exacto(f.tarifa);
+            if (vista[f.tarifa]) continue;
+            vista[f.tarifa] = true;
+            const std::string& tarifa = t->Tarifa(f);
+            const auto b = Utf8ACp1252Exacto(tarifa);
             const std::string lugar = o.destinos->string() + ":" + std::to_string(f.linea) +
-                                      ": la tarifa " + CitarCorto(f.tarifa) + " del prefijo " +
-                                      f.prefijo;
+                                      ": la tarifa " + CitarCorto(tarifa) + " del prefijo " +
+                                      std::string(t->Prefijo(f));
             if (!b || m_Catalogo.Find(*b) < 0)
                 throw Error(Error::Clase::Catalogo,
-                            lugar + " no está en el catálogo" + Sugerencia(m_Nombres, f.tarifa),
+                            lugar + " no está en el catálogo" + Sugerencia(m_Nombres, tarifa),
                             {o.destinos->string(), f.linea});
             if (const auto bono = DeBono(m_Catalogo, *b))
                 throw Error(Error::Clase::Catalogo, lugar + *bono, {o.destinos->string(), f.linea});

@@ -18,6 +18,7 @@ Llamada LlamadaTroncal::Vista() const {
     l.numero = numero, l.origen = origen, l.cuenta = cuenta;
     l.cobrado = cobrado;
     l.columnaCobrado = columnaCobrado;
+    l.segunBillsec = segunBillsec;
     return l;
 }
 
@@ -79,6 +80,7 @@ Troncales::Sentido Troncales::Anotar(const Registro& r, std::size_t linea, Salid
         if (Antes(l.ini, t.ini)) t.ini = l.ini, t.textoIni = l.textoIni;
         if (Antes(t.fin, l.fin)) t.fin = l.fin, t.textoFin = l.textoFin;
         t.segundos = fecha::SegundosEntre(t.ini, t.fin);
+        t.segunBillsec = t.segunBillsec || l.segunBillsec;
         ++t.registros;
         if (p.saliente) ++m_Unidas;
         return p.saliente ? Sentido::Saliente : Sentido::Entrante;
@@ -96,6 +98,7 @@ Troncales::Sentido Troncales::Anotar(const Registro& r, std::size_t linea, Salid
     t.ini = l.ini, t.fin = l.fin, t.segundos = l.segundos;
     t.linea = linea;
     t.registros = 1;
+    t.segunBillsec = l.segunBillsec;
     if (p.saliente) {
         t.textoIni = l.textoIni, t.textoFin = l.textoFin;
         t.numero = l.numero, t.origen = l.origen, t.cuenta = l.cuenta;

@@ -21,7 +21,8 @@ struct LlamadaTroncal {
     std::string textoIni, textoFin, numero, origen, cuenta;
     std::optional<double> cobrado;
     bool columnaCobrado = false;
-    std::size_t linea = 0;  // of its first record
+    bool segunBillsec = false;  // some record of it was costed for its billsec
+    std::size_t linea = 0;      // of its first record
     std::size_t registros = 0;
 
     // The call as the session costs it; valid while this lives.

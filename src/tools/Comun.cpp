@@ -20,7 +20,13 @@ Salida::Salida(std::filesystem::path ruta, std::size_t reserva) : m_Ruta(std::mo
     if (Estandar()) return;
     std::error_code ec;
     if (std::filesystem::is_directory(m_Ruta, ec)) throw ErrorUso(EsCarpeta(m_Ruta));
-    const auto destino = FicherosUtil::ResolverDestino(m_Ruta);
+    // A link that leads nowhere it can end (a loop) is the path's fault, said as such.
+    FicherosUtil::DestinoEscritura destino;
+    try {
+        destino = FicherosUtil::ResolverDestino(m_Ruta);
+    } catch (const RuntimeError& e) {
+        Fallo(e);
+    }
     const auto carpeta = destino.ruta.parent_path().empty() ? std::filesystem::path(".")
                                                             : destino.ruta.parent_path();
     if (!destino.directo && !std::filesystem::is_directory(carpeta, ec))
@@ -34,8 +40,26 @@ Salida::Salida(std::filesystem::path ruta, std::size_t reserva) : m_Ruta(std::mo
     }
 }
 
-void Salida::Fallo(const std::exception& e) const {
-    throw ErrorUso("no se puede escribir " + Citar(m_Ruta.string()) + ": " + MensajeEngine(e));
+namespace {
+
+// A file error names its path and then its cause in parentheses; the message around it has
+// named the path already, so only the cause is left.
+std::string CausaDeFichero(const RuntimeError& e) {
+    const std::string& d = e.Detalle();
+    if (!d.ends_with(')')) return MensajeEngine(e);
+    int abiertos = 0;
+    for (std::size_t i = d.size(); i-- > 0;) {
+        if (d[i] == ')') ++abiertos;
+        if (d[i] == '(' && --abiertos == 0)
+            return i > 0 && d[i - 1] == ' ' ? d.substr(i + 1, d.size() - i - 2) : MensajeEngine(e);
+    }
+    return MensajeEngine(e);
+}
+
+}  // namespace
+
+void Salida::Fallo(const RuntimeError& e) const {
+    throw ErrorUso("no se puede escribir " + Citar(m_Ruta.string()) + ": " + CausaDeFichero(e));
 }
 
 void Salida::Escribir(std::string_view contenido) {

@@ -12,6 +12,7 @@
 #include "catalogue/FicherosUtil.h"
 #include "llamadas/Error.h"
 #include "llamadas/Textos.h"
+#include "runtime/RuntimeError.h"
 
 namespace quelmar::herramientas {
 
@@ -50,7 +51,7 @@ class Salida {
     void Confirmar();
 
   private:
-    [[noreturn]] void Fallo(const std::exception& e) const;
+    [[noreturn]] void Fallo(const RuntimeError& e) const;
 
     std::filesystem::path m_Ruta;
     std::unique_ptr<Escritura> m_Escritura;

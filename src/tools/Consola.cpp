@@ -118,46 +118,49 @@ int Resumir(const Totales& t, std::FILE* errores) {
     if (t.malas > kMalasMostradas)
         std::fprintf(errores, " (solo se muestran las %zu primeras)", kMalasMostradas);
     std::fputs("\n", errores);
+    for (const std::string& frase : FrasesDelResumen(t))
+        std::fprintf(errores, "tarificador: %s\n", frase.c_str());
+    return t.malas ? kSalidaLineasMalas : kSalidaBien;
+}
+
+std::vector<std::string> FrasesDelResumen(const Totales& t, bool factura) {
+    std::vector<std::string> r;
+    auto cuantos = [](std::size_t n, const char* uno, const char* varios) {
+        return std::to_string(n) + " " + (n == 1 ? uno : varios);
+    };
     std::string sin;
     for (const auto& [motivo, n] : t.apartados)
         sin += (sin.empty() ? "" : ", ") + std::to_string(n) + " " + motivo;
-    if (!sin.empty())
-        std::fprintf(errores, "tarificador: registros sin costear: %s\n", sin.c_str());
+    if (!sin.empty()) r.push_back("registros sin costear: " + sin);
     if (t.reconocido && t.formato != Formatos().front().nombre)
         if (const FormatoRegistro* f = BuscarFormato(t.formato))
-            std::fprintf(errores, "tarificador: formato reconocido: %s, %s\n",
-                         Citar(f->nombre).c_str(), std::string(f->descripcion).c_str());
+            r.push_back("formato reconocido: " + Citar(f->nombre) + ", " +
+                        std::string(f->descripcion));
     if (t.conTroncal)
-        std::fprintf(errores,
-                     "tarificador: por la troncal: %zu %s, %zu %s (no se cuestan), %zu "
-                     "%s (no se cuestan)\n",
-                     t.costeadas, t.costeadas == 1 ? "llamada saliente" : "llamadas salientes",
-                     t.entrantes, t.entrantes == 1 ? "entrante" : "entrantes", t.internas,
-                     t.internas == 1 ? "interna" : "internas");
+        r.push_back(
+            "por la troncal: " + cuantos(t.costeadas, "llamada saliente", "llamadas salientes") +
+            ", " + cuantos(t.entrantes, "entrante", "entrantes") + " (no se cuestan), " +
+            cuantos(t.internas, "interna", "internas") + " (no se cuestan)");
     if (t.otrosContextos)
-        std::fprintf(errores, "tarificador: %zu %s de otros contextos, sin leer\n",
-                     t.otrosContextos, t.otrosContextos == 1 ? "registro" : "registros");
+        r.push_back(cuantos(t.otrosContextos, "registro", "registros") +
+                    " de otros contextos, sin leer");
     if (t.sinPrefijo) {
         std::string numeros;
         for (const auto& [n, k] : t.numerosSinPrefijo)
             numeros += (numeros.empty() ? "" : ", ") + n + " (" + std::to_string(k) + ")";
-        std::fprintf(errores,
-                     "tarificador: %zu %s a números que ningún prefijo de --destinos cubre, sin "
-                     "costear (los más frecuentes: %s): serán internas o entrantes; «tarificador "
-                     "examinar FICHERO --destinos FICHERO» muestra la troncal y los números, y "
-                     "--troncal cuesta solo las salientes\n",
-                     t.sinPrefijo,
-                     t.sinPrefijo == 1 ? "registro contestado" : "registros contestados",
-                     numeros.c_str());
+        r.push_back(cuantos(t.sinPrefijo, "registro contestado", "registros contestados") +
+                    " a números que ningún prefijo de --destinos cubre, sin costear (los más "
+                    "frecuentes: " +
+                    numeros +
+                    "): serán internas o entrantes; «tarificador examinar FICHERO --destinos "
+                    "FICHERO» muestra la troncal y los números, y --troncal cuesta solo las "
+                    "salientes");
     }
-    for (const std::string& nota : t.notas)
-        std::fprintf(errores, "tarificador: %s\n", nota.c_str());
-    if (t.columnaCobrado)
-        std::fprintf(
-            errores, "tarificador: %s\n",
-            t.factura.Resumen([](double x) { return NumeroLocal(x, 2, FormatoDelEntorno()); })
-                .c_str());
-    return t.malas ? kSalidaLineasMalas : kSalidaBien;
+    r.insert(r.end(), t.notas.begin(), t.notas.end());
+    if (factura && t.columnaCobrado)
+        r.push_back(
+            t.factura.Resumen([](double x) { return NumeroLocal(x, 2, FormatoDelEntorno()); }));
+    return r;
 }
 
 }  // namespace quelmar::herramientas

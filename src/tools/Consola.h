@@ -5,6 +5,7 @@
 #include <cstdint>
 #include <cstdio>
 #include <string>
+#include <vector>
 
 #include "llamadas/Diagnosticos.h"
 #include "llamadas/Entrada.h"
@@ -59,5 +60,8 @@ void AvisarSinClave(Agrupar por, const TotalesPorClave& t, std::FILE* errores);
 
 // The totals on the error stream, as every run ends; the exit status.
 int Resumir(const Totales& t, std::FILE* errores);
+// What the summary says after its first line, a sentence each: records not costed and why,
+// the layout recognised, the trunk's counts, the notes, the bill check (when `factura`).
+std::vector<std::string> FrasesDelResumen(const Totales& t, bool factura = true);
 
 }  // namespace quelmar::herramientas

@@ -58,9 +58,12 @@ nlohmann::ordered_json Centimos(double x) {
 // once when someone is watching.
 class FilasEscritas : public Filas {
   public:
-    FilasEscritas(bool json, Agrupar por, std::FILE* entrada, std::FILE* salida)
+    // `mezcla`: the totals follow the rows in the same JSON stream, so each object says its
+    // kind.
+    FilasEscritas(bool json, bool mezcla, Agrupar por, std::FILE* entrada, std::FILE* salida)
         : Filas(por),
           m_Json(json),
+          m_Mezcla(mezcla),
           m_Salida(salida),
           m_Interactivo(::isatty(::fileno(entrada)) || ::isatty(::fileno(salida))) {}
 
@@ -94,7 +97,9 @@ class FilasEscritas : public Filas {
     void FilaJson(const FilaCosteada& f) {
         const Llamada& l = f.llamada;
         const cCosteo& m = f.motor;
-        nlohmann::ordered_json fila = {
+        nlohmann::ordered_json fila;
+        if (m_Mezcla) fila["clase"] = "llamada";
+        fila.update(nlohmann::ordered_json{
             {"inicio", TextoInstante(l.ini)},
             {"fin", TextoInstante(l.fin)},
             {"tarifa", l.tarifa->utf8},
@@ -106,7 +111,7 @@ class FilasEscritas : public Filas {
             {"bono_net_actual", m.BonoNetActual()},
             {"bono_dia", f.bonoDia},
             {"bono_noche", f.bonoNoche},
-        };
+        });
         if (l.columnaCobrado) {
             fila["cobrado"] = l.cobrado ? nlohmann::ordered_json(*l.cobrado) : nullptr;
             fila["diferencia"] = f.diferencia ? Centimos(*f.diferencia) : nullptr;
@@ -156,7 +161,7 @@ class FilasEscritas : public Filas {
         if (m_Interactivo) Descargar(m_Salida);
     }
 
-    const bool m_Json;
+    const bool m_Json, m_Mezcla;
     bool m_Cabecera = false;
     std::FILE* m_Salida;
     const bool m_Interactivo;
@@ -165,16 +170,19 @@ class FilasEscritas : public Filas {
 
 }  // namespace
 
-std::string EscribirTotales(const std::vector<TotalClave>& filas, Agrupar por, bool json) {
+std::string EscribirTotales(const std::vector<TotalClave>& filas, Agrupar por, bool json,
+                            bool mezcla) {
     const char* clave = por == Agrupar::Cuenta ? "cuenta" : "origen";
     std::string r;
     if (!json) r = std::string(clave) + ",llamadas,duracion,importe\n";
     for (const TotalClave& t : filas) {
         if (json) {
-            const nlohmann::ordered_json o = {{clave, t.clave},
-                                              {"llamadas", t.llamadas},
-                                              {"duracion", TextoDuracion(t.segundos)},
-                                              {"importe", Centimos(t.importe)}};
+            nlohmann::ordered_json o;
+            if (mezcla) o["clase"] = "total";
+            o.update(nlohmann::ordered_json{{clave, t.clave},
+                                            {"llamadas", t.llamadas},
+                                            {"duracion", TextoDuracion(t.segundos)},
+                                            {"importe", Centimos(t.importe)}});
             r += o.dump() + '\n';
         } else {
             r += CeldaCsv(SinFormula(TextoSeguro(t.clave))) + ',' + std::to_string(t.llamadas) +
@@ -193,12 +201,14 @@ int Costear(const OpcionesCosteo& o, std::FILE* entrada, std::FILE* salida, std:
     if (o.salidaBonos) bonos.emplace(*o.salidaBonos, ReservaBonos(sesion.Inicial()));
     std::optional<Salida> totales;
     if (o.por != Agrupar::Nada && o.salidaTotales) totales.emplace(*o.salidaTotales);
-    FilasEscritas filas(o.json, o.por, entrada, salida);
+    // With --json and no file of their own, the totals follow the rows as objects.
+    const bool mezcla = o.por != Agrupar::Nada && !totales && o.json;
+    FilasEscritas filas(o.json, mezcla, o.por, entrada, salida);
     const Totales t = Recorrer(sesion, o, entrada, consola, filas);
     std::string tabla;
-    if (o.por != Agrupar::Nada) tabla = EscribirTotales(filas.Totales().Ordenados(), o.por, o.json);
-    // With --json and no file of their own, the totals follow the rows as objects.
-    if (o.por != Agrupar::Nada && !totales && o.json) {
+    if (o.por != Agrupar::Nada)
+        tabla = EscribirTotales(filas.Totales().Ordenados(), o.por, o.json, mezcla);
+    if (mezcla) {
         Emitir(salida, tabla);
         Descargar(salida);
     }

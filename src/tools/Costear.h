@@ -43,8 +43,10 @@ struct OpcionesCosteo {
 // registry carried from call to call. Results go to `salida`, bad lines and the totals
 // to `errores`. Returns 0, or 1 when some line was bad; an unusable option or file raises
 // ErrorUso before anything is written.
-// The totals of --por as a table: CSV with a header, or one JSON object per key.
-std::string EscribirTotales(const std::vector<TotalClave>& filas, Agrupar por, bool json);
+// The totals of --por as a table: CSV with a header, or one JSON object per key (with
+// "clase": "total" first when `mezcla`, among the rows' objects).
+std::string EscribirTotales(const std::vector<TotalClave>& filas, Agrupar por, bool json,
+                            bool mezcla = false);
 
 int Costear(const OpcionesCosteo& o, std::FILE* entrada, std::FILE* salida, std::FILE* errores);
 

@@ -2,6 +2,7 @@
 
 #include <algorithm>
 #include <array>
+#include <cctype>
 #include <cmath>
 #include <cstdint>
 #include <cstdio>
@@ -149,7 +150,20 @@ void Resumen(Pagina& p, const Totales& t, const Recopilacion& d, const cBono& in
     if (t.malas)
         p << "<div><dt>Líneas con errores</dt><dd>" << p.Numero(static_cast<double>(t.malas), 0)
           << "</dd></div>\n";
-    p << "</dl></section>\n";
+    p << "</dl>";
+    // What costear's summary says of the file: what was not costed and why, and how (the
+    // bill has a section of its own).
+    const auto frases = FrasesDelResumen(t, false);
+    if (!frases.empty()) {
+        p << "\n<ul class=\"notas\">\n";
+        for (std::string f : frases) {
+            if (!f.empty())
+                f[0] = static_cast<char>(std::toupper(static_cast<unsigned char>(f[0])));
+            p << "<li>" << Html(f) << ".</li>\n";
+        }
+        p << "</ul>\n";
+    }
+    p << "</section>\n";
 }
 
 // Decimals that tell apart the labels of an axis every `paso`: 0,5 h, not 0 h.

@@ -98,7 +98,8 @@ más parecido.
                           anterior al alta
   --salida-bonos FICHERO  escribe el registro que queda tras la última llamada,
                           en la misma forma JSON
-  --json                  un objeto JSON por llamada en lugar de CSV
+  --json                  un objeto JSON por llamada en lugar de CSV, uno por
+                          línea (JSON Lines)
 @AYUDA_FORMATOS@  --destinos FICHERO      filas prefijo,tarifa: la llamada toma la tarifa del
                           prefijo más largo con que empieza el número marcado
                           (el del registro de la centralita, o la cuarta
@@ -108,7 +109,9 @@ más parecido.
   --por CLAVE             «origen» (la extensión que llama) o «cuenta»: tras
                           las filas, llamadas, tiempo e importe de cada una, de
                           mayor a menor importe (en CSV, en la salida de
-                          errores; con --json, objetos tras las filas)
+                          errores; con --json, objetos tras los de las
+                          llamadas, y cada objeto dice qué es: «"clase":
+                          "llamada"» o «"clase": "total"»)
   --salida-totales FICHERO  los totales de --por en ese fichero
   --mes AAAA-MM           solo las llamadas que empiezan en ese mes (se cuestan
                           todas, para que los bonos se gasten desde el principio

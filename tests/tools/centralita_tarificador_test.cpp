@@ -111,15 +111,15 @@ Centralita Generar() {
             t = fin;
             continue;
         }
-        // Told for every answered record, also one whose number then picks no tariff.
+        // Counted for the calls costed only, not for one whose number then picks no tariff.
         const bool porBillsec = billsec != hablado && billsec != hablado + 1;
-        c.desacuerdos += porBillsec;
         const std::string tarifa = TarifaEsperada(numero);
         if (tarifa.empty()) {
             c.sinPrefijo.push_back(numero);
             t = fin;
             continue;
         }
+        c.desacuerdos += porBillsec;
         c.plano += ConT(Instante(respuesta)) + "," +
                    ConT(Instante(porBillsec ? respuesta + billsec : fin)) + "," + tarifa + "\n";
         c.origenes.push_back(origen);
@@ -223,6 +223,10 @@ TEST_F(Centralitas, EachAnsweredRecordCostsWhatThePlainLineCostsAndExtensionsAdd
     EXPECT_EQ(i.estado, 0) << i.errores;
     const std::string pagina = LeerTodo(html);
     EXPECT_NE(pagina.find("<h2>Importe por extensión</h2>"), std::string::npos);
+    // The page says what costear's summary says of the records not costed.
+    EXPECT_NE(pagina.find("<li>Registros sin costear: " + sin + ".</li>"), std::string::npos);
+    EXPECT_NE(pagina.find("<li>" + std::to_string(c.desacuerdos) + " llamadas costeadas según"),
+              std::string::npos);
     for (const auto& [origen, n] : llamadas)
         EXPECT_NE(pagina.find("<tr><td>" + origen + "</td>"), std::string::npos) << origen;
 }

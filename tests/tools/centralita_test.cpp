@@ -68,7 +68,7 @@ TEST(Destinos, LongestPrefixThatTheNumberStartsWith) {
     };
     for (const auto& c : casos) {
         const auto* f = d.Buscar(c.digitos);
-        EXPECT_EQ(f ? f->tarifa : std::string("(ninguna)"), c.tarifa ? c.tarifa : "(ninguna)")
+        EXPECT_EQ(f ? d.Tarifa(*f) : std::string("(ninguna)"), c.tarifa ? c.tarifa : "(ninguna)")
             << c.digitos;
     }
     EXPECT_EQ(d.Filas().size(), 7u);
@@ -100,7 +100,8 @@ TEST(Destinos, BadTablesNameTheLine) {
         }
     }
     // ";" as a Spanish spreadsheet writes it.
-    EXPECT_EQ(Destinos::Leer("6;Móvil\r\n", "d.csv").Buscar("6")->tarifa, "Móvil");
+    const Destinos punto_y_coma = Destinos::Leer("6;Móvil\r\n", "d.csv");
+    EXPECT_EQ(punto_y_coma.Tarifa(*punto_y_coma.Buscar("6")), "Móvil");
 }
 
 std::vector<std::string> Registro(const char* dst, const char* disposicion, const char* billsec,

@@ -49,6 +49,17 @@ TEST_F(Hostiles, EachEdgeGivesItsStatusItsWordsAndCleanOutput) {
     const std::string typo = Fichero("typo.csv", "9l,Metropolitana\n6,Movil\n");
     const std::string bono = Fichero("bono.csv", "9,10DIA\n");
     const std::string salida = (dir.ruta() / ".salida").string();
+    const std::string utf16 = Fichero("utf16.csv", std::string("\xFF\xFEp\0r\0e\0f\0,\0", 12));
+    const std::string bucle = (dir.ruta() / "bucle").string();
+    std::filesystem::create_symlink(bucle, bucle);
+    // An outgoing call whose billsec disagrees, and an internal one that does too.
+    const std::string desacuerdos =
+        Ast("201", "x", "1999-12-27 09:59:50", "1999-12-27 10:00:00", "1999-12-27 10:01:30", 80) +
+        "\"\",\"201\",\"202\",\"interno\",\"x\",\"SIP/201-3\",\"SIP/202-4\",\"Dial\",\"x\","
+        "\"1999-12-27 11:00:00\",\"1999-12-27 11:00:05\",\"1999-12-27 11:05:05\",305,200,"
+        "\"ANSWERED\",\"DOCUMENTATION\"\n";
+    std::string roto = kBueno;
+    roto.replace(roto.find("ANSWERED"), 8, "RESPONDIDA");
     const std::string llamada = "1999-12-27T10:00:00,1999-12-27T10:01:00";
     const std::vector<Caso> casos = {
         {"importe desmesurado",
@@ -184,8 +195,54 @@ TEST_F(Hostiles, EachEdgeGivesItsStatusItsWordsAndCleanOutput) {
          Ast("201", "x", "ayer", "1999-12-27 10:00:00", "1999-12-27 10:01:30", 90),
          {"costear", "--formato", "asterisk", "--destinos", destinos},
          1,
-         ":1: start «ayer»",
+         ":1: start «ayer» ilegible (se espera AAAA-MM-DD HH:MM:SS)",
          0},
+        {"según billsec, solo las costeadas",
+         desacuerdos,
+         {"costear", "--destinos", destinos, "--troncal", "SIP/op"},
+         0,
+         "tarificador: 1 llamada costeada según billsec",
+         1},
+        {"columna cobrado vacía",
+         "inicio,fin,cobrado\n" + llamada + ",\n",
+         {"costear"},
+         0,
+         "factura: ninguna llamada trae importe cobrado",
+         1},
+        {"Master.csv que empieza con un registro roto",
+         "\"cta\",\"201\"\n" + kBueno,
+         {"costear", "--destinos", destinos},
+         1,
+         "formato reconocido: «asterisk»",
+         1},
+        {"registro de centralita que no se reconoce",
+         roto,
+         {"costear"},
+         2,
+         "diga cuál con --formato (asterisk, asterisk-custom, freeswitch o cabecera)"},
+        {"tabla de prefijos en UTF-16",
+         kBueno,
+         {"costear", "--destinos", utf16},
+         2,
+         "«" + utf16 + "» está en UTF-16"},
+        {"salida en un bucle de enlaces",
+         llamada + "\n",
+         {"costear", "--salida-bonos", bucle},
+         2,
+         "no se puede escribir «" + bucle + "»: demasiados enlaces simbólicos\n"},
+        {"disco lleno, dicho una vez",
+         "inicio,fin,origen\n" + llamada + ",201\n",
+         {"informe", "--salida", "/dev/full"},
+         2,
+         "no se puede escribir «/dev/full»: disco lleno\n"},
+        {"JSON Lines con totales: cada objeto dice qué es",
+         "inicio,fin,origen\n" + llamada + ",201\n",
+         {"costear", "--json", "--por", "origen"},
+         0,
+         "",
+         SIZE_MAX,
+         "{\"clase\":\"llamada\",\"inicio\":\"1999-12-27T10:00:00\"",
+         ""},
         {"start tras answer",
          Ast("201", "x", "1999-12-27 10:00:01", "1999-12-27 10:00:00", "1999-12-27 10:01:30", 90),
          {"costear", "--formato", "asterisk", "--destinos", destinos},

@@ -91,18 +91,18 @@ TramoCosteado TramoDeRegistro(double respuesta, double fin, std::int64_t billsec
     return {respuesta, fecha::DesdeSegundos(fecha::ASegundos(respuesta) + billsec), true};
 }
 
-Lectura LeerContestada(const RegistroContestado& c, Registro& reg, Avisos& a, std::string& textoFin,
-                       std::size_t& desacuerdos) {
+Lectura LeerContestada(const RegistroContestado& c, Registro& reg, Avisos& a,
+                       std::string& textoFin) {
     const auto respuesta = LeerInstante(c.respuesta);
-    if (!respuesta) return Lectura::DeMala("answer " + InstanteIlegible(c.respuesta));
+    if (!respuesta)
+        return Lectura::DeMala("answer " + InstanteIlegible(c.respuesta, kFormaCentralita));
     TramoCosteado t{*respuesta, 0.0, true};
     std::string_view texto = c.fin;
     if (!c.fin.empty() || !c.sinFin) {
         const auto fin = LeerInstante(c.fin);
-        if (!fin) return Lectura::DeMala("end " + InstanteIlegible(c.fin));
+        if (!fin) return Lectura::DeMala("end " + InstanteIlegible(c.fin, kFormaCentralita));
         t = TramoDeRegistro(*respuesta, *fin, c.billsec);
         if (t.desacuerdo) {
-            ++desacuerdos;
             a.Aviso("de answer a end van " +
                         std::to_string(fecha::SegundosEntre(*respuesta, *fin)) +
                         " s y billsec dice " + std::to_string(c.billsec) +
@@ -125,15 +125,10 @@ Lectura LeerContestada(const RegistroContestado& c, Registro& reg, Avisos& a, st
     l.numero = c.numero;
     l.origen = c.origen;
     l.cuenta = c.cuenta;
+    l.segunBillsec = t.desacuerdo;
     reg.tarifa = {};
     reg.numeroElige = true;
     return Lectura::DeLlamada();
-}
-
-std::string NotaDesacuerdos(std::size_t n) {
-    if (!n) return {};
-    return std::to_string(n) + (n == 1 ? " llamada costeada" : " llamadas costeadas") +
-           " según billsec: de answer a end no cuadra con él";
 }
 
 namespace {
@@ -150,10 +145,6 @@ class LectorAsterisk : public Lector {
                 Motivo(Disposicion::Ocupado), Motivo(Disposicion::Fallida),
                 Motivo(Disposicion::Congestion)};
     }
-    std::vector<std::string> Notas() const override {
-        if (!m_Desacuerdos) return {};
-        return {NotaDesacuerdos(m_Desacuerdos)};
-    }
     bool Centralita() const override { return true; }
 
   private:
@@ -165,7 +156,6 @@ class LectorAsterisk : public Lector {
     const ColumnasAsterisk& m_C;
     std::vector<std::string> m_Campos;
     std::string m_TextoFin;  // an end worked out from billsec
-    std::size_t m_Desacuerdos = 0;
 };
 
 Lectura LectorAsterisk::Leer(std::string_view linea, bool primera, Registro& reg, Avisos& a) {
@@ -182,12 +172,12 @@ Lectura LectorAsterisk::Leer(std::string_view linea, bool primera, Registro& reg
     // The call began at `start`: a record whose start is no instant, or comes after its
     // answer, is not what Asterisk writes.
     const auto inicio = LeerInstante(r.inicio);
-    if (!inicio) return Lectura::DeMala("start " + InstanteIlegible(r.inicio));
+    if (!inicio) return Lectura::DeMala("start " + InstanteIlegible(r.inicio, kFormaCentralita));
     if (const auto respuesta = LeerInstante(r.respuesta); respuesta && Antes(*respuesta, *inicio))
         return Lectura::DeMala("answer " + CitarCorto(r.respuesta) + " es anterior a start " +
                                CitarCorto(r.inicio));
     return LeerContestada({r.respuesta, r.fin, r.billsec, r.destino, r.origen, r.cuenta, false},
-                          reg, a, m_TextoFin, m_Desacuerdos);
+                          reg, a, m_TextoFin);
 }
 
 bool PareceDe(std::string_view principio, const ColumnasAsterisk& c) {

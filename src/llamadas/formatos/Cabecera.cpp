@@ -145,7 +145,8 @@ class LectorCabecera : public Lector {
             // calldate + duration - billsec: when the call was answered.
             const std::string_view inicio = Campo(kInicio);
             const auto i = LeerInstante(inicio);
-            if (!i) return Lectura::DeMala("calldate " + InstanteIlegible(inicio));
+            if (!i)
+                return Lectura::DeMala("calldate " + InstanteIlegible(inicio, kFormaCentralita));
             const auto duracion = LeerSegundos(Campo(kDuracion));
             if (!duracion || *duracion < *billsec)
                 return Lectura::DeMala("duration " + CitarCorto(Campo(kDuracion)) +
@@ -158,11 +159,7 @@ class LectorCabecera : public Lector {
         }
         return LeerContestada(
             {respuesta, fin, *billsec, Campo(kNumero), Campo(kOrigen), Campo(kCuenta), sinFin}, reg,
-            a, m_TextoFin, m_Desacuerdos);
-    }
-    std::vector<std::string> Notas() const override {
-        if (!m_Desacuerdos) return {};
-        return {NotaDesacuerdos(m_Desacuerdos)};
+            a, m_TextoFin);
     }
     bool Centralita() const override { return true; }
 
@@ -181,7 +178,6 @@ class LectorCabecera : public Lector {
     std::size_t m_Minimo = 0;
     std::vector<std::string> m_Campos;
     std::string m_Respuesta, m_TextoFin;
-    std::size_t m_Desacuerdos = 0;
 };
 
 }  // namespace

@@ -25,18 +25,18 @@ constexpr std::array kFormatos = {
                     "cuadran en más de un segundo, billsec desde answer, con aviso); los demás "
                     "(NO ANSWER o CANCEL, BUSY, FAILED, CONGESTION) solo se cuentan en el "
                     "resumen",
-                    PareceAsterisk, CrearLectorAsterisk},
+                    PareceAsterisk, CrearLectorAsterisk, true},
     FormatoRegistro{"asterisk-custom",
                     "el Master.csv de cdr_custom con el orden del cdr_custom.conf de ejemplo "
                     "(clid, src, dst, dcontext, channel, dstchannel, ..., accountcode, "
                     "uniqueid, userfield, sequence)",
-                    "como «asterisk»", PareceAsteriskCustom, CrearLectorAsteriskCustom},
+                    "como «asterisk»", PareceAsteriskCustom, CrearLectorAsteriskCustom, true},
     FormatoRegistro{"freeswitch",
                     "el Master.csv de mod_cdr_csv de FreeSWITCH con su plantilla «example» "
                     "(caller_id_name, caller_id_number, destination_number, context, ...)",
                     "se cuesta cada registro con answer_stamp y billsec > 0; los demás se "
                     "cuentan por su hangup_cause",
-                    PareceFreeswitch, CrearLectorFreeswitch},
+                    PareceFreeswitch, CrearLectorFreeswitch, true},
     FormatoRegistro{"cabecera",
                     "un CSV cuya primera línea nombra sus columnas como Asterisk o FreeSWITCH "
                     "(la tabla cdr exportada de una base de datos, el informe web de una "
@@ -61,10 +61,23 @@ const FormatoRegistro* BuscarFormato(std::string_view nombre) {
 const FormatoRegistro& ReconocerFormato(std::string_view principio) {
     for (std::size_t i = 1; i < kFormatos.size(); ++i)
         if (kFormatos[i].reconoce(principio)) return kFormatos[i];
+    // A few more records: the first bytes end inside a longer file, so the last line
+    // there may be cut.
+    constexpr int kRegistros = 8;
+    std::string_view resto = principio;
+    for (int n = 1; n < kRegistros; ++n) {
+        resto = TrasPrimeraLinea(resto);
+        if (resto.empty()) break;
+        for (const FormatoRegistro& f : kFormatos)
+            if (f.sinCabecera && f.reconoce(resto)) return f;
+    }
     return kFormatos.front();
 }
 
-std::string_view PrimeraLinea(std::string_view principio) {
+namespace {
+
+// The first line that holds something, and in `principio` what follows it.
+std::string_view PartirPrimeraLinea(std::string_view& principio) {
     if (principio.starts_with("\xEF\xBB\xBF")) principio.remove_prefix(3);
     while (!principio.empty()) {
         const std::size_t fin = principio.find('\n');
@@ -77,6 +90,17 @@ std::string_view PrimeraLinea(std::string_view principio) {
     return {};
 }
 
+}  // namespace
+
+std::string_view PrimeraLinea(std::string_view principio) {
+    return PartirPrimeraLinea(principio);
+}
+
+std::string_view TrasPrimeraLinea(std::string_view principio) {
+    PartirPrimeraLinea(principio);
+    return principio;
+}
+
 std::string NombresDeFormatos(std::string_view separador, bool citados) {
     std::string r;
     for (const FormatoRegistro& f : kFormatos) {
@@ -86,11 +110,11 @@ std::string NombresDeFormatos(std::string_view separador, bool citados) {
     return r;
 }
 
-std::string InstanteIlegible(std::string_view texto) {
+std::string InstanteIlegible(std::string_view texto, std::string_view forma) {
     return CitarCorto(texto) + (FormaDeInstante(texto)
                                     ? " no existe: ese día o esa hora no están en el calendario "
                                       "(o el año es anterior al 100)"
-                                    : " ilegible (se espera AAAA-MM-DDTHH:MM:SS)");
+                                    : " ilegible (se espera " + std::string(forma) + ")");
 }
 
 std::string LlamadaDemasiadoLarga() {

@@ -66,18 +66,13 @@ class LectorFreeswitch : public Lector {
             return Lectura::DeAparte(causa.empty() ? std::string("sin hangup_cause") : causa);
         return LeerContestada({campo(kRespuesta), campo(kFin), *billsec, campo(kDestino),
                                campo(kOrigen), campo(kCuenta), false},
-                              reg, a, m_TextoFin, m_Desacuerdos);
-    }
-    std::vector<std::string> Notas() const override {
-        if (!m_Desacuerdos) return {};
-        return {NotaDesacuerdos(m_Desacuerdos)};
+                              reg, a, m_TextoFin);
     }
     bool Centralita() const override { return true; }
 
   private:
     std::vector<std::string> m_Campos;
     std::string m_TextoFin;
-    std::size_t m_Desacuerdos = 0;
 };
 
 }  // namespace

@@ -87,6 +87,9 @@ struct FormatoRegistro {
     // Whether the first bytes of a file are records of this layout.
     bool (*reconoce)(std::string_view principio);
     std::unique_ptr<Lector> (*crear)();
+    // A layout without a header is also recognised by a later one of the first records: a
+    // PBX's file may open with a record cut short or broken by hand.
+    bool sinCabecera = false;
 };
 
 // Every layout, the plain log first (what a file is read as when none is named).
@@ -94,7 +97,8 @@ std::span<const FormatoRegistro> Formatos();
 // The layout of that name; null when none.
 const FormatoRegistro* BuscarFormato(std::string_view nombre);
 // The layout a file's first bytes are records of: the first row of the table after the
-// plain log whose `reconoce` takes them, else the plain log.
+// plain log whose `reconoce` takes them; failing that, the first layout without a header
+// that takes them from one of the next few records; else the plain log.
 const FormatoRegistro& ReconocerFormato(std::string_view principio);
 // Whether a --formato value asks for the layout to be recognised ("" or "auto").
 inline bool FormatoAutomatico(std::string_view nombre) {

@@ -22,14 +22,19 @@ bool PareceFreeswitch(std::string_view principio);
 std::unique_ptr<Lector> CrearLectorCabecera();
 bool PareceCabecera(std::string_view principio);
 
-// Why an instant of a record cannot be read, after its quoted text.
-std::string InstanteIlegible(std::string_view texto);
+// How an instant is written: by the plain log, by a PBX.
+inline constexpr std::string_view kFormaPlana = "AAAA-MM-DDTHH:MM:SS";
+inline constexpr std::string_view kFormaCentralita = "AAAA-MM-DD HH:MM:SS";
+// Why an instant of a record cannot be read, after its quoted text and how it is written.
+std::string InstanteIlegible(std::string_view texto, std::string_view forma = kFormaPlana);
 // A call longer than the engine costs.
 std::string LlamadaDemasiadoLarga();
 
 // The first line of a file's first bytes that holds something: no byte order mark, no
 // line end, blank lines and "#" comments skipped.
 std::string_view PrimeraLinea(std::string_view principio);
+// What follows that line.
+std::string_view TrasPrimeraLinea(std::string_view principio);
 // ASCII letters compared without their case.
 bool MismoTextoSinCaso(std::string_view a, std::string_view b);
 
@@ -43,10 +48,8 @@ struct RegistroContestado {
     bool sinFin;
 };
 // The call of such a record in `reg` (its tariff the number's); `textoFin` holds an end
-// worked out, `desacuerdos` counts the records costed by billsec.
-Lectura LeerContestada(const RegistroContestado& c, Registro& reg, Avisos& a, std::string& textoFin,
-                       std::size_t& desacuerdos);
-// "N llamadas costeadas según billsec: ...", empty for none.
-std::string NotaDesacuerdos(std::size_t n);
+// worked out.
+Lectura LeerContestada(const RegistroContestado& c, Registro& reg, Avisos& a,
+                       std::string& textoFin);
 
 }  // namespace quelmar::llamadas

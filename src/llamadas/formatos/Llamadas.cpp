@@ -43,6 +43,7 @@ class LectorLlamadas : public Lector {
   private:
     Lectura LeerCampos(Registro& r, Avisos& a);
     void Cabecera();
+    std::string OtroFormato() const;
     std::string_view Campo(std::size_t i) const {
         return i < m_Campos.size() ? RecortarBlancos(m_Campos[i]) : std::string_view();
     }
@@ -137,6 +138,20 @@ Lectura LectorLlamadas::LeerCampos(Registro& r, Avisos& a) {
 // cuenta, in any case; the calls' instants stay the first two columns. A name nobody
 // knows, or one given twice, would silently drop a column: it stops the run, with the
 // closest known name as hint.
+// A first line of many fields that is no header is most likely a PBX's record whose layout
+// was not recognised: the hint names the layouts to ask for.
+std::string LectorLlamadas::OtroFormato() const {
+    constexpr std::size_t kCamposDeCentralita = 10;
+    if (m_Campos.size() < kCamposDeCentralita) return {};
+    std::string r = "; si es el fichero de una centralita, diga cuál con --formato (";
+    const auto formatos = Formatos();
+    for (std::size_t i = 1; i < formatos.size(); ++i)
+        r += std::string(formatos[i].nombre) + (i + 2 < formatos.size()    ? ", "
+                                                : i + 2 == formatos.size() ? " o "
+                                                                           : ")");
+    return r;
+}
+
 void LectorLlamadas::Cabecera() {
     static const std::vector<std::string> kConocidas = {"inicio",  "fin",    "tarifa", "numero",
                                                         "cobrado", "origen", "cuenta"};
@@ -152,7 +167,7 @@ void LectorLlamadas::Cabecera() {
                         "la cabecera nombra la columna " + CitarCorto(Campo(i)) +
                             ", que no se conoce (se conocen inicio, fin, tarifa, numero, "
                             "cobrado, origen y cuenta)" +
-                            Sugerencia(kConocidas, n));
+                            Sugerencia(kConocidas, n) + OtroFormato());
         if (i < 2) continue;
         std::size_t* col = n == "tarifa"    ? &c.tarifa
                            : n == "numero"  ? &c.numero
