@@ -29,3 +29,11 @@ for n in 100000 1000000; do
         --formato asterisk --destinos "$dir/$n/destinos.csv" --por origen \
         --salida-totales "$dir/$n/totales.csv" "$dir/$n/Master.csv"
 done
+# A numbering plan of 10^6 prefixes over the same tariffs, and a few records: what a row of
+# the destination table costs (the file's own text is held while it is read).
+awk -F, 'NR > 1 { t[++n] = $2 }
+         END { print "prefijo,tarifa"; for (i = 0; i < 1000000; i++) printf "%d,%s\n", 3000000000 + 7 * i, t[i % n + 1] }' \
+    "$dir/100000/destinos.csv" >"$dir/plan.csv"
+head -n 100 "$dir/100000/Master.csv" >"$dir/cien.csv"
+medir "10^6 prefijos, 100 registros" "$tarificador" costear --catalogo "$dir/100000" \
+    --formato asterisk --destinos "$dir/plan.csv" "$dir/cien.csv"

@@ -61,25 +61,8 @@ std::optional<std::string> PartirCsv(std::string_view s, char sep,
 }
 
 std::vector<RegistroCsv> RegistrosCsv(std::string_view texto) {
-    if (texto.starts_with("\xEF\xBB\xBF")) texto.remove_prefix(3);
     std::vector<RegistroCsv> r;
-    auto anadir = [&](std::size_t linea, std::size_t desde, std::size_t hasta) {
-        std::string_view reg = texto.substr(desde, hasta - desde);
-        if (reg.ends_with('\r')) reg.remove_suffix(1);
-        r.push_back({linea, reg});
-    };
-    std::size_t linea = 1, lineaInicio = 1, inicio = 0;
-    bool entreComillas = false;
-    for (std::size_t i = 0; i < texto.size(); ++i) {
-        if (texto[i] == '"') entreComillas = !entreComillas;
-        if (texto[i] != '\n') continue;
-        ++linea;
-        if (entreComillas) continue;
-        anadir(lineaInicio, inicio, i);
-        inicio = i + 1;
-        lineaInicio = linea;
-    }
-    if (inicio < texto.size()) anadir(lineaInicio, inicio, texto.size());
+    RecorrerCsv(texto, [&](const RegistroCsv& reg) { r.push_back(reg); });
     return r;
 }
 

@@ -23,6 +23,29 @@ struct RegistroCsv {
 // Cuts a whole CSV text into records at line breaks outside quotes ("\r\n" or "\n"; the
 // "\r" is dropped). A leading UTF-8 byte order mark is skipped.
 std::vector<RegistroCsv> RegistrosCsv(std::string_view texto);
+// The same, each record handed to `f` as it is cut: a table of millions of rows is not
+// held twice.
+template <class F>
+void RecorrerCsv(std::string_view texto, F&& f) {
+    if (texto.starts_with("\xEF\xBB\xBF")) texto.remove_prefix(3);
+    auto anadir = [&](std::size_t linea, std::size_t desde, std::size_t hasta) {
+        std::string_view reg = texto.substr(desde, hasta - desde);
+        if (reg.ends_with('\r')) reg.remove_suffix(1);
+        f(RegistroCsv{linea, reg});
+    };
+    std::size_t linea = 1, lineaInicio = 1, inicio = 0;
+    bool entreComillas = false;
+    for (std::size_t i = 0; i < texto.size(); ++i) {
+        if (texto[i] == '"') entreComillas = !entreComillas;
+        if (texto[i] != '\n') continue;
+        ++linea;
+        if (entreComillas) continue;
+        anadir(lineaInicio, inicio, i);
+        inicio = i + 1;
+        lineaInicio = linea;
+    }
+    if (inicio < texto.size()) anadir(lineaInicio, inicio, texto.size());
+}
 
 // The field as CSV: quoted when it holds the separator, a quote, a line break, or starts or
 // ends with a blank (so that a spreadsheet keeps it as it is).

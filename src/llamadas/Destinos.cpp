@@ -58,16 +58,19 @@ Destinos Destinos::Leer(std::string_view texto, const std::string& fichero) {
     std::unordered_map<std::string, std::uint32_t, Hash, std::equal_to<>> tarifas;
     std::vector<std::string> campos;
     bool primera = true;
-    for (const RegistroCsv& reg : RegistrosCsv(texto)) {
-        const std::string lugar = fichero + ":" + std::to_string(reg.linea) + ": ";
+    // The rows are at most the lines: room for them at once, not twice over while growing.
+    d.m_Filas.reserve(static_cast<std::size_t>(std::count(texto.begin(), texto.end(), '\n')) + 1);
+    std::string prefijo;
+    RecorrerCsv(texto, [&](const RegistroCsv& reg) {
+        auto lugar = [&] { return fichero + ":" + std::to_string(reg.linea) + ": "; };
         const std::string_view linea = RecortarBlancos(reg.texto);
-        if (linea.empty() || linea.starts_with('#')) continue;
+        if (linea.empty() || linea.starts_with('#')) return;
         auto fallo = PartirCsv(linea, ',', campos);
         if ((fallo || campos.size() == 1) && linea.find(';') != std::string_view::npos) {
             auto otro = PartirCsv(linea, ';', campos);
             if (!otro || !fallo) fallo = std::move(otro);
         }
-        if (fallo) throw Error(Error::Clase::Datos, lugar + *fallo);
+        if (fallo) throw Error(Error::Clase::Datos, lugar() + *fallo);
         // Only a row of column names is a header: a typo in a first prefix ("9l") is a
         // row, and refused as one.
         auto nombre = [](std::string_view c, std::string_view n) {
@@ -80,19 +83,18 @@ Destinos Destinos::Leer(std::string_view texto, const std::string& fichero) {
         const bool cabecera = primera && campos.size() == 2 && nombre(campos[0], "prefijo") &&
                               nombre(campos[1], "tarifa");
         primera = false;
-        if (cabecera) continue;
+        if (cabecera) return;
         if (campos.size() != 2)
-            throw Error(Error::Clase::Datos, lugar +
+            throw Error(Error::Clase::Datos, lugar() +
                                                  "se esperaban 2 campos (prefijo,tarifa) y hay " +
                                                  std::to_string(campos.size()));
-        const auto prefijo = NormalizarNumero(campos[0]);
-        if (!prefijo)
-            throw Error(Error::Clase::Datos, lugar + "el prefijo " +
+        if (!NormalizarNumero(campos[0], prefijo))
+            throw Error(Error::Clase::Datos, lugar() + "el prefijo " +
                                                  CitarCorto(RecortarBlancos(campos[0])) +
                                                  " no es un número");
         const std::string_view tarifa = RecortarBlancos(campos[1]);
         if (tarifa.empty())
-            throw Error(Error::Clase::Datos, lugar + "falta la tarifa del prefijo " + *prefijo);
+            throw Error(Error::Clase::Datos, lugar() + "falta la tarifa del prefijo " + prefijo);
         auto t = tarifas.find(tarifa);
         if (t == tarifas.end()) {
             t = tarifas.emplace(std::string(tarifa), static_cast<std::uint32_t>(d.m_Tarifas.size()))
@@ -100,14 +102,13 @@ Destinos Destinos::Leer(std::string_view texto, const std::string& fichero) {
             d.m_Tarifas.emplace_back(tarifa);
         }
         d.m_Filas.push_back({static_cast<std::uint32_t>(d.m_Texto.size()),
-                             static_cast<std::uint32_t>(prefijo->size()), t->second,
+                             static_cast<std::uint32_t>(prefijo.size()), t->second,
                              static_cast<std::uint32_t>(reg.linea)});
-        d.m_Texto += *prefijo;
-    }
+        d.m_Texto += prefijo;
+    });
     if (d.m_Filas.empty())
         throw Error(Error::Clase::Datos,
                     Citar(fichero) + " no tiene ningún prefijo (se esperan filas prefijo,tarifa)");
-    d.m_Filas.shrink_to_fit();
     d.m_Texto.shrink_to_fit();
     d.m_Indice.assign(std::bit_ceil(d.m_Filas.size() * 2), 0);
     for (std::size_t i = 0; i < d.m_Filas.size(); ++i) {

@@ -149,6 +149,9 @@ std::string LeerFicheroEntero(const std::filesystem::path& ruta) {
     if (!f) throw Error(Error::Clase::Fichero, NoSePuedeAbrir(ruta, errno));
     // In blocks: tens of thousands of holidays are read at once, not a byte at a time.
     std::string bytes;
+    // A regular file's size is known: its room at once, not twice over while growing.
+    if (const auto n = std::filesystem::file_size(ruta, ec); !ec && n < (std::uint64_t{1} << 32))
+        bytes.reserve(static_cast<std::size_t>(n));
     char bloque[1 << 16];
     while (f.read(bloque, sizeof bloque) || f.gcount() > 0)
         bytes.append(bloque, static_cast<std::size_t>(f.gcount()));
