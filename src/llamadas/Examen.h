@@ -19,6 +19,10 @@ namespace quelmar::llamadas {
 // kMaximoFilas keys).
 struct Examen {
     static constexpr std::size_t kMaximoFilas = 10000;
+    // How the layouts name the fields the tables below are of, for whoever shows them.
+    static constexpr const char* kCampoCanal = "channel";
+    static constexpr const char* kCampoCanalDestino = "dstchannel";
+    static constexpr const char* kCampoContexto = "dcontext o context";
 
     std::string formato;  // the layout, as --formato names it
     std::size_t registros = 0, malas = 0, contestados = 0;

@@ -13,6 +13,7 @@
 #include <vector>
 
 #include "llamadas/Cobrado.h"
+#include "llamadas/Cortador.h"
 #include "llamadas/Eleccion.h"
 #include "llamadas/Horario.h"
 #include "llamadas/Instantes.h"
@@ -25,7 +26,7 @@
 
 namespace quelmar::llamadas {
 
-class Sesion::Recorrido : public Avisos, private SalidaTroncal {
+class Sesion::Recorrido : public Avisos, private SalidaTroncal, private CortadorRegistros::Salida {
   public:
     Recorrido(Sesion& s, Entrada& entrada, const Origen& origen, DestinoLlamadas& destino,
               const FormatoRegistro& formato)
@@ -35,6 +36,7 @@ class Sesion::Recorrido : public Avisos, private SalidaTroncal {
           m_Lugar{origen.lugar, 0},
           m_Destino(destino),
           m_Lector(formato.crear()),
+          m_Cortador(m_Lector->Maximo(), m_Lector->Cabe()),
           m_Eleccion(s.m_Catalogo, s.m_Nombres, s.m_Destinos.get(), s.m_TarifaDada,
                      !s.m_Troncales.empty()) {
         for (const std::string& a : m_Lector->Apartados()) m_Totales.apartados.emplace_back(a, 0);
@@ -58,14 +60,11 @@ class Sesion::Recorrido : public Avisos, private SalidaTroncal {
     }
 
   private:
-    std::optional<std::string_view> Contenido(std::string_view bruta, bool cortada);
     // A record's text to its call, costed; its faults told.
-    void Uno(std::string_view linea);
+    void Cortado(std::size_t linea, std::string_view texto) override;
+    void LineaMala(std::size_t linea, const std::string& motivo) override;
+    void AvisoDeLinea(std::size_t linea, const std::string& texto) override;
     void Leer(std::string_view linea, bool primera);
-    // A line of a record whose quoted field goes on past its first line.
-    void Continuar(std::string_view bruta, bool cortada);
-    // A record that never closed its quotes: each of its lines read on its own.
-    void Deshacer();
     void Apartar(const std::string& motivo);
     bool Costear(const Llamada& l);
     // A call read: its tariff chosen, then costed and handed on.
@@ -88,21 +87,13 @@ class Sesion::Recorrido : public Avisos, private SalidaTroncal {
     Lugar m_Lugar;  // of the record being read
     DestinoLlamadas& m_Destino;
     std::unique_ptr<Lector> m_Lector;
+    CortadorRegistros m_Cortador;
     EleccionTarifa m_Eleccion;
     Registro m_Registro;
     Totales m_Totales;
-    bool m_Primera = true, m_AvisoOrden = false, m_Aviso1252 = false, m_AvisoNumero = false;
-    std::string m_Convertida, m_Motivo;
+    bool m_Primera = true, m_AvisoOrden = false, m_AvisoNumero = false;
+    std::string m_Motivo;
     std::size_t m_NumLinea = 0;
-    // The lines of a record whose quotes are still open (number, bytes, cut), and the
-    // record so far.
-    struct LineaAbierta {
-        std::size_t numero;
-        std::string bytes;
-        bool cortada;
-    };
-    std::vector<LineaAbierta> m_Abiertas;
-    std::string m_Unido;
     // What the office pays (Troncales.h): the trunk stage, records read twice, the clock.
     std::optional<Troncales> m_Troncales;
     Repetidos m_Repetidos;
@@ -117,37 +108,6 @@ class Sesion::Recorrido : public Avisos, private SalidaTroncal {
     };
     std::unordered_map<std::string, std::size_t, HashTexto, std::equal_to<>> m_SinPrefijo;
 };
-
-namespace {
-
-// Whether a record ends inside a quoted field: one that starts, after blanks, with a
-// quote ("" inside stands for a quote), fields separated by "," or ";".
-bool ComillasAbiertas(std::string_view r) {
-    bool inicio = true, dentro = false;
-    for (std::size_t i = 0; i < r.size(); ++i) {
-        const char c = r[i];
-        if (dentro) {
-            if (c == '"') {
-                if (i + 1 < r.size() && r[i + 1] == '"')
-                    ++i;
-                else
-                    dentro = false;
-            }
-        } else if (c == ',' || c == ';') {
-            inicio = true;
-        } else if (inicio && c == '"') {
-            dentro = true, inicio = false;
-        } else if (c != ' ' && c != '\t') {
-            inicio = false;
-        }
-    }
-    return dentro;
-}
-
-// A record spans at most this many lines.
-constexpr std::size_t kLineasDeUnRegistro = 16;
-
-}  // namespace
 
 void Sesion::Recorrido::Mala(const std::string& motivo) {
     ++m_Totales.malas;
@@ -170,34 +130,6 @@ void Sesion::Recorrido::Apartar(const std::string& motivo) {
         a.emplace_back(motivo, 1);
     else
         ++it->second;
-}
-
-// The line as text, without its end; nothing for a bad line (told) and for one that
-// holds no record (blank or a comment).
-std::optional<std::string_view> Sesion::Recorrido::Contenido(std::string_view linea, bool cortada) {
-    if (m_Lugar.linea == 1 && linea.starts_with("\xEF\xBB\xBF")) linea.remove_prefix(3);
-    while (!linea.empty() && (linea.back() == '\n' || linea.back() == '\r')) linea.remove_suffix(1);
-    if (cortada || linea.size() > m_Lector->Maximo()) {
-        m_Primera = false;
-        Mala("la línea mide más de " + std::to_string(m_Lector->Maximo()) + " bytes; " +
-             m_Lector->Cabe() + " (empieza " + CitarCorto(linea, 40) + ")");
-        return std::nullopt;
-    }
-    if (linea.find('\0') != std::string_view::npos) {
-        m_Primera = false;
-        Mala("la línea tiene bytes nulos; no es texto");
-        return std::nullopt;
-    }
-    // A log saved by an old editor or spreadsheet in Latin-1 or Windows-1252.
-    if (!EsUtf8(linea)) {
-        m_Convertida = Cp1252AUtf8(linea);
-        linea = m_Convertida;
-        Unico(m_Aviso1252,
-              "el texto no es UTF-8; las líneas así se leen como Windows-1252 (Latin-1)");
-    }
-    const std::string_view contenido = RecortarBlancos(linea);
-    if (contenido.empty() || contenido.starts_with('#')) return std::nullopt;
-    return linea;
 }
 
 // Costs the call with the registry carried from the previous one; false (told) when the
@@ -249,59 +181,28 @@ bool Sesion::Recorrido::Linea(std::string_view bruta, bool cortada, std::uint64_
         m_Totales.cancelado = true;
         return false;
     }
-    if (!m_Abiertas.empty()) {
-        Continuar(bruta, cortada);
-        return true;
-    }
-    m_Lugar.linea = m_NumLinea;
-    const auto linea = Contenido(bruta, cortada);
-    if (!linea) return true;
-    // A quoted field may hold line breaks: the record goes on, and its place is its first
-    // line.
-    if (ComillasAbiertas(*linea)) {
-        m_Unido.assign(*linea);
-        m_Abiertas.push_back({m_NumLinea, std::string(bruta), cortada});
-        return true;
-    }
-    Uno(*linea);
+    m_Cortador.Linea(m_NumLinea, bruta, cortada, *this);
     return true;
 }
 
-void Sesion::Recorrido::Continuar(std::string_view bruta, bool cortada) {
-    m_Abiertas.push_back({m_NumLinea, std::string(bruta), cortada});
-    std::string_view l = bruta;
-    while (!l.empty() && l.back() == '\r') l.remove_suffix(1);
-    m_Unido += '\n';
-    m_Unido += EsUtf8(l) ? std::string(l) : Cp1252AUtf8(l);
-    if (cortada || m_Unido.size() > m_Lector->Maximo() || m_Abiertas.size() > kLineasDeUnRegistro) {
-        Deshacer();
-        return;
-    }
-    if (ComillasAbiertas(m_Unido)) return;
-    m_Lugar.linea = m_Abiertas.front().numero;
-    m_Abiertas.clear();
-    const std::string unido = std::move(m_Unido);
-    m_Unido.clear();
-    Uno(unido);
+// A line that holds no record it could read: the first record is then no header.
+void Sesion::Recorrido::LineaMala(std::size_t linea, const std::string& motivo) {
+    m_Lugar.linea = linea;
+    m_Primera = false;
+    Mala(motivo);
 }
 
-void Sesion::Recorrido::Deshacer() {
-    if (m_Abiertas.empty()) return;
-    const std::vector<LineaAbierta> lineas = std::move(m_Abiertas);
-    m_Abiertas.clear();
-    m_Unido.clear();
-    for (std::size_t k = 0; k < lineas.size(); ++k) {
-        m_Lugar.linea = lineas[k].numero;
-        const auto linea = Contenido(lineas[k].bytes, lineas[k].cortada);
-        if (linea) Uno(*linea);
-    }
+void Sesion::Recorrido::AvisoDeLinea(std::size_t linea, const std::string& texto) {
+    m_Lugar.linea = linea;
+    m_Diag.Aviso(m_Lugar, texto, TipoAviso::Unico);
 }
 
-void Sesion::Recorrido::Uno(std::string_view linea) {
+void Sesion::Recorrido::Cortado(std::size_t linea, std::string_view texto) {
+    m_Lugar.linea = linea;
     const bool primera = m_Primera;
     m_Primera = false;
     try {
-        Leer(linea, primera);
+        Leer(texto, primera);
     } catch (const Error& e) {
         // What makes the whole file unreadable (its header), at its place.
         throw Error(e.clase(),
@@ -418,7 +319,7 @@ void Sesion::Recorrido::SinPrefijo(std::string_view numero) {
 }
 
 void Sesion::Recorrido::Acabar() {
-    Deshacer();
+    m_Cortador.Acabar(*this);
     if (m_Troncales) m_Troncales->Vaciar(*this);
     if (m_Repetidos.Cuantos())
         m_Diag.Aviso(

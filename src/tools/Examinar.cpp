@@ -86,19 +86,20 @@ void EscribirExamen(const Examen& e, const std::string& fichero,
         return s;
     };
     if (!e.contextos.empty()) {
-        r += "\nContextos (dcontext o context):\n";
+        r += std::string("\nContextos (") + Examen::kCampoContexto + "):\n";
         r += grupos(e.contextos,
                     {"contexto", "registros", "contestados", "tiempo", "a números largos"}, false);
     }
     if (!e.pares.empty()) {
         r += "\nCanales (el nombre antes del último «-»):\n";
+        const std::string canal = Examen::kCampoCanal, destino = Examen::kCampoCanalDestino;
         r += grupos(e.pares,
-                    {"canal", "como channel", "como dstchannel", "contestados", "tiempo",
+                    {"canal", "como " + canal, "como " + destino, "contestados", "tiempo",
                      "a números largos"},
                     true);
         r += "  La troncal (la línea al operador) es el canal por el que salen las llamadas\n"
-             "  a números largos: como dstchannel en las salientes, como channel en las\n"
-             "  entrantes.\n";
+             "  a números largos: como " +
+             destino + " en las salientes, como " + canal + " en las\n  entrantes.\n";
     }
     if (e.contestados) {
         r += "\nLlamadas contestadas por hora del día:\n";

@@ -199,21 +199,6 @@ lo mismo que con «costear».
   --hasta son los de «costear».
 )";
 
-// The options of a PBX's records, in costear's help.
-constexpr const char* kAyudaCentralita =
-    R"(  --troncal CANAL         el principio del nombre del canal de la línea al
-                          operador (PJSIP/operador, SIP/211474; se repite):
-                          solo se cuestan las llamadas salientes por ella, una
-                          vez aunque tengan varios registros (una transferida);
-                          el resumen cuenta las entrantes y las internas. Un
-                          número sin prefijo de --destinos es entonces una
-                          línea errónea; sin --troncal solo se cuenta
-  --contexto NOMBRE       lee solo los registros de ese contexto (dcontext de
-                          Asterisk, context de FreeSWITCH; puede repetirse)
-  --utc                   los instantes del fichero están en UTC (Asterisk con
-                          usegmtime=yes): se cuestan en la hora local de TZ
-)";
-
 constexpr const char* kAyudaExaminar =
     R"(Uso: tarificador examinar [--formato FORMATO] [--destinos FICHERO]
                            FICHERO
@@ -559,7 +544,7 @@ std::string ConFormatos(std::string_view texto) {
     if (const std::size_t p = r.find("@AYUDA_FORMATOS@"); p != std::string::npos)
         r.replace(p, 16, ayuda);
     if (const std::size_t p = r.find("@AYUDA_CENTRALITA@"); p != std::string::npos)
-        r.replace(p, 18, kAyudaCentralita);
+        r.replace(p, 18, AyudaCentralita());
     return r;
 }
 

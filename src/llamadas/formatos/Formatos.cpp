@@ -92,6 +92,21 @@ std::string_view PartirPrimeraLinea(std::string_view& principio) {
 
 }  // namespace
 
+std::string_view AyudaCentralita() {
+    return R"(  --troncal CANAL         el principio del nombre del canal de la línea al
+                          operador (PJSIP/operador, SIP/211474; se repite):
+                          solo se cuestan las llamadas salientes por ella, una
+                          vez aunque tengan varios registros (una transferida);
+                          el resumen cuenta las entrantes y las internas. Un
+                          número sin prefijo de --destinos es entonces una
+                          línea errónea; sin --troncal solo se cuenta
+  --contexto NOMBRE       lee solo los registros de ese contexto (dcontext de
+                          Asterisk, context de FreeSWITCH; puede repetirse)
+  --utc                   los instantes del fichero están en UTC (Asterisk con
+                          usegmtime=yes): se cuestan en la hora local de TZ
+)";
+}
+
 std::string_view PrimeraLinea(std::string_view principio) {
     return PartirPrimeraLinea(principio);
 }

@@ -104,6 +104,9 @@ const FormatoRegistro& ReconocerFormato(std::string_view principio);
 inline bool FormatoAutomatico(std::string_view nombre) {
     return nombre.empty() || nombre == "auto";
 }
+// The help lines of the options that only a PBX's records take (--troncal, --contexto,
+// --utc): they name the layouts' own fields.
+std::string_view AyudaCentralita();
 // "«llamadas», «asterisk»": the names, as a message lists them.
 std::string NombresDeFormatos(std::string_view separador = ", ", bool citados = true);
 
