@@ -1,5 +1,7 @@
 #include "llamadas/Eleccion.h"
 
+#include <algorithm>
+#include <cstddef>
 #include <utility>
 
 #include "llamadas/Csv.h"
@@ -109,10 +111,31 @@ EleccionTarifa::Resultado EleccionTarifa::PorNumero(Llamada& l, std::string_view
     if (m_Dada) return Resultado::Elegida;  // l.tarifa is already the one given
     // Without a trunk, a PBX's internal and incoming calls are here too: counted, and the
     // summary says how to tell them apart.
-    if (deCentralita && !m_ConTroncal) return Resultado::SinPrefijo;
+    if (deCentralita && !m_ConTroncal) {
+        ++m_CuantosSinPrefijo;
+        auto it = m_SinPrefijo.find(m_Digitos);
+        if (it != m_SinPrefijo.end())
+            ++it->second;
+        else if (m_SinPrefijo.size() < 10000)  // endless different numbers must not fill memory
+            m_SinPrefijo.emplace(m_Digitos, 1);
+        return Resultado::SinPrefijo;
+    }
     motivo = "el número " + CitarCorto(numero) +
              " no empieza por ningún prefijo de --destinos (y no se ha dado --tarifa)";
     return Resultado::Mala;
+}
+
+std::vector<std::pair<std::string, std::size_t>> EleccionTarifa::NumerosSinPrefijo(
+    std::size_t n) const {
+    std::vector<std::pair<std::string, std::size_t>> numeros(m_SinPrefijo.begin(),
+                                                             m_SinPrefijo.end());
+    n = std::min(numeros.size(), n);
+    std::partial_sort(numeros.begin(), numeros.begin() + static_cast<std::ptrdiff_t>(n),
+                      numeros.end(), [](const auto& a, const auto& b) {
+                          return a.second != b.second ? a.second > b.second : a.first < b.first;
+                      });
+    numeros.resize(n);
+    return numeros;
 }
 
 }  // namespace quelmar::llamadas

@@ -32,6 +32,10 @@ class EleccionTarifa {
                    const Destinos* destinos, bool dada, bool conTroncal);
     // The digits of the number last read.
     const std::string& Digitos() const { return m_Digitos; }
+    // The records that were SinPrefijo, and the `n` commonest of their numbers with their
+    // counts (ties by number).
+    std::size_t SinPrefijo() const { return m_CuantosSinPrefijo; }
+    std::vector<std::pair<std::string, std::size_t>> NumerosSinPrefijo(std::size_t n) const;
 
     // Sets r.llamada.tarifa; `motivo` says why not when Mala or SinTarifa (a record naming a
     // tariff the catalogue lacks, then with no tariff).
@@ -61,6 +65,8 @@ class EleccionTarifa {
     std::unordered_map<std::string, TarifaPedida, HashTexto, std::equal_to<>> m_Pedidas;
     std::vector<TarifaPedida> m_TarifasDestino;  // of each tariff of the destination table
     std::string m_Digitos;                       // of the number being read
+    std::size_t m_CuantosSinPrefijo = 0;
+    std::unordered_map<std::string, std::size_t, HashTexto, std::equal_to<>> m_SinPrefijo;
 };
 
 }  // namespace quelmar::llamadas

@@ -89,6 +89,14 @@ struct Totales {
     // Records that hold no call to cost, counted by why (the format's reasons in its own
     // order, "NO ANSWER", "BUSY", ...; only those with a count are set).
     std::vector<std::pair<std::string, std::size_t>> apartados;
+    void Apartar(const std::string& motivo) {
+        for (auto& [m, n] : apartados)
+            if (m == motivo) {
+                ++n;
+                return;
+            }
+        apartados.emplace_back(motivo, 1);
+    }
     // What the format and the run say of how the file was read, a sentence each ("3
     // llamadas costeadas según ...").
     std::vector<std::string> notas;

@@ -1,113 +1,21 @@
 // The run over one input: lines read, records cut into calls by the format's reader, each
 // call's tariff chosen and the call costed by the one per-call rule, in the file's order.
+#include "llamadas/Recorrido.h"
+
 #include <algorithm>
 #include <cstdint>
 #include <exception>
-#include <memory>
 #include <new>
-#include <optional>
 #include <string>
 #include <string_view>
-#include <unordered_map>
 #include <utility>
-#include <vector>
 
 #include "llamadas/Cobrado.h"
-#include "llamadas/Cortador.h"
-#include "llamadas/Eleccion.h"
-#include "llamadas/Horario.h"
 #include "llamadas/Instantes.h"
-#include "llamadas/Sesion.h"
 #include "llamadas/Textos.h"
-#include "llamadas/Troncales.h"
-#include "llamadas/formatos/Lector.h"
-#include "runtime/CodePage.h"
 #include "runtime/OleDate.h"
 
 namespace quelmar::llamadas {
-
-class Sesion::Recorrido : public Avisos, private SalidaTroncal, private CortadorRegistros::Salida {
-  public:
-    Recorrido(Sesion& s, Entrada& entrada, const Origen& origen, DestinoLlamadas& destino,
-              const FormatoRegistro& formato)
-        : m_Sesion(s),
-          m_Diag(s.m_Diagnosticos),
-          m_Entrada(entrada),
-          m_Lugar{origen.lugar, 0},
-          m_Destino(destino),
-          m_Lector(formato.crear()),
-          m_Cortador(m_Lector->Maximo(), m_Lector->Cabe()),
-          m_Eleccion(s.m_Catalogo, s.m_Nombres, s.m_Destinos.get(), s.m_TarifaDada,
-                     !s.m_Troncales.empty()) {
-        for (const std::string& a : m_Lector->Apartados()) m_Totales.apartados.emplace_back(a, 0);
-        m_Totales.formato = formato.nombre;
-        m_Totales.reconocido = FormatoAutomatico(s.m_Formato);
-        m_Centralita = m_Lector->Centralita();
-        if (!s.m_Troncales.empty()) m_Troncales.emplace(s.m_Troncales);
-        m_Totales.conTroncal = m_Troncales.has_value();
-    }
-
-    // One line of the input, as read; false when the run is to stop.
-    bool Linea(std::string_view bruta, bool cortada, std::uint64_t leidos);
-    // After the last line: a record left open is read line by line, the calls still
-    // pending on a trunk costed, the records read twice told.
-    void Acabar();
-    Totales Terminar();
-    std::size_t Maximo() const { return m_Lector->Maximo(); }
-
-    void Aviso(const std::string& texto, TipoAviso tipo) override {
-        m_Diag.Aviso(m_Lugar, texto, tipo);
-    }
-
-  private:
-    // A record's text to its call, costed; its faults told.
-    void Cortado(std::size_t linea, std::string_view texto) override;
-    void LineaMala(std::size_t linea, const std::string& motivo) override;
-    void AvisoDeLinea(std::size_t linea, const std::string& texto) override;
-    void Leer(std::string_view linea, bool primera);
-    void Apartar(const std::string& motivo);
-    bool Costear(const Llamada& l);
-    // A call read: its tariff chosen, then costed and handed on.
-    void Elegir(Registro& r);
-    void Saliente(const LlamadaTroncal& t) override;
-    void Hora(Llamada& l);
-    void SinPrefijo(std::string_view numero);
-    // A call costed, and handed to the result as one of the period's or not.
-    void Entregar(const Llamada& l);
-    bool FueraDelPeriodo(const Llamada& l) const {
-        const auto &desde = m_Sesion.m_Desde, &hasta = m_Sesion.m_Hasta;
-        return (desde && Antes(l.ini, *desde)) || (hasta && !Antes(l.ini, *hasta));
-    }
-    void Mala(const std::string& motivo);
-    void Unico(bool& dado, const char* texto);
-
-    Sesion& m_Sesion;
-    Diagnosticos& m_Diag;
-    Entrada& m_Entrada;
-    Lugar m_Lugar;  // of the record being read
-    DestinoLlamadas& m_Destino;
-    std::unique_ptr<Lector> m_Lector;
-    CortadorRegistros m_Cortador;
-    EleccionTarifa m_Eleccion;
-    Registro m_Registro;
-    Totales m_Totales;
-    bool m_Primera = true, m_AvisoOrden = false, m_AvisoNumero = false;
-    std::string m_Motivo;
-    std::size_t m_NumLinea = 0;
-    // What the office pays (Troncales.h): the trunk stage, records read twice, the clock.
-    std::optional<Troncales> m_Troncales;
-    Repetidos m_Repetidos;
-    bool m_Centralita = false;
-    Horario m_Horario;
-    std::string m_TextoIni, m_TextoFin;  // of an instant made local
-    struct HashTexto {
-        using is_transparent = void;
-        std::size_t operator()(std::string_view t) const {
-            return std::hash<std::string_view>{}(t);
-        }
-    };
-    std::unordered_map<std::string, std::size_t, HashTexto, std::equal_to<>> m_SinPrefijo;
-};
 
 void Sesion::Recorrido::Mala(const std::string& motivo) {
     ++m_Totales.malas;
@@ -120,16 +28,6 @@ void Sesion::Recorrido::Unico(bool& dado, const char* texto) {
     if (dado) return;
     dado = true;
     m_Diag.Aviso(m_Lugar, texto, TipoAviso::Unico);
-}
-
-void Sesion::Recorrido::Apartar(const std::string& motivo) {
-    auto& a = m_Totales.apartados;
-    const auto it =
-        std::find_if(a.begin(), a.end(), [&](const auto& p) { return p.first == motivo; });
-    if (it == a.end())
-        a.emplace_back(motivo, 1);
-    else
-        ++it->second;
 }
 
 // Costs the call with the registry carried from the previous one; false (told) when the
@@ -237,7 +135,7 @@ void Sesion::Recorrido::Leer(std::string_view linea, bool primera) {
             Mala(lectura.motivo);
             return;
         case Lectura::Clase::Aparte:
-            Apartar(lectura.motivo);
+            m_Totales.Apartar(lectura.motivo);
             return;
     }
     Hora(m_Registro.llamada);
@@ -263,7 +161,6 @@ void Sesion::Recorrido::Elegir(Registro& r) {
             Mala(m_Motivo);
             break;
         case EleccionTarifa::Resultado::SinPrefijo:
-            SinPrefijo(m_Eleccion.Digitos());
             break;
         case EleccionTarifa::Resultado::SinTarifa:
             Mala(m_Motivo);
@@ -309,15 +206,6 @@ void Sesion::Recorrido::Hora(Llamada& l) {
                      TipoAviso::Desacuerdo);
 }
 
-void Sesion::Recorrido::SinPrefijo(std::string_view numero) {
-    ++m_Totales.sinPrefijo;
-    auto it = m_SinPrefijo.find(numero);
-    if (it != m_SinPrefijo.end())
-        ++it->second;
-    else if (m_SinPrefijo.size() < 10000)  // endless different numbers must not fill memory
-        m_SinPrefijo.emplace(std::string(numero), 1);
-}
-
 void Sesion::Recorrido::Acabar() {
     m_Cortador.Acabar(*this);
     if (m_Troncales) m_Troncales->Vaciar(*this);
@@ -345,15 +233,8 @@ Totales Sesion::Recorrido::Terminar() {
         m_Totales.internas = m_Troncales->Internas();
     }
     m_Totales.repetidos = m_Repetidos.Cuantos();
-    std::vector<std::pair<std::string, std::size_t>> numeros(m_SinPrefijo.begin(),
-                                                             m_SinPrefijo.end());
-    const std::size_t n = std::min<std::size_t>(numeros.size(), 5);
-    std::partial_sort(numeros.begin(), numeros.begin() + static_cast<std::ptrdiff_t>(n),
-                      numeros.end(), [](const auto& a, const auto& b) {
-                          return a.second != b.second ? a.second > b.second : a.first < b.first;
-                      });
-    numeros.resize(n);
-    m_Totales.numerosSinPrefijo = std::move(numeros);
+    m_Totales.sinPrefijo = m_Eleccion.SinPrefijo();
+    m_Totales.numerosSinPrefijo = m_Eleccion.NumerosSinPrefijo(5);
     return std::move(m_Totales);
 }
 
