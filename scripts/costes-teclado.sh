@@ -31,24 +31,9 @@ cleanup() {
 trap cleanup EXIT
 cp "$build/bin/Tarifas.Dat" "$root/data/llamadas.csv" "$root/data/bonos.json" "$work/"
 
-display=
-for n in $(seq 640 740); do
-    [[ -e /tmp/.X$n-lock || -e /tmp/.X11-unix/X$n ]] && continue
-    display=:$n
-    break
-done
-[[ -n $display ]] || { echo "$0: no free display" >&2; exit 1; }
-Xvfb "$display" -screen 0 1024x768x24 -nolisten tcp >/dev/null 2>&1 &
-pids+=($!)
-export DISPLAY=$display
-for _ in $(seq 100); do xdotool getdisplaygeometry >/dev/null 2>&1 && break; sleep 0.1; done
-openbox --sm-disable >/dev/null 2>&1 &
-pids+=($!)
-# A window mapped while openbox is still taking the screen can stay unmanaged: wait for it.
-for _ in $(seq 100); do
-    xprop -root _NET_SUPPORTING_WM_CHECK 2>/dev/null | grep -q 'window id' && break
-    sleep 0.1
-done
+# shellcheck source=scripts/pantalla.sh
+source "$root/scripts/pantalla.sh"
+pantalla_privada 1024x768 640 740 || { echo "$0: no free display" >&2; exit 1; }
 
 fallo() {
     echo "$0: $*" >&2

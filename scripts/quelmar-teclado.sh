@@ -30,24 +30,9 @@ trap cleanup EXIT
 # Quelmar edits the catalogue beside the program: a copy of both in a folder of our own.
 cp "$build/bin/quelmar" "$work/"
 
-display=
-for n in $(seq 420 520); do
-    [[ -e /tmp/.X$n-lock || -e /tmp/.X11-unix/X$n ]] && continue
-    display=:$n
-    break
-done
-[[ -n $display ]] || { echo "$0: no free display" >&2; exit 1; }
-Xvfb "$display" -screen 0 800x600x24 -nolisten tcp >/dev/null 2>&1 &
-pids+=($!)
-export DISPLAY=$display
-for _ in $(seq 100); do xdotool getdisplaygeometry >/dev/null 2>&1 && break; sleep 0.1; done
-openbox --sm-disable >/dev/null 2>&1 &
-pids+=($!)
-# A window mapped while openbox is still taking the screen can stay unmanaged: wait for it.
-for _ in $(seq 100); do
-    xprop -root _NET_SUPPORTING_WM_CHECK 2>/dev/null | grep -q 'window id' && break
-    sleep 0.1
-done
+# shellcheck source=scripts/pantalla.sh
+source "$root/scripts/pantalla.sh"
+pantalla_privada 800x600 420 520 || { echo "$0: no free display" >&2; exit 1; }
 
 # One try: a fresh copy of the catalogue, the keys, the check. Answers 0 when the field was
 # stored and the window closed, 1 with the reason on standard error.
