@@ -45,8 +45,10 @@ class MotorCostes {
     // What `tarificador costear` writes on standard output for the same file and
     // options, its rows cut to the period.
     virtual std::string Csv(const Pedido& p) = 0;
-    // The page `tarificador informe` writes, into `salida`.
-    virtual void Informe(const Pedido& p, const std::filesystem::path& salida) = 0;
+    // The page `tarificador informe` writes, into `salida`: every call costed, those
+    // starting in `periodo` shown (none: all), as --desde/--hasta show them.
+    virtual void Informe(const Pedido& p, const std::optional<Intervalo>& periodo,
+                         const std::filesystem::path& salida) = 0;
 };
 
 // The command line's run (tarificador's code).

@@ -234,11 +234,14 @@ class MotorLlamadas final : public MotorCostes {
         });
     }
 
-    void Informe(const Pedido& p, const std::filesystem::path& destino) override {
+    void Informe(const Pedido& p, const std::optional<Intervalo>& periodo,
+                 const std::filesystem::path& destino) override {
         Traducir([&] {
             Fichero entrada = Abrir(p.fichero);
             Memoria errores;
-            h::Informe({OpcionesDeCosteo(p), destino}, entrada.get(), errores.f());
+            h::OpcionesCosteo o = OpcionesDeCosteo(p);
+            if (periodo) o.desde = periodo->desde, o.hasta = periodo->hasta;
+            h::Informe({std::move(o), destino}, entrada.get(), errores.f());
         });
     }
 

@@ -239,19 +239,27 @@ TEST(Motor, AMasterCsvIsRecognisedAndItsUnansweredCallsSetApart) {
 namespace quelmar::costes {
 namespace {
 
-// "Guardar informe…" writes the page tarificador informe writes.
+// "Guardar informe…" writes the page tarificador informe writes, for the period shown.
 TEST(Motor, TheReportIsInformesPage) {
     // Both pages say when they were made: the same moment.
     ::setenv("SOURCE_DATE_EPOCH", "0", 1);
     const Carpeta c;
-    pruebas::Escribir(c / "llamadas.csv", pruebas::LogGenerado(20, 5));
-    MotorDeLlamadas()->Informe(PedidoDe(c, "llamadas.csv", Periodo::Clase::Todo),
-                               c / "ventana.html");
-    const auto t = c.Tarificador("informe --catalogo " + c.ruta().string() +
-                                 " --bonos " CARPETA_DATOS "/bonos.json --salida " +
-                                 (c / "orden.html").string() + " " + (c / "llamadas.csv").string());
-    ASSERT_FALSE(pruebas::Leer(c / "orden.html").empty()) << t.errores;
-    EXPECT_EQ(pruebas::Leer(c / "ventana.html"), pruebas::Leer(c / "orden.html"));
+    pruebas::Escribir(c / "llamadas.csv", pruebas::LogGenerado(40, 5));
+    const struct {
+        std::optional<Intervalo> periodo;
+        const char* opcion;
+    } casos[] = {{std::nullopt, ""}, {IntervaloDeMes(2000, 2), " --mes 2000-02"}};
+    for (const auto& caso : casos) {
+        MotorDeLlamadas()->Informe(PedidoDe(c, "llamadas.csv", Periodo::Clase::Todo), caso.periodo,
+                                   c / "ventana.html");
+        const auto t =
+            c.Tarificador("informe --catalogo " + c.ruta().string() +
+                          " --bonos " CARPETA_DATOS "/bonos.json" + caso.opcion + " --salida " +
+                          (c / "orden.html").string() + " " + (c / "llamadas.csv").string());
+        ASSERT_FALSE(pruebas::Leer(c / "orden.html").empty()) << t.errores;
+        EXPECT_EQ(pruebas::Leer(c / "ventana.html"), pruebas::Leer(c / "orden.html"))
+            << caso.opcion;
+    }
 }
 
 }  // namespace

@@ -773,7 +773,9 @@ bool VentanaCostes::ExportarCsv(const QString& ruta) {
 bool VentanaCostes::GuardarInforme(const QString& ruta) {
     try {
         QApplication::setOverrideCursor(Qt::WaitCursor);
-        m_Motor.Informe(PedidoActual(), ruta.toStdString());
+        // The page of the period the window shows.
+        m_Motor.Informe(PedidoActual(), m_Resultado ? m_Resultado->intervalo : std::nullopt,
+                        ruta.toStdString());
         QApplication::restoreOverrideCursor();
     } catch (const std::exception& e) {
         QApplication::restoreOverrideCursor();

@@ -150,7 +150,8 @@ class MotorLento final : public MotorCostes {
         throw Cancelado();
     }
     std::string Csv(const Pedido&) override { return {}; }
-    void Informe(const Pedido&, const std::filesystem::path&) override {}
+    void Informe(const Pedido&, const std::optional<Intervalo>&,
+                 const std::filesystem::path&) override {}
 };
 
 TEST_F(VentanaCostesTest, CancelarStopsTheRunWhileTheWindowAnswers) {
