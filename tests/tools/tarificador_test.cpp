@@ -200,9 +200,11 @@ TEST_F(Costear, BonoTimeIsSpentFromOneCallToTheNext) {
                                "1999-12-27T10:00:00,1999-12-27T10:06:00\n"
                                // 1 + 240 s at 3 + 120 s at 12 = 37; none left
                                "1999-12-27T10:30:00,1999-12-27T10:36:00\n"
+                               // a call the engine gives up on: the refill it began is undone
+                               "9999-12-31T10:00:00,9999-12-31T10:05:00\n"
                                // no bono: 10 + 30 s at 12 = 16
                                "1999-12-27T11:00:00,1999-12-27T11:01:00\n");
-    EXPECT_EQ(r.estado, 0) << r.errores;
+    EXPECT_EQ(r.estado, 1) << r.errores;
     EXPECT_EQ(r.salida, kCabecera +
                             "\n"
                             "1999-12-27T10:00:00,1999-12-27T10:06:00,Normal,19,00:06:00,0,0,1,1,"
