@@ -1,8 +1,10 @@
 // The parts that read a PBX's records: dialled numbers, the --destinos table, Asterisk's
 // Master.csv fields, the charged amounts of a bill and the totals per extension.
 #include <cmath>
+#include <cstdint>
 #include <gtest/gtest.h>
 #include <optional>
+#include <set>
 #include <string>
 #include <vector>
 
@@ -73,6 +75,48 @@ TEST(Destinos, LongestPrefixThatTheNumberStartsWith) {
     }
     EXPECT_EQ(d.Filas().size(), 7u);
     EXPECT_EQ(d.Buscar("0033")->linea, 7u);
+}
+
+// A table of thousands of prefixes sharing beginnings (so the index's probes collide):
+// every number finds the row a walk of all rows finds, the longest prefix it starts with,
+// and every row keeps its own tariff among few.
+TEST(Destinos, TheIndexFindsWhatAWalkOfEveryRowFinds) {
+    std::uint32_t semilla = 12345;
+    auto azar = [&](std::uint32_t n) {
+        semilla = semilla * 1103515245u + 12345u;
+        return (semilla >> 8) % n;
+    };
+    const char* const tarifas[] = {"Metropolitana", "Provincial", "Nacional", "Movil"};
+    std::string texto = "prefijo,tarifa\n";
+    std::vector<std::pair<std::string, std::string>> filas;
+    std::set<std::string> vistos;
+    while (filas.size() < 3000) {
+        std::string p = std::to_string(9 - azar(3));
+        for (std::uint32_t n = azar(7); n > 0; --n) p += static_cast<char>('0' + azar(10));
+        if (!vistos.insert(p).second) continue;
+        filas.emplace_back(p, tarifas[azar(4)]);
+        texto += p + "," + filas.back().second + "\n";
+    }
+    const Destinos d = Destinos::Leer(texto, "d.csv");
+    ASSERT_EQ(d.Filas().size(), filas.size());
+    EXPECT_EQ(d.Tarifas().size(), 4u);
+    for (std::size_t i = 0; i < filas.size(); ++i) {
+        EXPECT_EQ(d.Prefijo(d.Filas()[i]), filas[i].first);
+        EXPECT_EQ(d.Tarifa(d.Filas()[i]), filas[i].second);
+    }
+    for (int k = 0; k < 5000; ++k) {
+        std::string numero = std::to_string(9 - azar(4));
+        for (int n = 0; n < 8; ++n) numero += static_cast<char>('0' + azar(10));
+        const std::pair<std::string, std::string>* mejor = nullptr;
+        for (const auto& f : filas)
+            if (numero.starts_with(f.first) && (!mejor || f.first.size() > mejor->first.size()))
+                mejor = &f;
+        const auto* b = d.Buscar(numero);
+        ASSERT_EQ(b != nullptr, mejor != nullptr) << numero;
+        if (b) {
+            EXPECT_EQ(d.Prefijo(*b), mejor->first) << numero;
+        }
+    }
 }
 
 TEST(Destinos, BadTablesNameTheLine) {
